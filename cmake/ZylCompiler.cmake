@@ -1,0 +1,28 @@
+# Compiler settings shared by every target: warnings are errors, sanitizers in the test build,
+# ccache when the machine has it.
+
+find_program(ZYL_CCACHE ccache)
+if(ZYL_CCACHE)
+    set(CMAKE_C_COMPILER_LAUNCHER ${ZYL_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${ZYL_CCACHE})
+endif()
+
+add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align
+                    -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # GCC 12 reports false positives in inlined standard containers at -O2 and above.
+    add_compile_options(-Wno-maybe-uninitialized -Wno-stringop-overflow -Wno-array-bounds
+                        -Wno-dangling-reference)
+endif()
+
+if(ZYL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(ZYL_FUZZ)
+    # Instrument the libraries for coverage; the fuzz targets add the libFuzzer main.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

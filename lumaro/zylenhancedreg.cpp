@@ -1,0 +1,9 @@
+// Registration unit of the enhanced package: puts its components on their palette pages and its
+// sub-object classes into the streaming registry. Components are added here as they are built.
+#include <vcl/classes.h>
+
+namespace lumaro {
+
+void Register() {}
+
+}  // namespace lumaro

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when run as root and something is
+# missing. Sourced by the other scripts; safe to run on its own.
+set -euo pipefail
+
+ZYL_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
+    python3
+)
+
+zyl_missing_packages() {
+    local package
+    for package in "${ZYL_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            echo "$package"
+        fi
+    done
+}
+
+zyl_install_dependencies() {
+    local missing
+    missing=$(zyl_missing_packages)
+    [[ -z "$missing" ]] && return 0
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "Missing Debian packages (run as root to install them):" $missing >&2
+        return 1
+    fi
+    echo "Installing:" $missing
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+    zyl_install_dependencies
+fi

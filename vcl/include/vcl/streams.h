@@ -1,0 +1,5 @@
+#pragma once
+
+#include "vcl/objects.h"
+
+namespace vcl {}
