@@ -32,11 +32,10 @@ ClassRegistry& Registry() {
 // Class information
 
 TClass TObject::StaticClass() {
-    static const TClassInfo info = [] {
-        TClassInfo result;
-        result.name = "TObject";
-        return result;
-    }();
+    struct TObjectClassInfo : TClassInfo {
+        TObjectClassInfo() { name = "TObject"; }
+    };
+    static const TObjectClassInfo info;
     return &info;
 }
 
@@ -140,8 +139,10 @@ void AssignPublished(TPersistent* dest, const TPersistent* source) {
         throw EConvertError(
             Format("Cannot assign a %s to a %s", {source->ClassName(), dest->ClassName()}));
     TClass common = dest->InheritsFrom(source->ClassType()) ? source->ClassType() : dest->ClassType();
+    // A component's name identifies it in its owner; it is never copied.
+    static const TPropInfo* const componentName = TComponent::StaticClass()->FindProperty("Name");
     for (const TPropInfo* info : common->Properties()) {
-        if (info->kind == TTypeKind::tkMethod) continue;
+        if (info->kind == TTypeKind::tkMethod || info == componentName) continue;
         if (info->kind == TTypeKind::tkClass && !info->isReference) {
             auto* target = dynamic_cast<TPersistent*>(std::get<TObject*>(info->get(dest)));
             auto* from = dynamic_cast<TPersistent*>(std::get<TObject*>(info->get(source)));

@@ -136,6 +136,7 @@ protected:
 
 private:
     friend class TReader;
+    friend class TWriter;
     using MethodMap = std::map<std::string, std::any, std::less<>>;
 
     void Insert(TComponent* component);
@@ -196,6 +197,8 @@ public:
     virtual std::string DisplayName() const { return std::string(ClassName()); }
     virtual void SetDisplayName(const std::string&) { Changed(false); }
 
+    // Items of one class copy their published properties unless a descendant knows better.
+    void Assign(const TPersistent* source) override;
     std::string GetNamePath() const override;
     TPersistent* GetOwner() const override;
 

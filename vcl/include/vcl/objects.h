@@ -188,7 +188,7 @@ struct TClassInfo {
     TClass parent = nullptr;
     TComponent* (*createComponent)(TComponent* owner) = nullptr;
     TCollectionItem* (*createItem)(TCollection* collection) = nullptr;
-    TPersistent* (*createPersistent)() = nullptr;
+    TObject* (*createObject)() = nullptr;
     void (*publish)(detail::TPropTable& table) = nullptr;
 
     bool InheritsFrom(TClass other) const {
@@ -204,6 +204,39 @@ struct TClassInfo {
     mutable std::once_flag built;
     mutable detail::TPropTable table;
 };
+
+namespace detail {
+
+template <typename T>
+concept HasOwnPublish = requires(Published<T>& p) {
+    { static_cast<void (*)(Published<T>&)>(&T::Publish) };
+};
+
+template <typename T>
+void PublishThunk(TPropTable& table) {
+    Published<T> published(table);
+    T::Publish(published);
+}
+
+template <typename Self, typename Base>
+struct TClassInfoOf : TClassInfo {
+    explicit TClassInfoOf(std::string_view className) {
+        name = className;
+        parent = Base::StaticClass();
+        if constexpr (!std::is_abstract_v<Self>) {
+            if constexpr (std::is_base_of_v<TComponent, Self> && std::is_constructible_v<Self, TComponent*>)
+                createComponent = [](TComponent* owner) -> TComponent* { return new Self(owner); };
+            else if constexpr (std::is_base_of_v<TCollectionItem, Self> &&
+                               std::is_constructible_v<Self, TCollection*>)
+                createItem = [](TCollection* collection) -> TCollectionItem* { return new Self(collection); };
+            else if constexpr (std::is_default_constructible_v<Self>)
+                createObject = []() -> TObject* { return new Self(); };
+        }
+        if constexpr (HasOwnPublish<Self>) publish = &PublishThunk<Self>;
+    }
+};
+
+}  // namespace detail
 
 // Declares a class's class information. Place first in the class body:
 //   class TButton : public TWinControl { VCL_CLASS(TButton, TWinControl) public: ... };
@@ -390,37 +423,5 @@ private:
     detail::TPropTable& table_;
 };
 
-namespace detail {
-
-template <typename T>
-concept HasOwnPublish = requires(Published<T>& p) {
-    { static_cast<void (*)(Published<T>&)>(&T::Publish) };
-};
-
-template <typename T>
-void PublishThunk(TPropTable& table) {
-    Published<T> published(table);
-    T::Publish(published);
-}
-
-template <typename Self, typename Base>
-struct TClassInfoOf : TClassInfo {
-    explicit TClassInfoOf(std::string_view className) {
-        name = className;
-        parent = Base::StaticClass();
-        if constexpr (!std::is_abstract_v<Self>) {
-            if constexpr (std::is_base_of_v<TComponent, Self> && std::is_constructible_v<Self, TComponent*>)
-                createComponent = [](TComponent* owner) -> TComponent* { return new Self(owner); };
-            else if constexpr (std::is_base_of_v<TCollectionItem, Self> &&
-                               std::is_constructible_v<Self, TCollection*>)
-                createItem = [](TCollection* collection) -> TCollectionItem* { return new Self(collection); };
-            else if constexpr (std::is_default_constructible_v<Self>)
-                createPersistent = []() -> TPersistent* { return new Self(); };
-        }
-        if constexpr (HasOwnPublish<Self>) publish = &PublishThunk<Self>;
-    }
-};
-
-}  // namespace detail
 
 }  // namespace vcl

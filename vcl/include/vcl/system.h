@@ -144,4 +144,30 @@ private:
     std::array<uint64_t, kWords> bits_{};
 };
 
+
+// ---------------------------------------------------------------------------------------------
+// Arithmetic
+
+// Rounds halves to even: Round(2.5) == 2, Round(3.5) == 4. NaN, infinities and values outside
+// Int64 raise EInvalidOp.
+Int64 Round(double value);
+// Towards zero, with the same errors as Round.
+Int64 Trunc(double value);
+// The fraction and the whole part, both with the sign of the value; NaN and infinities raise EInvalidOp.
+double Frac(double value);
+double Int(double value);
+// a * b / c on a 64-bit product, rounded half away from zero; -1 when c is 0 or the result
+// does not fit in an Integer.
+Integer MulDiv(Integer a, Integer b, Integer c);
+
+// The process-wide pseudo-random sequence: seed = seed * 134775813 + 1 (mod 2^32).
+Cardinal RandSeed();
+void SetRandSeed(Cardinal seed);
+// 0 <= result < range for a positive range; 0 for 0; range <= result <= 0 for a negative range.
+Integer Random(Integer range);
+// 0 <= result < 1.
+double Random();
+// Seeds from the tick count of the platform clock.
+void Randomize();
+
 }  // namespace vcl

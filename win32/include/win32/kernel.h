@@ -1,0 +1,54 @@
+// Kernel services of the platform layer: the clock, sleeping and the per-thread error code.
+#pragma once
+
+#include "win32/types.h"
+
+namespace win32 {
+
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;      // 1..12
+    WORD wDayOfWeek;  // 0 = Sunday
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+
+// Milliseconds since an arbitrary start; the 32-bit count wraps after 49.7 days.
+DWORD GetTickCount();
+ULONGLONG GetTickCount64();
+// Sleep(0) yields the processor.
+void Sleep(DWORD milliseconds);
+void GetLocalTime(SYSTEMTIME* time);
+void GetSystemTime(SYSTEMTIME* time);
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+// Test control of the clock. Under the manual clock the tick count and the time of day move only
+// through AdvanceClock and Sleep, which then returns at once.
+namespace testing {
+
+// Starts the manual clock at `localNow` (wDayOfWeek is ignored) with the tick count at 0; UTC is
+// local time minus `utcOffsetMinutes`. Raises std::invalid_argument for fields out of range.
+void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes = 0);
+void AdvanceClock(DWORD milliseconds);
+void UseRealClock();
+bool ManualClock();
+
+}  // namespace testing
+
+}  // namespace win32
