@@ -1,6 +1,8 @@
 // Form files: what is written, round trips, reference fix-up, events, and bad input.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "support/sample_components.h"
 #include "support/tempdir.h"
 
@@ -361,7 +363,7 @@ TEST_F(Streaming, BadInputRaisesReadErrorsNamingLineAndProperty) {
          "Error reading Form1.Items: 'item' expected on line 3"},
         {"object Form1: TSamplePanel\n  Data = {0G}\nend\n", "Error reading Form1.Data: Invalid binary value on line 2"},
         {"object Form1: TSamplePanel\n  Data = {123}\nend\n", "Error reading Form1.Data: Invalid binary value on line 2"},
-        {"object Form1: TSamplePanel\n  Data = {00\nend\n", "Error reading Form1.Data: Unterminated binary data on line 3"},
+        {"object Form1: TSamplePanel\n  Data = {00\n", "Error reading Form1.Data: Unterminated binary data on line 2"},
         {"object Form1: TSamplePanel\n  object A: TSampleComponent\n  end\n  object a: TSampleComponent\n  end\nend\n",
          "Error reading a: A component named a already exists on line 4"},
         {"object Form1: TSamplePanel\n  object A: TSampleComponent\n    Count = 1\n    Count = x\n  end\nend\n",

@@ -1,6 +1,7 @@
 #include "vcl/objects.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <shared_mutex>
 
@@ -74,6 +75,12 @@ bool TPropInfo::IsDefault(const TObject* instance) const {
             TObject* value = std::get<TObject*>(get(instance));
             if (isReference) return value == nullptr;
             return false;  // owned objects decide per property of their own
+        }
+        case TTypeKind::tkFloat: {
+            // Bit for bit, so that -0 and NaN are written rather than taken for the default.
+            if (!defaultValue) return false;
+            double value = std::get<double>(get(instance)), fallback = std::get<double>(*defaultValue);
+            return std::memcmp(&value, &fallback, sizeof value) == 0;
         }
         default:
             return defaultValue && get(instance) == *defaultValue;

@@ -230,7 +230,7 @@ void TParser::ScanNumber() {
         if (error == std::errc::result_out_of_range) Error("Number too large");
         if (error != std::errc() || end != number.data() + number.size()) Error("Invalid number");
         tokenInt_ = value;
-        tokenFloat_ = static_cast<double>(value);
+        tokenFloat_ = negative && value == 0 ? -0.0 : static_cast<double>(value);
         token_ = TTokenKind::toInteger;
     }
 }

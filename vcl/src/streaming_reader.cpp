@@ -319,7 +319,7 @@ void TReader::ReadPropertyValue(TPersistent* instance, const TPropInfo& info, TC
 Int64 TReader::ReadOrdinal(const TPropInfo& info) {
     Int64 value = 0;
     if (info.kind == TTypeKind::tkInteger) {
-        if (parser_.Token() == TTokenKind::toSymbol) {
+        if (parser_.Token() == TTokenKind::toSymbol && !info.idents.empty()) {
             auto entry = std::find_if(info.idents.begin(), info.idents.end(),
                                       [&](const TIdentMapEntry& e) { return SameText(e.name, parser_.TokenString()); });
             if (entry == info.idents.end())
@@ -456,8 +456,7 @@ Int64 TReader::ReadInteger() {
 
 double TReader::ReadFloat() {
     parser_.CheckToken(TTokenKind::toFloat);
-    double value = parser_.Token() == TTokenKind::toInteger ? static_cast<double>(parser_.TokenInt())
-                                                            : parser_.TokenFloat();
+    double value = parser_.TokenFloat();
     parser_.NextToken();
     return value;
 }
