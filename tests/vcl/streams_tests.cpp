@@ -14,8 +14,8 @@ using namespace vcl;
 
 namespace {
 
-std::string Contents(const TMemoryStream& stream) {
-    return {static_cast<const char*>(stream.Memory()), static_cast<size_t>(const_cast<TMemoryStream&>(stream).Size())};
+std::string Contents(TMemoryStream& stream) {
+    return {static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size())};
 }
 
 std::string FileText(const std::string& path) {
@@ -213,9 +213,8 @@ TEST(StreamsFile, OpenAndCreateErrorsCarryTheSystemReason) {
     { TFileStream file(dir.File("x"), fmCreate); }
     EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream(dir.File("x"), 3); }),
               "Cannot open file \"" + dir.File("x") + "\". Invalid argument");
-    EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream(dir.File("x") + std::string(1, '\0'), fmOpenRead); })
-                  .ends_with("Invalid argument"),
-              true);
+    EXPECT_TRUE(MessageOf<EFOpenError>([&] { TFileStream(dir.File("x") + std::string(1, '\0'), fmOpenRead); })
+                    .ends_with("Invalid argument"));
     // An old-style fmCreate works as well.
     EXPECT_NO_THROW(TFileStream(dir.File("old"), 0xFFFF));
 }
