@@ -42,9 +42,10 @@ const std::string& FormText() {
 
 void BM_WriteForm(benchmark::State& state) {
     auto form = BuildForm();
-    for (auto _ : state) benchmark::DoNotOptimize(ComponentToText(form.get()));
-    state.counters["components/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ComponentToText(form.get()));
+    state.counters["components/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FormText().size()));
 }
 BENCHMARK(BM_WriteForm)->Unit(benchmark::kMillisecond);
@@ -57,8 +58,8 @@ void BM_ReadForm(benchmark::State& state) {
         ReadComponentText(text, form.get());
         benchmark::DoNotOptimize(form->ComponentCount());
     }
-    state.counters["components/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
+    state.counters["components/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_ReadForm)->Unit(benchmark::kMillisecond);
@@ -69,11 +70,12 @@ void BM_TokenizeOnly(benchmark::State& state) {
     for (auto _ : state) {
         TParser parser(text);
         size_t tokens = 0;
-        while (parser.NextToken() != TTokenKind::toEOF) ++tokens;
+        while (parser.NextToken() != TTokenKind::toEOF)
+            ++tokens;
         benchmark::DoNotOptimize(tokens);
     }
-    state.counters["components/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
+    state.counters["components/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * (kComponents + 1), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_TokenizeOnly)->Unit(benchmark::kMillisecond);

@@ -23,21 +23,35 @@ enum class TSampleFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeO
 VCL_ENUM_NAMES(TSampleFontStyle, "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut")
 using TSampleFontStyles = Set<TSampleFontStyle>;
 
-inline constexpr TIdentMapEntry kSampleColors[] = {
-    {0x000000, "clBlack"}, {0xFFFFFF, "clWhite"}, {0x0000FF, "clRed"}, {static_cast<Integer>(0x80000005), "clWindow"}};
+inline constexpr TIdentMapEntry kSampleColors[] = {{0x000000, "clBlack"},
+                                                   {0xFFFFFF, "clWhite"},
+                                                   {0x0000FF, "clRed"},
+                                                   {static_cast<Integer>(0x80000005), "clWindow"}};
 
 // An owned sub-object, written as Font.Name = ...
 class TSampleFont : public TPersistent {
     VCL_CLASS(TSampleFont, TPersistent)
 public:
     const std::string& Name() const { return name_; }
-    void SetName(const std::string& value) { name_ = value; Changed(); }
+    void SetName(const std::string& value) {
+        name_ = value;
+        Changed();
+    }
     Integer Size() const { return size_; }
-    void SetSize(Integer value) { size_ = value; Changed(); }
+    void SetSize(Integer value) {
+        size_ = value;
+        Changed();
+    }
     TSampleFontStyles Style() const { return style_; }
-    void SetStyle(TSampleFontStyles value) { style_ = value; Changed(); }
+    void SetStyle(TSampleFontStyles value) {
+        style_ = value;
+        Changed();
+    }
     Integer Color() const { return color_; }
-    void SetColor(Integer value) { color_ = value; Changed(); }
+    void SetColor(Integer value) {
+        color_ = value;
+        Changed();
+    }
 
     void Assign(const TPersistent* source) override {
         if (auto* font = dynamic_cast<const TSampleFont*>(source)) {
@@ -73,12 +87,23 @@ public:
     explicit TSampleItem(TCollection* collection) : TCollectionItem(collection) {}
 
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& value) { caption_ = value; Changed(false); }
+    void SetCaption(const std::string& value) {
+        caption_ = value;
+        Changed(false);
+    }
     Integer Width() const { return width_; }
-    void SetWidth(Integer value) { width_ = value; Changed(false); }
+    void SetWidth(Integer value) {
+        width_ = value;
+        Changed(false);
+    }
     bool Visible() const { return visible_; }
-    void SetVisible(bool value) { visible_ = value; Changed(false); }
-    std::string DisplayName() const override { return caption_.empty() ? TCollectionItem::DisplayName() : caption_; }
+    void SetVisible(bool value) {
+        visible_ = value;
+        Changed(false);
+    }
+    std::string DisplayName() const override {
+        return caption_.empty() ? TCollectionItem::DisplayName() : caption_;
+    }
 
     static void Publish(Published<TSampleItem>& p) {
         p.Property("Caption", &TSampleItem::Caption, &TSampleItem::SetCaption);
@@ -179,7 +204,8 @@ public:
         p.Property("Style", &TSampleComponent::Style, &TSampleComponent::SetStyle, TSampleStyle::stPlain);
         p.Property("Options", &TSampleComponent::Options, &TSampleComponent::SetOptions,
                    TSampleOptions{TSampleOption::soAutoSize, TSampleOption::soWordWrap});
-        p.Property("Color", &TSampleComponent::Color, &TSampleComponent::SetColor, static_cast<Integer>(0x80000005))
+        p.Property("Color", &TSampleComponent::Color, &TSampleComponent::SetColor,
+                   static_cast<Integer>(0x80000005))
             .Idents(kSampleColors);
         p.Property("Font", &TSampleComponent::Font, &TSampleComponent::SetFont);
         p.Property("Lines", &TSampleComponent::Lines, &TSampleComponent::SetLines);

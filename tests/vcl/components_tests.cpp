@@ -20,7 +20,8 @@ public:
 
 protected:
     void Notification(TComponent* component, TOperation operation) override {
-        if (log_ && operation == TOperation::opInsert) log_->push_back(Name() + " heard " + component->ClassName().data());
+        if (log_ && operation == TOperation::opInsert)
+            log_->push_back(Name() + " heard " + component->ClassName().data());
         TComponent::Notification(component, operation);
     }
 
@@ -41,7 +42,8 @@ TEST(Components, OwnerFreesOwnedComponentsLastFirst) {
     std::vector<std::string> log;
     auto* owner = new TTracked(nullptr, &log);
     owner->SetName("Owner");
-    for (const char* name : {"A", "B", "C"}) (new TTracked(owner, &log))->SetName(name);
+    for (const char* name : {"A", "B", "C"})
+        (new TTracked(owner, &log))->SetName(name);
     log.clear();
     owner->Free();
     EXPECT_EQ(log, (std::vector<std::string>{"C", "B", "A", "Owner"}));

@@ -12,17 +12,21 @@ using namespace vcl;
 namespace {
 
 int values[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-void* P(int i) { return &values[i]; }
+void* P(int i) {
+    return &values[i];
+}
 
 std::vector<int> Contents(const TList& list) {
     std::vector<int> result;
-    for (void* item : list) result.push_back(item ? *static_cast<int*>(item) : -1);
+    for (void* item : list)
+        result.push_back(item ? *static_cast<int*>(item) : -1);
     return result;
 }
 
 // -1 stands for nullptr.
 void Fill(TList& list, std::initializer_list<int> items) {
-    for (int i : items) list.Add(i < 0 ? nullptr : P(i));
+    for (int i : items)
+        list.Add(i < 0 ? nullptr : P(i));
 }
 
 // Records every notification as "+n", "-n" or "xn".
@@ -124,7 +128,7 @@ TEST(Lists, ErrorsNameTheOffendingValue) {
     };
     for (const Case& c : cases) {
         TList list;
-    Fill(list, {0, 1, 2});
+        Fill(list, {0, 1, 2});
         try {
             c.action(list);
             ADD_FAILURE() << c.what << " raised nothing";

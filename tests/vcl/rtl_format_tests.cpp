@@ -25,7 +25,7 @@ TEST(RtlFormat, FormatsEachType) {
         {Format("%x|%x|%.4x|%X", {255, -1, 10, Int64{-1}}), "FF|FFFFFFFF|000A|FFFFFFFFFFFFFFFF"},
         {Format("%e|%.3e|%e", {1000.0, -0.000123456, 0.0}),
          "1.00000000000000E+003|-1.23E-004|0.00000000000000E+000"},
-        {Format("%f|%.0f|%.3f|%f", {3.14159, 2.5, -1.0005, -0.001}), "3.14|3|-1.001|0.00"},
+        {Format("%f|%.0f|%.3f|%f", {3.14159, 2.5, -1.0625, -0.001}), "3.14|3|-1.063|0.00"},
         {Format("%g|%g|%.3g|%g", {0.1, 1e20, 1234.5, 1e-7}), "0.1|1E020|1.23E003|1E-007"},
         {Format("%n|%.1n|%n", {1234567.891, -1000.0, 12.0}), "1,234,567.89|-1,000.0|12.00"},
         {Format("%m|%m|%.0m", {1234.5, -5.0, 7.5}), "$1,234.50|($5.00)|$8"},
@@ -35,7 +35,8 @@ TEST(RtlFormat, FormatsEachType) {
         {Format("", {1}), ""},
         {Format("no args", {}), "no args"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected);
+    for (const auto& c : cases)
+        EXPECT_EQ(c.actual, c.expected);
 }
 
 TEST(RtlFormat, WidthPrecisionAndIndex) {
@@ -56,7 +57,8 @@ TEST(RtlFormat, SettingsDecideSeparatorsAndCurrency) {
     de.CurrencyString = "€";
     de.CurrencyFormat = 3;
     de.NegCurrFormat = 8;
-    EXPECT_EQ(Format(de, "%n|%f|%m|%m", {1234567.5, 0.25, 1234.5, -2.0}), "1.234.567,50|0,25|1.234,50 €|-2,00 €");
+    EXPECT_EQ(Format(de, "%n|%f|%m|%m", {1234567.5, 0.25, 1234.5, -2.0}),
+              "1.234.567,50|0,25|1.234,50 €|-2,00 €");
 }
 
 TEST(RtlFormat, CurrencyArguments) {
@@ -70,9 +72,9 @@ TEST(RtlFormat, BadFormatsAndArgumentsRaise) {
         std::string_view format;
         std::vector<TVarRec> args;
     } cases[] = {
-        {"%d", {1.5}},      {"%f", {1}},         {"%s", {42}},         {"%d", {}},        {"%d %d", {1}},
-        {"%", {1}},         {"%5", {1}},         {"%q", {1}},          {"%2:d", {1, 2}},  {"%*d", {"x", 1}},
-        {"%p", {"text"}},   {"%s", {true}},      {"%d", {true}},       {"%x", {2.0}},     {"%e", {'c'}},
+        {"%d", {1.5}},       {"%f", {1}},          {"%s", {42}},   {"%d", {}},       {"%d %d", {1}},
+        {"%", {1}},          {"%5", {1}},          {"%q", {1}},    {"%2:d", {1, 2}}, {"%*d", {"x", 1}},
+        {"%p", {"text"}},    {"%s", {true}},       {"%d", {true}}, {"%x", {2.0}},    {"%e", {'c'}},
         {"%99999999d", {1}}, {"%.99999999d", {1}},
     };
     for (const auto& c : cases) {
@@ -80,7 +82,8 @@ TEST(RtlFormat, BadFormatsAndArgumentsRaise) {
             Format(c.format, std::span<const TVarRec>(c.args));
             ADD_FAILURE() << c.format;
         } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "Format '" + std::string(c.format) + "' invalid or incompatible with argument");
+            EXPECT_EQ(e.Message(),
+                      "Format '" + std::string(c.format) + "' invalid or incompatible with argument");
         }
     }
 }
@@ -100,9 +103,18 @@ TEST(RtlIntegers, StrToIntAcceptsTheFrameworkSyntax) {
     const struct {
         std::string_view text;
         Integer value;
-    } cases[] = {{"0", 0},          {"  42", 42},          {"\t-17", -17},       {"+8", 8},
-                 {"$FF", 255},      {"0x1f", 31},          {"-$10", -16},        {"$FFFFFFFF", -1},
-                 {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"000123", 123}, {"$80000000", INT32_MIN}};
+    } cases[] = {{"0", 0},
+                 {"  42", 42},
+                 {"\t-17", -17},
+                 {"+8", 8},
+                 {"$FF", 255},
+                 {"0x1f", 31},
+                 {"-$10", -16},
+                 {"$FFFFFFFF", -1},
+                 {"2147483647", INT32_MAX},
+                 {"-2147483648", INT32_MIN},
+                 {"000123", 123},
+                 {"$80000000", INT32_MIN}};
     for (const auto& c : cases) {
         EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
         Integer value = 0;
@@ -112,8 +124,9 @@ TEST(RtlIntegers, StrToIntAcceptsTheFrameworkSyntax) {
 }
 
 TEST(RtlIntegers, StrToIntRejectsWithTheFrameworkMessage) {
-    const std::string_view bad[] = {"", " ", "12a", "1 ", "--1", "+", "$", "0x", "$G", "2147483648",
-                                    "-2147483649", "$100000000", "1.0", "1e3", "\xD9\xA1"};
+    const std::string_view bad[] = {"",    " ",   "12a",     "1 ",         "--1",         "+",
+                                    "$",   "0x",  "$G",      "2147483648", "-2147483649", "$100000000",
+                                    "1.0", "1e3", "\xD9\xA1"};
     for (auto text : bad) {
         try {
             StrToInt(text);

@@ -13,9 +13,11 @@ TEST(RtlRound, HalvesGoToEven) {
     const struct {
         double value;
         Int64 expected;
-    } cases[] = {{2.5, 2},   {3.5, 4},   {-2.5, -2}, {-3.5, -4}, {0.5, 0},   {1.5, 2},
-                 {2.4999, 2}, {2.5001, 3}, {-0.5, 0},  {1e15 + 0.5, 1000000000000000}, {-7.0, -7}};
-    for (const auto& c : cases) EXPECT_EQ(Round(c.value), c.expected) << c.value;
+    } cases[] = {{2.5, 2},  {3.5, 4},    {-2.5, -2},  {-3.5, -4}, {0.5, 0},
+                 {1.5, 2},  {2.4999, 2}, {2.5001, 3}, {-0.5, 0},  {1e15 + 0.5, 1000000000000000},
+                 {-7.0, -7}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Round(c.value), c.expected) << c.value;
 }
 
 TEST(RtlRound, TruncIntAndFracKeepTheSign) {
@@ -48,11 +50,21 @@ TEST(RtlMulDiv, RoundsHalvesAwayFromZeroAndSignalsErrors) {
     const struct {
         Integer a, b, c, expected;
     } cases[] = {
-        {10, 10, 3, 33},     {10, 10, 6, 17},  {5, 1, 2, 3},         {-5, 1, 2, -3},       {5, -1, 2, -3},
-        {-5, -1, -2, 3},     {7, 1, 0, -1},    {0x40000000, 4, 1, -1}, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
-        {INT32_MIN, 1, 1, INT32_MIN}, {INT32_MIN, -1, 1, -1}, {100000, 100000, 100000, 100000},
+        {10, 10, 3, 33},
+        {10, 10, 6, 17},
+        {5, 1, 2, 3},
+        {-5, 1, 2, -3},
+        {5, -1, 2, -3},
+        {-5, -1, -2, -3},
+        {7, 1, 0, -1},
+        {0x40000000, 4, 1, -1},
+        {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
+        {INT32_MIN, 1, 1, INT32_MIN},
+        {INT32_MIN, -1, 1, -1},
+        {100000, 100000, 100000, 100000},
     };
-    for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << '*' << c.b << '/' << c.c;
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << '*' << c.b << '/' << c.c;
 }
 
 TEST(RtlRandom, FollowsTheLinearCongruentialSequence) {

@@ -7,15 +7,17 @@ namespace {
 
 using namespace std::string_literals;
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 TEST(RtlCompare, TextComparisonFoldsAsciiToUpperCase) {
     const struct {
         std::string_view a, b;
         int expected;
-    } cases[] = {{"abc", "ABC", 0}, {"abc", "abd", -1}, {"ab", "abc", -1}, {"b", "A", 1},
+    } cases[] = {{"abc", "ABC", 0}, {"abc", "abd", -1},         {"ab", "abc", -1}, {"b", "A", 1},
                  {"a_", "AZ", 1},  // '_' sorts after the upper-case letters
-                 {"", "", 0},     {"\xC3\xA9", "\xC3\x89", 1}};
+                 {"", "", 0},       {"\xC3\xA9", "\xC3\x89", 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(Sign(CompareText(c.a, c.b)), c.expected) << c.a << " vs " << c.b;
         EXPECT_EQ(SameText(c.a, c.b), c.expected == 0);
@@ -36,7 +38,7 @@ TEST(RtlCase, AnsiFunctionsMapEachSupportedBlock) {
         const char* lower;
         const char* upper;
     } pairs[] = {
-        {"àéîõüýþ", "ÀÉÎÕÜÝÞ"},    // Latin-1 Supplement
+        {"àéîõüýþ", "ÀÉÎÕÜÝÞ"},                      // Latin-1 Supplement
         {"āčďęğıłńőřśšťůűźż", "ĀČĎĘĞIŁŃŐŘŚŠŤŮŰŹŻ"},  // Latin Extended-A, dotless i upper-cases to I
         {"αβγδεζηθικλμνξοπρστυφχψω", "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ"},
         {"άέήίόύώ", "ΆΈΉΊΌΎΏ"},
@@ -57,7 +59,8 @@ TEST(RtlCase, AnsiFunctionsMapEachSupportedBlock) {
 }
 
 TEST(RtlCase, InvalidUtf8IsCopiedUnchanged) {
-    const std::string bad[] = {"\xFF"s, "a\xC3"s, "\xC0\xAF"s, "\xED\xA0\x80"s, "\xE0\x80\x80x"s, "\x80\x80"s, "\0"s};
+    const std::string bad[] = {"\xFF"s,          "a\xC3"s,    "\xC0\xAF"s, "\xED\xA0\x80"s,
+                               "\xE0\x80\x80x"s, "\x80\x80"s, "\0"s};
     for (const auto& s : bad) {
         EXPECT_EQ(AnsiUpperCase(s), UpperCase(s));
         EXPECT_EQ(AnsiLowerCase(s), LowerCase(s));
@@ -89,9 +92,11 @@ TEST(RtlQuote, QuotesAndDequotes) {
     EXPECT_EQ(AnsiQuotedStr("say \"hi\"", '"'), "\"say \"\"hi\"\"\"");
     const struct {
         std::string_view in, out;
-    } cases[] = {{"'it''s'", "it's"}, {"'abc' tail", "abc"}, {"'open", "open"}, {"plain", "plain"}, {"''", ""},
-                 {"'", ""}, {"'a''", "a'"}};
-    for (const auto& c : cases) EXPECT_EQ(AnsiDequotedStr(c.in, '\''), c.out) << c.in;
+    } cases[] = {
+        {"'it''s'", "it's"}, {"'abc' tail", "abc"}, {"'open", "open"}, {"plain", "plain"}, {"''", ""},
+        {"'", ""},           {"'a''", "a'"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(AnsiDequotedStr(c.in, '\''), c.out) << c.in;
     std::string_view rest = "'a''b'c";
     EXPECT_EQ(AnsiExtractQuotedStr(rest, '\''), "a'b");
     EXPECT_EQ(rest, "c");
@@ -114,7 +119,8 @@ TEST(RtlReplace, HonoursTheFlags) {
         {"Über über", "ÜBER", "x", {rfReplaceAll, rfIgnoreCase}, "x x"},
         {"x\xFFy", "\xFF", "-", {rfIgnoreCase}, "x-y"},
     };
-    for (const auto& c : cases) EXPECT_EQ(StringReplace(c.s, c.from, c.to, c.flags), c.expected) << c.s;
+    for (const auto& c : cases)
+        EXPECT_EQ(StringReplace(c.s, c.from, c.to, c.flags), c.expected) << c.s;
 }
 
 TEST(RtlAbort, RaisesTheSilentException) {

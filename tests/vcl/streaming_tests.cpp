@@ -183,7 +183,8 @@ TEST_F(Streaming, LongStringsAreSplitIntoJoinedPieces) {
     TComponentPtr<TSampleComponent> s(new TSampleComponent(nullptr));
     s->SetCaption(std::string(100, 'q'));
     std::string text = ComponentToText(s.get());
-    EXPECT_NE(text.find("'" + std::string(64, 'q') + "' +\n    '" + std::string(36, 'q') + "'"), std::string::npos)
+    EXPECT_NE(text.find("'" + std::string(64, 'q') + "' +\n    '" + std::string(36, 'q') + "'"),
+              std::string::npos)
         << text;
 }
 
@@ -259,7 +260,8 @@ TEST_F(Streaming, ReadingIntoNothingCreatesTheRootFromItsClassName) {
     EXPECT_EQ(root->Owner(), owner.get());
     EXPECT_EQ(static_cast<TSampleComponent*>(root)->Count(), 5);
     // A failing read leaves nothing in the owner.
-    EXPECT_THROW(TextToComponent("object Bad: TSampleComponent\n  Count = x\nend\n", owner.get()), EReadError);
+    EXPECT_THROW(TextToComponent("object Bad: TSampleComponent\n  Count = x\nend\n", owner.get()),
+                 EReadError);
     EXPECT_EQ(owner->ComponentCount(), 1);
 }
 
@@ -319,8 +321,10 @@ TEST_F(Streaming, BadInputRaisesReadErrorsNamingLineAndProperty) {
         {"object Form1: TSamplePanel\n", "'end' expected on line 2"},
         {"object Form1: TSamplePanel\n  Count = 1\n", "'end' expected on line 3"},
         {"object Form1: TSamplePanel\nend\nextra", "End of file expected on line 3"},
-        {"object Form1: TWrongRoot\nend\n", "Class TWrongRoot does not match the root class TSamplePanel on line 1"},
-        {"object Form1: TSamplePanel\n  object X: TNoSuchClass\n  end\nend\n", "Class TNoSuchClass not found on line 2"},
+        {"object Form1: TWrongRoot\nend\n",
+         "Class TWrongRoot does not match the root class TSamplePanel on line 1"},
+        {"object Form1: TSamplePanel\n  object X: TNoSuchClass\n  end\nend\n",
+         "Class TNoSuchClass not found on line 2"},
         {"object Form1: TSamplePanel\n  object X: TSampleFont\n  end\nend\n",
          "Class TSampleFont is not a component class on line 2"},
         {"object Form1: TSamplePanel\n  Bogus = 1\nend\n",
@@ -339,44 +343,57 @@ TEST_F(Streaming, BadInputRaisesReadErrorsNamingLineAndProperty) {
          "Error reading Form1.Count: Number expected on line 2"},
         {"object Form1: TSamplePanel\n  Count = 99999999999\nend\n",
          "Error reading Form1.Count: Value 99999999999 out of range on line 2"},
-        {"object Form1: TSamplePanel\n  Small = -1\nend\n", "Error reading Form1.Small: Value -1 out of range on line 2"},
+        {"object Form1: TSamplePanel\n  Small = -1\nend\n",
+         "Error reading Form1.Small: Value -1 out of range on line 2"},
         {"object Form1: TSamplePanel\n  Big = 99999999999999999999\nend\n",
          "Error reading Form1.Big: Number too large on line 2"},
         {"object Form1: TSamplePanel\n  Color = clPlaid\nend\n",
          "Error reading Form1.Color: Invalid property value 'clPlaid' on line 2"},
-        {"object Form1: TSamplePanel\n  Caption = 'open\nend\n", "Error reading Form1.Caption: Unterminated string on line 2"},
+        {"object Form1: TSamplePanel\n  Caption = 'open\nend\n",
+         "Error reading Form1.Caption: Unterminated string on line 2"},
         {"object Form1: TSamplePanel\n  Caption = #99999999\nend\n",
          "Error reading Form1.Caption: Invalid character code on line 2"},
-        {"object Form1: TSamplePanel\n  Caption = 'a' +\nend\n", "Error reading Form1.Caption: String expected on line 3"},
+        {"object Form1: TSamplePanel\n  Caption = 'a' +\nend\n",
+         "Error reading Form1.Caption: String expected on line 3"},
         {"object Form1: TSamplePanel\n  Enabled = Maybe\nend\n",
          "Error reading Form1.Enabled: Invalid enumeration value 'Maybe' on line 2"},
         {"object Form1: TSamplePanel\n  OnClick = NoSuchMethod\nend\n",
          "Error reading Form1.OnClick: Method NoSuchMethod not found on line 2"},
-        {"object Form1: TSamplePanel\n  Link = Nobody\nend\n", "Error reading Form1.Link: Component Nobody not found on line 2"},
+        {"object Form1: TSamplePanel\n  Link = Nobody\nend\n",
+         "Error reading Form1.Link: Component Nobody not found on line 2"},
         {"object Form1: TSamplePanel\n  Link = Form1\n  object B: TSampleComponent\n  end\nend\n", ""},
         {"object Form1: TSamplePanel\n  Lines.Strings = (\n    'a'\nend\n",
          "Error reading Form1.Lines.Strings: String expected on line 4"},
-        {"object Form1: TSamplePanel\n  Lines = 'x'\nend\n", "Error reading Form1.Lines: Invalid property value on line 2"},
+        {"object Form1: TSamplePanel\n  Lines = 'x'\nend\n",
+         "Error reading Form1.Lines: Invalid property value on line 2"},
         {"object Form1: TSamplePanel\n  Items = <\n    item\n      Width = x\n    end>\nend\n",
          "Error reading Form1.Items[0].Width: Number expected on line 4"},
         {"object Form1: TSamplePanel\n  Items = <\n    thing\n  >\nend\n",
          "Error reading Form1.Items: 'item' expected on line 3"},
-        {"object Form1: TSamplePanel\n  Data = {0G}\nend\n", "Error reading Form1.Data: Invalid binary value on line 2"},
-        {"object Form1: TSamplePanel\n  Data = {123}\nend\n", "Error reading Form1.Data: Invalid binary value on line 2"},
-        {"object Form1: TSamplePanel\n  Data = {00\n", "Error reading Form1.Data: Unterminated binary data on line 2"},
-        {"object Form1: TSamplePanel\n  object A: TSampleComponent\n  end\n  object a: TSampleComponent\n  end\nend\n",
+        {"object Form1: TSamplePanel\n  Data = {0G}\nend\n",
+         "Error reading Form1.Data: Invalid binary value on line 2"},
+        {"object Form1: TSamplePanel\n  Data = {123}\nend\n",
+         "Error reading Form1.Data: Invalid binary value on line 2"},
+        {"object Form1: TSamplePanel\n  Data = {00\n",
+         "Error reading Form1.Data: Unterminated binary data on line 2"},
+        {"object Form1: TSamplePanel\n  object A: TSampleComponent\n  end\n  object a: TSampleComponent\n  "
+         "end\nend\n",
          "Error reading a: A component named a already exists on line 4"},
-        {"object Form1: TSamplePanel\n  object A: TSampleComponent\n    Count = 1\n    Count = x\n  end\nend\n",
+        {"object Form1: TSamplePanel\n  object A: TSampleComponent\n    Count = 1\n    Count = x\n  "
+         "end\nend\n",
          "Error reading A.Count: Number expected on line 4"},
         {"inherited Form1: TSamplePanel\nend\n", "'inherited' objects are not supported on line 1"},
-        {"object Form1: TSamplePanel\n  Ratio = 1e999\nend\n", "Error reading Form1.Ratio: Invalid number on line 2"},
+        {"object Form1: TSamplePanel\n  Ratio = 1e999\nend\n",
+         "Error reading Form1.Ratio: Invalid number on line 2"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ReadError(c.text), c.message) << c.text;
+    for (const Case& c : cases)
+        EXPECT_EQ(ReadError(c.text), c.message) << c.text;
 }
 
 TEST_F(Streaming, HostileNestingIsRefusedNotRecursedInto) {
     std::string text = "object Form1: TSamplePanel\n";
-    for (int i = 0; i < 10000; ++i) text += "object P" + std::to_string(i) + ": TSamplePanel\n";
+    for (int i = 0; i < 10000; ++i)
+        text += "object P" + std::to_string(i) + ": TSamplePanel\n";
     EXPECT_NE(ReadError(text).find("Objects nested too deeply"), std::string::npos);
 }
 

@@ -213,8 +213,9 @@ TEST(StreamsFile, OpenAndCreateErrorsCarryTheSystemReason) {
     { TFileStream file(dir.File("x"), fmCreate); }
     EXPECT_EQ(MessageOf<EFOpenError>([&] { TFileStream(dir.File("x"), 3); }),
               "Cannot open file \"" + dir.File("x") + "\". Invalid argument");
-    EXPECT_TRUE(MessageOf<EFOpenError>([&] { TFileStream(dir.File("x") + std::string(1, '\0'), fmOpenRead); })
-                    .ends_with("Invalid argument"));
+    EXPECT_TRUE(MessageOf<EFOpenError>([&] {
+                    TFileStream(dir.File("x") + std::string(1, '\0'), fmOpenRead);
+                }).ends_with("Invalid argument"));
     // An old-style fmCreate works as well.
     EXPECT_NO_THROW(TFileStream(dir.File("old"), 0xFFFF));
 }

@@ -86,9 +86,11 @@ TEST_F(ManualClockTest, ConcurrentAdvancesAreAllCounted) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([] {
-            for (int i = 0; i < 1000; ++i) clock::AdvanceClock(1);
+            for (int i = 0; i < 1000; ++i)
+                clock::AdvanceClock(1);
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(win32::GetTickCount64(), 4000u);
 }
 

@@ -7,9 +7,13 @@ namespace vcl {
 // ---------------------------------------------------------------------------------------------
 // TCollectionItem
 
-TCollectionItem::TCollectionItem(TCollection* collection) { SetCollection(collection); }
+TCollectionItem::TCollectionItem(TCollection* collection) {
+    SetCollection(collection);
+}
 
-TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
+TCollectionItem::~TCollectionItem() {
+    SetCollection(nullptr);
+}
 
 void TCollectionItem::SetCollection(TCollection* collection) {
     if (collection == collection_) return;
@@ -40,7 +44,9 @@ std::string TCollectionItem::GetNamePath() const {
     return Format("%s[%d]", {collection_->GetNamePath(), Index()});
 }
 
-TPersistent* TCollectionItem::GetOwner() const { return collection_; }
+TPersistent* TCollectionItem::GetOwner() const {
+    return collection_;
+}
 
 void TCollectionItem::Assign(const TPersistent* source) {
     auto* item = dynamic_cast<const TCollectionItem*>(source);
@@ -97,12 +103,15 @@ TCollectionItem* TCollection::Insert(int index) {
     return item;
 }
 
-void TCollection::Delete(int index) { delete Items(index); }
+void TCollection::Delete(int index) {
+    delete Items(index);
+}
 
 void TCollection::Clear() {
     if (items_.empty()) return;
     BeginUpdate();
-    while (!items_.empty()) delete items_.back();
+    while (!items_.empty())
+        delete items_.back();
     EndUpdate();
 }
 
@@ -112,7 +121,9 @@ TCollectionItem* TCollection::FindItemID(int id) const {
     return nullptr;
 }
 
-void TCollection::BeginUpdate() { ++updateCount_; }
+void TCollection::BeginUpdate() {
+    ++updateCount_;
+}
 
 void TCollection::EndUpdate() {
     if (updateCount_ > 0 && --updateCount_ == 0) Changed();
@@ -157,7 +168,8 @@ void TCollection::Assign(const TPersistent* source) {
     BeginUpdate();
     try {
         Clear();
-        for (TCollectionItem* item : other->items_) Add()->Assign(item);
+        for (TCollectionItem* item : other->items_)
+            Add()->Assign(item);
     } catch (...) {
         EndUpdate();
         throw;

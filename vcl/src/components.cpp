@@ -7,7 +7,9 @@ namespace vcl {
 
 namespace {
 
-std::string IndexKey(std::string_view name) { return LowerCase(name); }
+std::string IndexKey(std::string_view name) {
+    return LowerCase(name);
+}
 
 [[noreturn]] void ListIndexError(int index) {
     throw EListError(Format("List index out of bounds (%d)", {index}));
@@ -65,7 +67,8 @@ void TComponent::ReleaseEverything() {
 void TComponent::Destroying() {
     if (state_.Contains(csDestroying)) return;
     state_.Include(csDestroying);
-    for (TComponent* component : components_) component->Destroying();
+    for (TComponent* component : components_)
+        component->Destroying();
 }
 
 void TComponent::DestroyComponents() {
@@ -176,7 +179,8 @@ void TComponent::SetDesigning(bool designing, bool setChildren) {
     else
         state_.Exclude(csDesigning);
     if (setChildren)
-        for (TComponent* component : components_) component->SetDesigning(designing);
+        for (TComponent* component : components_)
+            component->SetDesigning(designing);
 }
 
 void TComponent::SetLoadingState(bool loading) {
@@ -189,7 +193,9 @@ void TComponent::SetLoadingState(bool loading) {
     }
 }
 
-void TComponent::Loaded() { state_.Exclude(csLoading); }
+void TComponent::Loaded() {
+    state_.Exclude(csLoading);
+}
 
 void TComponent::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
     if (root != this) return;
@@ -225,7 +231,9 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
     component->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* component) { EraseValue(freeNotifies_, component); }
+void TComponent::RemoveNotification(TComponent* component) {
+    EraseValue(freeNotifies_, component);
+}
 
 void TComponent::RemoveFreeNotifications() {
     while (!freeNotifies_.empty()) {

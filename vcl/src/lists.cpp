@@ -12,7 +12,9 @@ constexpr std::string_view kListCountError = "List count out of bounds (%d)";
 
 }  // namespace
 
-void TList::Error(std::string_view message, Int64 data) { throw EListError(Format(message, {data})); }
+void TList::Error(std::string_view message, Int64 data) {
+    throw EListError(Format(message, {data}));
+}
 
 void TList::CheckIndex(int index) const {
     if (index < 0 || index >= Count()) Error(kListIndexError, index);
@@ -87,7 +89,9 @@ void TList::Move(int curIndex, int newIndex) {
         std::rotate(first + newIndex, first + curIndex, first + curIndex + 1);
 }
 
-void TList::Pack() { std::erase(items_, nullptr); }
+void TList::Pack() {
+    std::erase(items_, nullptr);
+}
 
 void TList::Clear() {
     SetCount(0);
@@ -104,9 +108,13 @@ void TList::Sort(const TListSortCompare& compare) {
         [this](int a, int b) { std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]); });
 }
 
-void* TList::First() const { return Items(0); }
+void* TList::First() const {
+    return Items(0);
+}
 
-void* TList::Last() const { return Items(Count() - 1); }
+void* TList::Last() const {
+    return Items(Count() - 1);
+}
 
 void* TList::Items(int index) const {
     CheckIndex(index);
@@ -130,7 +138,8 @@ void TList::SetCount(int count) {
         items_.resize(static_cast<size_t>(count), nullptr);
         return;
     }
-    for (int i = Count() - 1; i >= count; --i) Delete(i);
+    for (int i = Count() - 1; i >= count; --i)
+        Delete(i);
 }
 
 void TList::SetCapacity(int capacity) {
@@ -146,7 +155,8 @@ void TList::Assign(const TList& source) {
     if (&source == this) return;
     Clear();
     SetCapacity(std::max(source.Capacity(), source.Count()));
-    for (void* item : source.items_) Add(item);
+    for (void* item : source.items_)
+        Add(item);
 }
 
 }  // namespace vcl

@@ -97,7 +97,8 @@ void RegisterClass(TClass cls) {
 }
 
 void RegisterClasses(std::initializer_list<TClass> classes) {
-    for (TClass cls : classes) RegisterClass(cls);
+    for (TClass cls : classes)
+        RegisterClass(cls);
 }
 
 void UnRegisterClass(TClass cls) {
@@ -130,21 +131,24 @@ void TPersistent::Assign(const TPersistent* source) {
     AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* dest) const { dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* dest) const {
+    dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* source) const {
     std::string sourceName = source ? std::string(source->ClassName()) : "nil";
     throw EConvertError(Format("Cannot assign a %s to a %s", {sourceName, ClassName()}));
 }
 
-std::string TPersistent::GetNamePath() const { return std::string(ClassName()); }
+std::string TPersistent::GetNamePath() const {
+    return std::string(ClassName());
+}
 
 void TPersistent::DefineProperties(TFiler&) {}
 
 void AssignPublished(TPersistent* dest, const TPersistent* source) {
     if (!dest->InheritsFrom(source->ClassType()) && !source->InheritsFrom(dest->ClassType()))
-        throw EConvertError(
-            Format("Cannot assign a %s to a %s", {source->ClassName(), dest->ClassName()}));
+        throw EConvertError(Format("Cannot assign a %s to a %s", {source->ClassName(), dest->ClassName()}));
     TClass common = dest->InheritsFrom(source->ClassType()) ? source->ClassType() : dest->ClassType();
     // A component's name identifies it in its owner; it is never copied.
     static const TPropInfo* const componentName = TComponent::StaticClass()->FindProperty("Name");

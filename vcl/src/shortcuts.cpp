@@ -43,7 +43,8 @@ constexpr std::array<std::string_view, 256> kKeyNames = [] {
         names[static_cast<size_t>(VK_NUMPAD0 + i)] = kPadDigits[i];
     }
     constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    for (size_t i = 0; i < kLetters.size(); ++i) names[VK_A + i] = kLetters.substr(i, 1);
+    for (size_t i = 0; i < kLetters.size(); ++i)
+        names[VK_A + i] = kLetters.substr(i, 1);
     names[VK_LWIN] = "Left Windows";
     names[VK_RWIN] = "Right Windows";
     names[VK_APPS] = "Application";
@@ -55,7 +56,8 @@ constexpr std::array<std::string_view, 256> kKeyNames = [] {
     constexpr std::string_view kFunctionKeys[] = {"F1",  "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",
                                                   "F9",  "F10", "F11", "F12", "F13", "F14", "F15", "F16",
                                                   "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24"};
-    for (int i = 0; i < 24; ++i) names[static_cast<size_t>(VK_F1 + i)] = kFunctionKeys[i];
+    for (int i = 0; i < 24; ++i)
+        names[static_cast<size_t>(VK_F1 + i)] = kFunctionKeys[i];
     names[VK_NUMLOCK] = "Num Lock";
     names[VK_SCROLL] = "Scroll Lock";
     names[VK_OEM_1] = ";";
@@ -127,7 +129,8 @@ TShortCut TextToShortCut(std::string_view text) {
     }
     if (text.empty()) return 0;
     for (size_t key = 0; key < kKeyNames.size(); ++key)
-        if (!kKeyNames[key].empty() && SameText(text, kKeyNames[key])) return static_cast<TShortCut>(key | shift);
+        if (!kKeyNames[key].empty() && SameText(text, kKeyNames[key]))
+            return static_cast<TShortCut>(key | shift);
     return 0;
 }
 

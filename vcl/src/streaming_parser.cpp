@@ -8,9 +8,15 @@ namespace vcl {
 
 namespace {
 
-bool IsIdentStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || IsDigit(c); }
+bool IsIdentStart(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsIdentChar(unsigned char c) {
+    return IsIdentStart(c) || IsDigit(c);
+}
 
 int HexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -121,7 +127,8 @@ TTokenKind TParser::NextToken() {
 
 void TParser::ScanSymbol() {
     size_t start = pos_;
-    while (pos_ < text_.size() && IsIdentChar(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    while (pos_ < text_.size() && IsIdentChar(static_cast<unsigned char>(text_[pos_])))
+        ++pos_;
     tokenString_.assign(text_.substr(start, pos_ - start));
     token_ = TTokenKind::toSymbol;
 }
@@ -199,12 +206,15 @@ void TParser::ScanNumber() {
         token_ = TTokenKind::toInteger;
         return;
     }
-    while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_])))
+        ++pos_;
     bool isFloat = false;
-    if (pos_ + 1 < text_.size() && text_[pos_] == '.' && IsDigit(static_cast<unsigned char>(text_[pos_ + 1]))) {
+    if (pos_ + 1 < text_.size() && text_[pos_] == '.' &&
+        IsDigit(static_cast<unsigned char>(text_[pos_ + 1]))) {
         isFloat = true;
         ++pos_;
-        while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_])))
+            ++pos_;
     }
     if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
         size_t exponent = pos_ + 1;
@@ -212,7 +222,8 @@ void TParser::ScanNumber() {
         if (exponent < text_.size() && IsDigit(static_cast<unsigned char>(text_[exponent]))) {
             isFloat = true;
             pos_ = exponent;
-            while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+            while (pos_ < text_.size() && IsDigit(static_cast<unsigned char>(text_[pos_])))
+                ++pos_;
         }
     }
     std::string_view number = text_.substr(start, pos_ - start);

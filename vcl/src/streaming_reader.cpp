@@ -102,14 +102,18 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner) {
         throw EReadError(error.Message());
     }
 
-    for (TComponent* component : loaded_) component->state_.Exclude(csReading);
+    for (TComponent* component : loaded_)
+        component->state_.Exclude(csReading);
     try {
-        for (TComponent* component : loaded_) component->Loaded();
+        for (TComponent* component : loaded_)
+            component->Loaded();
     } catch (const Exception& error) {
         Cleanup(root_, rootCreated);
-        throw EReadError(Format("Error loading %s: %s", {root_ ? root_->Name() : std::string(), error.Message()}));
+        throw EReadError(
+            Format("Error loading %s: %s", {root_ ? root_->Name() : std::string(), error.Message()}));
     }
-    for (TComponent* component : loaded_) component->state_.Exclude(csLoading);
+    for (TComponent* component : loaded_)
+        component->state_.Exclude(csLoading);
     GlobalFixupReferences();
     return root_;
 }
@@ -157,7 +161,8 @@ TComponent* TReader::ReadComponent(TComponent* parent, int depth) {
         if (!SameText(component->ClassName(), className)) {
             TClass named = GetClass(className);
             if (!named || !component->InheritsFrom(named))
-                classError(Format("Class %s does not match the root class %s", {className, component->ClassName()}));
+                classError(
+                    Format("Class %s does not match the root class %s", {className, component->ClassName()}));
         }
     } else {
         TClass cls = GetClass(className);
@@ -196,8 +201,8 @@ TComponent* TReader::ReadComponent(TComponent* parent, int depth) {
 // Properties
 
 void TReader::PropertyError(const std::string& message) const {
-    throw EReadError(
-        Format("Error reading %s.%s: %s on line %d", {componentName_, propertyPath_, message, propertyLine_}));
+    throw EReadError(Format("Error reading %s.%s: %s on line %d",
+                            {componentName_, propertyPath_, message, propertyLine_}));
 }
 
 void TReader::ReadProperty(TPersistent* instance, TComponent* component, int depth) {
@@ -213,7 +218,8 @@ void TReader::ReadProperty(TPersistent* instance, TComponent* component, int dep
     }
     std::string savedPath = propertyPath_;
     propertyPath_ = pathPrefix_;
-    for (size_t i = 0; i < path.size(); ++i) propertyPath_ += (i ? "." : "") + path[i];
+    for (size_t i = 0; i < path.size(); ++i)
+        propertyPath_ += (i ? "." : "") + path[i];
     parser_.CheckChar('=');
 
     try {
@@ -244,7 +250,8 @@ void TReader::ReadProperty(TPersistent* instance, TComponent* component, int dep
     propertyPath_ = std::move(savedPath);
 }
 
-void TReader::ReadPropertyValue(TPersistent* instance, const TPropInfo& info, TComponent* component, int depth) {
+void TReader::ReadPropertyValue(TPersistent* instance, const TPropInfo& info, TComponent* component,
+                                int depth) {
     switch (info.kind) {
         case TTypeKind::tkInteger:
         case TTypeKind::tkBoolean:
@@ -320,8 +327,9 @@ Int64 TReader::ReadOrdinal(const TPropInfo& info) {
     Int64 value = 0;
     if (info.kind == TTypeKind::tkInteger) {
         if (parser_.Token() == TTokenKind::toSymbol && !info.idents.empty()) {
-            auto entry = std::find_if(info.idents.begin(), info.idents.end(),
-                                      [&](const TIdentMapEntry& e) { return SameText(e.name, parser_.TokenString()); });
+            auto entry = std::find_if(info.idents.begin(), info.idents.end(), [&](const TIdentMapEntry& e) {
+                return SameText(e.name, parser_.TokenString());
+            });
             if (entry == info.idents.end())
                 PropertyError(Format("Invalid property value '%s'", {parser_.TokenString()}));
             value = entry->value;
@@ -404,7 +412,8 @@ void TReader::DefineProperty(const std::string& name, const TReaderProc& read, c
     read(*this);
 }
 
-void TReader::DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc&, bool) {
+void TReader::DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc&,
+                                   bool) {
     if (propertyHandled_ || !read || !SameText(name, propertyName_)) return;
     propertyHandled_ = true;
     parser_.CheckToken(TTokenKind::toBinary);
@@ -498,8 +507,8 @@ void TReader::ResolveFixups() {
             if (!otherRoot) {
                 // That root is not loaded yet; the reference waits for it.
                 std::lock_guard lock(Globals().mutex);
-                Globals().pending.push_back({fixup.component, fixup.instance, fixup.info, std::string(rootName),
-                                             std::string(name.substr(dot + 1))});
+                Globals().pending.push_back({fixup.component, fixup.instance, fixup.info,
+                                             std::string(rootName), std::string(name.substr(dot + 1))});
                 fixup.component->state_.Include(csFixups);
                 continue;
             }
@@ -510,7 +519,8 @@ void TReader::ResolveFixups() {
         };
         if (!target) fail(Format("Component %s not found", {fixup.name}));
         if (!target->InheritsFrom(fixup.info->classType))
-            fail(Format("Component %s is a %s, not a %s", {fixup.name, target->ClassName(), fixup.info->classType->name}));
+            fail(Format("Component %s is a %s, not a %s",
+                        {fixup.name, target->ClassName(), fixup.info->classType->name}));
         try {
             fixup.info->set(fixup.instance, static_cast<TObject*>(target));
         } catch (const Exception& error) {
@@ -543,12 +553,14 @@ void GlobalFixupReferences() {
             reference.info->set(reference.instance, static_cast<TObject*>(target));
     }
     std::lock_guard lock(Globals().mutex);
-    for (PendingReference& reference : waiting) Globals().pending.push_back(std::move(reference));
+    for (PendingReference& reference : waiting)
+        Globals().pending.push_back(std::move(reference));
 }
 
 void RemoveFixupReferences(TComponent* component) {
     std::lock_guard lock(Globals().mutex);
-    std::erase_if(Globals().pending, [component](const PendingReference& r) { return r.component == component; });
+    std::erase_if(Globals().pending,
+                  [component](const PendingReference& r) { return r.component == component; });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -562,7 +574,8 @@ void TStrings::DefineProperties(TFiler& filer) {
             BeginUpdate();
             try {
                 Clear();
-                while (!reader.EndOfList()) Add(reader.ReadString());
+                while (!reader.EndOfList())
+                    Add(reader.ReadString());
             } catch (...) {
                 EndUpdate();
                 throw;
@@ -572,7 +585,8 @@ void TStrings::DefineProperties(TFiler& filer) {
         },
         [this](TWriter& writer) {
             writer.WriteListBegin();
-            for (int i = 0; i < Count(); ++i) writer.WriteString(Strings(i));
+            for (int i = 0; i < Count(); ++i)
+                writer.WriteString(Strings(i));
             writer.WriteListEnd();
         },
         Count() > 0);

@@ -49,7 +49,9 @@ void TWriter::WriteRootComponent(TComponent* root) {
     WriteComponent(root);
 }
 
-void TWriter::WriteIndent() { out_.append(static_cast<size_t>(indent_) * 2, ' '); }
+void TWriter::WriteIndent() {
+    out_.append(static_cast<size_t>(indent_) * 2, ' ');
+}
 
 void TWriter::WriteComponent(TComponent* component) {
     component->state_.Include(csWriting);
@@ -139,7 +141,8 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& info, const 
             if (index < info.names.size())
                 out_ += info.names[index];
             else
-                throw EWriteError(Format("Value %d of %s is out of range", {static_cast<Int64>(index), name}));
+                throw EWriteError(
+                    Format("Value %d of %s is out of range", {static_cast<Int64>(index), name}));
             break;
         }
         case TTypeKind::tkSet: {
@@ -198,7 +201,8 @@ std::string TWriter::ReferenceName(TComponent* target) const {
     return target->Name();
 }
 
-void TWriter::DefineProperty(const std::string& name, const TReaderProc&, const TWriterProc& write, bool hasData) {
+void TWriter::DefineProperty(const std::string& name, const TReaderProc&, const TWriterProc& write,
+                             bool hasData) {
     if (!hasData || !write) return;
     WritePropertyName(prefix_ + name);
     write(*this);
@@ -259,7 +263,8 @@ void TWriter::WriteString(std::string_view value) {
     while (start < value.size()) {
         size_t end = std::min(start + kStringPiece, value.size());
         // Never cut a UTF-8 sequence in two.
-        while (end < value.size() && end > start + 1 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+        while (end < value.size() && end > start + 1 &&
+               (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
             --end;
         if (start) {
             out_ += " +\n";

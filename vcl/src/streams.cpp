@@ -31,7 +31,9 @@ constexpr Int64 kMemoryDelta = 0x2000;
 // Single system calls move at most this much, below every platform's ssize_t limits.
 constexpr Int64 kMaxTransfer = Int64{1} << 30;
 
-std::string SystemErrorText(int error) { return std::system_category().message(error); }
+std::string SystemErrorText(int error) {
+    return std::system_category().message(error);
+}
 
 // base + offset, or nullopt when the sum leaves Int64.
 std::optional<Int64> AddPosition(Int64 base, Int64 offset) {
@@ -142,7 +144,8 @@ Int64 THandleStream::Write(const void* buffer, Int64 count) {
     const auto* bytes = static_cast<const Byte*>(buffer);
     Int64 done = 0;
     while (done < count) {
-        ssize_t put = ::write(handle_, bytes + done, static_cast<size_t>(std::min(count - done, kMaxTransfer)));
+        ssize_t put =
+            ::write(handle_, bytes + done, static_cast<size_t>(std::min(count - done, kMaxTransfer)));
         if (put < 0) {
             if (errno == EINTR) continue;
             break;
@@ -260,7 +263,9 @@ Int64 TCustomMemoryStream::Seek(Int64 offset, TSeekOrigin origin) {
     return position_;
 }
 
-void TCustomMemoryStream::SaveToStream(TStream& stream) const { stream.WriteBuffer(memory_, size_); }
+void TCustomMemoryStream::SaveToStream(TStream& stream) const {
+    stream.WriteBuffer(memory_, size_);
+}
 
 void TCustomMemoryStream::SaveToFile(const std::string& fileName) const {
     TFileStream file(fileName, fmCreate);
@@ -270,7 +275,9 @@ void TCustomMemoryStream::SaveToFile(const std::string& fileName) const {
 // ---------------------------------------------------------------------------------------------
 // TMemoryStream
 
-TMemoryStream::~TMemoryStream() { std::free(memory_); }
+TMemoryStream::~TMemoryStream() {
+    std::free(memory_);
+}
 
 void TMemoryStream::Reallocate(Int64 capacity) {
     if (capacity == capacity_) return;

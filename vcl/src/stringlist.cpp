@@ -16,7 +16,9 @@ constexpr std::string_view kSortedListError = "Operation not allowed on sorted s
 constexpr std::string_view kDuplicateString = "String list does not allow duplicates";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 std::string QuoteItem(std::string_view s, char quoteChar) {
     std::string result;
@@ -75,7 +77,9 @@ std::string ReadToEnd(TStream& stream) {
 // ---------------------------------------------------------------------------------------------
 // TStrings
 
-void TStrings::Error(std::string_view message, Int64 data) { throw EStringListError(Format(message, {data})); }
+void TStrings::Error(std::string_view message, Int64 data) {
+    throw EStringListError(Format(message, {data}));
+}
 
 int TStrings::Add(const std::string& s) {
     int result = GetCount();
@@ -92,7 +96,8 @@ int TStrings::AddObject(const std::string& s, TObject* object) {
 void TStrings::AddStrings(const TStrings& strings) {
     Updating([&] {
         int count = strings.GetCount();
-        for (int i = 0; i < count; ++i) AddObject(strings.Get(i), strings.GetObject(i));
+        for (int i = 0; i < count; ++i)
+            AddObject(strings.Get(i), strings.GetObject(i));
     });
 }
 
@@ -132,7 +137,9 @@ void TStrings::Move(int curIndex, int newIndex) {
     });
 }
 
-int TStrings::CompareStrings(std::string_view s1, std::string_view s2) const { return AnsiCompareText(s1, s2); }
+int TStrings::CompareStrings(std::string_view s1, std::string_view s2) const {
+    return AnsiCompareText(s1, s2);
+}
 
 int TStrings::IndexOf(std::string_view s) const {
     int count = GetCount();
@@ -146,7 +153,8 @@ int TStrings::IndexOfName(std::string_view name) const {
     for (int i = 0; i < count; ++i) {
         std::string s = Get(i);
         size_t separator = s.find(nameValueSeparator_);
-        if (separator != std::string::npos && CompareStrings(std::string_view(s).substr(0, separator), name) == 0)
+        if (separator != std::string::npos &&
+            CompareStrings(std::string_view(s).substr(0, separator), name) == 0)
             return i;
     }
     return -1;
@@ -217,7 +225,8 @@ void TStrings::SetValueFromIndex(int index, std::string_view value) {
 std::string TStrings::GetTextStr() const {
     std::string result;
     int count = GetCount();
-    for (int i = 0; i < count; ++i) result.append(Get(i)).append(lineBreak_);
+    for (int i = 0; i < count; ++i)
+        result.append(Get(i)).append(lineBreak_);
     return result;
 }
 
@@ -266,7 +275,8 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
     const bool strict = strictDelimiter_;
     auto skipBlanks = [&](size_t& pos) {
         if (strict) return;
-        while (pos < text.size() && IsBlankOrControl(text[pos])) ++pos;
+        while (pos < text.size() && IsBlankOrControl(text[pos]))
+            ++pos;
     };
     Updating([&] {
         Clear();
@@ -277,7 +287,8 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
                 Add(ExtractQuotedItem(text, pos, quoteChar));
             } else {
                 size_t start = pos;
-                while (pos < text.size() && text[pos] != delimiter && (strict || !IsBlankOrControl(text[pos])))
+                while (pos < text.size() && text[pos] != delimiter &&
+                       (strict || !IsBlankOrControl(text[pos])))
                     ++pos;
                 Add(std::string(text.substr(start, pos - start)));
             }
@@ -292,13 +303,21 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
     });
 }
 
-std::string TStrings::DelimitedText() const { return DelimitedTextWith(delimiter_, quoteChar_); }
+std::string TStrings::DelimitedText() const {
+    return DelimitedTextWith(delimiter_, quoteChar_);
+}
 
-void TStrings::SetDelimitedText(std::string_view text) { SetDelimitedTextWith(text, delimiter_, quoteChar_); }
+void TStrings::SetDelimitedText(std::string_view text) {
+    SetDelimitedTextWith(text, delimiter_, quoteChar_);
+}
 
-std::string TStrings::CommaText() const { return DelimitedTextWith(',', '"'); }
+std::string TStrings::CommaText() const {
+    return DelimitedTextWith(',', '"');
+}
 
-void TStrings::SetCommaText(std::string_view text) { SetDelimitedTextWith(text, ',', '"'); }
+void TStrings::SetCommaText(std::string_view text) {
+    SetDelimitedTextWith(text, ',', '"');
+}
 
 void TStrings::BeginUpdate() {
     if (updateCount_ == 0) SetUpdateState(true);
@@ -359,7 +378,8 @@ TStringList::~TStringList() {
     OnChange = nullptr;
     OnChanging = nullptr;
     if (ownsObjects_)
-        for (auto& item : items_) FreeObject(std::exchange(item.object, nullptr));
+        for (auto& item : items_)
+            FreeObject(std::exchange(item.object, nullptr));
 }
 
 void TStringList::FreeObject(TObject* object) {
@@ -429,7 +449,9 @@ void TStringList::InsertItem(int index, const std::string& s, TObject* object) {
     Changed();
 }
 
-int TStringList::Add(const std::string& s) { return AddObject(s, nullptr); }
+int TStringList::Add(const std::string& s) {
+    return AddObject(s, nullptr);
+}
 
 int TStringList::AddObject(const std::string& s, TObject* object) {
     int index = GetCount();
@@ -441,7 +463,9 @@ int TStringList::AddObject(const std::string& s, TObject* object) {
     return index;
 }
 
-void TStringList::Insert(int index, const std::string& s) { InsertObject(index, s, nullptr); }
+void TStringList::Insert(int index, const std::string& s) {
+    InsertObject(index, s, nullptr);
+}
 
 void TStringList::InsertObject(int index, const std::string& s, TObject* object) {
     if (sorted_) throw EStringListError(std::string(kSortedListError));
@@ -464,7 +488,8 @@ void TStringList::Clear() {
     std::vector<TStringItem> old;
     old.swap(items_);
     if (ownsObjects_)
-        for (auto& item : old) FreeObject(item.object);
+        for (auto& item : old)
+            FreeObject(item.object);
     Changed();
 }
 
@@ -567,10 +592,12 @@ int TStringList::CompareStrings(std::string_view s1, std::string_view s2) const 
 
 std::string TStringList::GetTextStr() const {
     size_t total = 0;
-    for (const auto& item : items_) total += item.string.size() + LineBreak().size();
+    for (const auto& item : items_)
+        total += item.string.size() + LineBreak().size();
     std::string result;
     result.reserve(total);
-    for (const auto& item : items_) result.append(item.string).append(LineBreak());
+    for (const auto& item : items_)
+        result.append(item.string).append(LineBreak());
     return result;
 }
 

@@ -1,15 +1,17 @@
 #include <atomic>
 #include <cmath>
 
-#include "vcl/sysutils.h"
 #include "vcl/system.h"
+#include "vcl/sysutils.h"
 #include "win32/kernel.h"
 
 namespace vcl {
 
 namespace {
 
-[[noreturn]] void InvalidOp() { throw EInvalidOp("Invalid floating point operation"); }
+[[noreturn]] void InvalidOp() {
+    throw EInvalidOp("Invalid floating point operation");
+}
 
 // Whole values that convert to Int64: [-2^63, 2^63).
 Int64 ToInt64(double whole) {
@@ -54,7 +56,8 @@ double Frac(double value) {
 Integer MulDiv(Integer a, Integer b, Integer c) {
     if (c == 0) return -1;
     const Int64 product = Int64{a} * b;
-    const uint64_t magnitude = product < 0 ? 0 - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
+    const uint64_t magnitude =
+        product < 0 ? 0 - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
     const uint64_t divisor = c < 0 ? 0 - static_cast<uint64_t>(Int64{c}) : static_cast<uint64_t>(c);
     uint64_t quotient = magnitude / divisor;
     if ((magnitude % divisor) * 2 >= divisor) ++quotient;
@@ -63,16 +66,24 @@ Integer MulDiv(Integer a, Integer b, Integer c) {
     return negative ? static_cast<Integer>(-static_cast<Int64>(quotient)) : static_cast<Integer>(quotient);
 }
 
-Cardinal RandSeed() { return randSeed.load(std::memory_order_relaxed); }
-void SetRandSeed(Cardinal seed) { randSeed.store(seed, std::memory_order_relaxed); }
+Cardinal RandSeed() {
+    return randSeed.load(std::memory_order_relaxed);
+}
+void SetRandSeed(Cardinal seed) {
+    randSeed.store(seed, std::memory_order_relaxed);
+}
 
 Integer Random(Integer range) {
     const Int64 scaled = static_cast<Int64>(NextSeed()) * range;
     return static_cast<Integer>(scaled >> 32);
 }
 
-double Random() { return NextSeed() * (1.0 / 4294967296.0); }
+double Random() {
+    return NextSeed() * (1.0 / 4294967296.0);
+}
 
-void Randomize() { SetRandSeed(win32::GetTickCount()); }
+void Randomize() {
+    SetRandSeed(win32::GetTickCount());
+}
 
 }  // namespace vcl

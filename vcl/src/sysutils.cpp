@@ -30,6 +30,8 @@ TFormatSettings DefaultFormatSettings() {
 
 TFormatSettings FormatSettings = DefaultFormatSettings();
 
-void Abort() { throw EAbort("Operation aborted"); }
+void Abort() {
+    throw EAbort("Operation aborted");
+}
 
 }  // namespace vcl

@@ -71,11 +71,14 @@ Word CurrentYear() {
 void AppendNumber(std::string& out, unsigned value, int minDigits) {
     char buffer[16];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    for (auto length = r.ptr - buffer; length < minDigits; ++length) out.push_back('0');
+    for (auto length = r.ptr - buffer; length < minDigits; ++length)
+        out.push_back('0');
     out.append(buffer, r.ptr);
 }
 
-constexpr char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+constexpr char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
 
 bool StartsWithText(std::string_view s, size_t pos, std::string_view what) {
     if (s.size() - pos < what.size()) return false;
@@ -108,8 +111,7 @@ bool TwelveHourClock(std::string_view format, size_t pos) {
 
 class DateFormatter {
 public:
-    DateFormatter(const TFormatSettings& settings, TDateTime value)
-        : s_(settings), p_(Decode(value)) {}
+    DateFormatter(const TFormatSettings& settings, TDateTime value) : s_(settings), p_(Decode(value)) {}
 
     void Append(std::string_view format, std::string& out, int level) {
         if (format.empty()) format = "c";
@@ -124,7 +126,8 @@ public:
             }
             size_t count = 1;
             auto countRun = [&] {
-                while (i + count < format.size() && Upper(format[i + count]) == Upper(starter)) ++count;
+                while (i + count < format.size() && Upper(format[i + count]) == Upper(starter))
+                    ++count;
             };
             switch (token) {
                 case 'Y':
@@ -139,7 +142,8 @@ public:
                     if (count <= 2)
                         AppendNumber(out, p_.month, static_cast<int>(count));
                     else if (p_.month)
-                        out.append(count == 3 ? s_.ShortMonthNames[p_.month - 1] : s_.LongMonthNames[p_.month - 1]);
+                        out.append(count == 3 ? s_.ShortMonthNames[p_.month - 1]
+                                              : s_.LongMonthNames[p_.month - 1]);
                     break;
                 case 'D':
                     countRun();
@@ -147,7 +151,8 @@ public:
                         AppendNumber(out, p_.day, static_cast<int>(count));
                     } else if (count <= 4) {
                         if (p_.dayOfWeek)
-                            out.append(count == 3 ? s_.ShortDayNames[p_.dayOfWeek - 1] : s_.LongDayNames[p_.dayOfWeek - 1]);
+                            out.append(count == 3 ? s_.ShortDayNames[p_.dayOfWeek - 1]
+                                                  : s_.LongDayNames[p_.dayOfWeek - 1]);
                     } else {
                         Nested(count == 5 ? s_.ShortDateFormat : s_.LongDateFormat, out, level);
                     }
@@ -242,7 +247,8 @@ struct Scanner {
     size_t pos = 0;
 
     void Blanks() {
-        while (pos < s.size() && static_cast<unsigned char>(s[pos]) <= ' ') ++pos;
+        while (pos < s.size() && static_cast<unsigned char>(s[pos]) <= ' ')
+            ++pos;
     }
     bool Char(char c) {
         Blanks();
@@ -281,10 +287,14 @@ enum class DateOrder { MDY, DMY, YMD };
 DateOrder OrderOf(std::string_view shortDateFormat) {
     for (char c : shortDateFormat) {
         switch (Upper(c)) {
-            case 'Y': return DateOrder::YMD;
-            case 'M': return DateOrder::MDY;
-            case 'D': return DateOrder::DMY;
-            default: break;
+            case 'Y':
+                return DateOrder::YMD;
+            case 'M':
+                return DateOrder::MDY;
+            case 'D':
+                return DateOrder::DMY;
+            default:
+                break;
         }
     }
     return DateOrder::MDY;
@@ -309,9 +319,15 @@ bool ScanDate(Scanner& sc, const TFormatSettings& settings, TDateTime& date) {
             month = n1, day = n2;
     } else {
         switch (order) {
-            case DateOrder::MDY: month = n1, day = n2, year = n3, yearDigits = l3; break;
-            case DateOrder::DMY: day = n1, month = n2, year = n3, yearDigits = l3; break;
-            default: year = n1, yearDigits = l1, month = n2, day = n3; break;
+            case DateOrder::MDY:
+                month = n1, day = n2, year = n3, yearDigits = l3;
+                break;
+            case DateOrder::DMY:
+                day = n1, month = n2, year = n3, yearDigits = l3;
+                break;
+            default:
+                year = n1, yearDigits = l1, month = n2, day = n3;
+                break;
         }
         if (yearDigits <= 2) {
             const int window = settings.TwoDigitYearCenturyWindow;
@@ -400,7 +416,9 @@ bool ParseDateTime(std::string_view s, TDateTime& value, const TFormatSettings& 
 
 }  // namespace
 
-bool IsLeapYear(Word year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(Word year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 Word DaysInAMonth(Word year, Word month) {
     if (month < 1 || month > 12) return 0;
@@ -411,7 +429,8 @@ bool TryEncodeDate(Word year, Word month, Word day, TDateTime& date) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month))
         return false;
     Int64 days = day;
-    for (int m = 1; m < month; ++m) days += MonthDays[IsLeapYear(year)][m - 1];
+    for (int m = 1; m < month; ++m)
+        days += MonthDays[IsLeapYear(year)][m - 1];
     const Int64 y = year - 1;
     date = static_cast<double>(y * 365 + y / 4 - y / 100 + y / 400 + days - DateDelta);
     return true;
@@ -450,7 +469,9 @@ void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec) {
     hour = p.hour, min = p.minute, sec = p.second, msec = p.msec;
 }
 
-Word DayOfWeek(TDateTime date) { return Decode(date).dayOfWeek; }
+Word DayOfWeek(TDateTime date) {
+    return Decode(date).dayOfWeek;
+}
 
 TDateTime IncMonth(TDateTime date, Integer months) {
     const DateParts p = Decode(date);
@@ -484,8 +505,9 @@ TDateTime Now() {
 
 void DateTimeToSystemTime(TDateTime dateTime, TSystemTime& systemTime) {
     const DateParts p = Decode(dateTime);
-    systemTime = {p.year, p.month, static_cast<Word>(p.dayOfWeek ? p.dayOfWeek - 1 : 0), p.day, p.hour,
-                  p.minute, p.second, p.msec};
+    systemTime = {p.year,   p.month, static_cast<Word>(p.dayOfWeek ? p.dayOfWeek - 1 : 0),
+                  p.day,    p.hour,  p.minute,
+                  p.second, p.msec};
 }
 
 TDateTime SystemTimeToDateTime(const TSystemTime& t) {
@@ -502,18 +524,28 @@ std::string FormatDateTime(std::string_view format, TDateTime dateTime, const TF
     return out;
 }
 
-std::string DateToStr(TDateTime date) { return DateToStr(date, FormatSettings); }
+std::string DateToStr(TDateTime date) {
+    return DateToStr(date, FormatSettings);
+}
 std::string DateToStr(TDateTime date, const TFormatSettings& settings) {
     return FormatDateTime("ddddd", date, settings);
 }
-std::string TimeToStr(TDateTime time) { return TimeToStr(time, FormatSettings); }
-std::string TimeToStr(TDateTime time, const TFormatSettings& settings) { return FormatDateTime("tt", time, settings); }
-std::string DateTimeToStr(TDateTime dateTime) { return DateTimeToStr(dateTime, FormatSettings); }
+std::string TimeToStr(TDateTime time) {
+    return TimeToStr(time, FormatSettings);
+}
+std::string TimeToStr(TDateTime time, const TFormatSettings& settings) {
+    return FormatDateTime("tt", time, settings);
+}
+std::string DateTimeToStr(TDateTime dateTime) {
+    return DateTimeToStr(dateTime, FormatSettings);
+}
 std::string DateTimeToStr(TDateTime dateTime, const TFormatSettings& settings) {
     return FormatDateTime("c", dateTime, settings);
 }
 
-TDateTime StrToDate(std::string_view s) { return StrToDate(s, FormatSettings); }
+TDateTime StrToDate(std::string_view s) {
+    return StrToDate(s, FormatSettings);
+}
 TDateTime StrToDate(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseDate(s, value, settings)) ConvertError(s, "date");
@@ -526,12 +558,16 @@ TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue, const TFormat
     TDateTime value;
     return ParseDate(s, value, settings) ? value : defaultValue;
 }
-bool TryStrToDate(std::string_view s, TDateTime& value) { return ParseDate(s, value, FormatSettings); }
+bool TryStrToDate(std::string_view s, TDateTime& value) {
+    return ParseDate(s, value, FormatSettings);
+}
 bool TryStrToDate(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseDate(s, value, settings);
 }
 
-TDateTime StrToTime(std::string_view s) { return StrToTime(s, FormatSettings); }
+TDateTime StrToTime(std::string_view s) {
+    return StrToTime(s, FormatSettings);
+}
 TDateTime StrToTime(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseTime(s, value, settings)) ConvertError(s, "time");
@@ -544,12 +580,16 @@ TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue, const TFormat
     TDateTime value;
     return ParseTime(s, value, settings) ? value : defaultValue;
 }
-bool TryStrToTime(std::string_view s, TDateTime& value) { return ParseTime(s, value, FormatSettings); }
+bool TryStrToTime(std::string_view s, TDateTime& value) {
+    return ParseTime(s, value, FormatSettings);
+}
 bool TryStrToTime(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseTime(s, value, settings);
 }
 
-TDateTime StrToDateTime(std::string_view s) { return StrToDateTime(s, FormatSettings); }
+TDateTime StrToDateTime(std::string_view s) {
+    return StrToDateTime(s, FormatSettings);
+}
 TDateTime StrToDateTime(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseDateTime(s, value, settings)) ConvertError(s, "date and time");
@@ -562,7 +602,9 @@ TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue, const TFo
     TDateTime value;
     return ParseDateTime(s, value, settings) ? value : defaultValue;
 }
-bool TryStrToDateTime(std::string_view s, TDateTime& value) { return ParseDateTime(s, value, FormatSettings); }
+bool TryStrToDateTime(std::string_view s, TDateTime& value) {
+    return ParseDateTime(s, value, FormatSettings);
+}
 bool TryStrToDateTime(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseDateTime(s, value, settings);
 }

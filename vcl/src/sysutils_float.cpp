@@ -32,10 +32,12 @@ struct Decimal {
 bool ExactlyEqual(double abs, const char* digits, int length, int exponent) {
     // 800 significant digits cover the exact expansion of every double.
     char buffer[900];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, abs, std::chars_format::scientific, 800);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, abs, std::chars_format::scientific, 800);
     const char* end = result.ptr;
     const char* e = end;
-    while (e > buffer && *(e - 1) != 'e') --e;
+    while (e > buffer && *(e - 1) != 'e')
+        --e;
     int exp10 = 0;
     std::from_chars(e[0] == '+' ? e + 1 : e, end, exp10);
     if (exp10 + 1 != exponent) return false;
@@ -67,7 +69,8 @@ void RoundSignificant(double abs, int keep, int exponent, Decimal& out) {
         bool up = abs > threshold;
         if (abs == threshold) {
             char exact[900];
-            const auto e = std::to_chars(exact, exact + sizeof exact, abs, std::chars_format::scientific, 800);
+            const auto e =
+                std::to_chars(exact, exact + sizeof exact, abs, std::chars_format::scientific, 800);
             (void)e;
             up = exact[0] >= '5';
         }
@@ -79,10 +82,12 @@ void RoundSignificant(double abs, int keep, int exponent, Decimal& out) {
         return;
     }
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, abs, std::chars_format::scientific, keep - 1);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, abs, std::chars_format::scientific, keep - 1);
     const char* end = result.ptr;
     const char* e = end;
-    while (*(e - 1) != 'e') --e;
+    while (*(e - 1) != 'e')
+        --e;
     int exp10 = 0;
     std::from_chars(e[0] == '+' ? e + 1 : e, end, exp10);
     int count = 0;
@@ -100,16 +105,19 @@ void RoundSignificant(double abs, int keep, int exponent, Decimal& out) {
     std::from_chars(candidate, c, tie);
     if (tie == abs && ExactlyEqual(abs, out.digits, count + 1, out.exponent)) {
         int i = count - 1;
-        while (i >= 0 && out.digits[i] == '9') out.digits[i--] = '0';
+        while (i >= 0 && out.digits[i] == '9')
+            out.digits[i--] = '0';
         if (i >= 0) {
             ++out.digits[i];
         } else {
             out.digits[0] = '1';
-            for (int k = 1; k < count; ++k) out.digits[k] = '0';
+            for (int k = 1; k < count; ++k)
+                out.digits[k] = '0';
             ++out.exponent;
         }
     }
-    while (count > 0 && out.digits[count - 1] == '0') --count;
+    while (count > 0 && out.digits[count - 1] == '0')
+        --count;
     out.count = count;
 }
 
@@ -117,7 +125,8 @@ int DecimalExponent(double abs) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, abs, std::chars_format::scientific, 17);
     const char* e = result.ptr;
-    while (*(e - 1) != 'e') --e;
+    while (*(e - 1) != 'e')
+        --e;
     int exp10 = 0;
     std::from_chars(e[0] == '+' ? e + 1 : e, result.ptr, exp10);
     return exp10 + 1;
@@ -143,7 +152,8 @@ void RoundDigits(Decimal& d, int keep) {
     d.count = keep;
     if (up) {
         int i = keep - 1;
-        while (i >= 0 && d.digits[i] == '9') --i;
+        while (i >= 0 && d.digits[i] == '9')
+            --i;
         if (i < 0) {
             d.digits[0] = '1';
             d.count = 1;
@@ -153,7 +163,8 @@ void RoundDigits(Decimal& d, int keep) {
         ++d.digits[i];
         d.count = i + 1;
     }
-    while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+    while (d.count > 0 && d.digits[d.count - 1] == '0')
+        --d.count;
 }
 
 // Rounds to `precision` significant digits or `decimals` places, whichever is tighter.
@@ -169,7 +180,8 @@ Decimal ToDecimal(const Number& n, int precision, int decimals) {
         std::memcpy(d.digits, buffer, static_cast<size_t>(length));
         d.count = length;
         d.exponent = length - 4;
-        while (d.count > 0 && d.digits[d.count - 1] == '0') --d.count;
+        while (d.count > 0 && d.digits[d.count - 1] == '0')
+            --d.count;
         RoundDigits(d, std::min(precision, d.exponent + decimals));
         return d;
     }
@@ -183,7 +195,8 @@ Decimal ToDecimal(const Number& n, int precision, int decimals) {
 }
 
 void AppendDigits(std::string& out, const Decimal& d, int from, int to) {
-    for (int i = from; i < to; ++i) out.push_back(i >= 0 && i < d.count ? d.digits[i] : '0');
+    for (int i = from; i < to; ++i)
+        out.push_back(i >= 0 && i < d.count ? d.digits[i] : '0');
 }
 
 void AppendExponent(std::string& out, int exponent, bool plusSign, int minDigits) {
@@ -193,7 +206,8 @@ void AppendExponent(std::string& out, int exponent, bool plusSign, int minDigits
         out.push_back('+');
     char buffer[16];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, exponent < 0 ? -exponent : exponent);
-    for (auto length = r.ptr - buffer; length < minDigits; ++length) out.push_back('0');
+    for (auto length = r.ptr - buffer; length < minDigits; ++length)
+        out.push_back('0');
     out.append(buffer, r.ptr);
 }
 
@@ -257,29 +271,49 @@ std::string CurrencyPattern(std::string_view amount, bool negative, const TForma
     std::string out;
     if (!negative) {
         switch (s.CurrencyFormat) {
-            case 1: return out.append(amount).append(c);
-            case 2: return out.append(c).append(" ").append(amount);
-            case 3: return out.append(amount).append(" ").append(c);
-            default: return out.append(c).append(amount);
+            case 1:
+                return out.append(amount).append(c);
+            case 2:
+                return out.append(c).append(" ").append(amount);
+            case 3:
+                return out.append(amount).append(" ").append(c);
+            default:
+                return out.append(c).append(amount);
         }
     }
     switch (s.NegCurrFormat) {
-        case 1: return out.append("-").append(c).append(amount);
-        case 2: return out.append(c).append("-").append(amount);
-        case 3: return out.append(c).append(amount).append("-");
-        case 4: return out.append("(").append(amount).append(c).append(")");
-        case 5: return out.append("-").append(amount).append(c);
-        case 6: return out.append(amount).append("-").append(c);
-        case 7: return out.append(amount).append(c).append("-");
-        case 8: return out.append("-").append(amount).append(" ").append(c);
-        case 9: return out.append("-").append(c).append(" ").append(amount);
-        case 10: return out.append(amount).append(" ").append(c).append("-");
-        case 11: return out.append(c).append(" ").append(amount).append("-");
-        case 12: return out.append(c).append(" -").append(amount);
-        case 13: return out.append(amount).append("- ").append(c);
-        case 14: return out.append("(").append(c).append(" ").append(amount).append(")");
-        case 15: return out.append("(").append(amount).append(" ").append(c).append(")");
-        default: return out.append("(").append(c).append(amount).append(")");
+        case 1:
+            return out.append("-").append(c).append(amount);
+        case 2:
+            return out.append(c).append("-").append(amount);
+        case 3:
+            return out.append(c).append(amount).append("-");
+        case 4:
+            return out.append("(").append(amount).append(c).append(")");
+        case 5:
+            return out.append("-").append(amount).append(c);
+        case 6:
+            return out.append(amount).append("-").append(c);
+        case 7:
+            return out.append(amount).append(c).append("-");
+        case 8:
+            return out.append("-").append(amount).append(" ").append(c);
+        case 9:
+            return out.append("-").append(c).append(" ").append(amount);
+        case 10:
+            return out.append(amount).append(" ").append(c).append("-");
+        case 11:
+            return out.append(c).append(" ").append(amount).append("-");
+        case 12:
+            return out.append(c).append(" -").append(amount);
+        case 13:
+            return out.append(amount).append("- ").append(c);
+        case 14:
+            return out.append("(").append(c).append(" ").append(amount).append(")");
+        case 15:
+            return out.append("(").append(amount).append(" ").append(c).append(")");
+        default:
+            return out.append("(").append(c).append(amount).append(")");
     }
 }
 
@@ -386,7 +420,8 @@ MaskInfo Analyse(std::string_view mask) {
                     info.scientific = true;
                     info.expPlus = mask[i + 1] == '+';
                     size_t j = i + 2;
-                    while (j < mask.size() && mask[j] == '0') ++j;
+                    while (j < mask.size() && mask[j] == '0')
+                        ++j;
                     info.expDigits = static_cast<int>(j - (i + 2));
                     i = j - 1;
                 }
@@ -480,7 +515,8 @@ std::string ApplyMask(std::string_view mask, const Number& n, bool withSign, con
                     out.push_back(c);
                     AppendExponent(out, exponent10, info.expPlus, info.expDigits);
                     size_t j = i + 2;
-                    while (j < mask.size() && mask[j] == '0') ++j;
+                    while (j < mask.size() && mask[j] == '0')
+                        ++j;
                     i = j - 1;
                     break;
                 }
@@ -532,12 +568,18 @@ std::string FormatMaskOf(std::string_view format, const Number& n, const TFormat
 // ---------------------------------------------------------------------------------------------
 // Parsing
 
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+constexpr bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -554,11 +596,13 @@ bool Scan(std::string_view s, char decimalSeparator, NumberText& t) {
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) t.negative = s[i++] == '-';
     size_t start = i;
-    while (i < s.size() && IsDigit(s[i])) ++i;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i;
     t.whole = s.substr(start, i - start);
     if (i < s.size() && s[i] == decimalSeparator) {
         start = ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i;
         t.fraction = s.substr(start, i - start);
     }
     if (t.whole.empty() && t.fraction.empty()) return false;
@@ -580,15 +624,19 @@ bool ParseFloat(std::string_view s, double& value, const TFormatSettings& settin
     if (!Scan(s, settings.DecimalSeparator, t)) return false;
     // Significant digits and the decimal exponent of the last one, for from_chars.
     std::string_view whole = t.whole;
-    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+    while (!whole.empty() && whole.front() == '0')
+        whole.remove_prefix(1);
     std::string_view fraction = t.fraction;
-    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.remove_suffix(1);
     Int64 exponent = t.expNegative ? -t.exponent : t.exponent;
     double result = 0;
     if (!whole.empty() || !fraction.empty()) {
         // "digits" "e" exponent, with the digits of both parts run together.
-        const size_t length = whole.size() + fraction.size();
         const Int64 exp10 = exponent - static_cast<Int64>(fraction.size());
+        if (whole.empty())
+            while (fraction.front() == '0')
+                fraction.remove_prefix(1);
         // Beyond 800 digits the rest cannot change the nearest double except through a tie,
         // which the trailing non-zero digit keeps broken the right way.
         char small[900];
@@ -602,15 +650,16 @@ bool ParseFloat(std::string_view s, double& value, const TFormatSettings& settin
                 if (c != '0') small[799] = small[799] == '0' ? '1' : small[799];
             }
         };
-        for (char c : whole) put(c);
-        for (char c : fraction) put(c);
-        (void)length;
+        for (char c : whole)
+            put(c);
+        for (char c : fraction)
+            put(c);
         small[used++] = 'e';
         const auto r = std::to_chars(small + used, small + sizeof small, exp10 + dropped);
         const auto parsed = std::from_chars(small, r.ptr, result);
         if (parsed.ec == std::errc::result_out_of_range) {
             // Too large is an error; too small is zero.
-            const Int64 magnitude = static_cast<Int64>(std::min<size_t>(used - 1, 800)) + exp10 + dropped;
+            const Int64 magnitude = static_cast<Int64>(used - 1) + exp10 + dropped;
             if (magnitude > 0) return false;
             result = 0;
         } else if (parsed.ec != std::errc()) {
@@ -634,7 +683,8 @@ bool ParseCurrency(std::string_view s, Currency& value, const TFormatSettings& s
     const Int64 total = wholeCount + static_cast<Int64>(t.fraction.size());
     const UInt128 limit = static_cast<UInt128>(1) << 64;
     for (Int64 k = 0; k < total; ++k) {
-        const char c = k < wholeCount ? t.whole[static_cast<size_t>(k)] : t.fraction[static_cast<size_t>(k - wholeCount)];
+        const char c = k < wholeCount ? t.whole[static_cast<size_t>(k)]
+                                      : t.fraction[static_cast<size_t>(k - wholeCount)];
         const int digit = c - '0';
         // Place of this digit relative to 10^-4 units: raw position.
         const Int64 place = wholeCount - 1 - k + exponent + 4;
@@ -642,7 +692,8 @@ bool ParseCurrency(std::string_view s, Currency& value, const TFormatSettings& s
             if (digit == 0 && raw == 0) continue;
             if (place > 19) return false;
             UInt128 term = static_cast<UInt128>(digit);
-            for (Int64 p = 0; p < place; ++p) term *= 10;
+            for (Int64 p = 0; p < place; ++p)
+                term *= 10;
             raw += term;
             if (raw >= limit) return false;
         } else if (place == -1) {
@@ -668,10 +719,16 @@ bool ParseCurrency(std::string_view s, Currency& value, const TFormatSettings& s
     throw EConvertError(std::move(message));
 }
 
-[[noreturn]] void Overflow() { throw EOverflow("Floating point overflow"); }
+[[noreturn]] void Overflow() {
+    throw EOverflow("Floating point overflow");
+}
 
-Number FromDouble(double value) { return Number{false, value, 0}; }
-Number FromCurrency(Currency value) { return Number{true, 0.0, value.raw}; }
+Number FromDouble(double value) {
+    return Number{false, value, 0};
+}
+Number FromCurrency(Currency value) {
+    return Number{true, 0.0, value.raw};
+}
 
 }  // namespace
 
@@ -701,7 +758,9 @@ Currency operator-(Currency a, Currency b) {
     return result;
 }
 
-Currency Currency::operator-() const { return Currency{} - *this; }
+Currency Currency::operator-() const {
+    return Currency{} - *this;
+}
 
 namespace {
 // n / d rounded half to even, for d > 0.
@@ -733,7 +792,9 @@ Currency operator/(Currency a, Currency b) {
 // ---------------------------------------------------------------------------------------------
 // Public conversions
 
-std::string FloatToStr(double value) { return FloatToStr(value, FormatSettings); }
+std::string FloatToStr(double value) {
+    return FloatToStr(value, FormatSettings);
+}
 std::string FloatToStr(double value, const TFormatSettings& settings) {
     return FloatToStrF(value, TFloatFormat::ffGeneral, 15, 0, settings);
 }
@@ -746,12 +807,16 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
     return FormatNumber(FromDouble(value), format, precision, digits, settings);
 }
 
-std::string FormatFloat(std::string_view format, double value) { return FormatFloat(format, value, FormatSettings); }
+std::string FormatFloat(std::string_view format, double value) {
+    return FormatFloat(format, value, FormatSettings);
+}
 std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings) {
     return FormatMaskOf(format, FromDouble(value), settings);
 }
 
-double StrToFloat(std::string_view s) { return StrToFloat(s, FormatSettings); }
+double StrToFloat(std::string_view s) {
+    return StrToFloat(s, FormatSettings);
+}
 double StrToFloat(std::string_view s, const TFormatSettings& settings) {
     double value = 0;
     if (!ParseFloat(s, value, settings)) NotAFloat(s);
@@ -764,12 +829,16 @@ double StrToFloatDef(std::string_view s, double defaultValue, const TFormatSetti
     double value = 0;
     return ParseFloat(s, value, settings) ? value : defaultValue;
 }
-bool TryStrToFloat(std::string_view s, double& value) { return TryStrToFloat(s, value, FormatSettings); }
+bool TryStrToFloat(std::string_view s, double& value) {
+    return TryStrToFloat(s, value, FormatSettings);
+}
 bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings) {
     return ParseFloat(s, value, settings);
 }
 
-std::string CurrToStr(Currency value) { return CurrToStr(value, FormatSettings); }
+std::string CurrToStr(Currency value) {
+    return CurrToStr(value, FormatSettings);
+}
 std::string CurrToStr(Currency value, const TFormatSettings& settings) {
     return General(FromCurrency(value), 19, 0, settings);
 }
@@ -789,12 +858,16 @@ std::string CurrToStrF(Currency value, TFloatFormat format, int digits, const TF
                 settings.DecimalSeparator);
     return format == TFloatFormat::ffCurrency ? CurrencyPattern(out, negative, settings) : out;
 }
-std::string FormatCurr(std::string_view format, Currency value) { return FormatCurr(format, value, FormatSettings); }
+std::string FormatCurr(std::string_view format, Currency value) {
+    return FormatCurr(format, value, FormatSettings);
+}
 std::string FormatCurr(std::string_view format, Currency value, const TFormatSettings& settings) {
     return FormatMaskOf(format, FromCurrency(value), settings);
 }
 
-Currency StrToCurr(std::string_view s) { return StrToCurr(s, FormatSettings); }
+Currency StrToCurr(std::string_view s) {
+    return StrToCurr(s, FormatSettings);
+}
 Currency StrToCurr(std::string_view s, const TFormatSettings& settings) {
     Currency value;
     if (!ParseCurrency(s, value, settings)) NotAFloat(s);
@@ -807,7 +880,9 @@ Currency StrToCurrDef(std::string_view s, Currency defaultValue, const TFormatSe
     Currency value;
     return ParseCurrency(s, value, settings) ? value : defaultValue;
 }
-bool TryStrToCurr(std::string_view s, Currency& value) { return TryStrToCurr(s, value, FormatSettings); }
+bool TryStrToCurr(std::string_view s, Currency& value) {
+    return TryStrToCurr(s, value, FormatSettings);
+}
 bool TryStrToCurr(std::string_view s, Currency& value, const TFormatSettings& settings) {
     return ParseCurrency(s, value, settings);
 }

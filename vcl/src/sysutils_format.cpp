@@ -13,7 +13,8 @@ constexpr Int64 kMaxWidth = 1 << 20;
 
 size_t CharCount(std::string_view s) {
     size_t count = 0;
-    for (char c : s) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    for (char c : s)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return count;
 }
 
@@ -32,7 +33,8 @@ size_t PrefixBytes(std::string_view s, size_t chars) {
 void AppendUnsigned(std::string& out, uint64_t value, int minDigits) {
     char buffer[24];
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    for (auto length = r.ptr - buffer; length < minDigits; ++length) out.push_back('0');
+    for (auto length = r.ptr - buffer; length < minDigits; ++length)
+        out.push_back('0');
     out.append(buffer, r.ptr);
 }
 
@@ -41,7 +43,8 @@ void AppendHex(std::string& out, uint64_t value, int minDigits) {
     auto r = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
     for (char* p = buffer; p < r.ptr; ++p)
         if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-    for (auto length = r.ptr - buffer; length < minDigits; ++length) out.push_back('0');
+    for (auto length = r.ptr - buffer; length < minDigits; ++length)
+        out.push_back('0');
     out.append(buffer, r.ptr);
 }
 
@@ -150,21 +153,22 @@ private:
                 const Int64 value = arg.AsInt64();
                 const bool negative = kind != Kind::vtUInt64 && value < 0;
                 if (negative) text.push_back('-');
-                const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+                const uint64_t magnitude =
+                    negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
                 AppendUnsigned(text, magnitude, precision);
                 return text;
             }
             case 'u': {
                 if (!integer) Invalid();
                 const uint64_t bits = kind == Kind::vtInteger ? static_cast<uint32_t>(arg.AsInt64())
-                                                            : static_cast<uint64_t>(arg.AsInt64());
+                                                              : static_cast<uint64_t>(arg.AsInt64());
                 AppendUnsigned(text, bits, precision);
                 return text;
             }
             case 'x': {
                 if (!integer) Invalid();
                 const uint64_t bits = kind == Kind::vtInteger ? static_cast<uint32_t>(arg.AsInt64())
-                                                            : static_cast<uint64_t>(arg.AsInt64());
+                                                              : static_cast<uint64_t>(arg.AsInt64());
                 AppendHex(text, bits, precision);
                 return text;
             }
@@ -184,7 +188,8 @@ private:
                 } else {
                     Invalid();
                 }
-                if (precision >= 0) value = value.substr(0, PrefixBytes(value, static_cast<size_t>(precision)));
+                if (precision >= 0)
+                    value = value.substr(0, PrefixBytes(value, static_cast<size_t>(precision)));
                 return std::string(value);
             }
             case 'e':
@@ -207,10 +212,12 @@ private:
         int digits;
         switch (type) {
             case 'e':
-                return FloatToStrF(value, TFloatFormat::ffExponent, precision < 0 ? 15 : precision, 3, settings_);
+                return FloatToStrF(value, TFloatFormat::ffExponent, precision < 0 ? 15 : precision, 3,
+                                   settings_);
             case 'g':
                 if (currency) return CurrToStrF(money, TFloatFormat::ffGeneral, 0, settings_);
-                return FloatToStrF(value, TFloatFormat::ffGeneral, precision < 0 ? 15 : precision, 3, settings_);
+                return FloatToStrF(value, TFloatFormat::ffGeneral, precision < 0 ? 15 : precision, 3,
+                                   settings_);
             case 'f':
                 format = TFloatFormat::ffFixed, digits = precision < 0 ? 2 : precision;
                 break;
@@ -241,7 +248,8 @@ private:
 // Decimal values must fit in [min, max]; hexadecimal ones may use every bit of the type.
 bool ParseInteger(std::string_view s, Int64 min, Int64 max, uint64_t hexMax, Int64& value) {
     size_t i = 0;
-    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ')
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     bool hex = false;
@@ -254,7 +262,8 @@ bool ParseInteger(std::string_view s, Int64 min, Int64 max, uint64_t hexMax, Int
     }
     if (i >= s.size()) return false;
     uint64_t magnitude = 0;
-    const uint64_t limit = hex ? hexMax : (negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max));
+    const uint64_t limit =
+        hex ? hexMax : (negative ? static_cast<uint64_t>(-(min + 1)) + 1 : static_cast<uint64_t>(max));
     const unsigned base = hex ? 16 : 10;
     for (; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
@@ -290,7 +299,8 @@ bool ParseInteger(std::string_view s, Int64 min, Int64 max, uint64_t hexMax, Int
 std::string Format(std::string_view format, std::initializer_list<TVarRec> args) {
     return Formatter(FormatSettings, format, std::span<const TVarRec>(args.begin(), args.size())).Run();
 }
-std::string Format(const TFormatSettings& settings, std::string_view format, std::initializer_list<TVarRec> args) {
+std::string Format(const TFormatSettings& settings, std::string_view format,
+                   std::initializer_list<TVarRec> args) {
     return Formatter(settings, format, std::span<const TVarRec>(args.begin(), args.size())).Run();
 }
 std::string Format(std::string_view format, std::span<const TVarRec> args) {

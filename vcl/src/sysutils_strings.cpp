@@ -6,8 +6,12 @@ namespace vcl {
 
 namespace {
 
-constexpr unsigned char AsciiUpper(unsigned char c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
-constexpr unsigned char AsciiLower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+constexpr unsigned char AsciiUpper(unsigned char c) {
+    return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+}
+constexpr unsigned char AsciiLower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
 
 // One decoded UTF-8 sequence; length 1 with valid == false for a byte that starts no valid sequence.
 struct CodePoint {
@@ -77,24 +81,50 @@ char32_t ToUpper(char32_t c) {
     if (c >= 0x370 && c < 0x400) {
         if (c >= 0x3B1 && c <= 0x3CB) return c == 0x3C2 ? 0x3A3 : c - 0x20;
         switch (c) {
-            case 0x371: case 0x373: case 0x377: return c - 1;
-            case 0x37B: case 0x37C: case 0x37D: return c + 0x82;
-            case 0x3AC: return 0x386;
-            case 0x3AD: case 0x3AE: case 0x3AF: return c - 0x25;
-            case 0x3CC: return 0x38C;
-            case 0x3CD: case 0x3CE: return c - 0x3F;
-            case 0x3D0: return 0x392;
-            case 0x3D1: return 0x398;
-            case 0x3D5: return 0x3A6;
-            case 0x3D6: return 0x3A0;
-            case 0x3D7: return 0x3CF;
-            case 0x3F0: return 0x39A;
-            case 0x3F1: return 0x3A1;
-            case 0x3F2: return 0x3F9;
-            case 0x3F3: return 0x37F;
-            case 0x3F5: return 0x395;
-            case 0x3F8: case 0x3FB: return c - 1;
-            default: break;
+            case 0x371:
+            case 0x373:
+            case 0x377:
+                return c - 1;
+            case 0x37B:
+            case 0x37C:
+            case 0x37D:
+                return c + 0x82;
+            case 0x3AC:
+                return 0x386;
+            case 0x3AD:
+            case 0x3AE:
+            case 0x3AF:
+                return c - 0x25;
+            case 0x3CC:
+                return 0x38C;
+            case 0x3CD:
+            case 0x3CE:
+                return c - 0x3F;
+            case 0x3D0:
+                return 0x392;
+            case 0x3D1:
+                return 0x398;
+            case 0x3D5:
+                return 0x3A6;
+            case 0x3D6:
+                return 0x3A0;
+            case 0x3D7:
+                return 0x3CF;
+            case 0x3F0:
+                return 0x39A;
+            case 0x3F1:
+                return 0x3A1;
+            case 0x3F2:
+                return 0x3F9;
+            case 0x3F3:
+                return 0x37F;
+            case 0x3F5:
+                return 0x395;
+            case 0x3F8:
+            case 0x3FB:
+                return c - 1;
+            default:
+                break;
         }
         if (c >= 0x3D9 && c <= 0x3EF && (c & 1)) return c - 1;
         return c;
@@ -124,18 +154,38 @@ char32_t ToLower(char32_t c) {
     if (c >= 0x370 && c < 0x400) {
         if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 0x20;
         switch (c) {
-            case 0x370: case 0x372: case 0x376: return c + 1;
-            case 0x37F: return 0x3F3;
-            case 0x386: return 0x3AC;
-            case 0x388: case 0x389: case 0x38A: return c + 0x25;
-            case 0x38C: return 0x3CC;
-            case 0x38E: case 0x38F: return c + 0x3F;
-            case 0x3CF: return 0x3D7;
-            case 0x3F4: return 0x3B8;
-            case 0x3F7: case 0x3FA: return c + 1;
-            case 0x3F9: return 0x3F2;
-            case 0x3FD: case 0x3FE: case 0x3FF: return c - 0x82;
-            default: break;
+            case 0x370:
+            case 0x372:
+            case 0x376:
+                return c + 1;
+            case 0x37F:
+                return 0x3F3;
+            case 0x386:
+                return 0x3AC;
+            case 0x388:
+            case 0x389:
+            case 0x38A:
+                return c + 0x25;
+            case 0x38C:
+                return 0x3CC;
+            case 0x38E:
+            case 0x38F:
+                return c + 0x3F;
+            case 0x3CF:
+                return 0x3D7;
+            case 0x3F4:
+                return 0x3B8;
+            case 0x3F7:
+            case 0x3FA:
+                return c + 1;
+            case 0x3F9:
+                return 0x3F2;
+            case 0x3FD:
+            case 0x3FE:
+            case 0x3FF:
+                return c - 0x82;
+            default:
+                break;
         }
         if (c >= 0x3D8 && c <= 0x3EE && !(c & 1)) return c + 1;
         return c;
@@ -191,7 +241,9 @@ size_t MatchIgnoreCase(std::string_view s, size_t pos, std::string_view pattern)
     return i - pos;
 }
 
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+constexpr bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 }  // namespace
 
@@ -204,7 +256,9 @@ int CompareStr(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-bool SameStr(std::string_view a, std::string_view b) { return a == b; }
+bool SameStr(std::string_view a, std::string_view b) {
+    return a == b;
+}
 
 int CompareText(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
@@ -216,41 +270,53 @@ int CompareText(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareText(a, b) == 0;
+}
 
 std::string UpperCase(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(AsciiUpper(static_cast<unsigned char>(c)));
     return out;
 }
 
 std::string LowerCase(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
     return out;
 }
 
 std::string Trim(std::string_view s) {
     size_t first = 0, last = s.size();
-    while (first < last && IsBlank(s[first])) ++first;
-    while (last > first && IsBlank(s[last - 1])) --last;
+    while (first < last && IsBlank(s[first]))
+        ++first;
+    while (last > first && IsBlank(s[last - 1]))
+        --last;
     return std::string(s.substr(first, last - first));
 }
 
 std::string TrimLeft(std::string_view s) {
     size_t first = 0;
-    while (first < s.size() && IsBlank(s[first])) ++first;
+    while (first < s.size() && IsBlank(s[first]))
+        ++first;
     return std::string(s.substr(first));
 }
 
 std::string TrimRight(std::string_view s) {
     size_t last = s.size();
-    while (last > 0 && IsBlank(s[last - 1])) --last;
+    while (last > 0 && IsBlank(s[last - 1]))
+        --last;
     return std::string(s.substr(0, last));
 }
 
-std::string AnsiUpperCase(std::string_view s) { return MapUtf8(s, ToUpper); }
-std::string AnsiLowerCase(std::string_view s) { return MapUtf8(s, ToLower); }
+std::string AnsiUpperCase(std::string_view s) {
+    return MapUtf8(s, ToUpper);
+}
+std::string AnsiLowerCase(std::string_view s) {
+    return MapUtf8(s, ToLower);
+}
 
 int AnsiCompareText(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;
@@ -261,7 +327,9 @@ int AnsiCompareText(std::string_view a, std::string_view b) {
     return i < a.size() ? 1 : j < b.size() ? -1 : 0;
 }
 
-bool AnsiSameText(std::string_view a, std::string_view b) { return AnsiCompareText(a, b) == 0; }
+bool AnsiSameText(std::string_view a, std::string_view b) {
+    return AnsiCompareText(a, b) == 0;
+}
 
 // Byte order of UTF-8 is code point order.
 int AnsiCompareStr(std::string_view a, std::string_view b) {
@@ -269,9 +337,13 @@ int AnsiCompareStr(std::string_view a, std::string_view b) {
     return result < 0 ? -1 : result > 0 ? 1 : 0;
 }
 
-bool AnsiSameStr(std::string_view a, std::string_view b) { return a == b; }
+bool AnsiSameStr(std::string_view a, std::string_view b) {
+    return a == b;
+}
 
-std::string QuotedStr(std::string_view s) { return AnsiQuotedStr(s, '\''); }
+std::string QuotedStr(std::string_view s) {
+    return AnsiQuotedStr(s, '\'');
+}
 
 std::string AnsiQuotedStr(std::string_view s, char quote) {
     std::string out;

@@ -119,7 +119,8 @@ public:
     void Sort(int count) {
         if (count < 2) return;
         int depth = 0;
-        for (int n = count; n > 1; n >>= 1) depth += 2;
+        for (int n = count; n > 1; n >>= 1)
+            depth += 2;
         QuickSort(0, count - 1, depth);
     }
 
@@ -132,8 +133,10 @@ private:
             }
             int i = left, j = right, pivot = left + (right - left) / 2;
             do {
-                while (i < right && compare_(i, pivot) < 0) ++i;
-                while (j > left && compare_(j, pivot) > 0) --j;
+                while (i < right && compare_(i, pivot) < 0)
+                    ++i;
+                while (j > left && compare_(j, pivot) > 0)
+                    --j;
                 if (i <= j) {
                     if (i != j) exchange_(i, j);
                     if (pivot == i)
@@ -157,7 +160,8 @@ private:
 
     void HeapSort(int left, int right) {
         int n = right - left + 1;
-        for (int start = n / 2 - 1; start >= 0; --start) SiftDown(left, start, n);
+        for (int start = n / 2 - 1; start >= 0; --start)
+            SiftDown(left, start, n);
         for (int end = n - 1; end > 0; --end) {
             exchange_(left, left + end);
             SiftDown(left, 0, end);

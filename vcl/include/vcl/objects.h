@@ -15,8 +15,8 @@
 #include <variant>
 #include <vector>
 
-#include "vcl/sysutils.h"
 #include "vcl/system.h"
+#include "vcl/sysutils.h"
 
 namespace vcl {
 
@@ -61,13 +61,13 @@ using TPropValue = std::variant<Int64, double, std::string, SetBits, TObject*>;
 struct TPropInfo {
     std::string name;
     TTypeKind kind = TTypeKind::tkInteger;
-    std::string_view typeName;                  // for messages and editors
-    std::span<const std::string_view> names;    // enumeration or set element names
-    TIdentMap idents;                           // named integer values
-    Int64 minValue = 0, maxValue = 0;           // range of integral types
-    TClass classType = nullptr;                 // declared class of a tkClass property
-    bool isReference = false;                   // tkClass: a component link, not an owned object
-    bool readOnly = false;                      // no setter: owned objects are filled in place
+    std::string_view typeName;                // for messages and editors
+    std::span<const std::string_view> names;  // enumeration or set element names
+    TIdentMap idents;                         // named integer values
+    Int64 minValue = 0, maxValue = 0;         // range of integral types
+    TClass classType = nullptr;               // declared class of a tkClass property
+    bool isReference = false;                 // tkClass: a component link, not an owned object
+    bool readOnly = false;                    // no setter: owned objects are filled in place
 
     std::function<TPropValue(const TObject*)> get;
     std::function<void(TObject*, const TPropValue&)> set;
@@ -209,7 +209,7 @@ namespace detail {
 
 template <typename T>
 concept HasOwnPublish = requires(Published<T>& p) {
-    { static_cast<void (*)(Published<T>&)>(&T::Publish) };
+    {static_cast<void (*)(Published<T>&)>(&T::Publish)};
 };
 
 template <typename T>
@@ -240,15 +240,17 @@ struct TClassInfoOf : TClassInfo {
 
 // Declares a class's class information. Place first in the class body:
 //   class TButton : public TWinControl { VCL_CLASS(TButton, TWinControl) public: ... };
-#define VCL_CLASS(Self, Base)                                                              \
-public:                                                                                    \
-    using Inherited = Base;                                                                \
-    static ::vcl::TClass StaticClass() {                                                   \
-        static const ::vcl::detail::TClassInfoOf<Self, Base> info(#Self);                  \
-        return &info;                                                                      \
-    }                                                                                      \
-    ::vcl::TClass ClassType() const override { return StaticClass(); }                    \
-                                                                                           \
+#define VCL_CLASS(Self, Base)                                             \
+public:                                                                   \
+    using Inherited = Base;                                               \
+    static ::vcl::TClass StaticClass() {                                  \
+        static const ::vcl::detail::TClassInfoOf<Self, Base> info(#Self); \
+        return &info;                                                     \
+    }                                                                     \
+    ::vcl::TClass ClassType() const override {                            \
+        return StaticClass();                                             \
+    }                                                                     \
+                                                                          \
 private:
 
 class TObject {
@@ -394,7 +396,8 @@ private:
             info.typeName = "enumeration";
             info.names = EnumNamesOf<V>();
         } else if constexpr (std::is_integral_v<V>) {
-            static_assert(sizeof(V) < 8 || std::is_signed_v<V>, "unsigned 64-bit properties are not streamable");
+            static_assert(sizeof(V) < 8 || std::is_signed_v<V>,
+                          "unsigned 64-bit properties are not streamable");
             info.kind = TTypeKind::tkInteger;
             info.typeName = "Integer";
             info.minValue = static_cast<Int64>(std::numeric_limits<V>::min());
@@ -422,6 +425,5 @@ private:
 
     detail::TPropTable& table_;
 };
-
 
 }  // namespace vcl

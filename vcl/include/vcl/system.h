@@ -23,7 +23,7 @@ using LongInt = int32_t;
 //   enum class TAlign : uint8_t { alNone, alTop };
 //   VCL_ENUM_NAMES(TAlign, "alNone", "alTop")
 // The names are found by argument-dependent lookup of EnumNames(E{}).
-#define VCL_ENUM_NAMES(Enum, ...)                                                \
+#define VCL_ENUM_NAMES(Enum, ...)                                               \
     [[maybe_unused]] inline std::span<const std::string_view> EnumNames(Enum) { \
         static constexpr std::string_view names[] = {__VA_ARGS__};              \
         return names;                                                           \
@@ -74,12 +74,13 @@ struct SetBits {
 
 // A set of enumeration values, the framework's `set of E`.
 template <typename E>
-    requires std::is_enum_v<E>
+requires std::is_enum_v<E>
 class Set {
 public:
     constexpr Set() = default;
     constexpr Set(std::initializer_list<E> values) {
-        for (E value : values) Include(value);
+        for (E value : values)
+            Include(value);
     }
 
     constexpr bool Contains(E value) const {
@@ -104,17 +105,20 @@ public:
 
     constexpr Set operator+(const Set& other) const {
         Set result;
-        for (size_t i = 0; i < kWords; ++i) result.bits_[i] = bits_[i] | other.bits_[i];
+        for (size_t i = 0; i < kWords; ++i)
+            result.bits_[i] = bits_[i] | other.bits_[i];
         return result;
     }
     constexpr Set operator-(const Set& other) const {
         Set result;
-        for (size_t i = 0; i < kWords; ++i) result.bits_[i] = bits_[i] & ~other.bits_[i];
+        for (size_t i = 0; i < kWords; ++i)
+            result.bits_[i] = bits_[i] & ~other.bits_[i];
         return result;
     }
     constexpr Set operator*(const Set& other) const {
         Set result;
-        for (size_t i = 0; i < kWords; ++i) result.bits_[i] = bits_[i] & other.bits_[i];
+        for (size_t i = 0; i < kWords; ++i)
+            result.bits_[i] = bits_[i] & other.bits_[i];
         return result;
     }
     constexpr Set& operator+=(const Set& other) { return *this = *this + other; }
@@ -126,12 +130,14 @@ public:
 
     SetBits Bits() const {
         SetBits result;
-        for (size_t i = 0; i < kWords; ++i) result.words[i] = bits_[i];
+        for (size_t i = 0; i < kWords; ++i)
+            result.words[i] = bits_[i];
         return result;
     }
     static Set FromBits(const SetBits& bits) {
         Set result;
-        for (size_t i = 0; i < kWords; ++i) result.bits_[i] = bits.words[i];
+        for (size_t i = 0; i < kWords; ++i)
+            result.bits_[i] = bits.words[i];
         return result;
     }
 
@@ -143,7 +149,6 @@ private:
 
     std::array<uint64_t, kWords> bits_{};
 };
-
 
 // ---------------------------------------------------------------------------------------------
 // Arithmetic

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <compare>
+#include <concepts>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -35,11 +36,11 @@ private:
     int helpContext_ = 0;
 };
 
-#define VCL_DECLARE_EXCEPTION(Name, Base)                                   \
-    class Name : public Base {                                              \
-    public:                                                                 \
-        using Base::Base;                                                   \
-        const char* ClassName() const noexcept override { return #Name; }   \
+#define VCL_DECLARE_EXCEPTION(Name, Base)                                 \
+    class Name : public Base {                                            \
+    public:                                                               \
+        using Base::Base;                                                 \
+        const char* ClassName() const noexcept override { return #Name; } \
     };
 
 // The silent exception: it unwinds like any other but the application never shows it.
@@ -89,7 +90,8 @@ private:
 
 class EOSError : public Exception {
 public:
-    EOSError(std::string message, Cardinal errorCode) : Exception(std::move(message)), errorCode_(errorCode) {}
+    EOSError(std::string message, Cardinal errorCode)
+        : Exception(std::move(message)), errorCode_(errorCode) {}
     const char* ClassName() const noexcept override { return "EOSError"; }
     Cardinal ErrorCode() const { return errorCode_; }
 
@@ -111,7 +113,7 @@ struct Currency {
 
     constexpr Currency() = default;
     // Whole units; raises EOverflow when the value does not fit.
-    Currency(Int64 units);  // NOLINT(google-explicit-constructor)
+    Currency(Int64 units);                           // NOLINT(google-explicit-constructor)
     Currency(int units) : Currency(Int64{units}) {}  // NOLINT(google-explicit-constructor)
     // Rounds to four decimals, halves to even; NaN, infinities and out-of-range values raise EInvalidOp.
     explicit Currency(double value);
@@ -227,7 +229,17 @@ std::string StringReplace(std::string_view s, std::string_view oldPattern, std::
 // so a list must not outlive the expression that built it.
 class TVarRec {
 public:
-    enum class Kind : uint8_t { vtInteger, vtInt64, vtUInt64, vtExtended, vtCurrency, vtBoolean, vtChar, vtString, vtPointer };
+    enum class Kind : uint8_t {
+        vtInteger,
+        vtInt64,
+        vtUInt64,
+        vtExtended,
+        vtCurrency,
+        vtBoolean,
+        vtChar,
+        vtString,
+        vtPointer
+    };
 
     constexpr TVarRec(int v) : kind_(Kind::vtInteger), int_(v) {}                        // NOLINT
     constexpr TVarRec(unsigned v) : kind_(Kind::vtInt64), int_(v) {}                     // NOLINT
@@ -237,16 +249,16 @@ public:
     constexpr TVarRec(unsigned long long v)                                              // NOLINT
         : kind_(v > static_cast<unsigned long long>(INT64_MAX) ? Kind::vtUInt64 : Kind::vtInt64),
           int_(static_cast<Int64>(v)) {}
-    constexpr TVarRec(double v) : kind_(Kind::vtExtended), double_(v) {}        // NOLINT
-    constexpr TVarRec(Currency v) : kind_(Kind::vtCurrency), int_(v.raw) {}     // NOLINT
-    constexpr TVarRec(bool v) : kind_(Kind::vtBoolean), int_(v) {}              // NOLINT
-    constexpr TVarRec(char v) : kind_(Kind::vtChar), char_(v) {}                // NOLINT
-    constexpr TVarRec(const char* v)                                          // NOLINT
+    constexpr TVarRec(double v) : kind_(Kind::vtExtended), double_(v) {}     // NOLINT
+    constexpr TVarRec(Currency v) : kind_(Kind::vtCurrency), int_(v.raw) {}  // NOLINT
+    constexpr TVarRec(bool v) : kind_(Kind::vtBoolean), int_(v) {}           // NOLINT
+    constexpr TVarRec(char v) : kind_(Kind::vtChar), char_(v) {}             // NOLINT
+    constexpr TVarRec(const char* v)                                         // NOLINT
         : kind_(Kind::vtString), string_{v, v ? std::char_traits<char>::length(v) : 0} {}
     constexpr TVarRec(std::string_view v) : kind_(Kind::vtString), string_{v.data(), v.size()} {}  // NOLINT
     TVarRec(const std::string& v) : kind_(Kind::vtString), string_{v.data(), v.size()} {}          // NOLINT
-    constexpr TVarRec(const void* v) : kind_(Kind::vtPointer), pointer_(v) {}                       // NOLINT
-    constexpr TVarRec(std::nullptr_t) : kind_(Kind::vtPointer), pointer_(nullptr) {}                // NOLINT
+    constexpr TVarRec(const void* v) : kind_(Kind::vtPointer), pointer_(v) {}                      // NOLINT
+    constexpr TVarRec(std::nullptr_t) : kind_(Kind::vtPointer), pointer_(nullptr) {}               // NOLINT
 
     constexpr Kind VType() const { return kind_; }
     // Integer, Int64, UInt64 (as the same bits), Boolean and Currency (the raw value).
@@ -276,7 +288,8 @@ private:
 // "Format '%s' invalid or incompatible with argument" for a bad format, a missing argument or an
 // argument of the wrong type.
 std::string Format(std::string_view format, std::initializer_list<TVarRec> args);
-std::string Format(const TFormatSettings& settings, std::string_view format, std::initializer_list<TVarRec> args);
+std::string Format(const TFormatSettings& settings, std::string_view format,
+                   std::initializer_list<TVarRec> args);
 std::string Format(std::string_view format, std::span<const TVarRec> args);
 std::string Format(const TFormatSettings& settings, std::string_view format, std::span<const TVarRec> args);
 
@@ -296,8 +309,7 @@ bool TryStrToInt64(std::string_view s, Int64& value);
 // Upper-case hexadecimal of the value's bits, at least `digits` long: negative values of 32-bit
 // types give eight digits, of 64-bit types sixteen.
 std::string IntToHexBits(uint64_t bits, int digits);
-template <typename T>
-    requires std::is_integral_v<T>
+template <std::integral T>
 std::string IntToHex(T value, int digits) {
     if constexpr (sizeof(T) <= 4)
         return IntToHexBits(static_cast<uint32_t>(value), digits);

@@ -33,21 +33,46 @@ inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 #endif
 
-// Each handle kind is a distinct type so that one cannot be passed for another; the value 0 is
-// "no handle". The platform hands them out and gives them meaning.
-#define WIN32_DECLARE_HANDLE(Name) enum class Name : ::win32::UINT_PTR {}
+// Each handle kind is a distinct opaque pointer type, so that one cannot be passed for another and
+// 0 (nullptr) is "no handle". The platform hands the values out from its tables and never lets
+// anyone dereference them: a stale or foreign handle is looked up and refused.
+#define WIN32_DECLARE_HANDLE(Name) \
+    struct Name##__ {              \
+        int unused;                \
+    };                             \
+    using Name = Name##__*
 
-WIN32_DECLARE_HANDLE(HANDLE);
+using HANDLE = void*;
 
-inline constexpr HANDLE INVALID_HANDLE_VALUE = static_cast<HANDLE>(~UINT_PTR{0});
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~UINT_PTR{0});
 
-constexpr UINT_PTR HandleValue(HANDLE handle) { return static_cast<UINT_PTR>(handle); }
+// The table value behind a handle, and the handle for a table value.
+template <typename H>
+UINT_PTR HandleValue(H handle) {
+    return reinterpret_cast<UINT_PTR>(handle);
+}
+template <typename H>
+H MakeHandle(UINT_PTR value) {
+    return reinterpret_cast<H>(value);
+}
 
-constexpr WORD LOWORD(DWORD_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
-constexpr WORD HIWORD(DWORD_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
-constexpr BYTE LOBYTE(DWORD_PTR value) { return static_cast<BYTE>(value & 0xFF); }
-constexpr BYTE HIBYTE(DWORD_PTR value) { return static_cast<BYTE>((value >> 8) & 0xFF); }
-constexpr DWORD MAKELONG(WORD low, WORD high) { return static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16); }
-constexpr WORD MAKEWORD(BYTE low, BYTE high) { return static_cast<WORD>(low | (high << 8)); }
+constexpr WORD LOWORD(DWORD_PTR value) {
+    return static_cast<WORD>(value & 0xFFFF);
+}
+constexpr WORD HIWORD(DWORD_PTR value) {
+    return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
+constexpr BYTE LOBYTE(DWORD_PTR value) {
+    return static_cast<BYTE>(value & 0xFF);
+}
+constexpr BYTE HIBYTE(DWORD_PTR value) {
+    return static_cast<BYTE>((value >> 8) & 0xFF);
+}
+constexpr DWORD MAKELONG(WORD low, WORD high) {
+    return static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16);
+}
+constexpr WORD MAKEWORD(BYTE low, BYTE high) {
+    return static_cast<WORD>(low | (high << 8));
+}
 
 }  // namespace win32

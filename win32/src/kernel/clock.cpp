@@ -1,7 +1,7 @@
+#include <sched.h>
 #include <cerrno>
 #include <ctime>
 #include <mutex>
-#include <sched.h>
 #include <stdexcept>
 
 #include "win32/kernel.h"
@@ -46,7 +46,9 @@ SYSTEMTIME FromEpochMs(int64_t ms) {
     return st;
 }
 
-bool IsLeap(unsigned y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(unsigned y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 struct ManualState {
     std::mutex mutex;
@@ -101,7 +103,9 @@ bool ManualTime(bool local, SYSTEMTIME* time) {
 
 }  // namespace
 
-DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
+DWORD GetTickCount() {
+    return static_cast<DWORD>(GetTickCount64());
+}
 
 ULONGLONG GetTickCount64() {
     auto& state = State();
@@ -126,7 +130,8 @@ void Sleep(DWORD milliseconds) {
         sched_yield();
         return;
     }
-    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+    timespec remaining{static_cast<time_t>(milliseconds / 1000),
+                       static_cast<long>(milliseconds % 1000) * 1000000};
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
 }
@@ -141,15 +146,19 @@ void GetSystemTime(SYSTEMTIME* time) {
     if (!ManualTime(false, time)) *time = RealTime(false);
 }
 
-DWORD GetLastError() { return lastError; }
-void SetLastError(DWORD error) { lastError = error; }
+DWORD GetLastError() {
+    return lastError;
+}
+void SetLastError(DWORD error) {
+    lastError = error;
+}
 
 namespace testing {
 
 void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes) {
     const auto& t = localNow;
-    if (t.wYear < 1601 || t.wYear > 30827 || t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 ||
-        t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
+    if (t.wYear < 1601 || t.wYear > 30827 || t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1 || t.wHour > 23 ||
+        t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
         throw std::invalid_argument("SYSTEMTIME field out of range");
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (t.wDay > kDays[t.wMonth - 1] + (t.wMonth == 2 && IsLeap(t.wYear)))
