@@ -20,14 +20,22 @@ function(zyl_package name)
     target_link_libraries(${name} PUBLIC vcl)
 endfunction()
 
-# zyl_test_suite(<name> <folder>): one GoogleTest program per tests/<library> folder.
+# zyl_test_suite(<name> <folder> DEPS ...): the .cpp files directly in <folder> make one GoogleTest
+# program <name>; each subfolder with tests makes its own program <name>_<subfolder>, so that one
+# area's tests build and run on their own.
 function(zyl_test_suite name folder)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
-    if(NOT sources)
-        return()
+    if(sources)
+        add_executable(${name} ${sources})
+        target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
     endif()
-    add_executable(${name} ${sources})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+    file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${folder}/*)
+    foreach(child ${children})
+        if(IS_DIRECTORY ${child})
+            get_filename_component(area ${child} NAME)
+            zyl_test_suite(${name}_${area} ${child} DEPS ${ARG_DEPS})
+        endif()
+    endforeach()
 endfunction()

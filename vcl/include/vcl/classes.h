@@ -14,6 +14,7 @@
 #include "vcl/streams.h"
 #include "vcl/stringlist.h"
 #include "vcl/sysutils.h"
+#include "vcl/threads.h"
 
 namespace vcl {
 

@@ -446,3 +446,5 @@ bool TryStrToDateTime(std::string_view s, TDateTime& value);
 bool TryStrToDateTime(std::string_view s, TDateTime& value, const TFormatSettings& settings);
 
 }  // namespace vcl
+
+#include "vcl/fileutils.h"

@@ -56,6 +56,53 @@ H MakeHandle(UINT_PTR value) {
     return reinterpret_cast<H>(value);
 }
 
+WIN32_DECLARE_HANDLE(HWND);
+WIN32_DECLARE_HANDLE(HDC);
+WIN32_DECLARE_HANDLE(HBITMAP);
+WIN32_DECLARE_HANDLE(HBRUSH);
+WIN32_DECLARE_HANDLE(HPEN);
+WIN32_DECLARE_HANDLE(HFONT);
+WIN32_DECLARE_HANDLE(HRGN);
+WIN32_DECLARE_HANDLE(HPALETTE);
+WIN32_DECLARE_HANDLE(HICON);
+WIN32_DECLARE_HANDLE(HMENU);
+WIN32_DECLARE_HANDLE(HINSTANCE);
+WIN32_DECLARE_HANDLE(HKEY);
+WIN32_DECLARE_HANDLE(HHOOK);
+WIN32_DECLARE_HANDLE(HDROP);
+WIN32_DECLARE_HANDLE(HIMAGELIST);
+using HCURSOR = HICON;
+using HMODULE = HINSTANCE;
+using HGDIOBJ = void*;
+using HGLOBAL = HANDLE;
+using ATOM = WORD;
+using COLORREF = DWORD;
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+
+// Right and bottom are outside the rectangle.
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
+    return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
+}
+constexpr BYTE GetRValue(COLORREF color) { return static_cast<BYTE>(color & 0xFF); }
+constexpr BYTE GetGValue(COLORREF color) { return static_cast<BYTE>((color >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF color) { return static_cast<BYTE>((color >> 16) & 0xFF); }
+
 constexpr WORD LOWORD(DWORD_PTR value) {
     return static_cast<WORD>(value & 0xFFFF);
 }

@@ -1,0 +1,4 @@
+// File names, searching and file facts of the run-time library.
+#pragma once
+
+namespace vcl {}

@@ -1,0 +1,4 @@
+// Threads of the framework.
+#pragma once
+
+namespace vcl {}
