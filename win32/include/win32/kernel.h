@@ -1,6 +1,9 @@
 // Kernel services of the platform layer: the clock, sleeping and the per-thread error code.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "win32/types.h"
 
 namespace win32 {
@@ -38,6 +41,11 @@ void GetSystemTime(SYSTEMTIME* time);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
+// The folder that stands for the Windows directory (ini files with relative names, the Windows
+// directory of GetWindowsDirectory): ZYL_WINDOWS_DIR, else $XDG_CONFIG_HOME/zyl, else ~/.config/zyl.
+// Not created here.
+std::string PlatformWindowsDirectory();
+
 // Test control of the clock. Under the manual clock the tick count and the time of day move only
 // through AdvanceClock and Sleep, which then returns at once.
 namespace testing {
@@ -48,6 +56,15 @@ void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes = 0);
 void AdvanceClock(DWORD milliseconds);
 void UseRealClock();
 bool ManualClock();
+
+// Every area of the platform that keeps state (windows, queues, hooks, timers, clipboard, desktop,
+// registry connections, drive maps, recorded calls) registers how to return to its fresh state;
+// ResetPlatform runs them all, newest first, then returns to the real clock. Tests call it between
+// cases.
+void AddResetHook(std::function<void()> hook);
+void ResetPlatform();
+// Points the Windows directory somewhere else (a test's temporary folder); empty restores the default.
+void SetWindowsDirectory(const std::string& path);
 
 }  // namespace testing
 
