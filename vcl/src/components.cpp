@@ -74,11 +74,9 @@ void TComponent::Destroying() {
 void TComponent::DestroyComponents() {
     while (!components_.empty()) {
         TComponent* component = components_.back();
-        // Siblings only hear of it when someone asked to; the owner is going anyway.
-        if (component->state_.Contains(csFreeNotification))
-            RemoveComponent(component);
-        else
-            Remove(component);
+        // No broadcast to the siblings, who all go too: whoever linked to the component asked
+        // for FreeNotification and hears of it from the component itself.
+        Remove(component);
         component->Free();
     }
 }
