@@ -29,7 +29,9 @@ function(zyl_test_suite name folder)
     if(sources)
         add_executable(${name} ${sources})
         target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                             PROPERTIES TIMEOUT 120
+                                        ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
     endif()
     file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${folder}/*)
     foreach(child ${children})

@@ -8,7 +8,7 @@ ZYL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
-    python3
+    python3 binutils-mingw-w64-x86-64
 )
 
 zyl_missing_packages() {

@@ -4,20 +4,13 @@
 #include <functional>
 #include <string>
 
+#include "win32/errors.h"
 #include "win32/types.h"
 
 namespace win32 {
 
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 
-inline constexpr DWORD ERROR_SUCCESS = 0;
-inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
-inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
-inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
-inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
-inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
-inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
-inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 
 struct SYSTEMTIME {
     WORD wYear;

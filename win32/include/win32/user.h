@@ -1,0 +1,391 @@
+// The window manager: classes, windows, messages, hooks, timers, focus and capture, the keyboard
+// state, the cursor, the desktop's settings, the clipboard and carets. Windows live in memory and
+// belong to the thread that created them (the UI thread); other threads post or send to them.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win32/gdi.h"
+#include "win32/kernel.h"
+#include "win32/messages.h"
+#include "win32/types.h"
+
+namespace win32 {
+
+inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+inline constexpr DWORD ERROR_INVALID_MENU_HANDLE = 1401;
+inline constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;
+inline constexpr DWORD ERROR_INVALID_HOOK_HANDLE = 1404;
+inline constexpr DWORD ERROR_TLW_WITH_WSCHILD = 1406;
+inline constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
+inline constexpr DWORD ERROR_WINDOW_OF_OTHER_THREAD = 1408;
+inline constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
+inline constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
+inline constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
+inline constexpr DWORD ERROR_INVALID_INDEX = 1413;
+inline constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
+inline constexpr DWORD ERROR_HOOK_NOT_INSTALLED = 1431;
+inline constexpr DWORD ERROR_INVALID_HOOK_FILTER = 1426;
+inline constexpr DWORD ERROR_INVALID_FILTER_PROC = 1427;
+inline constexpr DWORD ERROR_NO_WILDCARD_CHARACTERS = 1417;
+inline constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
+inline constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_TIMEOUT = 1460;
+
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+using HOOKPROC = LRESULT (*)(int code, WPARAM, LPARAM);
+using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
+using SENDASYNCPROC = void (*)(HWND, UINT, ULONG_PTR, LRESULT);
+
+// The id of the calling thread (the kernel's thread id on Linux).
+DWORD GetCurrentThreadId();
+
+// ---------------------------------------------------------------------------------------------
+// Window classes
+
+ATOM RegisterClass(const WNDCLASS* wndClass);
+ATOM RegisterClassEx(const WNDCLASSEX* wndClass);
+BOOL UnregisterClass(LPCSTR className, HINSTANCE instance);
+BOOL GetClassInfo(HINSTANCE instance, LPCSTR className, WNDCLASS* wndClass);
+BOOL GetClassInfoEx(HINSTANCE instance, LPCSTR className, WNDCLASSEX* wndClass);
+int GetClassName(HWND hwnd, LPSTR className, int maxCount);
+ULONG_PTR GetClassLongPtr(HWND hwnd, int index);
+ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR newValue);
+DWORD GetClassLong(HWND hwnd, int index);
+DWORD SetClassLong(HWND hwnd, int index, LONG newValue);
+
+// ---------------------------------------------------------------------------------------------
+// Windows
+
+HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                    int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindow(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height,
+                  HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+BOOL DestroyWindow(HWND hwnd);
+BOOL IsWindow(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+BOOL IsWindowEnabled(HWND hwnd);
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsChild(HWND parent, HWND hwnd);
+BOOL IsIconic(HWND hwnd);
+BOOL IsZoomed(HWND hwnd);
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
+
+HWND GetDesktopWindow();
+HWND GetParent(HWND hwnd);
+HWND SetParent(HWND child, HWND newParent);
+HWND GetAncestor(HWND hwnd, UINT flags);
+HWND GetWindow(HWND hwnd, UINT command);
+HWND GetTopWindow(HWND hwnd);
+HWND GetNextWindow(HWND hwnd, UINT command);
+HWND GetLastActivePopup(HWND hwnd);
+
+LONG GetWindowLong(HWND hwnd, int index);
+LONG SetWindowLong(HWND hwnd, int index, LONG newValue);
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR newValue);
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL ShowWindow(HWND hwnd, int command);
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
+BOOL BringWindowToTop(HWND hwnd);
+BOOL CloseWindow(HWND hwnd);
+BOOL OpenIcon(HWND hwnd);
+
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
+BOOL GetClientRect(HWND hwnd, RECT* rect);
+BOOL ClientToScreen(HWND hwnd, POINT* point);
+BOOL ScreenToClient(HWND hwnd, POINT* point);
+int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count);
+BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+HWND WindowFromPoint(POINT point);
+HWND ChildWindowFromPoint(HWND parent, POINT point);
+HWND ChildWindowFromPointEx(HWND parent, POINT point, UINT flags);
+
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param);
+BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM param);
+HWND FindWindow(LPCSTR className, LPCSTR windowName);
+HWND FindWindowEx(HWND parent, HWND childAfter, LPCSTR className, LPCSTR windowName);
+
+int GetWindowText(HWND hwnd, LPSTR text, int maxCount);
+int GetWindowTextLength(HWND hwnd);
+BOOL SetWindowText(HWND hwnd, LPCSTR text);
+
+// The window takes the region (the caller must not use or delete it afterwards).
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
+// Copies the window's region into `region`; ERROR (0) when the window has none.
+int GetWindowRgn(HWND hwnd, HRGN region);
+
+// The menu bar of a top-level window (the frame's height follows it).
+HMENU GetMenu(HWND hwnd);
+BOOL SetMenu(HWND hwnd, HMENU menu);
+BOOL DrawMenuBar(HWND hwnd);
+
+// Window procedure chains. When several procedures subclass one window and one of them restores
+// the procedure it replaced while it is not the newest, it leaves the chain without cutting off the
+// newer ones: SetWindowLongPtr(GWL_WNDPROC) with a procedure that some chain member replaced takes that
+// member out, and CallWindowProc through the removed member's address forwards to what it replaced.
+// The procedure `proc` replaced on `hwnd` (following removed members), or nullptr when `proc` is
+// not in that window's chain.
+WNDPROC GetReplacedWindowProc(HWND hwnd, WNDPROC proc);
+// True while any window's chain (current, replaced or removed members) mentions `proc`.
+bool IsWindowProcInUse(WNDPROC proc);
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                           DWORD_PTR* result);
+BOOL SendNotifyMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostThreadMessage(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+BOOL WaitMessage();
+DWORD GetQueueStatus(UINT flags);
+BOOL TranslateMessage(const MSG* msg);
+LRESULT DispatchMessage(const MSG* msg);
+LONG GetMessageTime();
+DWORD GetMessagePos();
+LPARAM GetMessageExtraInfo();
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL InSendMessage();
+DWORD InSendMessageEx(LPVOID reserved);
+BOOL ReplyMessage(LRESULT result);
+UINT RegisterWindowMessage(LPCSTR name);
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL ValidateRgn(HWND hwnd, HRGN region);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL UpdateWindow(HWND hwnd);
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+HDC GetDC(HWND hwnd);
+HDC GetWindowDC(HWND hwnd);
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
+int ReleaseDC(HWND hwnd, HDC dc);
+HWND WindowFromDC(HDC dc);
+BOOL LockWindowUpdate(HWND hwnd);
+
+// ---------------------------------------------------------------------------------------------
+// Hooks
+
+HHOOK SetWindowsHookEx(int hookId, HOOKPROC proc, HINSTANCE module, DWORD threadId);
+BOOL UnhookWindowsHookEx(HHOOK hook);
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+// Runs the WH_MSGFILTER hooks for a message of a modal loop; TRUE when a hook processed it.
+BOOL CallMsgFilter(MSG* msg, int code);
+
+// ---------------------------------------------------------------------------------------------
+// Timers
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// ---------------------------------------------------------------------------------------------
+// Modal loops
+
+// A modal loop that had nothing left to do: no message, no due timer and no script answer.
+class ModalLoopStuck : public std::runtime_error {
+public:
+    explicit ModalLoopStuck(std::string loopName)
+        : std::runtime_error("modal loop \"" + loopName + "\" has nothing to do and would wait forever"),
+          loopName_(std::move(loopName)) {}
+    const std::string& LoopName() const { return loopName_; }
+
+private:
+    std::string loopName_;
+};
+
+// Pumps messages (through the WH_MSGFILTER hooks with `filterCode`, then TranslateMessage and
+// DispatchMessage) until `done` returns true. Returns false when WM_QUIT ended it; the quit message
+// is posted again for the outer loop. Under the manual clock or with a modal script, an idle loop
+// asks the script and raises ModalLoopStuck when that brings nothing; on the real clock it waits.
+bool RunModalLoop(std::string_view loopName, const std::function<bool()>& done, int filterCode = MSGF_USER);
+
+// ---------------------------------------------------------------------------------------------
+// Focus, activation, capture
+
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+HWND SetActiveWindow(HWND hwnd);
+HWND GetActiveWindow();
+BOOL SetForegroundWindow(HWND hwnd);
+HWND GetForegroundWindow();
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
+BOOL GetGUIThreadInfo(DWORD threadId, GUITHREADINFO* info);
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+SHORT GetKeyState(int virtualKey);
+SHORT GetAsyncKeyState(int virtualKey);
+BOOL GetKeyboardState(BYTE* keyState);
+BOOL SetKeyboardState(const BYTE* keyState);
+inline constexpr UINT MAPVK_VK_TO_VSC = 0;
+inline constexpr UINT MAPVK_VSC_TO_VK = 1;
+inline constexpr UINT MAPVK_VK_TO_CHAR = 2;
+UINT MapVirtualKey(UINT code, UINT mapType);
+// Low byte: the virtual key; high byte: 1 Shift, 2 Ctrl, 4 Alt. -1 when no key types the character.
+SHORT VkKeyScan(char character);
+// The characters the key types under `keyState` (US layout); returns their count (0 for none).
+int ToUnicode(UINT virtualKey, UINT scanCode, const BYTE* keyState, wchar_t* buffer, int bufferSize,
+              UINT flags);
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and cursor
+
+BOOL GetCursorPos(POINT* point);
+BOOL SetCursorPos(int x, int y);
+HCURSOR SetCursor(HCURSOR cursor);
+HCURSOR GetCursor();
+BOOL ClipCursor(const RECT* rect);
+BOOL GetClipCursor(RECT* rect);
+int ShowCursor(BOOL show);
+UINT GetDoubleClickTime();
+BOOL SetDoubleClickTime(UINT milliseconds);
+BOOL SwapMouseButton(BOOL swap);
+
+inline constexpr DWORD TME_HOVER = 0x00000001;
+inline constexpr DWORD TME_LEAVE = 0x00000002;
+inline constexpr DWORD TME_NONCLIENT = 0x00000010;
+inline constexpr DWORD TME_QUERY = 0x40000000;
+inline constexpr DWORD TME_CANCEL = 0x80000000;
+inline constexpr DWORD HOVER_DEFAULT = 0xFFFFFFFF;
+struct TRACKMOUSEEVENT {
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
+};
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
+
+// ---------------------------------------------------------------------------------------------
+// Desktop
+
+int GetSystemMetrics(int index);
+BOOL SystemParametersInfo(UINT action, UINT uiParam, LPVOID pvParam, UINT winIni);
+
+struct NONCLIENTMETRICS {
+    UINT cbSize;
+    int iBorderWidth;
+    int iScrollWidth;
+    int iScrollHeight;
+    int iCaptionWidth;
+    int iCaptionHeight;
+    LOGFONT lfCaptionFont;
+    int iSmCaptionWidth;
+    int iSmCaptionHeight;
+    LOGFONT lfSmCaptionFont;
+    int iMenuWidth;
+    int iMenuHeight;
+    LOGFONT lfMenuFont;
+    LOGFONT lfStatusFont;
+    LOGFONT lfMessageFont;
+    int iPaddedBorderWidth;
+};
+
+BOOL MessageBeep(UINT type);
+
+// ---------------------------------------------------------------------------------------------
+// Global memory (clipboard data)
+
+inline constexpr UINT GMEM_FIXED = 0x0000;
+inline constexpr UINT GMEM_MOVEABLE = 0x0002;
+inline constexpr UINT GMEM_NOCOMPACT = 0x0010;
+inline constexpr UINT GMEM_NODISCARD = 0x0020;
+inline constexpr UINT GMEM_ZEROINIT = 0x0040;
+inline constexpr UINT GMEM_MODIFY = 0x0080;
+inline constexpr UINT GMEM_DISCARDABLE = 0x0100;
+inline constexpr UINT GMEM_SHARE = 0x2000;
+inline constexpr UINT GMEM_DDESHARE = GMEM_SHARE;
+inline constexpr UINT GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
+inline constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
+// The largest block handed out.
+inline constexpr size_t GLOBAL_MEMORY_LIMIT = size_t{1} << 31;
+
+// A GMEM_FIXED block's handle is its address, as in Win32; moveable blocks are table handles.
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+HGLOBAL GlobalReAlloc(HGLOBAL memory, size_t bytes, UINT flags);
+LPVOID GlobalLock(HGLOBAL memory);
+BOOL GlobalUnlock(HGLOBAL memory);
+size_t GlobalSize(HGLOBAL memory);
+UINT GlobalFlags(HGLOBAL memory);
+HGLOBAL GlobalFree(HGLOBAL memory);
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard (CF_TEXT holds UTF-8; CF_UNICODETEXT UTF-16; each is synthesised from the other)
+
+BOOL OpenClipboard(HWND owner);
+BOOL CloseClipboard();
+BOOL EmptyClipboard();
+HANDLE SetClipboardData(UINT format, HANDLE data);
+HANDLE GetClipboardData(UINT format);
+BOOL IsClipboardFormatAvailable(UINT format);
+UINT EnumClipboardFormats(UINT format);
+int CountClipboardFormats();
+UINT RegisterClipboardFormat(LPCSTR name);
+int GetClipboardFormatName(UINT format, LPSTR name, int maxCount);
+HWND GetClipboardOwner();
+HWND GetOpenClipboardWindow();
+DWORD GetClipboardSequenceNumber();
+HWND SetClipboardViewer(HWND viewer);
+HWND GetClipboardViewer();
+BOOL ChangeClipboardChain(HWND remove, HWND next);
+BOOL AddClipboardFormatListener(HWND hwnd);
+BOOL RemoveClipboardFormatListener(HWND hwnd);
+
+// ---------------------------------------------------------------------------------------------
+// Carets
+
+BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height);
+BOOL DestroyCaret();
+BOOL ShowCaret(HWND hwnd);
+BOOL HideCaret(HWND hwnd);
+BOOL SetCaretPos(int x, int y);
+BOOL GetCaretPos(POINT* point);
+UINT GetCaretBlinkTime();
+BOOL SetCaretBlinkTime(UINT milliseconds);
+
+// ---------------------------------------------------------------------------------------------
+// Test controls
+
+namespace testing {
+
+// Changes the headless screen (default 1024 x 768 at 96 DPI); the work area follows when it was the
+// whole screen, and top-level windows hear WM_DISPLAYCHANGE.
+void SetScreenSize(int width, int height);
+// Every MessageBeep since the last reset, in order.
+std::vector<UINT> Beeps();
+// The wallpaper last set through SPI_SETDESKWALLPAPER.
+std::string Wallpaper();
+// Called when a modal loop is idle: the script plays the user (injects input, closes the dialog,
+// advances the clock). Empty removes the script.
+void SetModalScript(std::function<void(std::string_view loopName)> script);
+// Whether the caret is shown (created, not hidden) and its rectangle in client coordinates.
+bool CaretShown(RECT* rect = nullptr);
+
+}  // namespace testing
+
+}  // namespace win32

@@ -1,0 +1,398 @@
+// ShellExecute, tray icons, dropped files and the about box.
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "shell/shell_internal.h"
+#include "win32/user.h"
+#include "win32/version.h"
+
+extern char** environ;
+
+namespace win32 {
+
+using namespace files;
+
+namespace {
+
+struct Drop {
+    std::vector<std::string> files;
+    POINT point{};
+    bool inClientArea = true;
+};
+
+struct ShellRunState {
+    std::mutex mutex;
+    bool recording = false;
+    std::vector<testing::ShellExecuteRecord> executed;
+    std::vector<testing::TrayIcon> tray;
+    std::vector<testing::ShellAboutRecord> about;
+    std::map<UINT_PTR, Drop> drops;
+};
+
+ShellRunState& State() {
+    static ShellRunState* state = [] {
+        auto* created = new ShellRunState;
+        testing::AddResetHook([created] {
+            std::lock_guard lock(created->mutex);
+            created->recording = false;
+            created->executed.clear();
+            created->tray.clear();
+            created->about.clear();
+            created->drops.clear();
+        });
+        return created;
+    }();
+    return *state;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+}
+
+// Splits parameters as the Windows command-line parser does: blanks separate, quotes group, and
+// backslashes are literal except before a quote (2n of them give n and a quote toggle, 2n+1 give
+// n and a literal quote).
+std::vector<std::string> SplitParameters(std::string_view text) {
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (i >= text.size()) break;
+        std::string argument;
+        bool quoted = false;
+        while (i < text.size() && (quoted || (text[i] != ' ' && text[i] != '\t'))) {
+            size_t backslashes = 0;
+            while (i < text.size() && text[i] == '\\')
+                ++backslashes, ++i;
+            if (i < text.size() && text[i] == '"') {
+                argument.append(backslashes / 2, '\\');
+                if (backslashes % 2) {
+                    argument += '"';
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                argument.append(backslashes, '\\');
+                if (i < text.size() && (quoted || (text[i] != ' ' && text[i] != '\t'))) argument += text[i++];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+bool IsProgram(const std::string& native) {
+    struct stat info {};
+    if (stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !(info.st_mode & S_IXUSR)) return false;
+    std::ifstream in(native, std::ios::binary);
+    char head[4] = {};
+    in.read(head, 4);
+    return (head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
+           (head[0] == '#' && head[1] == '!');
+}
+
+// A bare program name found on PATH.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path || name.find_first_of("/\\:") != std::string::npos) return {};
+    std::string_view folders = path;
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string_view::npos) end = folders.size();
+        const std::string candidate = std::string(folders.substr(start, end - start)) + "/" + name;
+        if (end > start && IsProgram(candidate)) return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+UINT Spawn(const std::vector<std::string>& command, const std::string& directory, bool searchPath) {
+    std::vector<char*> argv;
+    for (const auto& argument : command)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    pid_t pid = 0;
+    const int error = searchPath ? posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ)
+                                 : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        if (error == ENOENT) return searchPath ? SE_ERR_NOASSOC : SE_ERR_FNF;
+        if (error == EACCES || error == EPERM) return SE_ERR_ACCESSDENIED;
+        if (error == ENOEXEC) return ERROR_BAD_FORMAT;
+        return SE_ERR_OOM;
+    }
+    // The child is reaped in the background so that no zombie stays behind.
+    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    return 42;
+}
+
+UINT Execute(const char* verbText, const char* file, const char* parameters, const char* directory,
+             int show) {
+    const std::string verb = Lower(verbText && *verbText ? verbText : "open");
+    if (!file || !*file) return SE_ERR_FNF;
+    if (verb != "open" && verb != "explore" && verb != "print" && verb != "properties") return SE_ERR_NOASSOC;
+    const std::string target = file;
+    const std::string lowered = Lower(target);
+    const bool isUrl = target.find("://") != std::string::npos || lowered.rfind("mailto:", 0) == 0;
+    std::string workingFolder;
+    if (directory && *directory) {
+        Resolved folder;
+        DWORD error = ERROR_SUCCESS;
+        if (!Resolve(directory, folder, error) || !folder.exists || !IsDirectory(folder.native))
+            return SE_ERR_PNF;
+        workingFolder = folder.native;
+    }
+    std::vector<std::string> command;
+    bool searchPath = true;
+    if (isUrl) {
+        if (verb == "open") command = {"xdg-open", target};
+    } else {
+        std::string native;
+        Resolved resolved;
+        DWORD error = ERROR_SUCCESS;
+        const bool relative = target.find_first_of("\\/:") == std::string::npos;
+        if (relative && !workingFolder.empty() && Exists(workingFolder + "/" + target))
+            native = workingFolder + "/" + target;
+        else if (Resolve(target, resolved, error) && resolved.exists)
+            native = resolved.native;
+        else if (verb == "open" && relative)
+            native = FindOnPath(target);
+        if (native.empty())
+            return error == ERROR_INVALID_NAME || (!resolved.parentExists && !relative) ? SE_ERR_PNF
+                                                                                        : SE_ERR_FNF;
+        const bool folder = IsDirectory(native);
+        if (verb == "explore") {
+            if (!folder) return SE_ERR_NOASSOC;
+            command = {"xdg-open", native};
+        } else if (verb == "open") {
+            if (!folder && IsProgram(native)) {
+                command = {native};
+                for (auto& argument : SplitParameters(parameters ? parameters : ""))
+                    command.push_back(argument);
+                searchPath = false;
+            } else {
+                command = {"xdg-open", native};
+            }
+        }
+    }
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        if (state.recording) {
+            testing::ShellExecuteRecord record;
+            record.verb = verb;
+            record.file = target;
+            record.parameters = parameters ? parameters : "";
+            record.directory = directory ? directory : "";
+            record.showCommand = show;
+            record.command = command;
+            state.executed.push_back(std::move(record));
+            return 42;
+        }
+    }
+    if (command.empty()) return SE_ERR_NOASSOC;
+    return Spawn(command, workingFolder, searchPath);
+}
+
+testing::TrayIcon* FindIcon(ShellRunState& state, HWND window, UINT id) {
+    for (auto& icon : state.tray)
+        if (icon.window == window && icon.id == id) return &icon;
+    return nullptr;
+}
+
+std::string Bounded(const char* text, size_t size) {
+    return std::string(text, strnlen(text, size));
+}
+
+void ApplyIcon(testing::TrayIcon& icon, const NOTIFYICONDATA& data) {
+    if (data.uFlags & NIF_MESSAGE) icon.callbackMessage = data.uCallbackMessage;
+    if (data.uFlags & NIF_ICON) icon.icon = data.hIcon;
+    if (data.uFlags & NIF_TIP) icon.tip = Bounded(data.szTip, sizeof data.szTip);
+    if (data.uFlags & NIF_STATE)
+        icon.state = (icon.state & ~data.dwStateMask) | (data.dwState & data.dwStateMask);
+    if (data.uFlags & NIF_INFO) {
+        icon.info = Bounded(data.szInfo, sizeof data.szInfo);
+        icon.infoTitle = Bounded(data.szInfoTitle, sizeof data.szInfoTitle);
+        icon.infoFlags = data.dwInfoFlags;
+    }
+}
+
+}  // namespace
+
+HINSTANCE ShellExecute(HWND /*hwnd*/, const char* lpOperation, const char* lpFile, const char* lpParameters,
+                       const char* lpDirectory, INT nShowCmd) {
+    return MakeHandle<HINSTANCE>(Execute(lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
+}
+
+BOOL ShellExecuteEx(SHELLEXECUTEINFO* pExecInfo) {
+    if (!pExecInfo || pExecInfo->cbSize != sizeof(SHELLEXECUTEINFO)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string file = pExecInfo->lpFile ? pExecInfo->lpFile : "";
+    if ((pExecInfo->fMask & SEE_MASK_IDLIST) && pExecInfo->lpIDList && file.empty() &&
+        !shell::IdListPath(static_cast<PCIDLIST_ABSOLUTE>(pExecInfo->lpIDList), file)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const UINT result = Execute(pExecInfo->lpVerb, file.c_str(), pExecInfo->lpParameters,
+                                pExecInfo->lpDirectory, pExecInfo->nShow);
+    pExecInfo->hInstApp = MakeHandle<HINSTANCE>(result);
+    pExecInfo->hProcess = nullptr;
+    if (result <= 32) {
+        SetLastError(result);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
+    if (!lpData || lpData->cbSize != sizeof(NOTIFYICONDATA)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    testing::TrayIcon* icon = FindIcon(state, lpData->hWnd, lpData->uID);
+    switch (dwMessage) {
+        case NIM_ADD: {
+            if (icon) return FALSE;
+            testing::TrayIcon added;
+            added.window = lpData->hWnd;
+            added.id = lpData->uID;
+            ApplyIcon(added, *lpData);
+            state.tray.push_back(std::move(added));
+            return TRUE;
+        }
+        case NIM_MODIFY:
+            if (!icon) return FALSE;
+            ApplyIcon(*icon, *lpData);
+            return TRUE;
+        case NIM_DELETE:
+            if (!icon) return FALSE;
+            state.tray.erase(state.tray.begin() + (icon - state.tray.data()));
+            return TRUE;
+        default:
+            return icon != nullptr;
+    }
+}
+
+void DragAcceptFiles(HWND hWnd, BOOL fAccept) {
+    if (!IsWindow(hWnd)) return;
+    const auto style = static_cast<DWORD>(GetWindowLong(hWnd, GWL_EXSTYLE));
+    const DWORD changed = fAccept ? (style | WS_EX_ACCEPTFILES) : (style & ~WS_EX_ACCEPTFILES);
+    if (changed != style) SetWindowLong(hWnd, GWL_EXSTYLE, static_cast<LONG>(changed));
+}
+
+UINT DragQueryFile(HDROP hDrop, UINT iFile, char* lpszFile, UINT cch) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    auto found = state.drops.find(HandleValue(hDrop));
+    if (found == state.drops.end()) return 0;
+    const auto& files = found->second.files;
+    if (iFile == 0xFFFFFFFF) return static_cast<UINT>(files.size());
+    if (iFile >= files.size()) return 0;
+    const std::string& name = files[iFile];
+    if (!lpszFile) return static_cast<UINT>(name.size());
+    if (cch == 0) return 0;
+    const size_t copied = std::min<size_t>(name.size(), cch - 1);
+    std::memcpy(lpszFile, name.data(), copied);
+    lpszFile[copied] = '\0';
+    return static_cast<UINT>(copied);
+}
+
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    auto found = state.drops.find(HandleValue(hDrop));
+    if (found == state.drops.end() || !ppt) return FALSE;
+    *ppt = found->second.point;
+    return found->second.inClientArea;
+}
+
+void DragFinish(HDROP hDrop) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.drops.erase(HandleValue(hDrop));
+}
+
+int ShellAbout(HWND /*hWnd*/, const char* szApp, const char* szOtherStuff, HICON hIcon) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.about.push_back({szApp ? szApp : "", szOtherStuff ? szOtherStuff : "", hIcon});
+    return TRUE;
+}
+
+namespace testing {
+
+void RecordShellExecute(bool record) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.recording = record;
+}
+
+std::vector<ShellExecuteRecord> ShellExecuteLog() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.executed;
+}
+
+std::vector<TrayIcon> TrayIcons() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.tray;
+}
+
+bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage) {
+    UINT message = 0;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        const TrayIcon* icon = FindIcon(state, window, id);
+        if (!icon || !icon->callbackMessage) return false;
+        message = icon->callbackMessage;
+    }
+    return PostMessage(window, message, id, static_cast<LPARAM>(mouseMessage)) != FALSE;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& files, POINT point, bool inClientArea, HWND window) {
+    const UINT_PTR value = NextHandleValue();
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        state.drops[value] = Drop{files, point, inClientArea};
+    }
+    HDROP drop = MakeHandle<HDROP>(value);
+    if (window && IsWindow(window) &&
+        (static_cast<DWORD>(GetWindowLong(window, GWL_EXSTYLE)) & WS_EX_ACCEPTFILES))
+        PostMessage(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    return drop;
+}
+
+std::vector<ShellAboutRecord> ShellAboutLog() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.about;
+}
+
+}  // namespace testing
+
+}  // namespace win32

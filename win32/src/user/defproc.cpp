@@ -1,0 +1,403 @@
+// DefWindowProc: the default answers to the messages windows rely on, and the move/size and caption
+// button loops it runs for the non-client area.
+#include <algorithm>
+
+#include "user/user_internal.h"
+#include "win32/virtualkeys.h"
+
+namespace win32 {
+
+namespace user {
+
+namespace {
+
+POINT PointOf(LPARAM lParam) {
+    return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+HWND TopHandle(Window* w) {
+    return TopLevel(w)->Handle();
+}
+
+void SetStockCursor(LPCSTR id) {
+    SetCursor(LoadCursor(nullptr, id));
+}
+
+// Follows the mouse (or the arrow keys) until the button comes up, Return or Escape.
+void SizeMoveLoop(Window* w, WPARAM command, LPARAM where) {
+    auto& s = S();
+    const HWND hwnd = w->Handle();
+    const bool sizing = (command & 0xFFF0) == SC_SIZE;
+    WPARAM edge = command & 0x0F;
+    if (sizing && edge == 0) edge = WMSZ_BOTTOMRIGHT;
+    const RECT original = ScreenRect(w);
+    // A drag starts where the button went down; a command from the keyboard at the cursor.
+    const bool byKeyboard = !(GetKeyState(VK_LBUTTON) & 0x8000);
+    POINT start{};
+    GetCursorPos(&start);
+    if (!byKeyboard && where) start = PointOf(where);
+    POINT last = start;
+    SetCapture(hwnd);
+    s.moveSize = hwnd;
+    Send(w, WM_ENTERSIZEMOVE, 0, 0);
+    bool done = false;
+    auto apply = [&](POINT p) {
+        Window* x = Find(hwnd);
+        if (!x) {
+            done = true;
+            return;
+        }
+        const int dx = p.x - start.x, dy = p.y - start.y;
+        RECT r = original;
+        if (!sizing) {
+            r = RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+            Send(x, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+        } else {
+            if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) r.left += dx;
+            if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) r.right += dx;
+            if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) r.top += dy;
+            if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) r.bottom += dy;
+            Send(x, WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
+        }
+        if (!Find(hwnd)) return;
+        POINT origin{0, 0};
+        if (x->parent && !x->parent->isDesktop) origin = ClientOrigin(x->parent);
+        SetWindowPosInternal(x, nullptr, r.left - origin.x, r.top - origin.y, r.right - r.left,
+                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE | (sizing ? 0 : SWP_NOSIZE));
+    };
+    try {
+        while (!done && Find(hwnd) && s.capture && s.capture->Handle() == hwnd) {
+            MSG msg;
+            if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ModalIdle("SizeMove");
+                continue;
+            }
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (CallMsgFilter(&msg, MSGF_USER)) continue;
+            switch (msg.message) {
+                case WM_MOUSEMOVE:
+                    last = msg.pt;
+                    apply(last);
+                    break;
+                case WM_LBUTTONUP:
+                    done = true;
+                    break;
+                case WM_KEYDOWN:
+                    if (msg.wParam == VK_ESCAPE) {
+                        apply(start);
+                        done = true;
+                    } else if (msg.wParam == VK_RETURN) {
+                        done = true;
+                    } else if (byKeyboard) {
+                        if (msg.wParam == VK_LEFT) last.x -= 8;
+                        if (msg.wParam == VK_RIGHT) last.x += 8;
+                        if (msg.wParam == VK_UP) last.y -= 8;
+                        if (msg.wParam == VK_DOWN) last.y += 8;
+                        apply(last);
+                    }
+                    break;
+                default:
+                    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) break;
+                    TranslateMessage(&msg);
+                    DispatchMessage(&msg);
+            }
+        }
+    } catch (...) {
+        s.moveSize = nullptr;
+        if (s.capture && s.capture->Handle() == hwnd) ReleaseCapture();
+        throw;
+    }
+    s.moveSize = nullptr;
+    if (Window* x = Find(hwnd)) {
+        if (s.capture == x) ReleaseCapture();
+        Send(x, WM_EXITSIZEMOVE, 0, 0);
+    }
+}
+
+// A caption button acts when the button comes up over it.
+void TrackCaptionButton(Window* w, LRESULT hit) {
+    auto& s = S();
+    const HWND hwnd = w->Handle();
+    SetCapture(hwnd);
+    bool released = false;
+    POINT at{};
+    while (!released && Find(hwnd) && s.capture && s.capture->Handle() == hwnd) {
+        MSG msg;
+        if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ModalIdle("CaptionButton");
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (msg.message == WM_LBUTTONUP) {
+            released = true;
+            at = msg.pt;
+        } else if (!(msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)) {
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+        }
+    }
+    Window* x = Find(hwnd);
+    if (!x) return;
+    if (s.capture == x) ReleaseCapture();
+    if (!released || DefaultHitTest(x, at) != hit) return;
+    WPARAM command = SC_CLOSE;
+    if (hit == HTMINBUTTON) command = SC_MINIMIZE;
+    if (hit == HTMAXBUTTON) command = (x->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE;
+    Send(x, WM_SYSCOMMAND, command, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+}
+
+LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
+    const HWND hwnd = w->Handle();
+    switch (wParam & 0xFFF0) {
+        case SC_CLOSE:
+            if (w->cls->style & CS_NOCLOSE) return 0;
+            Send(w, WM_CLOSE, 0, 0);
+            return 0;
+        case SC_MINIMIZE:
+            ShowWindowInternal(w, SW_MINIMIZE);
+            return 0;
+        case SC_MAXIMIZE:
+            ShowWindowInternal(w, SW_MAXIMIZE);
+            return 0;
+        case SC_RESTORE:
+            ShowWindowInternal(w, SW_RESTORE);
+            return 0;
+        case SC_MOVE:
+        case SC_SIZE:
+            if (w->style & WS_MAXIMIZE) return 0;
+            if ((wParam & 0xFFF0) == SC_SIZE && !(w->style & WS_THICKFRAME)) return 0;
+            SizeMoveLoop(w, wParam, lParam);
+            return 0;
+        case SC_KEYMENU:
+            // Without a menu bar, a mnemonic that matches nothing beeps.
+            if (lParam && lParam != ' ' && !GetMenu(TopHandle(w))) MessageBeep(0);
+            return 0;
+        default:
+            (void)hwnd;
+            return 0;
+    }
+}
+
+}  // namespace
+
+}  // namespace user
+
+using namespace user;
+
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* w = Find(hwnd);
+    if (!w) return 0;
+    auto& s = S();
+    Hold hold(w);
+    switch (message) {
+        case WM_NCCREATE: {
+            auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
+            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
+            return TRUE;
+        }
+        case WM_NCCALCSIZE:
+            if (!lParam) return 0;
+            if (wParam)
+                DefaultCalcSize(w, &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]);
+            else
+                DefaultCalcSize(w, reinterpret_cast<RECT*>(lParam));
+            return 0;
+        case WM_NCHITTEST:
+            return DefaultHitTest(w, PointOf(lParam));
+        case WM_NCACTIVATE:
+            return TRUE;
+        case WM_GETTEXT:
+            if (!lParam || wParam == 0) return 0;
+            return CopyText(w->text, reinterpret_cast<char*>(lParam), wParam);
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(w->text.size());
+        case WM_SETTEXT:
+            w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleFlag(w)) {
+                w->ncDirty = true;
+                RefreshPaintState(w);
+            }
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_SYSCOMMAND:
+            return SysCommand(w, wParam, lParam);
+        case WM_SETCURSOR: {
+            if (w->IsChild() && w->parent && !w->parent->isDesktop &&
+                Send(w->parent, WM_SETCURSOR, wParam, lParam))
+                return TRUE;
+            const auto hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+            const WORD mouse = HIWORD(static_cast<DWORD_PTR>(lParam));
+            switch (hit) {
+                case HTERROR:
+                    if (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN || mouse == WM_MBUTTONDOWN ||
+                        mouse == WM_XBUTTONDOWN)
+                        MessageBeep(0);
+                    return FALSE;
+                case HTCLIENT:
+                    if (w->cls->cursor) {
+                        SetCursor(w->cls->cursor);
+                        return TRUE;
+                    }
+                    return FALSE;
+                case HTLEFT:
+                case HTRIGHT:
+                    SetStockCursor(IDC_SIZEWE);
+                    return TRUE;
+                case HTTOP:
+                case HTBOTTOM:
+                    SetStockCursor(IDC_SIZENS);
+                    return TRUE;
+                case HTTOPLEFT:
+                case HTBOTTOMRIGHT:
+                    SetStockCursor(IDC_SIZENWSE);
+                    return TRUE;
+                case HTTOPRIGHT:
+                case HTBOTTOMLEFT:
+                    SetStockCursor(IDC_SIZENESW);
+                    return TRUE;
+                default:
+                    SetStockCursor(IDC_ARROW);
+                    return TRUE;
+            }
+        }
+        case WM_MOUSEACTIVATE:
+            if (w->IsChild() && w->parent && !w->parent->isDesktop) {
+                const LRESULT answer = Send(w->parent, WM_MOUSEACTIVATE, wParam, lParam);
+                if (answer) return answer;
+            }
+            return MA_ACTIVATE;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocusInternal(w);
+            return 0;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+        case WM_CONTEXTMENU:
+        case WM_APPCOMMAND:
+            if (w->IsChild() && w->parent && !w->parent->isDesktop)
+                return Send(w->parent, message, wParam, lParam);
+            return 0;
+        case WM_RBUTTONUP: {
+            POINT p = PointOf(lParam);
+            ClientToScreen(hwnd, &p);
+            Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+                 MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+            return 0;
+        }
+        case WM_NCRBUTTONUP:
+            Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lParam);
+            return 0;
+        case WM_ERASEBKGND: {
+            HBRUSH brush = w->cls->background;
+            if (!brush || !wParam) return 0;
+            const RECT r{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+            FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+            return 1;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_NCPAINT:
+            return 0;
+        case WM_WINDOWPOSCHANGING:
+            if (lParam) DefaultWindowPosChanging(w, reinterpret_cast<WINDOWPOS*>(lParam));
+            return 0;
+        case WM_WINDOWPOSCHANGED:
+            if (lParam) DefaultWindowPosChanged(w, reinterpret_cast<const WINDOWPOS*>(lParam));
+            return 0;
+        case WM_CANCELMODE:
+            if (s.capture == w) ReleaseCapture();
+            return 0;
+        case WM_SETREDRAW:
+            // The redraw switch is the visibility bit, without any message.
+            if (wParam)
+                w->style |= WS_VISIBLE;
+            else
+                w->style &= ~WS_VISIBLE;
+            return 0;
+        case WM_KEYDOWN:
+            s.altTapped = false;
+            if (wParam == VK_F10) s.altTapped = false;
+            return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_MENU) {
+                if (!(lParam & (KF_REPEAT << 16))) s.altTapped = true;
+            } else {
+                s.altTapped = false;
+                if (wParam == VK_F4 && (lParam & (KF_ALTDOWN << 16)) && !(lParam & (KF_REPEAT << 16)))
+                    Send(TopLevel(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+            }
+            return 0;
+        case WM_SYSKEYUP: {
+            const bool tapped = s.altTapped;
+            s.altTapped = false;
+            if ((wParam == VK_MENU && tapped) || (wParam == VK_F10 && !(GetKeyState(VK_SHIFT) & 0x8000)))
+                Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+            return 0;
+        }
+        case WM_KEYUP:
+            if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)) {
+                Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+            } else if (wParam == VK_APPS) {
+                Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+            }
+            return 0;
+        case WM_SYSCHAR:
+            if (wParam == '\r' || (lParam & (KF_REPEAT << 16))) return 0;
+            Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+            return 0;
+        case WM_NCLBUTTONDOWN: {
+            const auto hit = static_cast<LRESULT>(wParam);
+            if (hit == HTCAPTION) {
+                Send(w, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+            } else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+                Send(w, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(hit - HTLEFT + 1), lParam);
+            } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
+                TrackCaptionButton(w, hit);
+            } else if (hit == HTSYSMENU) {
+                Send(w, WM_SYSCOMMAND, SC_MOUSEMENU, lParam);
+            }
+            return 0;
+        }
+        case WM_NCLBUTTONDBLCLK:
+            if (wParam == static_cast<WPARAM>(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
+                Send(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+            else if (wParam == static_cast<WPARAM>(HTSYSMENU))
+                Send(w, WM_SYSCOMMAND, SC_CLOSE, lParam);
+            return 0;
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC: {
+            const bool face = message != WM_CTLCOLOREDIT && message != WM_CTLCOLORLISTBOX;
+            auto dc = reinterpret_cast<HDC>(wParam);
+            if (dc) {
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(dc, GetSysColor(face ? COLOR_3DFACE : COLOR_WINDOW));
+            }
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(face ? COLOR_3DFACE : COLOR_WINDOW));
+        }
+        case WM_QUERYENDSESSION:
+        case WM_QUERYOPEN:
+            return TRUE;
+        case WM_GETMINMAXINFO:
+        case WM_SHOWWINDOW:
+        default:
+            return 0;
+    }
+}
+
+}  // namespace win32

@@ -1,0 +1,389 @@
+// Update regions, WM_PAINT bookkeeping and the device contexts of windows (on the screen surface,
+// clipped to the visible region).
+#include <algorithm>
+
+#include "user/user_internal.h"
+
+namespace win32 {
+
+namespace user {
+
+namespace {
+
+RECT ClientBox(const Window* w) {
+    return RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+}
+
+bool NeedsPaint(const Window* w) {
+    return !w->destroyed && (!w->update.Empty() || w->internalPaint || w->ncDirty);
+}
+
+Window* SearchPaint(Window* w, DWORD thread) {
+    if (!(w->style & WS_VISIBLE) && !w->isDesktop) return nullptr;
+    if (w->paintListed && w->thread == thread) return w;
+    for (Window* child : w->children)
+        if (Window* found = SearchPaint(child, thread)) return found;
+    return nullptr;
+}
+
+HDC MakeDC(Window* w, const Region& visible, bool whole) {
+    const RECT r = whole ? ScreenRect(w) : ScreenClientRect(w);
+    HDC dc = gdi::CreateScreenDC(POINT{r.left, r.top}, visible.rects);
+    if (dc) S().dcs[HandleValue(dc)] = w->Handle();
+    return dc;
+}
+
+Region ToScreen(Region region, const Window* w) {
+    const POINT origin = ClientOrigin(w);
+    region.Offset(origin.x, origin.y);
+    return region;
+}
+
+void ValidateInternal(Window* w, const Region* region, bool children) {
+    if (region) {
+        SetUpdate(w, gdi::CombineRegions(w->update, *region, RGN_DIFF));
+    } else {
+        SetUpdate(w, Region());
+        w->internalPaint = false;
+        RefreshPaintState(w);
+    }
+    if (w->update.Empty()) w->erase = false;
+    if (!children) return;
+    for (Window* child : w->children) {
+        if (region) {
+            Region part = *region;
+            part.Offset(-(child->rect.left + child->client.left), -(child->rect.top + child->client.top));
+            ValidateInternal(child, &part, true);
+        } else {
+            ValidateInternal(child, nullptr, true);
+        }
+    }
+}
+
+void UpdateNow(Window* w, bool children) {
+    const HWND hwnd = w->Handle();
+    if (NeedsPaint(w) && VisibleFlag(w)) {
+        if (!w->update.Empty() || w->internalPaint)
+            Send(w, WM_PAINT, 0, 0);
+        else
+            SendEraseNow(w);
+    }
+    if (!children || !Find(hwnd)) return;
+    std::vector<HWND> handles;
+    for (Window* child : w->children)
+        handles.push_back(child->Handle());
+    for (HWND h : handles)
+        if (Window* child = Find(h)) UpdateNow(child, true);
+}
+
+}  // namespace
+
+void RefreshPaintState(Window* w) {
+    auto& s = S();
+    const bool needs = NeedsPaint(w);
+    if (needs != w->paintListed) {
+        w->paintListed = needs;
+        s.windowsToPaint += needs ? 1 : -1;
+    }
+}
+
+void SetUpdate(Window* w, Region region) {
+    w->update = std::move(region);
+    if (w->destroyed) w->update = Region();
+    RefreshPaintState(w);
+    if (w->destroyed && w->paintListed) {
+        w->paintListed = false;
+        --S().windowsToPaint;
+    }
+}
+
+void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren) {
+    if (!VisibleFlag(w) && !w->isDesktop) return;
+    Region part = gdi::CombineRegions(region, Region::FromRect(ClientBox(w)), RGN_AND);
+    if (part.Empty()) return;
+    SetUpdate(w, gdi::CombineRegions(w->update, part, RGN_OR));
+    if (erase) w->erase = true;
+    if (noChildren || (!allChildren && (w->style & WS_CLIPCHILDREN))) return;
+    for (Window* child : w->children) {
+        if (!(child->style & WS_VISIBLE)) continue;
+        Region inChild = part;
+        inChild.Offset(-(child->rect.left + child->client.left), -(child->rect.top + child->client.top));
+        InvalidateInternal(child, inChild, erase, allChildren, noChildren);
+    }
+}
+
+void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
+    Region area = Region::FromRect(screenArea);
+    if (except) area = gdi::CombineRegions(area, Region::FromRect(ScreenRect(except)), RGN_DIFF);
+    if (area.Empty()) return;
+    const POINT origin = ClientOrigin(parent);
+    Region local = area;
+    local.Offset(-origin.x, -origin.y);
+    if (VisibleFlag(parent) || parent->isDesktop) {
+        parent->erase = true;
+        SetUpdate(parent,
+                  gdi::CombineRegions(
+                      parent->update,
+                      gdi::CombineRegions(local, Region::FromRect(ClientBox(parent)), RGN_AND), RGN_OR));
+        if (parent->update.Empty()) parent->erase = false;
+    }
+    for (Window* sibling : parent->children) {
+        if (sibling == except || !(sibling->style & WS_VISIBLE)) continue;
+        Region inChild = local;
+        inChild.Offset(-(sibling->rect.left + sibling->client.left),
+                       -(sibling->rect.top + sibling->client.top));
+        InvalidateInternal(sibling, inChild, true, true, false);
+        sibling->ncDirty = true;
+        RefreshPaintState(sibling);
+    }
+}
+
+void ValidateAll(Window* w) {
+    ValidateInternal(w, nullptr, false);
+}
+
+Window* FindWindowToPaint(DWORD thread, Window* limit) {
+    auto& s = S();
+    if (s.windowsToPaint <= 0) return nullptr;
+    if (limit) return SearchPaint(limit, thread);
+    if (s.desktop)
+        if (Window* w = SearchPaint(s.desktop, thread)) return w;
+    return nullptr;
+}
+
+void SendEraseNow(Window* w) {
+    const HWND hwnd = w->Handle();
+    if (w->ncDirty) {
+        w->ncDirty = false;
+        RefreshPaintState(w);
+        Send(w, WM_NCPAINT, 1, 0);
+        if (!Find(hwnd)) return;
+    }
+    if (w->erase) {
+        w->erase = false;
+        const Region visible =
+            VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
+        const Region clip = gdi::CombineRegions(visible, ToScreen(w->update, w), RGN_AND);
+        HDC dc = MakeDC(w, clip, false);
+        const LRESULT erased = Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        if (dc) {
+            S().dcs.erase(HandleValue(dc));
+            DeleteDC(dc);
+        }
+        if (!erased && Find(hwnd)) w->erase = true;
+    }
+}
+
+}  // namespace user
+
+using namespace user;
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN regionHandle, UINT flags) {
+    Window* w = hwnd ? Get(hwnd) : CreateDesktopIfNeeded();
+    if (!w) return FALSE;
+    Hold hold(w);
+    Region region = Region::FromRect(ClientBox(w));
+    if (regionHandle) {
+        const Region* r = gdi::LookupRegion(regionHandle);
+        if (!r) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        region = *r;
+    } else if (rect) {
+        region = Region::FromRect(*rect);
+    }
+    const bool children = (flags & RDW_ALLCHILDREN) != 0;
+    if (flags & RDW_INVALIDATE) {
+        InvalidateInternal(w, region, (flags & RDW_ERASE) != 0, children, (flags & RDW_NOCHILDREN) != 0);
+        if (flags & RDW_FRAME) w->ncDirty = VisibleFlag(w);
+        if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
+        RefreshPaintState(w);
+    } else if (flags & RDW_INTERNALPAINT) {
+        w->internalPaint = true;
+        RefreshPaintState(w);
+    }
+    if (flags & RDW_VALIDATE) {
+        ValidateInternal(w, (rect || regionHandle) ? &region : nullptr, children);
+        if (flags & RDW_NOFRAME) w->ncDirty = false;
+        if (flags & RDW_NOERASE) w->erase = false;
+        if (!(rect || regionHandle) && !(flags & RDW_NOFRAME) && !(flags & RDW_FRAME))
+            w->internalPaint = false;
+        RefreshPaintState(w);
+    }
+    if (flags & RDW_NOINTERNALPAINT) {
+        w->internalPaint = false;
+        RefreshPaintState(w);
+    }
+    if (flags & RDW_UPDATENOW)
+        UpdateNow(w, children || !(flags & RDW_NOCHILDREN));
+    else if (flags & RDW_ERASENOW)
+        SendEraseNow(w);
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+    if (!hwnd)
+        return RedrawWindow(nullptr, nullptr, nullptr,
+                            RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    return RedrawWindow(hwnd, rect, nullptr, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+    if (!hwnd) return RedrawWindow(nullptr, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+    Window* w = Get(hwnd);
+    if (!w) return FALSE;
+    if (rect) {
+        Region region = Region::FromRect(*rect);
+        ValidateInternal(w, &region, false);
+    } else {
+        SetUpdate(w, Region());
+        w->erase = false;
+        w->internalPaint = false;
+        RefreshPaintState(w);
+    }
+    return TRUE;
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase) {
+    return RedrawWindow(hwnd, nullptr, region, RDW_INVALIDATE | (erase ? RDW_ERASE : 0));
+}
+
+BOOL ValidateRgn(HWND hwnd, HRGN regionHandle) {
+    if (!regionHandle) return ValidateRect(hwnd, nullptr);
+    Window* w = Get(hwnd);
+    const Region* region = gdi::LookupRegion(regionHandle);
+    if (!w || !region) return FALSE;
+    ValidateInternal(w, region, false);
+    return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase) {
+    Window* w = Get(hwnd);
+    if (!w) return FALSE;
+    if (erase && w->erase && !w->update.Empty()) SendEraseNow(w);
+    if (!Find(hwnd)) return FALSE;
+    const RECT box = w->update.Empty() ? RECT{0, 0, 0, 0} : w->update.extents;
+    if (rect) *rect = box;
+    return !w->update.Empty();
+}
+
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase) {
+    Window* w = Get(hwnd);
+    if (!w || !region) return ERROR;
+    if (erase && w->erase && !w->update.Empty()) SendEraseNow(w);
+    if (!Find(hwnd)) return ERROR;
+    HRGN copy = gdi::CreateRegionFromRects(w->update.rects);
+    const int type = CombineRgn(region, copy, nullptr, RGN_COPY);
+    DeleteObject(copy);
+    return type;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+    Window* w = Get(hwnd);
+    if (!w) return FALSE;
+    Hold hold(w);
+    UpdateNow(w, true);
+    return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
+    Window* w = Get(hwnd);
+    if (!w || !paint) return nullptr;
+    Hold hold(w);
+    HideCaretForPaint(w);
+    if (w->ncDirty) {
+        w->ncDirty = false;
+        RefreshPaintState(w);
+        Send(w, WM_NCPAINT, 1, 0);
+        if (w->destroyed) return nullptr;
+    }
+    const Region update = gdi::CombineRegions(w->update, Region::FromRect(ClientBox(w)), RGN_AND);
+    const bool erase = w->erase;
+    SetUpdate(w, Region());
+    w->erase = false;
+    w->internalPaint = false;
+    RefreshPaintState(w);
+    const Region visible =
+        VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
+    const Region clip = gdi::CombineRegions(visible, ToScreen(update, w), RGN_AND);
+    HDC dc = MakeDC(w, clip, false);
+    *paint = PAINTSTRUCT{};
+    paint->hdc = dc;
+    paint->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.extents;
+    paint->fErase = FALSE;
+    if (erase) {
+        paint->fErase = Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0;
+        if (w->destroyed) return dc;
+    }
+    return dc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
+    Window* w = Get(hwnd);
+    if (!paint) return FALSE;
+    if (paint->hdc) ReleaseDC(hwnd, paint->hdc);
+    if (w) ShowCaretAfterPaint(w);
+    return TRUE;
+}
+
+HDC GetDCEx(HWND hwnd, HRGN clipRegion, DWORD flags) {
+    if (!hwnd) {
+        const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        return gdi::CreateScreenDC(POINT{0, 0}, {screen});
+    }
+    Window* w = Get(hwnd);
+    if (!w) return nullptr;
+    if (w->isDesktop) return GetDCEx(nullptr, clipRegion, flags);
+    const bool whole = (flags & DCX_WINDOW) != 0;
+    const bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
+    const bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (w->style & WS_CLIPSIBLINGS);
+    Region visible = VisibleRegion(w, !whole, clipChildren, clipSiblings);
+    if (clipRegion && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {
+        if (const Region* r = gdi::LookupRegion(clipRegion))
+            visible = gdi::CombineRegions(visible, *r, (flags & DCX_INTERSECTRGN) ? RGN_AND : RGN_DIFF);
+    }
+    if (flags & (DCX_INTERSECTUPDATE | DCX_EXCLUDEUPDATE)) {
+        visible = gdi::CombineRegions(visible, ToScreen(w->update, w),
+                                      (flags & DCX_INTERSECTUPDATE) ? RGN_AND : RGN_DIFF);
+        if ((flags & DCX_VALIDATE) && (flags & DCX_INTERSECTUPDATE)) ValidateRect(hwnd, nullptr);
+    }
+    return MakeDC(w, visible, whole);
+}
+
+HDC GetDC(HWND hwnd) {
+    return GetDCEx(hwnd, nullptr, 0);
+}
+HDC GetWindowDC(HWND hwnd) {
+    return GetDCEx(hwnd, nullptr, DCX_WINDOW);
+}
+
+int ReleaseDC(HWND, HDC dc) {
+    if (!dc) return 0;
+    S().dcs.erase(HandleValue(dc));
+    return DeleteDC(dc) ? 1 : 0;
+}
+
+HWND WindowFromDC(HDC dc) {
+    auto& dcs = S().dcs;
+    auto found = dcs.find(HandleValue(dc));
+    return found == dcs.end() ? nullptr : found->second;
+}
+
+BOOL LockWindowUpdate(HWND hwnd) {
+    auto& s = S();
+    if (hwnd) {
+        if (!Get(hwnd)) return FALSE;
+        if (s.lockedWindow && Find(s.lockedWindow)) return FALSE;
+        s.lockedWindow = hwnd;
+        return TRUE;
+    }
+    const HWND previous = s.lockedWindow;
+    s.lockedWindow = nullptr;
+    // What was drawn while locked went nowhere, so the window paints again.
+    if (previous && Find(previous))
+        RedrawWindow(previous, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    return TRUE;
+}
+
+}  // namespace win32
