@@ -81,13 +81,15 @@ struct RawConnection {
         sqlite3_open_v2(DatabasePath().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_busy_timeout(db, 15000);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-        sqlite3_prepare_v2(db, "SELECT id FROM keys WHERE parent = ?1 AND name_folded = ?2", -1, &child, nullptr);
-        sqlite3_prepare_v2(db, "SELECT type, data FROM key_values WHERE key = ?1 AND name_folded = ?2", -1, &value,
-                  nullptr);
-        sqlite3_prepare_v2(db,
-                  "INSERT INTO key_values(key, name, name_folded, type, data) VALUES(?1, ?2, ?2, 4, ?3)"
-                  " ON CONFLICT(key, name_folded) DO UPDATE SET type = excluded.type, data = excluded.data",
-                  -1, &upsert, nullptr);
+        sqlite3_prepare_v2(db, "SELECT id FROM keys WHERE parent = ?1 AND name_folded = ?2", -1, &child,
+                           nullptr);
+        sqlite3_prepare_v2(db, "SELECT type, data FROM key_values WHERE key = ?1 AND name_folded = ?2", -1,
+                           &value, nullptr);
+        sqlite3_prepare_v2(
+            db,
+            "INSERT INTO key_values(key, name, name_folded, type, data) VALUES(?1, ?2, ?2, 4, ?3)"
+            " ON CONFLICT(key, name_folded) DO UPDATE SET type = excluded.type, data = excluded.data",
+            -1, &upsert, nullptr);
         sqlite3_prepare_v2(db, "UPDATE keys SET written = ?2 WHERE id = ?1", -1, &touch, nullptr);
     }
     int64_t Child(int64_t parent, const char* name) const {

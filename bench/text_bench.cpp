@@ -48,9 +48,10 @@ struct Target {
 
 void BM_TextOut(benchmark::State& state) {
     Target target;
-    for (auto _ : state) TextOut(target.dc, 4, 8, kLine.data(), static_cast<int>(kLine.size()));
-    state.counters["glyphs/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()), benchmark::Counter::kIsRate);
+    for (auto _ : state)
+        TextOut(target.dc, 4, 8, kLine.data(), static_cast<int>(kLine.size()));
+    state.counters["glyphs/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()),
+                                                    benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TextOut);
 
@@ -58,10 +59,11 @@ void BM_DrawTextCentered(benchmark::State& state) {
     Target target;
     for (auto _ : state) {
         RECT r{0, 0, 640, 48};
-        DrawText(target.dc, kLine.data(), static_cast<int>(kLine.size()), &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        DrawText(target.dc, kLine.data(), static_cast<int>(kLine.size()), &r,
+                 DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     }
-    state.counters["glyphs/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()), benchmark::Counter::kIsRate);
+    state.counters["glyphs/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()),
+                                                    benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_DrawTextCentered);
 
@@ -86,8 +88,8 @@ void BM_FreeTypeRenderReference(benchmark::State& state) {
             benchmark::DoNotOptimize(face->glyph->bitmap.buffer);
         }
     }
-    state.counters["glyphs/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()), benchmark::Counter::kIsRate);
+    state.counters["glyphs/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kLine.size()),
+                                                    benchmark::Counter::kIsRate);
     FT_Done_Face(face);
     FT_Done_FreeType(library);
     FcPatternDestroy(match);

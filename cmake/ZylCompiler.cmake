@@ -12,7 +12,7 @@ add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wnon-virtual-dtor
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # GCC 12 reports false positives in inlined standard containers at -O2 and above.
     add_compile_options(-Wno-maybe-uninitialized -Wno-stringop-overflow -Wno-array-bounds
-                        -Wno-restrict -Wno-free-nonheap-object)
+                        -Wno-restrict -Wno-free-nonheap-object -Wno-null-dereference)
 endif()
 
 if(ZYL_SANITIZE)

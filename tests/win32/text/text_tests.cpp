@@ -49,7 +49,8 @@ public:
     HDC dc() const { return dc_; }
     void Clear() { PatBlt(dc_, 0, 0, width_, height_, WHITENESS); }
 
-    void UseFont(const char* face, LONG height, LONG weight = FW_NORMAL, bool underline = false, LONG escapement = 0) {
+    void UseFont(const char* face, LONG height, LONG weight = FW_NORMAL, bool underline = false,
+                 LONG escapement = 0) {
         LOGFONT logFont{};
         logFont.lfHeight = height;
         logFont.lfWeight = weight;
@@ -80,13 +81,15 @@ public:
     int Count(COLORREF color) const {
         int count = 0;
         for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) count += GetPixel(dc_, x, y) == color;
+            for (int x = 0; x < width_; ++x)
+                count += GetPixel(dc_, x, y) == color;
         return count;
     }
     std::vector<COLORREF> Pixels() const {
         std::vector<COLORREF> pixels;
         for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) pixels.push_back(GetPixel(dc_, x, y));
+            for (int x = 0; x < width_; ++x)
+                pixels.push_back(GetPixel(dc_, x, y));
         return pixels;
     }
     SIZE Extent(const std::string& text) const {
@@ -150,7 +153,8 @@ TEST_F(Text, MetricsAreConsistentAndStable) {
     EXPECT_FALSE(canvas.Metrics().tmPitchAndFamily & TMPF_TRUETYPE);
 
     char face[LF_FACESIZE] = {};
-    EXPECT_EQ(GetTextFace(canvas.dc(), sizeof face, face), static_cast<int>(std::strlen("MS Sans Serif")) + 1);
+    EXPECT_EQ(GetTextFace(canvas.dc(), sizeof face, face),
+              static_cast<int>(std::strlen("MS Sans Serif")) + 1);
     EXPECT_STREQ(face, "MS Sans Serif");
     canvas.UseFont("No Such Family Anywhere", -12);
     GetTextFace(canvas.dc(), sizeof face, face);
@@ -241,7 +245,8 @@ TEST_F(Text, UnderlineRunsUnderTheWholeText) {
     int underlineRow = -1;
     for (int y = 4 + tm.tmAscent; y < 4 + tm.tmHeight && underlineRow < 0; ++y) {
         bool full = true;
-        for (int x = 4; x < 4 + extent.cx; ++x) full = full && GetPixel(canvas.dc(), x, y) == kBlack;
+        for (int x = 4; x < 4 + extent.cx; ++x)
+            full = full && GetPixel(canvas.dc(), x, y) == kBlack;
         if (full) underlineRow = y;
     }
     EXPECT_GT(underlineRow, 0) << "no solid underline below the baseline";
@@ -369,13 +374,18 @@ TEST_F(Text, EllipsesShortenToTheRectangle) {
     EXPECT_EQ(CalcRect(canvas, "Hi", RECT{0, 0, 60, 0}, DT_SINGLELINE | DT_END_ELLIPSIS).right,
               canvas.Extent("Hi").cx);
     // Even a rectangle narrower than "..." must not loop or fail.
-    EXPECT_GT(CalcRect(canvas, "A rather long caption", RECT{0, 0, 1, 0}, DT_SINGLELINE | DT_END_ELLIPSIS).bottom, 0);
-    EXPECT_GT(CalcRect(canvas, "no-delimiter-at-all", RECT{0, 0, 1, 0}, DT_SINGLELINE | DT_PATH_ELLIPSIS).bottom, 0);
+    EXPECT_GT(
+        CalcRect(canvas, "A rather long caption", RECT{0, 0, 1, 0}, DT_SINGLELINE | DT_END_ELLIPSIS).bottom,
+        0);
+    EXPECT_GT(
+        CalcRect(canvas, "no-delimiter-at-all", RECT{0, 0, 1, 0}, DT_SINGLELINE | DT_PATH_ELLIPSIS).bottom,
+        0);
 }
 
 TEST_F(Text, DrawStateEmbossesDisabledText) {
     Canvas canvas(80, 30);
-    DrawState(canvas.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>("Off"), 0, 5, 5, 0, 0, DST_TEXT | DSS_DISABLED);
+    DrawState(canvas.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>("Off"), 0, 5, 5, 0, 0,
+              DST_TEXT | DSS_DISABLED);
     int highlights = canvas.Count(GetSysColor(COLOR_BTNHIGHLIGHT));
     int shadows = canvas.Count(GetSysColor(COLOR_BTNSHADOW));
     EXPECT_GT(shadows, 0);
@@ -412,9 +422,9 @@ TEST_F(Text, FamiliesAreEnumeratedWithTheirKinds) {
     EXPECT_EQ(typeOf("Arial"), TRUETYPE_FONTTYPE);
     EXPECT_EQ(typeOf("MS Sans Serif"), RASTER_FONTTYPE);
     EXPECT_EQ(typeOf("DejaVu Sans"), TRUETYPE_FONTTYPE);
-    EXPECT_TRUE(std::is_sorted(seen.names.begin(), seen.names.end(), [](const std::string& a, const std::string& b) {
-        return strcasecmp(a.c_str(), b.c_str()) < 0;
-    }));
+    EXPECT_TRUE(std::is_sorted(
+        seen.names.begin(), seen.names.end(),
+        [](const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; }));
 
     seen = {};
     EnumFontFamilies(canvas.dc(), "arial", collect, reinterpret_cast<LPARAM>(&seen));

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "recorder.h"
+#include "win32/gdi.h"
 
 namespace usertest {
 namespace {
@@ -18,6 +19,20 @@ TEST_F(Desktop, ClassicMetrics) {
     };
     for (auto [index, value] : cases)
         EXPECT_EQ(GetSystemMetrics(index), value) << index;
+}
+
+TEST_F(Desktop, SystemColourChangesReachEveryTopLevelWindow) {
+    HWND first = Top(), second = Top();
+    HWND child = Child(first, 0, 0, 10, 10);
+    const int index = COLOR_BTNFACE;
+    const COLORREF colour = RGB(1, 2, 3);
+    ASSERT_TRUE(SetSysColors(1, &index, &colour));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), colour);
+    EXPECT_EQ(MessagesOf(first, {WM_SYSCOLORCHANGE}).size(), 1u);
+    EXPECT_EQ(MessagesOf(second, {WM_SYSCOLORCHANGE}).size(), 1u);
+    EXPECT_TRUE(MessagesOf(child, {WM_SYSCOLORCHANGE}).empty());  // forwarding is the top window's business
+    win32::testing::ResetPlatform();
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
 }
 
 TEST_F(Desktop, ScreenSizeMovesMetricsAndWorkArea) {

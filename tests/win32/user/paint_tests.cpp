@@ -162,3 +162,31 @@ TEST_F(LockedUpdates, LockedWindowDrawsNothingAndRepaintsWhenUnlocked) {
 
 }  // namespace
 }  // namespace usertest
+namespace usertest {
+namespace {
+
+using Frames = UserTest;
+
+TEST_F(Frames, DefaultFrameShowsActiveCaptionAndSunkenClientEdge) {
+    HWND w = CreateWindowEx(WS_EX_CLIENTEDGE, "Recorder", "Caption", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                            100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    Log().clear();
+    Pump();
+    EXPECT_EQ(MessagesOf(w, {WM_PAINT, WM_NCPAINT, WM_ERASEBKGND}),
+              (std::vector<UINT>{WM_PAINT, WM_NCPAINT, WM_ERASEBKGND}));
+    HDC screen = GetDC(nullptr);
+    // Caption ground to the right of the text, left of the buttons.
+    EXPECT_EQ(GetPixel(screen, 300, 106), GetSysColor(COLOR_ACTIVECAPTION));
+    // The sunken client edge: shadow outside, dark shadow inside, on the left.
+    EXPECT_EQ(GetPixel(screen, 104, 200), GetSysColor(COLOR_3DSHADOW));
+    EXPECT_EQ(GetPixel(screen, 105, 200), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(GetPixel(screen, 106, 200), GetSysColor(COLOR_WINDOW));
+    HWND other = Top(600, 100, 100, 100);
+    Pump();
+    EXPECT_EQ(GetPixel(screen, 300, 106), GetSysColor(COLOR_INACTIVECAPTION));
+    ReleaseDC(nullptr, screen);
+    (void)other;
+}
+
+}  // namespace
+}  // namespace usertest

@@ -11,7 +11,6 @@ namespace win32 {
 
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 
-
 struct SYSTEMTIME {
     WORD wYear;
     WORD wMonth;      // 1..12

@@ -52,7 +52,6 @@ inline constexpr PredefinedKey HKEY_PERFORMANCE_DATA{0x80000004};
 inline constexpr PredefinedKey HKEY_CURRENT_CONFIG{0x80000005};
 inline constexpr PredefinedKey HKEY_DYN_DATA{0x80000006};
 
-
 // Access rights.
 inline constexpr REGSAM DELETE = 0x00010000;
 inline constexpr REGSAM READ_CONTROL = 0x00020000;

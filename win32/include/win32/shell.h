@@ -30,7 +30,6 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
-
 // ---------------------------------------------------------------------------------------------
 // File operations
 
@@ -137,10 +136,11 @@ inline constexpr int SHELL_ICON_DRIVE_RAMDISK = 12;
 // Display names are the full file name (extensions shown) or "Label (C:)" / "Local Disk (C:)" for
 // roots; type names come from a built-in table ("Text Document", "File Folder", else "XYZ File",
 // "File" without an extension). SHGFI_ICON hands out a new icon from the built-in set (32 or 16
-// pixels) that the caller destroys. SHGFI_SYSICONINDEX fills iIcon and returns a non-zero value, not
-// an image list: the platform has no image lists yet. SHGFI_EXETYPE returns MAKELONG('PE', version)
-// for PE programs (0 for console ones), 'MZ' for DOS programs, MAKELONG('PE', 0) for executable ELF
-// files and scripts, and 0 for anything else. SHGFI_PIDL takes pszPath as an item ID list.
+// pixels) that the caller destroys. SHGFI_SYSICONINDEX fills iIcon and returns the system image list
+// (large, or small with SHGFI_SMALLICON) whose images are the built-in set at those indexes. SHGFI_EXETYPE
+// returns MAKELONG('PE', version) for PE programs (0 for console ones), 'MZ' for DOS programs, MAKELONG('PE',
+// 0) for executable ELF files and scripts, and 0 for anything else. SHGFI_PIDL takes pszPath as an item ID
+// list.
 DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO* psfi, UINT cbFileInfo,
                         UINT uFlags);
 

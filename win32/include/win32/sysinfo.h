@@ -12,7 +12,6 @@ namespace win32 {
 
 using SIZE_T = size_t;
 
-
 inline constexpr WORD PROCESSOR_ARCHITECTURE_INTEL = 0;
 inline constexpr WORD PROCESSOR_ARCHITECTURE_ARM = 5;
 inline constexpr WORD PROCESSOR_ARCHITECTURE_IA64 = 6;

@@ -99,9 +99,15 @@ struct RECT {
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF color) { return static_cast<BYTE>(color & 0xFF); }
-constexpr BYTE GetGValue(COLORREF color) { return static_cast<BYTE>((color >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF color) { return static_cast<BYTE>((color >> 16) & 0xFF); }
+constexpr BYTE GetRValue(COLORREF color) {
+    return static_cast<BYTE>(color & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF color) {
+    return static_cast<BYTE>((color >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF color) {
+    return static_cast<BYTE>((color >> 16) & 0xFF);
+}
 
 constexpr WORD LOWORD(DWORD_PTR value) {
     return static_cast<WORD>(value & 0xFFFF);

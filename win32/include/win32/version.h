@@ -24,7 +24,6 @@ namespace win32 {
 
 using LANGID = WORD;
 
-
 inline constexpr DWORD VS_FFI_SIGNATURE = 0xFEEF04BD;
 inline constexpr DWORD VS_FFI_STRUCVERSION = 0x00010000;
 inline constexpr DWORD VS_FFI_FILEFLAGSMASK = 0x0000003F;

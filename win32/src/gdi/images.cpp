@@ -8,6 +8,7 @@
 #include "gdi/dib.h"
 #include "gdi/raster.h"
 #include "win32/kernel.h"
+#include "win32/resources.h"
 
 namespace win32::gdi {
 
@@ -763,20 +764,41 @@ HICON CopyIcon(HICON handle) {
                    icon->hotspot, false);
 }
 
+namespace {
+
+// An icon or cursor file compiled into a module as a resource.
+HICON IconResource(HINSTANCE instance, const char* name, const char* type, int width, int height) {
+    HRSRC resource = FindResource(instance, name, type);
+    if (!resource) return nullptr;
+    const void* data = LockResource(LoadResource(instance, resource));
+    return ReadIcon(data, SizeofResource(instance, resource), width, height);
+}
+
+}  // namespace
+
 HICON LoadIcon(HINSTANCE instance, const char* name) {
-    HICON icon = instance ? nullptr : StockImage(name, true);
+    HICON icon = instance ? IconResource(instance, name, RT_GROUP_ICON, 32, 32) : StockImage(name, true);
     if (!icon) SetLastError(kResourceNotFound);
     return icon;
 }
 
 HCURSOR LoadCursor(HINSTANCE instance, const char* name) {
-    HCURSOR cursor = instance ? nullptr : StockImage(name, false);
+    HCURSOR cursor =
+        instance ? IconResource(instance, name, RT_GROUP_CURSOR, 32, 32) : StockImage(name, false);
     if (!cursor) SetLastError(kResourceNotFound);
     return cursor;
 }
 
 HANDLE LoadImage(HINSTANCE instance, const char* name, UINT type, int width, int height, UINT flags) {
     if (!(flags & LR_LOADFROMFILE)) {
+        if (instance && type == IMAGE_BITMAP) return LoadBitmap(instance, name);
+        if (instance && (type == IMAGE_ICON || type == IMAGE_CURSOR)) {
+            int size = (flags & LR_DEFAULTSIZE) ? 32 : 0;
+            HICON image = IconResource(instance, name, type == IMAGE_ICON ? RT_GROUP_ICON : RT_GROUP_CURSOR,
+                                       width ? width : size, height ? height : size);
+            if (!image) SetLastError(kResourceNotFound);
+            return image;
+        }
         if (type == IMAGE_ICON) return LoadIcon(instance, name);
         if (type == IMAGE_CURSOR) return LoadCursor(instance, name);
         SetLastError(kResourceNotFound);

@@ -7,6 +7,8 @@
 #include "gdi/gdi_objects.h"
 #include "gdi/raster.h"
 #include "win32/kernel.h"
+#include "win32/messages.h"
+#include "win32/user.h"
 
 namespace win32::gdi {
 
@@ -998,16 +1000,20 @@ BOOL SetSysColors(int count, const int* indices, const COLORREF* colors) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::lock_guard lock(TableMutex());
-    MakeStockLocked();
-    Table& table = TheTable();
-    for (int i = 0; i < count; ++i) {
-        int index = indices[i];
-        if (index < 0 || index >= SYSTEM_COLOR_COUNT) continue;
-        SystemColors()[index] = colors[i] & 0x00FFFFFF;
-        if (Object* o = table.objects.Find(HandleValue(table.systemBrushes[index])))
-            static_cast<BrushObject*>(o)->color = colors[i] & 0x00FFFFFF;
+    {
+        std::lock_guard lock(TableMutex());
+        MakeStockLocked();
+        Table& table = TheTable();
+        for (int i = 0; i < count; ++i) {
+            int index = indices[i];
+            if (index < 0 || index >= SYSTEM_COLOR_COUNT) continue;
+            SystemColors()[index] = colors[i] & 0x00FFFFFF;
+            if (Object* o = table.objects.Find(HandleValue(table.systemBrushes[index])))
+                static_cast<BrushObject*>(o)->color = colors[i] & 0x00FFFFFF;
+        }
     }
+    // Every top-level window hears of it, as after a change in the control panel.
+    SendMessage(HWND_BROADCAST, WM_SYSCOLORCHANGE, 0, 0);
     return TRUE;
 }
 

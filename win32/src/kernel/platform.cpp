@@ -27,7 +27,8 @@ std::string PlatformWindowsDirectory() {
         if (!State().windowsDirectory.empty()) return State().windowsDirectory;
     }
     if (const char* configured = std::getenv("ZYL_WINDOWS_DIR"); configured && *configured) return configured;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) return std::string(config) + "/zyl";
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+        return std::string(config) + "/zyl";
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : "/tmp") + "/.config/zyl";
 }
@@ -45,7 +46,8 @@ void ResetPlatform() {
         std::lock_guard lock(State().mutex);
         hooks = State().resetHooks;
     }
-    for (auto hook = hooks.rbegin(); hook != hooks.rend(); ++hook) (*hook)();
+    for (auto hook = hooks.rbegin(); hook != hooks.rend(); ++hook)
+        (*hook)();
     SetWindowsDirectory(std::string());
     UseRealClock();
 }

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "shell/shell_internal.h"
 #include "win32/gdi.h"
+#include "win32/imagelist.h"
 
 namespace win32 {
 
@@ -168,6 +170,25 @@ HICON BuiltInIcon(int index, int size) {
     return icon;
 }
 
+// The system image lists, large and small: every icon of the built-in set at its index. Made once
+// and kept for the life of the process, as the system's own are.
+HIMAGELIST SystemImageList(bool small) {
+    static std::once_flag made;
+    static HIMAGELIST lists[2] = {nullptr, nullptr};
+    std::call_once(made, [] {
+        for (int kind = 0; kind < 2; ++kind) {
+            int size = kind ? 16 : 32;
+            lists[kind] = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 16, 4);
+            for (int index = 0; index <= SHELL_ICON_DRIVE_RAMDISK; ++index) {
+                HICON icon = BuiltInIcon(index, size);
+                ImageList_AddIcon(lists[kind], icon);
+                DestroyIcon(icon);
+            }
+        }
+    });
+    return lists[small ? 1 : 0];
+}
+
 std::vector<char> ReadHead(const std::string& native, size_t limit) {
     std::ifstream in(native, std::ios::binary);
     std::vector<char> bytes(limit);
@@ -305,6 +326,8 @@ DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO*
         if (index == SHELL_ICON_FOLDER && (uFlags & SHGFI_OPENICON)) index = SHELL_ICON_FOLDER_OPEN;
         psfi->iIcon = index;
         if (uFlags & SHGFI_ICON) psfi->hIcon = BuiltInIcon(index, (uFlags & SHGFI_SMALLICON) ? 16 : 32);
+        if (uFlags & SHGFI_SYSICONINDEX)
+            return reinterpret_cast<DWORD_PTR>(SystemImageList((uFlags & SHGFI_SMALLICON) != 0));
     }
     return 1;
 }

@@ -152,6 +152,85 @@ void TrackCaptionButton(Window* w, LRESULT hit) {
     Send(x, WM_SYSCOMMAND, command, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
 }
 
+// The classic frame: borders, caption with its buttons, the menu bar's ground and client edges.
+void PaintFrame(Window* w) {
+    const HWND hwnd = w->Handle();
+    const RECT outer = ScreenRect(w);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    const RECT client = ScreenClientRect(w);
+    HDC dc = GetWindowDC(hwnd);
+    if (!dc) return;
+    ExcludeClipRect(dc, client.left - outer.left, client.top - outer.top, client.right - outer.left,
+                    client.bottom - outer.top);
+    RECT r{0, 0, width, height};
+    const DWORD style = w->style;
+    auto band = [&](int thickness, int color) {
+        for (int i = 0; i < thickness && r.right > r.left && r.bottom > r.top; ++i) {
+            FrameRect(dc, &r, GetSysColorBrush(color));
+            r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+        }
+    };
+    const bool active = S().active && TopLevel(w) == S().active;
+    if (style & WS_THICKFRAME) {
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        band(GetSystemMetrics(SM_CXFRAME) - 2, active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER);
+    } else if ((style & WS_DLGFRAME) || (w->exStyle & WS_EX_DLGMODALFRAME)) {
+        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        band(GetSystemMetrics(SM_CXDLGFRAME) - 2, COLOR_3DFACE);
+    } else if (style & WS_BORDER) {
+        band(1, COLOR_WINDOWFRAME);
+    }
+    if ((style & WS_CAPTION) == WS_CAPTION && !(style & WS_MINIMIZE)) {
+        const bool tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
+        const int captionHeight = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+        RECT caption{r.left, r.top, r.right, r.top + captionHeight - 1};
+        FillRect(dc, &caption, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+        RECT line{r.left, caption.bottom, r.right, caption.bottom + 1};
+        FillRect(dc, &line, GetSysColorBrush(COLOR_3DFACE));
+        RECT text = caption;
+        text.left += 2;
+        if (style & WS_SYSMENU) {
+            const int button = GetSystemMetrics(tool ? SM_CXSMSIZE : SM_CXSIZE);
+            RECT box{caption.right - 2 - button, caption.top + 2, caption.right - 2, caption.bottom - 2};
+            DrawFrameControl(dc, &box, DFC_CAPTION,
+                             DFCS_CAPTIONCLOSE | ((w->cls->style & CS_NOCLOSE) ? DFCS_INACTIVE : 0));
+            text.right = box.left - 2;
+            if (!tool && (style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) {
+                box = RECT{box.left - 2 - button, box.top, box.left - 2, box.bottom};
+                DrawFrameControl(dc, &box, DFC_CAPTION,
+                                 ((style & WS_MAXIMIZE) ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX) |
+                                     ((style & WS_MAXIMIZEBOX) ? 0 : DFCS_INACTIVE));
+                box = RECT{box.left - button, box.top, box.left, box.bottom};
+                DrawFrameControl(dc, &box, DFC_CAPTION,
+                                 DFCS_CAPTIONMIN | ((style & WS_MINIMIZEBOX) ? 0 : DFCS_INACTIVE));
+                text.right = box.left - 2;
+            }
+        }
+        NONCLIENTMETRICS metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfo(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        HFONT font = CreateFontIndirect(tool ? &metrics.lfSmCaptionFont : &metrics.lfCaptionFont);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+        DrawText(dc, w->text.c_str(), static_cast<int>(w->text.size()), &text,
+                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        r.top += captionHeight;
+    }
+    if (!w->IsChild() && w->menu) {
+        RECT bar{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)};
+        FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
+        r.top = bar.bottom;
+    }
+    if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    // Scroll bars are drawn by their owner; their ground and the corner box are the frame's.
+    if (style & (WS_VSCROLL | WS_HSCROLL)) FillRect(dc, &r, GetSysColorBrush(COLOR_3DFACE));
+    ReleaseDC(hwnd, dc);
+}
+
 LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
     const HWND hwnd = w->Handle();
     switch (wParam & 0xFFF0) {
@@ -211,6 +290,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCHITTEST:
             return DefaultHitTest(w, PointOf(lParam));
         case WM_NCACTIVATE:
+            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleFlag(w)) {
+                // The caption shows the new state at once.
+                Window* saved = s.active;
+                s.active = wParam ? TopLevel(w) : (saved == w ? nullptr : saved);
+                PaintFrame(w);
+                s.active = saved;
+            }
             return TRUE;
         case WM_GETTEXT:
             if (!lParam || wParam == 0) return 0;
@@ -308,6 +394,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_NCPAINT:
+            if (VisibleFlag(w)) PaintFrame(w);
             return 0;
         case WM_WINDOWPOSCHANGING:
             if (lParam) DefaultWindowPosChanging(w, reinterpret_cast<WINDOWPOS*>(lParam));

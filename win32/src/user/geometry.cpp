@@ -214,6 +214,22 @@ void DefaultWindowPosChanged(Window* w, const WINDOWPOS* pos) {
     }
 }
 
+namespace {
+
+// Frames of a window and its visible descendants wait for WM_NCPAINT.
+void MarkFrames(Window* w) {
+    const bool hasFrame = w->client.left != 0 || w->client.top != 0 || w->client.right != Width(w->rect) ||
+                          w->client.bottom != Height(w->rect);
+    if (hasFrame && !w->ncDirty) {
+        w->ncDirty = true;
+        RefreshPaintState(w);
+    }
+    for (Window* child : w->children)
+        if (child->style & WS_VISIBLE) MarkFrames(child);
+}
+
+}  // namespace
+
 BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     if (w->isDesktop || w->isMessageRoot) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -289,8 +305,9 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
         const RECT client{0, 0, Width(w->client), Height(w->client)};
         if (visible && ((flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || moved)) {
             InvalidateInternal(w, Region::FromRect(client), true, true, false);
-            w->internalPaint = w->internalPaint || false;
-        } else if (visible && !(flags & SWP_NOCLIENTSIZE)) {
+            MarkFrames(w);
+        } else if (visible && (!(flags & SWP_NOCLIENTSIZE) || sizeChanged)) {
+            MarkFrames(w);
             const UINT classStyle = w->cls->style;
             const bool whole = ((classStyle & CS_HREDRAW) && Width(w->client) != Width(oldClient)) ||
                                ((classStyle & CS_VREDRAW) && Height(w->client) != Height(oldClient));

@@ -60,7 +60,9 @@ std::shared_ptr<Hook> NextHook(int hookId, UINT_PTR sequence) {
 
 }  // namespace
 
-bool AnyHooks() { return installedHooks.load(std::memory_order_relaxed) != 0; }
+bool AnyHooks() {
+    return installedHooks.load(std::memory_order_relaxed) != 0;
+}
 
 bool HooksInstalled(int hookId) {
     return installedHooks.load(std::memory_order_relaxed) != 0 && Supported(hookId) && !Chain(hookId).empty();

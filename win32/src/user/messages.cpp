@@ -108,9 +108,10 @@ void ProcessSentMessages(Queue& q) {
         ++crossThreadDepth;
         try {
             Window* w = Find(item->hwnd);
-            item->result = w ? Send(w, item->message, item->wParam, item->lParam) : 0;
+            const LRESULT result = w ? Send(w, item->message, item->wParam, item->lParam) : 0;
+            if (!item->done) item->result = result;  // ReplyMessage may have answered already
         } catch (...) {
-            item->error = std::current_exception();
+            if (!item->done) item->error = std::current_exception();
         }
         --crossThreadDepth;
         replyTarget = previous;
@@ -298,7 +299,9 @@ void WaitForSignal(Queue& q, uint64_t seen) {
                     [&] { return q.signals != seen; });
 }
 
-uint64_t Signals(Queue& q) { return q.signals.load(); }
+uint64_t Signals(Queue& q) {
+    return q.signals.load();
+}
 
 }  // namespace
 

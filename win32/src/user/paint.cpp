@@ -133,8 +133,10 @@ void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
         inChild.Offset(-(sibling->rect.left + sibling->client.left),
                        -(sibling->rect.top + sibling->client.top));
         InvalidateInternal(sibling, inChild, true, true, false);
-        sibling->ncDirty = true;
-        RefreshPaintState(sibling);
+        if (sibling->client.left || sibling->client.top) {
+            sibling->ncDirty = true;
+            RefreshPaintState(sibling);
+        }
     }
 }
 

@@ -167,8 +167,8 @@ struct State {
     std::mutex inputMutex;
     std::deque<RawInput> input;
     std::atomic<size_t> inputSize{0};  // input.size(), readable without the mutex
-    BYTE keys[256]{};       // as of the messages retrieved
-    BYTE asyncKeys[256]{};  // as of the events injected
+    BYTE keys[256]{};                  // as of the messages retrieved
+    BYTE asyncKeys[256]{};             // as of the events injected
     POINT cursor{};
     RECT clip{};
     bool clipped = false;

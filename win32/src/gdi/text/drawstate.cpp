@@ -53,7 +53,8 @@ Mask RenderMask(HDC target, int width, int height, Render render) {
     auto* rows = static_cast<const uint32_t*>(pixels);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if ((rows[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] & 0xFFFFFF) != 0xFFFFFF)
+            if ((rows[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] &
+                 0xFFFFFF) != 0xFFFFFF)
                 mask.bits[static_cast<size_t>(y) * mask.pitch + static_cast<size_t>(x / 8)] |=
                     static_cast<uint8_t>(0x80 >> (x % 8));
     SelectObject(memory, previous);
@@ -72,14 +73,16 @@ void PaintMask(DeviceContext& dc, const Mask& mask, int x, int y, COLORREF color
 Mask Dithered(Mask mask) {
     for (int y = 0; y < mask.height; ++y)
         for (int x = 0; x < mask.width; ++x)
-            if ((x + y) % 2) mask.bits[static_cast<size_t>(y) * mask.pitch + static_cast<size_t>(x / 8)] &=
-                                 static_cast<uint8_t>(~(0x80 >> (x % 8)));
+            if ((x + y) % 2)
+                mask.bits[static_cast<size_t>(y) * mask.pitch + static_cast<size_t>(x / 8)] &=
+                    static_cast<uint8_t>(~(0x80 >> (x % 8)));
     return mask;
 }
 
 COLORREF BrushColor(HBRUSH brush, COLORREF fallback) {
     LOGBRUSH logBrush{};
-    if (brush && GetObject(brush, sizeof logBrush, &logBrush) == sizeof logBrush && logBrush.lbStyle == BS_SOLID)
+    if (brush && GetObject(brush, sizeof logBrush, &logBrush) == sizeof logBrush &&
+        logBrush.lbStyle == BS_SOLID)
         return logBrush.lbColor;
     return fallback;
 }
@@ -110,7 +113,8 @@ BOOL DrawState(HDC handle, HBRUSH brush, DRAWSTATEPROC callback, LPARAM data, WP
     if (width == 0 || height == 0) {
         if (isText) {
             RECT extent{0, 0, 0, 0};
-            DrawTextEx(handle, text.data(), static_cast<int>(text.size()), &extent, textFormat | DT_CALCRECT, nullptr);
+            DrawTextEx(handle, text.data(), static_cast<int>(text.size()), &extent, textFormat | DT_CALCRECT,
+                       nullptr);
             width = width ? width : extent.right;
             height = height ? height : extent.bottom;
         } else if (type == DST_BITMAP) {
@@ -148,7 +152,8 @@ BOOL DrawState(HDC handle, HBRUSH brush, DRAWSTATEPROC callback, LPARAM data, WP
                 break;
             }
             case DST_ICON:
-                DrawIconEx(target, left, top, reinterpret_cast<HICON>(data), width, height, 0, nullptr, DI_NORMAL);
+                DrawIconEx(target, left, top, reinterpret_cast<HICON>(data), width, height, 0, nullptr,
+                           DI_NORMAL);
                 break;
             default:
                 if (callback) {
@@ -207,7 +212,8 @@ LOGFONT FamilyLogFont(const FontFamily& family, LONG weight, bool italic) {
     logFont.lfWeight = weight;
     logFont.lfItalic = italic ? 1 : 0;
     logFont.lfCharSet = ANSI_CHARSET;
-    logFont.lfPitchAndFamily = static_cast<BYTE>((family.fixedPitch ? FIXED_PITCH : VARIABLE_PITCH) | family.family);
+    logFont.lfPitchAndFamily =
+        static_cast<BYTE>((family.fixedPitch ? FIXED_PITCH : VARIABLE_PITCH) | family.family);
     std::strncpy(logFont.lfFaceName, family.name.c_str(), LF_FACESIZE - 1);
     return logFont;
 }
@@ -228,7 +234,8 @@ int EnumerateFamily(HDC dc, const FontFamily& family, bool allStyles, FONTENUMPR
         LONG weight;
         bool italic;
     };
-    static constexpr Style kStyles[] = {{FW_NORMAL, false}, {FW_BOLD, false}, {FW_NORMAL, true}, {FW_BOLD, true}};
+    static constexpr Style kStyles[] = {
+        {FW_NORMAL, false}, {FW_BOLD, false}, {FW_NORMAL, true}, {FW_BOLD, true}};
     const size_t styles = allStyles && family.kind == FontKind::trueType ? 4 : 1;
     int result = 0;
     for (size_t i = 0; i < styles; ++i) {

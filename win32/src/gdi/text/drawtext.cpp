@@ -39,7 +39,8 @@ struct Layout {
     }
     int Width(const Line& line) const {
         int width = 0;
-        for (const Cell& cell : line) width += Advance(cell.code, width);
+        for (const Cell& cell : line)
+            width += Advance(cell.code, width);
         return width;
     }
 };
@@ -94,14 +95,18 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int width, bo
                 end = lastBreak;
             } else if (!breakWords) {
                 // Keep the whole word on this line.
-                while (end < line.size() && line[end].code != U' ') ++end;
+                while (end < line.size() && line[end].code != U' ')
+                    ++end;
             }
         }
         size_t trimmed = end;
-        while (trimmed > start && line[trimmed - 1].code == U' ') --trimmed;
-        result.emplace_back(line.begin() + static_cast<ptrdiff_t>(start), line.begin() + static_cast<ptrdiff_t>(trimmed));
+        while (trimmed > start && line[trimmed - 1].code == U' ')
+            --trimmed;
+        result.emplace_back(line.begin() + static_cast<ptrdiff_t>(start),
+                            line.begin() + static_cast<ptrdiff_t>(trimmed));
         start = end;
-        while (start < line.size() && line[start].code == U' ') ++start;
+        while (start < line.size() && line[start].code == U' ')
+            ++start;
     }
     if (result.empty()) result.emplace_back();
     return result;
@@ -109,7 +114,8 @@ std::vector<Line> WrapLine(const Line& line, const Layout& layout, int width, bo
 
 Line WithEllipsis(const Line& head, const Line& tail) {
     Line result = head;
-    for (char32_t code : kEllipsis) result.push_back({code, false});
+    for (char32_t code : kEllipsis)
+        result.push_back({code, false});
     result.insert(result.end(), tail.begin(), tail.end());
     return result;
 }
@@ -128,7 +134,8 @@ Line EndEllipsis(const Line& line, const Layout& layout, int width, bool atWords
         if (line[i].code == U' ') wordEnd = i;
     }
     if (atWords && head.size() < line.size() && wordEnd > 0) head.resize(wordEnd);
-    while (!head.empty() && head.back().code == U' ') head.pop_back();
+    while (!head.empty() && head.back().code == U' ')
+        head.pop_back();
     return WithEllipsis(head, {});
 }
 
@@ -163,7 +170,8 @@ void DrawCells(DeviceContext& dc, FontInstance& font, const Layout& layout, cons
     std::u32string piece;
     int pieceStart = 0;
     auto flush = [&] {
-        if (!piece.empty() && !prefixOnly) DrawRun(dc, font, POINT{x + pieceStart, y}, piece, nullptr, clip, dc.bkMode == OPAQUE);
+        if (!piece.empty() && !prefixOnly)
+            DrawRun(dc, font, POINT{x + pieceStart, y}, piece, nullptr, clip, dc.bkMode == OPAQUE);
         piece.clear();
     };
     for (const Cell& cell : line) {
@@ -177,7 +185,8 @@ void DrawCells(DeviceContext& dc, FontInstance& font, const Layout& layout, cons
         if (piece.empty()) pieceStart = position;
         piece += cell.code;
         if (cell.underlined && !(format & DT_HIDEPREFIX)) {
-            POINT a = LogicalToDevice(dc, POINT{x + position, y + metrics.ascent + metrics.underlinePosition});
+            POINT a =
+                LogicalToDevice(dc, POINT{x + position, y + metrics.ascent + metrics.underlinePosition});
             RECT bar{a.x, a.y, a.x + advance - layout.charExtra, a.y + metrics.underlineThickness};
             if (clip) {
                 POINT c1 = LogicalToDevice(dc, POINT{clip->left, clip->top});
@@ -225,11 +234,13 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
     const int lineHeight = metrics.height + ((format & DT_EXTERNALLEADING) ? metrics.externalLeading : 0);
     const int available = std::max(0, static_cast<int>(rect->right - rect->left) - leftMargin - rightMargin);
 
-    Line cells = ApplyPrefixes(DecodeUtf8(std::string_view(text ? text : "", length)), !(format & DT_NOPREFIX));
+    Line cells =
+        ApplyPrefixes(DecodeUtf8(std::string_view(text ? text : "", length)), !(format & DT_NOPREFIX));
     std::vector<Line> lines;
     for (Line& line : SplitLines(cells, singleLine)) {
         if ((format & DT_WORDBREAK) && !singleLine) {
-            for (Line& piece : WrapLine(line, layout, available, format & DT_EDITCONTROL)) lines.push_back(std::move(piece));
+            for (Line& piece : WrapLine(line, layout, available, format & DT_EDITCONTROL))
+                lines.push_back(std::move(piece));
         } else {
             lines.push_back(std::move(line));
         }
@@ -245,7 +256,8 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
 
     const int totalHeight = static_cast<int>(lines.size()) * lineHeight;
     int maxWidth = 0;
-    for (const Line& line : lines) maxWidth = std::max(maxWidth, layout.Width(line));
+    for (const Line& line : lines)
+        maxWidth = std::max(maxWidth, layout.Width(line));
 
     int top = rect->top;
     if (singleLine) {

@@ -70,7 +70,8 @@ const FaceAlias* FindAlias(std::string_view name) {
 }
 
 std::string_view FallbackFamily(BYTE pitchAndFamily) {
-    if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN) return "DejaVu Sans Mono";
+    if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN)
+        return "DejaVu Sans Mono";
     if ((pitchAndFamily & 0xF0) == FF_ROMAN) return "DejaVu Serif";
     return "DejaVu Sans";
 }
@@ -146,7 +147,8 @@ std::optional<ResolvedFace> ResolveFace(Engine& engine, std::string_view family,
     FcChar8* file = nullptr;
     FcChar8* matchedFamily = nullptr;
     int matchedWeight = FC_WEIGHT_REGULAR, matchedSlant = FC_SLANT_ROMAN;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) face.file = reinterpret_cast<char*>(file);
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+        face.file = reinterpret_cast<char*>(file);
     if (FcPatternGetString(match, FC_FAMILY, 0, &matchedFamily) == FcResultMatch)
         face.family = reinterpret_cast<char*>(matchedFamily);
     FcPatternGetInteger(match, FC_INDEX, 0, &face.index);
@@ -163,7 +165,10 @@ class FreeTypeFont final : public FontInstance {
 public:
     FreeTypeFont(FT_Face face, const ResolvedFace& resolved, const LOGFONT& logFont, std::string faceName,
                  BYTE ff, bool trueType)
-        : face_(face), resolved_(resolved), faceName_(std::move(faceName)), escapement_(logFont.lfEscapement % 3600) {
+        : face_(face),
+          resolved_(resolved),
+          faceName_(std::move(faceName)),
+          escapement_(logFont.lfEscapement % 3600) {
         SetSizeAndMetrics(logFont, ff);
         metrics_.trueType = trueType;
         if (escapement_ % 3600 != 0) {
@@ -210,13 +215,13 @@ private:
             ppem = std::lround(static_cast<double>(logFont.lfHeight) * unitsPerEm / (winAscent + winDescent));
         const int yPixels = static_cast<int>(std::clamp<long>(ppem, 1, kMaxPixelsPerEm));
 
-        long avgWidthUnits = os2 && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth
-                                                                                       : unitsPerEm / 2;
+        long avgWidthUnits =
+            os2 && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : unitsPerEm / 2;
         int xPixels = yPixels;
         if (logFont.lfWidth > 0) {
             double natural = static_cast<double>(avgWidthUnits) * yPixels / unitsPerEm;
-            xPixels = static_cast<int>(
-                std::clamp<long>(std::lround(yPixels * logFont.lfWidth / std::max(natural, 1.0)), 1, kMaxPixelsPerEm));
+            xPixels = static_cast<int>(std::clamp<long>(
+                std::lround(yPixels * logFont.lfWidth / std::max(natural, 1.0)), 1, kMaxPixelsPerEm));
         }
         FT_Set_Pixel_Sizes(face_, static_cast<FT_UInt>(xPixels), static_cast<FT_UInt>(yPixels));
 
@@ -226,10 +231,12 @@ private:
         m.height = m.ascent + m.descent;
         m.internalLeading = std::max(0, m.height - yPixels);
         long lineGap = face_->height - (face_->ascender - face_->descender);
-        long external = std::max(0L, lineGap - ((winAscent + winDescent) - (face_->ascender - face_->descender)));
+        long external =
+            std::max(0L, lineGap - ((winAscent + winDescent) - (face_->ascender - face_->descender)));
         m.externalLeading = static_cast<int>(Scale(external, yPixels, unitsPerEm));
         m.aveCharWidth = std::max(1, static_cast<int>(Scale(avgWidthUnits, xPixels, unitsPerEm)));
-        m.maxCharWidth = std::max(m.aveCharWidth, static_cast<int>(Scale(face_->max_advance_width, xPixels, unitsPerEm)));
+        m.maxCharWidth =
+            std::max(m.aveCharWidth, static_cast<int>(Scale(face_->max_advance_width, xPixels, unitsPerEm)));
         m.weight = logFont.lfWeight == FW_DONTCARE ? FW_NORMAL : std::clamp<int>(logFont.lfWeight, 1, 1000);
         m.italic = logFont.lfItalic != 0;
         m.underline = logFont.lfUnderline != 0;
@@ -237,11 +244,14 @@ private:
         m.fixedPitch = FT_IS_FIXED_WIDTH(face_);
         m.charSet = logFont.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : logFont.lfCharSet;
         m.family = ff;
-        m.underlinePosition = std::max(1, static_cast<int>(Scale(-face_->underline_position, yPixels, unitsPerEm)));
-        m.underlineThickness = std::max(1, static_cast<int>(Scale(face_->underline_thickness, yPixels, unitsPerEm)));
+        m.underlinePosition =
+            std::max(1, static_cast<int>(Scale(-face_->underline_position, yPixels, unitsPerEm)));
+        m.underlineThickness =
+            std::max(1, static_cast<int>(Scale(face_->underline_thickness, yPixels, unitsPerEm)));
         if (os2 && os2->version != 0xFFFF && os2->yStrikeoutSize > 0) {
             m.strikeOutPosition = static_cast<int>(Scale(os2->yStrikeoutPosition, yPixels, unitsPerEm));
-            m.strikeOutThickness = std::max(1, static_cast<int>(Scale(os2->yStrikeoutSize, yPixels, unitsPerEm)));
+            m.strikeOutThickness =
+                std::max(1, static_cast<int>(Scale(os2->yStrikeoutSize, yPixels, unitsPerEm)));
         } else {
             m.strikeOutPosition = m.ascent / 3;
             m.strikeOutThickness = m.underlineThickness;
@@ -262,7 +272,8 @@ private:
         FT_GlyphSlot slot = face_->glyph;
         if (resolved_.synthesizeItalic) FT_GlyphSlot_Oblique(slot);
         if (resolved_.synthesizeBold) FT_GlyphSlot_Embolden(slot);
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 && slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+        if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) == 0 &&
+            slot->bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
             const FT_Bitmap& bitmap = slot->bitmap;
             glyph.left = slot->bitmap_left;
             glyph.top = slot->bitmap_top;
@@ -271,20 +282,21 @@ private:
             glyph.pitch = (glyph.width + 7) / 8;
             glyph.bits.resize(static_cast<size_t>(glyph.pitch) * static_cast<size_t>(glyph.height));
             for (int row = 0; row < glyph.height; ++row) {
-                const unsigned char* source = bitmap.pitch >= 0
-                                                  ? bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch
-                                                  : bitmap.buffer + static_cast<ptrdiff_t>(glyph.height - 1 - row) *
-                                                                        -bitmap.pitch;
+                const unsigned char* source =
+                    bitmap.pitch >= 0
+                        ? bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch
+                        : bitmap.buffer + static_cast<ptrdiff_t>(glyph.height - 1 - row) * -bitmap.pitch;
                 std::copy_n(source, glyph.pitch, glyph.bits.data() + static_cast<size_t>(row) * glyph.pitch);
             }
         }
         auto round26 = [](FT_Pos value) { return static_cast<int>((value + (value >= 0 ? 32 : -32)) / 64); };
         glyph.advanceX = round26(slot->advance.x);
         glyph.advanceY = -round26(slot->advance.y);
-        glyph.advance = rotated_ ? static_cast<int>(std::lround(std::hypot(static_cast<double>(slot->advance.x),
-                                                                            static_cast<double>(slot->advance.y)) /
-                                                                 64.0))
-                                 : glyph.advanceX;
+        glyph.advance = rotated_
+                            ? static_cast<int>(std::lround(std::hypot(static_cast<double>(slot->advance.x),
+                                                                      static_cast<double>(slot->advance.y)) /
+                                                           64.0))
+                            : glyph.advanceX;
         return glyph;
     }
 
@@ -317,7 +329,8 @@ public:
         for (int y = 0; y < box_.height; ++y)
             for (int x = 0; x < box_.width; ++x)
                 if (y == 0 || y == box_.height - 1 || x == 0 || x == box_.width - 1)
-                    box_.bits[static_cast<size_t>(y) * box_.pitch + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+                    box_.bits[static_cast<size_t>(y) * box_.pitch + x / 8] |=
+                        static_cast<uint8_t>(0x80 >> (x % 8));
         box_.advance = box_.advanceX = metrics_.aveCharWidth;
         space_ = box_;
         space_.bits.assign(space_.bits.size(), 0);
@@ -337,10 +350,11 @@ std::string InstanceKey(const LOGFONT& f, int logPixelsY) {
     std::string key(f.lfFaceName, strnlen(f.lfFaceName, LF_FACESIZE));
     std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
     key += '|';
-    for (long value : {static_cast<long>(f.lfHeight), static_cast<long>(f.lfWidth), static_cast<long>(f.lfEscapement),
-                       static_cast<long>(f.lfWeight), static_cast<long>(f.lfItalic), static_cast<long>(f.lfUnderline),
-                       static_cast<long>(f.lfStrikeOut), static_cast<long>(f.lfCharSet),
-                       static_cast<long>(f.lfPitchAndFamily), static_cast<long>(logPixelsY)}) {
+    for (long value :
+         {static_cast<long>(f.lfHeight), static_cast<long>(f.lfWidth), static_cast<long>(f.lfEscapement),
+          static_cast<long>(f.lfWeight), static_cast<long>(f.lfItalic), static_cast<long>(f.lfUnderline),
+          static_cast<long>(f.lfStrikeOut), static_cast<long>(f.lfCharSet),
+          static_cast<long>(f.lfPitchAndFamily), static_cast<long>(logPixelsY)}) {
         key += std::to_string(value);
         key += ',';
     }
@@ -372,11 +386,14 @@ std::shared_ptr<FontInstance> GetFont(const LOGFONT& logFont, int logPixelsY) {
         family = FallbackFamily(logFont.lfPitchAndFamily);
         faceName = std::string(family);
     }
-    if (ff == FF_DONTCARE) ff = family == "DejaVu Serif" ? FF_ROMAN : family == "DejaVu Sans Mono" ? FF_MODERN : FF_SWISS;
-    const int weight = logFont.lfWeight == FW_DONTCARE ? FW_NORMAL : std::clamp<int>(logFont.lfWeight, 1, 1000);
+    if (ff == FF_DONTCARE)
+        ff = family == "DejaVu Serif" ? FF_ROMAN : family == "DejaVu Sans Mono" ? FF_MODERN : FF_SWISS;
+    const int weight =
+        logFont.lfWeight == FW_DONTCARE ? FW_NORMAL : std::clamp<int>(logFont.lfWeight, 1, 1000);
 
     std::shared_ptr<FontInstance> instance;
-    if (auto resolved = ResolveFace(engine, family, weight, logFont.lfItalic != 0); resolved && engine.library) {
+    if (auto resolved = ResolveFace(engine, family, weight, logFont.lfItalic != 0);
+        resolved && engine.library) {
         FT_Face face = nullptr;
         if (FT_New_Face(engine.library, resolved->file.c_str(), resolved->index, &face) == 0)
             instance = std::make_shared<FreeTypeFont>(face, *resolved, logFont, faceName, ff, trueType);
@@ -394,7 +411,10 @@ char32_t DecodeOne(std::string_view text, size_t i, size_t& length) {
     auto lead = static_cast<unsigned char>(text[i]);
     length = 1;
     if (lead < 0x80) return lead;
-    size_t need = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    size_t need = lead >= 0xF0 && lead <= 0xF4  ? 4
+                  : lead >= 0xE0 && lead < 0xF0 ? 3
+                  : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                : 0;
     if (need == 0 || i + need > text.size()) return U'\uFFFD';
     char32_t code = need == 4 ? lead & 0x07 : need == 3 ? lead & 0x0F : lead & 0x1F;
     for (size_t k = 1; k < need; ++k) {
@@ -414,7 +434,8 @@ char32_t DecodeOne(std::string_view text, size_t i, size_t& length) {
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string result;
     result.reserve(text.size());
-    for (size_t i = 0, length = 0; i < text.size(); i += length) result += DecodeOne(text, i, length);
+    for (size_t i = 0, length = 0; i < text.size(); i += length)
+        result += DecodeOne(text, i, length);
     return result;
 }
 
@@ -429,7 +450,9 @@ std::vector<size_t> Utf8Offsets(std::string_view text) {
     return offsets;
 }
 
-bool SameFaceName(std::string_view a, std::string_view b) { return SameName(a, b); }
+bool SameFaceName(std::string_view a, std::string_view b) {
+    return SameName(a, b);
+}
 
 std::vector<FontFamily> ScreenFontFamilies() {
     std::vector<FontFamily> families;
@@ -450,8 +473,9 @@ std::vector<FontFamily> ScreenFontFamilies() {
                 FcPatternGetInteger(set->fonts[i], FC_SPACING, 0, &spacing);
                 FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable);
                 bool fixed = spacing == FC_MONO || spacing == FC_CHARCELL;
-                families.push_back({reinterpret_cast<char*>(name), scalable ? FontKind::trueType : FontKind::raster,
-                                    fixed, static_cast<BYTE>(fixed ? FF_MODERN : FF_SWISS)});
+                families.push_back({reinterpret_cast<char*>(name),
+                                    scalable ? FontKind::trueType : FontKind::raster, fixed,
+                                    static_cast<BYTE>(fixed ? FF_MODERN : FF_SWISS)});
             }
             if (set) FcFontSetDestroy(set);
             FcObjectSetDestroy(objects);
@@ -460,14 +484,16 @@ std::vector<FontFamily> ScreenFontFamilies() {
     }
     auto lower = [](const std::string& s) {
         std::string result = s;
-        std::transform(result.begin(), result.end(), result.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::transform(result.begin(), result.end(), result.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
         return result;
     };
     std::stable_sort(families.begin(), families.end(),
                      [&](const FontFamily& a, const FontFamily& b) { return lower(a.name) < lower(b.name); });
-    families.erase(std::unique(families.begin(), families.end(),
-                               [](const FontFamily& a, const FontFamily& b) { return SameName(a.name, b.name); }),
-                   families.end());
+    families.erase(
+        std::unique(families.begin(), families.end(),
+                    [](const FontFamily& a, const FontFamily& b) { return SameName(a.name, b.name); }),
+        families.end());
     return families;
 }
 

@@ -13,21 +13,25 @@ namespace win32 {
 
 namespace gdi::text {
 
-std::shared_ptr<FontInstance> FontOf(const DeviceContext& dc) { return GetFont(dc.logFont, dc.logPixelsY); }
+std::shared_ptr<FontInstance> FontOf(const DeviceContext& dc) {
+    return GetFont(dc.logFont, dc.logPixelsY);
+}
 
 int RunWidth(FontInstance& font, std::u32string_view run, int charExtra) {
     int width = 0;
-    for (char32_t code : run) width += font.GlyphFor(code).advance + charExtra;
+    for (char32_t code : run)
+        width += font.GlyphFor(code).advance + charExtra;
     return width;
 }
 
-void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32string_view run, const INT* dx,
-             const RECT* clipLogical, bool opaqueCell) {
+void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32string_view run,
+             const INT* dx, const RECT* clipLogical, bool opaqueCell) {
     const FontMetrics& metrics = font.Metrics();
     const int width = dx ? 0 : RunWidth(font, run, dc.charExtra);
     int total = width;
     if (dx)
-        for (size_t i = 0; i < run.size(); ++i) total += dx[i];
+        for (size_t i = 0; i < run.size(); ++i)
+            total += dx[i];
 
     // The reference point: alignment moves the start along the baseline direction.
     const double angle = font.Escapement() / 10.0 * M_PI / 180.0;
@@ -36,8 +40,8 @@ void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32
     const UINT horizontal = dc.textAlign & (TA_LEFT | TA_RIGHT | TA_CENTER);
     int shift = horizontal == TA_RIGHT ? total : horizontal == TA_CENTER ? total / 2 : 0;
     int baselineDrop = (dc.textAlign & TA_BASELINE) == TA_BASELINE ? 0
-                       : (dc.textAlign & TA_BOTTOM) == TA_BOTTOM  ? -metrics.descent
-                                                                  : metrics.ascent;
+                       : (dc.textAlign & TA_BOTTOM) == TA_BOTTOM   ? -metrics.descent
+                                                                   : metrics.ascent;
     // Along the baseline (cos, -sin) and down to it (sin, cos) in device space (y down).
     double originX = start.x - shift * cosine + baselineDrop * sine;
     double originY = start.y + shift * sine + baselineDrop * cosine;
@@ -50,7 +54,8 @@ void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32
         clipDevice = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
         clip = &clipDevice;
     }
-    POINT pen = LogicalToDevice(dc, POINT{static_cast<LONG>(std::lround(originX)), static_cast<LONG>(std::lround(originY))});
+    POINT pen = LogicalToDevice(
+        dc, POINT{static_cast<LONG>(std::lround(originX)), static_cast<LONG>(std::lround(originY))});
 
     if (opaqueCell && font.Escapement() % 3600 == 0) {
         RECT cell{pen.x, pen.y - metrics.ascent, pen.x + total, pen.y + metrics.descent};
@@ -68,8 +73,8 @@ void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32
         const Glyph& glyph = font.GlyphFor(run[i]);
         int x = static_cast<int>(std::lround(penX)), y = static_cast<int>(std::lround(penY));
         if (glyph.width > 0 && glyph.height > 0)
-            FillMonoMask(dc, x + glyph.left, y - glyph.top, glyph.bits.data(), glyph.width, glyph.height, glyph.pitch,
-                         dc.textColor, clip);
+            FillMonoMask(dc, x + glyph.left, y - glyph.top, glyph.bits.data(), glyph.width, glyph.height,
+                         glyph.pitch, dc.textColor, clip);
         if (dx) {
             penX += dx[i] * cosine;
             penY -= dx[i] * sine;
@@ -116,7 +121,9 @@ DeviceContext* CheckedDC(HDC handle) {
     return dc;
 }
 
-bool BadText(const char* text, int count) { return count < 0 || (count > 0 && !text); }
+bool BadText(const char* text, int count) {
+    return count < 0 || (count > 0 && !text);
+}
 
 }  // namespace
 
@@ -130,14 +137,16 @@ BOOL TextOut(HDC handle, int x, int y, const char* text, int count) {
     return TRUE;
 }
 
-BOOL ExtTextOut(HDC handle, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const INT* dx) {
+BOOL ExtTextOut(HDC handle, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
+                const INT* dx) {
     DeviceContext* dc = CheckedDC(handle);
     if (!dc || (count > 0 && !text) || count > 0x7FFFFFFF) return FALSE;
     if ((options & ETO_OPAQUE) && rect) {
         POINT topLeft = LogicalToDevice(*dc, POINT{rect->left, rect->top});
         POINT bottomRight = LogicalToDevice(*dc, POINT{rect->right, rect->bottom});
         RECT device{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-        if (device.left < device.right && device.top < device.bottom) FillDeviceRect(*dc, device, dc->bkColor);
+        if (device.left < device.right && device.top < device.bottom)
+            FillDeviceRect(*dc, device, dc->bkColor);
     }
     if (count == 0) return TRUE;
     auto font = FontOf(*dc);
@@ -159,7 +168,8 @@ BOOL GetTextExtentPoint32(HDC handle, const char* text, int count, SIZE* size) {
     return TRUE;
 }
 
-BOOL GetTextExtentExPoint(HDC handle, const char* text, int count, int maxExtent, INT* fit, INT* dx, SIZE* size) {
+BOOL GetTextExtentExPoint(HDC handle, const char* text, int count, int maxExtent, INT* fit, INT* dx,
+                          SIZE* size) {
     DeviceContext* dc = CheckedDC(handle);
     if (!dc || BadText(text, count) || !size) return FALSE;
     auto font = FontOf(*dc);
@@ -228,7 +238,8 @@ BOOL GetCharWidth32(HDC handle, UINT first, UINT last, INT* widths) {
     DeviceContext* dc = CheckedDC(handle);
     if (!dc || !widths || last < first || last > 0x10FFFF) return FALSE;
     auto font = FontOf(*dc);
-    for (UINT code = first; code <= last; ++code) widths[code - first] = font->GlyphFor(code).advance;
+    for (UINT code = first; code <= last; ++code)
+        widths[code - first] = font->GlyphFor(code).advance;
     return TRUE;
 }
 
@@ -254,7 +265,8 @@ LONG TabbedRun(DeviceContext& dc, int x, int y, std::string_view text, int tabPo
                int tabOrigin, bool draw) {
     auto font = FontOf(dc);
     std::u32string run = DecodeUtf8(text);
-    const int defaultInterval = tabPositions == 1 && tabStops ? tabStops[0] : font->Metrics().aveCharWidth * 8;
+    const int defaultInterval =
+        tabPositions == 1 && tabStops ? tabStops[0] : font->Metrics().aveCharWidth * 8;
     auto nextStop = [&](int position) {
         if (tabPositions > 1 && tabStops) {
             for (int i = 0; i < tabPositions; ++i)
@@ -283,18 +295,19 @@ LONG TabbedRun(DeviceContext& dc, int x, int y, std::string_view text, int tabPo
 
 }  // namespace
 
-LONG TabbedTextOut(HDC handle, int x, int y, const char* text, int count, int tabPositions, const INT* tabStops,
-                   int tabOrigin) {
+LONG TabbedTextOut(HDC handle, int x, int y, const char* text, int count, int tabPositions,
+                   const INT* tabStops, int tabOrigin) {
     DeviceContext* dc = CheckedDC(handle);
     if (!dc || BadText(text, count)) return 0;
-    return TabbedRun(*dc, x, y, std::string_view(text ? text : "", static_cast<size_t>(count)), tabPositions, tabStops,
-                     tabOrigin, true);
+    return TabbedRun(*dc, x, y, std::string_view(text ? text : "", static_cast<size_t>(count)), tabPositions,
+                     tabStops, tabOrigin, true);
 }
 
 DWORD GetTabbedTextExtent(HDC handle, const char* text, int count, int tabPositions, const INT* tabStops) {
     DeviceContext* dc = CheckedDC(handle);
     if (!dc || BadText(text, count)) return 0;
-    return static_cast<DWORD>(TabbedRun(*dc, 0, 0, std::string_view(text ? text : "", static_cast<size_t>(count)),
+    return static_cast<DWORD>(TabbedRun(*dc, 0, 0,
+                                        std::string_view(text ? text : "", static_cast<size_t>(count)),
                                         tabPositions, tabStops, 0, false));
 }
 

@@ -15,7 +15,7 @@ int RunWidth(FontInstance& font, std::u32string_view run, int charExtra);
 // Draws the run at a logical point interpreted by the DC's text alignment. dx (one advance per code
 // point) replaces the font's advances; clipLogical limits the glyphs (ETO_CLIPPED); opaqueCell fills
 // the text cell with the background colour first. Updates the current position under TA_UPDATECP.
-void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32string_view run, const INT* dx,
-             const RECT* clipLogical, bool opaqueCell);
+void DrawRun(DeviceContext& dc, FontInstance& font, POINT logicalStart, std::u32string_view run,
+             const INT* dx, const RECT* clipLogical, bool opaqueCell);
 
 }  // namespace win32::gdi::text
