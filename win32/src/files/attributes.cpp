@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 
+#include "kernel/calendar.h"
 #include "files/files_internal.h"
 
 namespace win32 {
@@ -20,16 +21,9 @@ namespace {
 
 // 100-nanosecond intervals from 1601-01-01 to 1970-01-01.
 constexpr ULONGLONG kUnixEpoch = 116444736000000000ULL;
-constexpr int64_t kMsPerDay = 86400000;
+using calendar::kMsPerDay;
 
-constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
+using calendar::DaysFromCivil;
 
 bool IsLeap(unsigned y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
