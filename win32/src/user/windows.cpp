@@ -174,12 +174,12 @@ State& S() {
 
 namespace {
 // Initial-exec: the id is read on every message, and the general model costs a call each time.
-__attribute__((tls_model("initial-exec"))) thread_local DWORD threadId = 0;
+__attribute__((tls_model("initial-exec"))) thread_local DWORD cachedThreadId = 0;
 }  // namespace
 
 DWORD CurrentThread() {
-    if (!threadId) threadId = static_cast<DWORD>(::syscall(SYS_gettid));
-    return threadId;
+    if (!cachedThreadId) cachedThreadId = static_cast<DWORD>(::syscall(SYS_gettid));
+    return cachedThreadId;
 }
 
 bool IsUiThread() {
