@@ -105,6 +105,27 @@ TEST(Bmp, ReadsBitFieldsAndTopDown) {
     DeleteObject(bitmap);
 }
 
+TEST(Bmp, BitFieldEdgeCasesFromFuzzing) {
+    // 1x1, 32 bits, a 40-byte header with one all-ones mask: the channel takes all 32 bits.
+    std::vector<uint8_t> file = {'B',  'M',  0,    0,   0,    0, 0,  0,    0, 0, 14 + 40 + 12,
+                                 0,    0,    0,    40,  0,    0, 0,  1,    0, 0, 0,
+                                 1,    0,    0,    0,   1,    0, 32, 0,    3, 0, 0,
+                                 0,    0,    0,    0,   0,    0, 0,  0,    0, 0, 0,
+                                 0,    0,    0,    0,   0,    0, 0,  0,    0, 0, 0xFF,
+                                 0xFF, 0xFF, 0xFF, 0,   0xFF, 0, 0,  0xFF, 0, 0, 0,
+                                 0xFF, 0xFF, 0xFF, 0xFF};
+    std::string error;
+    HBITMAP bitmap = Reread(file, &error);
+    ASSERT_NE(bitmap, nullptr) << error;
+    EXPECT_EQ(GetRValue(PixelOf(bitmap, 0, 0)), 255);
+    DeleteObject(bitmap);
+    // A header too short to hold its masks and no room after it: refused, nothing read past the end.
+    std::vector<uint8_t> shortHeader(file.begin(), file.begin() + 14 + 48);
+    shortHeader[14] = 48;
+    EXPECT_EQ(Reread(shortHeader, &error), nullptr);
+    EXPECT_FALSE(error.empty());
+}
+
 TEST(Bmp, HostileFilesFailWithAReason) {
     Canvas c(3, 3);
     std::vector<uint8_t> good;

@@ -32,7 +32,7 @@ uint32_t Channel(uint32_t value, uint32_t mask) {
         ++shift;
     uint32_t m = mask >> shift;
     int bits = 0;
-    while ((m >> bits) & 1)
+    while (bits < 32 && ((m >> bits) & 1))
         ++bits;
     uint32_t v = (value >> shift) & m;
     if (bits >= 8) return v >> (bits - 8);
@@ -142,6 +142,7 @@ bool ParseDibHeader(const uint8_t* info, size_t available, DibFormat& format, si
                 format.masks[i] = ReadLE32(info + 40 + 4 * i);
             offset += 12;
         } else {
+            if (headerSize < 52 || available < 52) return Fail(error, "bit field masks truncated");
             for (int i = 0; i < 3; ++i)
                 format.masks[i] = ReadLE32(info + 40 + 4 * i);
         }
