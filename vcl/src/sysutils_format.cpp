@@ -70,7 +70,7 @@ public:
                 ++pos;
                 continue;
             }
-            pos = Spec(pos, out);
+            pos = Conversion(pos, out);
         }
         return out;
     }
@@ -104,7 +104,7 @@ private:
         return value;
     }
 
-    size_t Spec(size_t pos, std::string& out) {
+    size_t Conversion(size_t pos, std::string& out) {
         Int64 width = Number(pos);
         if (width >= 0 && pos < format_.size() && format_[pos] == ':') {
             if (static_cast<uint64_t>(width) >= args_.size()) Invalid();

@@ -95,11 +95,11 @@ FILETIME FileTimeFromTimespec(const timespec& time) {
 
 timespec TimespecFromFileTime(const FILETIME& time) {
     const auto units = static_cast<int64_t>(FileTimeValue(time) - kUnixEpoch);
-    timespec spec{};
-    spec.tv_sec = units / 10000000;
-    spec.tv_nsec = (units % 10000000) * 100;
-    if (spec.tv_nsec < 0) spec.tv_nsec += 1000000000, --spec.tv_sec;
-    return spec;
+    timespec stamp{};
+    stamp.tv_sec = units / 10000000;
+    stamp.tv_nsec = (units % 10000000) * 100;
+    if (stamp.tv_nsec < 0) stamp.tv_nsec += 1000000000, --stamp.tv_sec;
+    return stamp;
 }
 
 DWORD AttributesOf(const struct stat& info, std::string_view name) {
