@@ -515,95 +515,56 @@ TDateTime SystemTimeToDateTime(const TSystemTime& t) {
                            EncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds));
 }
 
-std::string FormatDateTime(std::string_view format, TDateTime dateTime) {
-    return FormatDateTime(format, dateTime, FormatSettings);
-}
 std::string FormatDateTime(std::string_view format, TDateTime dateTime, const TFormatSettings& settings) {
     std::string out;
     DateFormatter(settings, dateTime).Append(format, out, 0);
     return out;
 }
 
-std::string DateToStr(TDateTime date) {
-    return DateToStr(date, FormatSettings);
-}
 std::string DateToStr(TDateTime date, const TFormatSettings& settings) {
     return FormatDateTime("ddddd", date, settings);
 }
-std::string TimeToStr(TDateTime time) {
-    return TimeToStr(time, FormatSettings);
-}
 std::string TimeToStr(TDateTime time, const TFormatSettings& settings) {
     return FormatDateTime("tt", time, settings);
-}
-std::string DateTimeToStr(TDateTime dateTime) {
-    return DateTimeToStr(dateTime, FormatSettings);
 }
 std::string DateTimeToStr(TDateTime dateTime, const TFormatSettings& settings) {
     return FormatDateTime("c", dateTime, settings);
 }
 
-TDateTime StrToDate(std::string_view s) {
-    return StrToDate(s, FormatSettings);
-}
 TDateTime StrToDate(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseDate(s, value, settings)) ConvertError(s, "date");
     return value;
 }
-TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue) {
-    return StrToDateDef(s, defaultValue, FormatSettings);
-}
 TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings) {
     TDateTime value;
     return ParseDate(s, value, settings) ? value : defaultValue;
-}
-bool TryStrToDate(std::string_view s, TDateTime& value) {
-    return ParseDate(s, value, FormatSettings);
 }
 bool TryStrToDate(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseDate(s, value, settings);
 }
 
-TDateTime StrToTime(std::string_view s) {
-    return StrToTime(s, FormatSettings);
-}
 TDateTime StrToTime(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseTime(s, value, settings)) ConvertError(s, "time");
     return value;
 }
-TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue) {
-    return StrToTimeDef(s, defaultValue, FormatSettings);
-}
 TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings) {
     TDateTime value;
     return ParseTime(s, value, settings) ? value : defaultValue;
-}
-bool TryStrToTime(std::string_view s, TDateTime& value) {
-    return ParseTime(s, value, FormatSettings);
 }
 bool TryStrToTime(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseTime(s, value, settings);
 }
 
-TDateTime StrToDateTime(std::string_view s) {
-    return StrToDateTime(s, FormatSettings);
-}
 TDateTime StrToDateTime(std::string_view s, const TFormatSettings& settings) {
     TDateTime value;
     if (!ParseDateTime(s, value, settings)) ConvertError(s, "date and time");
     return value;
 }
-TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue) {
-    return StrToDateTimeDef(s, defaultValue, FormatSettings);
-}
 TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings) {
     TDateTime value;
     return ParseDateTime(s, value, settings) ? value : defaultValue;
-}
-bool TryStrToDateTime(std::string_view s, TDateTime& value) {
-    return ParseDateTime(s, value, FormatSettings);
 }
 bool TryStrToDateTime(std::string_view s, TDateTime& value, const TFormatSettings& settings) {
     return ParseDateTime(s, value, settings);

@@ -792,58 +792,34 @@ Currency operator/(Currency a, Currency b) {
 // ---------------------------------------------------------------------------------------------
 // Public conversions
 
-std::string FloatToStr(double value) {
-    return FloatToStr(value, FormatSettings);
-}
 std::string FloatToStr(double value, const TFormatSettings& settings) {
     return FloatToStrF(value, TFloatFormat::ffGeneral, 15, 0, settings);
 }
 
-std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits) {
-    return FloatToStrF(value, format, precision, digits, FormatSettings);
-}
 std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits,
                         const TFormatSettings& settings) {
     return FormatNumber(FromDouble(value), format, precision, digits, settings);
 }
 
-std::string FormatFloat(std::string_view format, double value) {
-    return FormatFloat(format, value, FormatSettings);
-}
 std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings) {
     return FormatMaskOf(format, FromDouble(value), settings);
 }
 
-double StrToFloat(std::string_view s) {
-    return StrToFloat(s, FormatSettings);
-}
 double StrToFloat(std::string_view s, const TFormatSettings& settings) {
     double value = 0;
     if (!ParseFloat(s, value, settings)) NotAFloat(s);
     return value;
 }
-double StrToFloatDef(std::string_view s, double defaultValue) {
-    return StrToFloatDef(s, defaultValue, FormatSettings);
-}
 double StrToFloatDef(std::string_view s, double defaultValue, const TFormatSettings& settings) {
     double value = 0;
     return ParseFloat(s, value, settings) ? value : defaultValue;
-}
-bool TryStrToFloat(std::string_view s, double& value) {
-    return TryStrToFloat(s, value, FormatSettings);
 }
 bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings) {
     return ParseFloat(s, value, settings);
 }
 
-std::string CurrToStr(Currency value) {
-    return CurrToStr(value, FormatSettings);
-}
 std::string CurrToStr(Currency value, const TFormatSettings& settings) {
     return General(FromCurrency(value), 19, 0, settings);
-}
-std::string CurrToStrF(Currency value, TFloatFormat format, int digits) {
-    return CurrToStrF(value, format, digits, FormatSettings);
 }
 std::string CurrToStrF(Currency value, TFloatFormat format, int digits, const TFormatSettings& settings) {
     const Number n = FromCurrency(value);
@@ -858,30 +834,18 @@ std::string CurrToStrF(Currency value, TFloatFormat format, int digits, const TF
                 settings.DecimalSeparator);
     return format == TFloatFormat::ffCurrency ? CurrencyPattern(out, negative, settings) : out;
 }
-std::string FormatCurr(std::string_view format, Currency value) {
-    return FormatCurr(format, value, FormatSettings);
-}
 std::string FormatCurr(std::string_view format, Currency value, const TFormatSettings& settings) {
     return FormatMaskOf(format, FromCurrency(value), settings);
 }
 
-Currency StrToCurr(std::string_view s) {
-    return StrToCurr(s, FormatSettings);
-}
 Currency StrToCurr(std::string_view s, const TFormatSettings& settings) {
     Currency value;
     if (!ParseCurrency(s, value, settings)) NotAFloat(s);
     return value;
 }
-Currency StrToCurrDef(std::string_view s, Currency defaultValue) {
-    return StrToCurrDef(s, defaultValue, FormatSettings);
-}
 Currency StrToCurrDef(std::string_view s, Currency defaultValue, const TFormatSettings& settings) {
     Currency value;
     return ParseCurrency(s, value, settings) ? value : defaultValue;
-}
-bool TryStrToCurr(std::string_view s, Currency& value) {
-    return TryStrToCurr(s, value, FormatSettings);
 }
 bool TryStrToCurr(std::string_view s, Currency& value, const TFormatSettings& settings) {
     return ParseCurrency(s, value, settings);

@@ -325,39 +325,32 @@ enum class TFloatFormat : uint8_t { ffGeneral, ffExponent, ffFixed, ffNumber, ff
 VCL_ENUM_NAMES(TFloatFormat, "ffGeneral", "ffExponent", "ffFixed", "ffNumber", "ffCurrency")
 
 // General format with 15 significant digits.
-std::string FloatToStr(double value);
-std::string FloatToStr(double value, const TFormatSettings& settings);
+std::string FloatToStr(double value, const TFormatSettings& settings = FormatSettings);
 // `precision` counts significant digits (1..18). `digits` is the minimum number of exponent digits
 // for ffGeneral and ffExponent (0..4) and the number of decimals for the others (0..18).
-std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits);
 std::string FloatToStrF(double value, TFloatFormat format, int precision, int digits,
-                        const TFormatSettings& settings);
+                        const TFormatSettings& settings = FormatSettings);
 // Masks of '0', '#', '.', ',', 'E+', 'E-', 'e+', 'e-', quoted text and up to three ';' sections for
 // positive, negative and zero values.
-std::string FormatFloat(std::string_view format, double value);
-std::string FormatFloat(std::string_view format, double value, const TFormatSettings& settings);
+std::string FormatFloat(std::string_view format, double value,
+                        const TFormatSettings& settings = FormatSettings);
 // Blanks around the number are ignored. Raises EConvertError "'%s' is not a valid floating point value".
-double StrToFloat(std::string_view s);
-double StrToFloat(std::string_view s, const TFormatSettings& settings);
-double StrToFloatDef(std::string_view s, double defaultValue);
-double StrToFloatDef(std::string_view s, double defaultValue, const TFormatSettings& settings);
-bool TryStrToFloat(std::string_view s, double& value);
-bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings);
+double StrToFloat(std::string_view s, const TFormatSettings& settings = FormatSettings);
+double StrToFloatDef(std::string_view s, double defaultValue,
+                     const TFormatSettings& settings = FormatSettings);
+bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings = FormatSettings);
 
-std::string CurrToStr(Currency value);
-std::string CurrToStr(Currency value, const TFormatSettings& settings);
-std::string CurrToStrF(Currency value, TFloatFormat format, int digits);
-std::string CurrToStrF(Currency value, TFloatFormat format, int digits, const TFormatSettings& settings);
-std::string FormatCurr(std::string_view format, Currency value);
-std::string FormatCurr(std::string_view format, Currency value, const TFormatSettings& settings);
+std::string CurrToStr(Currency value, const TFormatSettings& settings = FormatSettings);
+std::string CurrToStrF(Currency value, TFloatFormat format, int digits,
+                       const TFormatSettings& settings = FormatSettings);
+std::string FormatCurr(std::string_view format, Currency value,
+                       const TFormatSettings& settings = FormatSettings);
 // Exact decimal parsing, rounded to four decimals (halves to even). Raises EConvertError
 // "'%s' is not a valid floating point value".
-Currency StrToCurr(std::string_view s);
-Currency StrToCurr(std::string_view s, const TFormatSettings& settings);
-Currency StrToCurrDef(std::string_view s, Currency defaultValue);
-Currency StrToCurrDef(std::string_view s, Currency defaultValue, const TFormatSettings& settings);
-bool TryStrToCurr(std::string_view s, Currency& value);
-bool TryStrToCurr(std::string_view s, Currency& value, const TFormatSettings& settings);
+Currency StrToCurr(std::string_view s, const TFormatSettings& settings = FormatSettings);
+Currency StrToCurrDef(std::string_view s, Currency defaultValue,
+                      const TFormatSettings& settings = FormatSettings);
+bool TryStrToCurr(std::string_view s, Currency& value, const TFormatSettings& settings = FormatSettings);
 
 // ---------------------------------------------------------------------------------------------
 // Dates and times
@@ -413,37 +406,28 @@ TDateTime SystemTimeToDateTime(const TSystemTime& systemTime);
 
 // Specifiers c d dd ddd dddd ddddd dddddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz t tt am/pm a/p
 // ampm / : and quoted text; m after h or hh is minutes. An empty format means "c".
-std::string FormatDateTime(std::string_view format, TDateTime dateTime);
-std::string FormatDateTime(std::string_view format, TDateTime dateTime, const TFormatSettings& settings);
-std::string DateToStr(TDateTime date);
-std::string DateToStr(TDateTime date, const TFormatSettings& settings);
-std::string TimeToStr(TDateTime time);
-std::string TimeToStr(TDateTime time, const TFormatSettings& settings);
-std::string DateTimeToStr(TDateTime dateTime);
-std::string DateTimeToStr(TDateTime dateTime, const TFormatSettings& settings);
+std::string FormatDateTime(std::string_view format, TDateTime dateTime,
+                           const TFormatSettings& settings = FormatSettings);
+std::string DateToStr(TDateTime date, const TFormatSettings& settings = FormatSettings);
+std::string TimeToStr(TDateTime time, const TFormatSettings& settings = FormatSettings);
+std::string DateTimeToStr(TDateTime dateTime, const TFormatSettings& settings = FormatSettings);
 
 // The order of day, month and year follows ShortDateFormat; a missing year is the current one and
 // two-digit years follow TwoDigitYearCenturyWindow. Raises EConvertError "'%s' is not a valid date".
-TDateTime StrToDate(std::string_view s);
-TDateTime StrToDate(std::string_view s, const TFormatSettings& settings);
-TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue);
-TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings);
-bool TryStrToDate(std::string_view s, TDateTime& value);
-bool TryStrToDate(std::string_view s, TDateTime& value, const TFormatSettings& settings);
+TDateTime StrToDate(std::string_view s, const TFormatSettings& settings = FormatSettings);
+TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue,
+                       const TFormatSettings& settings = FormatSettings);
+bool TryStrToDate(std::string_view s, TDateTime& value, const TFormatSettings& settings = FormatSettings);
 // h[:n[:s[.z]]] with an optional AM/PM marker. Raises EConvertError "'%s' is not a valid time".
-TDateTime StrToTime(std::string_view s);
-TDateTime StrToTime(std::string_view s, const TFormatSettings& settings);
-TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue);
-TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings);
-bool TryStrToTime(std::string_view s, TDateTime& value);
-bool TryStrToTime(std::string_view s, TDateTime& value, const TFormatSettings& settings);
+TDateTime StrToTime(std::string_view s, const TFormatSettings& settings = FormatSettings);
+TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue,
+                       const TFormatSettings& settings = FormatSettings);
+bool TryStrToTime(std::string_view s, TDateTime& value, const TFormatSettings& settings = FormatSettings);
 // A date, optionally followed by a time. Raises EConvertError "'%s' is not a valid date and time".
-TDateTime StrToDateTime(std::string_view s);
-TDateTime StrToDateTime(std::string_view s, const TFormatSettings& settings);
-TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue);
-TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue, const TFormatSettings& settings);
-bool TryStrToDateTime(std::string_view s, TDateTime& value);
-bool TryStrToDateTime(std::string_view s, TDateTime& value, const TFormatSettings& settings);
+TDateTime StrToDateTime(std::string_view s, const TFormatSettings& settings = FormatSettings);
+TDateTime StrToDateTimeDef(std::string_view s, TDateTime defaultValue,
+                           const TFormatSettings& settings = FormatSettings);
+bool TryStrToDateTime(std::string_view s, TDateTime& value, const TFormatSettings& settings = FormatSettings);
 
 }  // namespace vcl
 
