@@ -348,6 +348,137 @@ UINT GetCaretBlinkTime();
 BOOL SetCaretBlinkTime(UINT milliseconds);
 
 // ---------------------------------------------------------------------------------------------
+// Scroll bars
+
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr int SB_CTL = 2;
+inline constexpr int SB_BOTH = 3;
+
+// Request codes of WM_HSCROLL / WM_VSCROLL (low word of wParam).
+inline constexpr WORD SB_LINEUP = 0;
+inline constexpr WORD SB_LINELEFT = 0;
+inline constexpr WORD SB_LINEDOWN = 1;
+inline constexpr WORD SB_LINERIGHT = 1;
+inline constexpr WORD SB_PAGEUP = 2;
+inline constexpr WORD SB_PAGELEFT = 2;
+inline constexpr WORD SB_PAGEDOWN = 3;
+inline constexpr WORD SB_PAGERIGHT = 3;
+inline constexpr WORD SB_THUMBPOSITION = 4;
+inline constexpr WORD SB_THUMBTRACK = 5;
+inline constexpr WORD SB_TOP = 6;
+inline constexpr WORD SB_LEFT = 6;
+inline constexpr WORD SB_BOTTOM = 7;
+inline constexpr WORD SB_RIGHT = 7;
+inline constexpr WORD SB_ENDSCROLL = 8;
+
+inline constexpr UINT SIF_RANGE = 0x0001;
+inline constexpr UINT SIF_PAGE = 0x0002;
+inline constexpr UINT SIF_POS = 0x0004;
+inline constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+inline constexpr UINT SIF_TRACKPOS = 0x0010;
+inline constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+
+inline constexpr UINT ESB_ENABLE_BOTH = 0x0000;
+inline constexpr UINT ESB_DISABLE_BOTH = 0x0003;
+inline constexpr UINT ESB_DISABLE_LEFT = 0x0001;
+inline constexpr UINT ESB_DISABLE_RIGHT = 0x0002;
+inline constexpr UINT ESB_DISABLE_UP = 0x0001;
+inline constexpr UINT ESB_DISABLE_DOWN = 0x0002;
+inline constexpr UINT ESB_DISABLE_LTUP = ESB_DISABLE_LEFT;
+inline constexpr UINT ESB_DISABLE_RTDN = ESB_DISABLE_RIGHT;
+
+inline constexpr LONG OBJID_WINDOW = 0;
+inline constexpr LONG OBJID_SYSMENU = -1;
+inline constexpr LONG OBJID_TITLEBAR = -2;
+inline constexpr LONG OBJID_MENU = -3;
+inline constexpr LONG OBJID_CLIENT = -4;
+inline constexpr LONG OBJID_VSCROLL = -5;
+inline constexpr LONG OBJID_HSCROLL = -6;
+inline constexpr LONG OBJID_SIZEGRIP = -7;
+inline constexpr LONG OBJID_CARET = -8;
+inline constexpr LONG OBJID_CURSOR = -9;
+inline constexpr LONG OBJID_ALERT = -10;
+inline constexpr LONG OBJID_SOUND = -11;
+
+inline constexpr DWORD STATE_SYSTEM_UNAVAILABLE = 0x00000001;
+inline constexpr DWORD STATE_SYSTEM_PRESSED = 0x00000008;
+inline constexpr DWORD STATE_SYSTEM_INVISIBLE = 0x00008000;
+inline constexpr DWORD STATE_SYSTEM_OFFSCREEN = 0x00010000;
+
+inline constexpr UINT SW_SCROLLCHILDREN = 0x0001;
+inline constexpr UINT SW_INVALIDATE = 0x0002;
+inline constexpr UINT SW_ERASE = 0x0004;
+inline constexpr UINT SW_SMOOTHSCROLL = 0x0010;
+
+// Messages a scroll bar control answers; SB_CTL calls are forwarded to them.
+inline constexpr UINT SBM_SETPOS = 0x00E0;
+inline constexpr UINT SBM_GETPOS = 0x00E1;
+inline constexpr UINT SBM_SETRANGE = 0x00E2;
+inline constexpr UINT SBM_GETRANGE = 0x00E3;
+inline constexpr UINT SBM_ENABLE_ARROWS = 0x00E4;
+inline constexpr UINT SBM_SETRANGEREDRAW = 0x00E6;
+inline constexpr UINT SBM_SETSCROLLINFO = 0x00E9;
+inline constexpr UINT SBM_GETSCROLLINFO = 0x00EA;
+inline constexpr UINT SBM_GETSCROLLBARINFO = 0x00EB;
+
+inline constexpr DWORD ERROR_NO_SCROLLBARS = 1447;
+inline constexpr DWORD ERROR_INVALID_SCROLLBAR_RANGE = 1448;
+
+struct SCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+};
+
+inline constexpr int CCHILDREN_SCROLLBAR = 5;
+struct SCROLLBARINFO {
+    DWORD cbSize;
+    RECT rcScrollBar;  // screen coordinates
+    int dxyLineButton;
+    int xyThumbTop;     // from the top (left) of rcScrollBar
+    int xyThumbBottom;  // from the top (left) of rcScrollBar
+    int reserved;
+    // The bar, then its top arrow, page-up area, thumb, page-down area and bottom arrow.
+    DWORD rgstate[CCHILDREN_SCROLLBAR + 1];
+};
+
+// The window scroll bars (SB_HORZ, SB_VERT) live in the frame: WS_HSCROLL / WS_VSCROLL show them.
+// Range, page and position are clamped as the owner expects: the page to the range's size plus one,
+// the position to nMin .. nMax - max(nPage - 1, 0). A range or page that leaves nothing to scroll
+// hides the bar, or with SIF_DISABLENOSCROLL disables it; one that needs scrolling shows it again.
+// Returns the position after the change.
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);
+BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
+// Returns the previous position.
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
+int GetScrollPos(HWND hwnd, int bar);
+// Equal bounds hide a window scroll bar; a span beyond MAXLONG fails (ERROR_INVALID_SCROLLBAR_RANGE).
+BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
+BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
+// Adds or removes WS_HSCROLL / WS_VSCROLL (SB_BOTH: both) and recomputes the client area.
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
+// ESB_* flags; FALSE when the arrows already were in that state.
+BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows);
+// OBJID_VSCROLL, OBJID_HSCROLL, or OBJID_CLIENT for a scroll bar control.
+BOOL GetScrollBarInfo(HWND hwnd, LONG object, SCROLLBARINFO* info);
+
+// Moves the client area's pixels on the screen surface. ScrollWindow invalidates (and erases) what was
+// uncovered; without `scroll` it also moves the child windows and the pending update region.
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
+// SW_INVALIDATE, SW_ERASE and SW_SCROLLCHILDREN (children that meet `scroll`, all without it). The
+// uncovered area goes to `update` and `updateRect` (client coordinates); returns its complexity
+// (NULLREGION, SIMPLEREGION, COMPLEXREGION) or ERROR.
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
+                   RECT* updateRect, UINT flags);
+// The same on any device context, in its logical coordinates; nothing is invalidated.
+BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, RECT* updateRect);
+
+// ---------------------------------------------------------------------------------------------
 // Test controls
 
 namespace testing {

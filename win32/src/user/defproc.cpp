@@ -2,6 +2,8 @@
 // button loops it runs for the non-client area.
 #include <algorithm>
 
+#include "menu/menu_internal.h"
+#include "user/scrollbar_internal.h"
 #include "user/user_internal.h"
 #include "win32/virtualkeys.h"
 
@@ -221,13 +223,12 @@ void PaintFrame(Window* w) {
     }
     if (!w->IsChild() && w->menu) {
         RECT bar{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYMENU)};
-        FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
+        menu::DrawBar(dc, hwnd, bar);
         r.top = bar.bottom;
     }
     if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-    // Scroll bars are drawn by their owner; their ground and the corner box are the frame's.
-    if (style & (WS_VSCROLL | WS_HSCROLL)) FillRect(dc, &r, GetSysColorBrush(COLOR_3DFACE));
+    PaintWindowScrollBars(w, dc);
     ReleaseDC(hwnd, dc);
 }
 
@@ -253,9 +254,13 @@ LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_SIZE && !(w->style & WS_THICKFRAME)) return 0;
             SizeMoveLoop(w, wParam, lParam);
             return 0;
+        case SC_VSCROLL:
+        case SC_HSCROLL:
+            TrackWindowScrollBar(w, (wParam & 0xFFF0) == SC_VSCROLL ? SB_VERT : SB_HORZ, PointOf(lParam));
+            return 0;
         case SC_KEYMENU:
-            // Without a menu bar, a mnemonic that matches nothing beeps.
-            if (lParam && lParam != ' ' && !GetMenu(TopHandle(w))) MessageBeep(0);
+        case SC_MOUSEMENU:
+            menu::SystemCommand(TopHandle(w), wParam, lParam);
             return 0;
         default:
             (void)hwnd;
@@ -451,8 +456,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                 Send(w, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(hit - HTLEFT + 1), lParam);
             } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
                 TrackCaptionButton(w, hit);
-            } else if (hit == HTSYSMENU) {
-                Send(w, WM_SYSCOMMAND, SC_MOUSEMENU, lParam);
+            } else if (hit == HTVSCROLL || hit == HTHSCROLL) {
+                Send(w, WM_SYSCOMMAND,
+                     (hit == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | static_cast<WPARAM>(hit), lParam);
+            } else if (hit == HTSYSMENU || hit == HTMENU) {
+                Send(w, WM_SYSCOMMAND, SC_MOUSEMENU + static_cast<WPARAM>(hit), lParam);
             }
             return 0;
         }
@@ -461,6 +469,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                 Send(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
             else if (wParam == static_cast<WPARAM>(HTSYSMENU))
                 Send(w, WM_SYSCOMMAND, SC_CLOSE, lParam);
+            else if (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL))
+                // A quick second press on a scroll bar is another press.
+                Send(w, WM_SYSCOMMAND,
+                     (wParam == static_cast<WPARAM>(HTVSCROLL) ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
             return 0;
         case WM_CTLCOLORMSGBOX:
         case WM_CTLCOLOREDIT:

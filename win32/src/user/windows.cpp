@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "menu/menu_internal.h"
 #include "user/user_internal.h"
 
 namespace win32 {
@@ -18,8 +19,14 @@ constexpr size_t kMaxSlots = 0x10000;
 constexpr LPCSTR kDesktopClass = "#32769";
 constexpr LPCSTR kMessageClass = "Message";
 
+// The desktop repaints what closed windows and menus uncover with its background colour.
 LRESULT DesktopProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND || message == WM_PAINT) return 1;
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        BeginPaint(hwnd, &paint);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
     return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
@@ -133,6 +140,13 @@ void FinishDestroy(Window* w) {
     if (s.capture == w) s.capture = nullptr;
     Send(w, WM_NCDESTROY, 0, 0);
     KillWindowTimers(w);
+    // The window's menu bar and system menu go with it.
+    if (!w->IsChild() && w->menu) {
+        const HMENU bar = w->menu;
+        w->menu = nullptr;
+        if (IsMenu(bar)) DestroyMenu(bar);
+    }
+    menu::WindowDestroyed(w->Handle());
     DestroyCaretOf(w);
     ClipboardWindowGone(w);
     PurgeWindowMessages(w);
@@ -1248,6 +1262,10 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
     if (!w) return FALSE;
     if (w->IsChild()) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (menu && !IsMenu(menu)) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
         return FALSE;
     }
     w->menu = menu;
