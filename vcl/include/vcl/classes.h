@@ -24,6 +24,10 @@ namespace vcl {
 enum class TOperation : uint8_t { opInsert, opRemove };
 VCL_ENUM_NAMES(TOperation, "opInsert", "opRemove")
 
+// Horizontal alignment of text, shared by controls and fields.
+enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+VCL_ENUM_NAMES(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
 enum class TComponentStateFlag : uint8_t {
     csLoading,
     csReading,
