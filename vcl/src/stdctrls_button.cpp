@@ -1,0 +1,828 @@
+// Labels, push buttons, check boxes, radio buttons and group boxes.
+#include <algorithm>
+
+#include "vcl/stdctrls_button.h"
+#include "win32/virtualkeys.h"
+
+namespace vcl {
+
+using namespace win32;
+
+namespace {
+
+bool registered = [] {
+    RegisterClasses({TLabel::StaticClass(), TButton::StaticClass(), TCheckBox::StaticClass(),
+                     TRadioButton::StaticClass(), TGroupBox::StaticClass(), TScrollBar::StaticClass()});
+    return true;
+}();
+
+constexpr Integer kCheckBoxSize = 13;
+constexpr Integer kCheckCaptionGap = 4;
+
+Integer MouseX(LPARAM value) {
+    return static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(value)));
+}
+Integer MouseY(LPARAM value) {
+    return static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(value)));
+}
+
+// Every default button of the form, so that the one whose frame depends on the focus repaints.
+void InvalidateDefaultButtons(TWinControl* form) {
+    std::vector<TWinControl*> controls;
+    form->GetTabOrderList(controls);
+    for (TWinControl* control : controls)
+        if (auto* button = dynamic_cast<TButton*>(control); button && button->Default()) button->Invalidate();
+}
+
+// The windowed children of `parent` in tab order.
+std::vector<TWinControl*> WindowedChildren(TWinControl* parent) {
+    std::vector<TWinControl*> controls;
+    parent->GetTabOrderList(controls);
+    std::erase_if(controls, [parent](const TWinControl* control) { return control->Parent() != parent; });
+    return controls;
+}
+
+// DrawText with the canvas's font, transparent, leaving the canvas's selections as they were.
+int DrawCanvasText(TCanvas* canvas, const std::string& text, TRect& rect, UINT flags) {
+    const HDC dc = canvas->Handle();
+    const int saved = SaveDC(dc);
+    SelectObject(dc, canvas->Font()->Handle());
+    SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
+    SetBkMode(dc, TRANSPARENT);
+    const int height = DrawText(dc, text.data(), static_cast<int>(text.size()), &rect, flags);
+    RestoreDC(dc, saved);
+    return height;
+}
+
+void DrawEmbossableText(TCanvas* canvas, const std::string& text, TRect& rect, UINT flags, bool enabled) {
+    if (enabled || (flags & DT_CALCRECT)) {
+        DrawCanvasText(canvas, text, rect, flags);
+        return;
+    }
+    // The classic disabled look: a highlight copy one pixel down and right under a shadow copy.
+    const TColor color = canvas->Font()->Color();
+    OffsetRect(&rect, 1, 1);
+    canvas->Font()->SetColor(clBtnHighlight);
+    DrawCanvasText(canvas, text, rect, flags);
+    OffsetRect(&rect, -1, -1);
+    canvas->Font()->SetColor(clBtnShadow);
+    DrawCanvasText(canvas, text, rect, flags);
+    canvas->Font()->SetColor(color);
+}
+
+Integer FontTextHeight(const TFont* font) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, font->Handle());
+    SIZE size{0, 0};
+    GetTextExtentPoint32(dc, "0", 1, &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return size.cy;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TCustomLabel
+
+TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
+    controlStyle_.Include(csOpaque);
+    controlStyle_.Include(csReplicatable);
+    SetBounds(Left(), Top(), 65, 17);
+    // On from the start, but the size changes only with the first caption or font.
+    Inherited::SetAutoSize(true);
+}
+
+void TCustomLabel::SetAlignment(TAlignment value) {
+    if (alignment_ == value) return;
+    alignment_ = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetAutoSize(bool value) {
+    if (AutoSize() == value) return;
+    Inherited::SetAutoSize(value);
+    AdjustBounds();
+}
+
+void TCustomLabel::SetFocusControl(TWinControl* value) {
+    if (focusControl_ == value) return;
+    if (focusControl_) RemoveFreeNotification(focusControl_);
+    focusControl_ = value;
+    if (value) FreeNotification(value);
+}
+
+void TCustomLabel::SetLayout(TTextLayout value) {
+    if (layout_ == value) return;
+    layout_ = value;
+    Invalidate();
+}
+
+void TCustomLabel::SetShowAccelChar(bool value) {
+    if (showAccelChar_ == value) return;
+    showAccelChar_ = value;
+    Invalidate();
+    AdjustBounds();
+}
+
+void TCustomLabel::SetTransparent(bool value) {
+    if (transparent_ == value) return;
+    transparent_ = value;
+    if (value)
+        controlStyle_.Exclude(csOpaque);
+    else
+        controlStyle_.Include(csOpaque);
+    Invalidate();
+}
+
+void TCustomLabel::SetWordWrap(bool value) {
+    if (wordWrap_ == value) return;
+    wordWrap_ = value;
+    AdjustBounds();
+    Invalidate();
+}
+
+void TCustomLabel::Loaded() {
+    Inherited::Loaded();
+    AdjustBounds();
+}
+
+void TCustomLabel::Notification(TComponent* component, TOperation operation) {
+    Inherited::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == focusControl_) focusControl_ = nullptr;
+}
+
+std::string TCustomLabel::GetLabelText() const {
+    return Caption();
+}
+
+UINT TCustomLabel::TextFlags() const {
+    UINT flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0);
+    if (alignment_ == TAlignment::taRightJustify)
+        flags |= DT_RIGHT;
+    else if (alignment_ == TAlignment::taCenter)
+        flags |= DT_CENTER;
+    return flags;
+}
+
+void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
+    std::string text = GetLabelText();
+    // An empty caption still measures one line high.
+    if ((flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&"))) text += ' ';
+    if (!showAccelChar_) flags |= DT_NOPREFIX;
+    Canvas()->SetFont(Font());
+    DrawEmbossableText(Canvas(), text, rect, flags, Enabled());
+}
+
+void TCustomLabel::Paint() {
+    TCanvas* canvas = Canvas();
+    if (!transparent_) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(Color());
+        canvas->FillRect(ClientRect());
+    }
+    canvas->Brush()->SetStyle(bsClear);
+    TRect rect = ClientRect();
+    const UINT flags = TextFlags();
+    if (layout_ != tlTop) {
+        TRect measured = rect;
+        DoDrawText(measured, flags | DT_CALCRECT);
+        const Integer spare = Height() - measured.bottom;
+        OffsetRect(&rect, 0, layout_ == tlBottom ? spare : spare / 2);
+    }
+    DoDrawText(rect, flags);
+}
+
+void TCustomLabel::AdjustBounds() {
+    if (IsLoading() || !AutoSize()) return;
+    TRect rect = ClientRect();
+    TCanvas* canvas = Canvas();
+    canvas->Lock();
+    // Measuring needs no window: a memory DC stands in when the canvas has none.
+    HDC memoryDC = nullptr;
+    if (!canvas->HandleAllocated()) {
+        memoryDC = CreateCompatibleDC(nullptr);
+        canvas->SetHandle(memoryDC);
+    }
+    try {
+        DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
+    } catch (...) {
+        if (memoryDC) {
+            canvas->SetHandle(nullptr);
+            DeleteDC(memoryDC);
+        }
+        canvas->Unlock();
+        throw;
+    }
+    if (memoryDC) {
+        canvas->SetHandle(nullptr);
+        DeleteDC(memoryDC);
+    }
+    canvas->Unlock();
+    const Integer newWidth = wordWrap_ ? Width() : rect.right;
+    Integer x = Left();
+    if (alignment_ == TAlignment::taRightJustify) x += Width() - newWidth;
+    SetBounds(x, Top(), newWidth, rect.bottom);
+}
+
+void TCustomLabel::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case CM_TEXTCHANGED:
+            Invalidate();
+            AdjustBounds();
+            return;
+        case CM_FONTCHANGED:
+            Inherited::WndProc(message);
+            AdjustBounds();
+            return;
+        case CM_DIALOGCHAR:
+            if (focusControl_ && Enabled() && showAccelChar_ &&
+                IsAccel(static_cast<char32_t>(message.WParam), Caption()) && focusControl_->CanFocus()) {
+                focusControl_->SetFocus();
+                message.Result = 1;
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    Inherited::WndProc(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TButtonControl
+
+TButtonControl::TButtonControl(TComponent* owner)
+    : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
+    canvas_->SetControl(this);
+    // The press is the button's own: no click from the core's mouse handling.
+    controlStyle_ = TControlStyle{csCaptureMouse, csSetCaption, csDoubleClicks};
+}
+
+TButtonControl::~TButtonControl() {
+    canvas_->FreeHandle();
+}
+
+void TButtonControl::SetWordWrap(bool value) {
+    if (wordWrap_ == value) return;
+    wordWrap_ = value;
+    Invalidate();
+}
+
+void TButtonControl::CreateParams(TCreateParams& params) {
+    Inherited::CreateParams(params);
+    params.Style |= ButtonStyle();
+}
+
+void TButtonControl::PaintWindow(HDC dc) {
+    canvas_->Lock();
+    canvas_->SetHandle(dc);
+    try {
+        canvas_->Font()->Assign(Font());
+        canvas_->Brush()->SetColor(Color());
+        Paint();
+    } catch (...) {
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+        throw;
+    }
+    canvas_->SetHandle(nullptr);
+    canvas_->Unlock();
+}
+
+void TButtonControl::DestroyWindowHandle() {
+    canvas_->FreeHandle();
+    Inherited::DestroyWindowHandle();
+}
+
+bool TButtonControl::Inside(Integer x, Integer y) const {
+    return x >= 0 && y >= 0 && x < Width() && y < Height();
+}
+
+void TButtonControl::SetPressed(bool value) {
+    if (pressed_ == value) return;
+    pressed_ = value;
+    Invalidate();
+}
+
+void TButtonControl::BeginMousePress(Integer x, Integer y) {
+    if (!Enabled()) return;
+    if (!Focused() && CanFocus()) SetFocus();
+    mouseTracking_ = true;
+    SetPressed(Inside(x, y));
+}
+
+void TButtonControl::TrackMouse(Integer x, Integer y) {
+    if (mouseTracking_ && !spaceDown_) SetPressed(Inside(x, y));
+}
+
+void TButtonControl::EndMousePress(Integer x, Integer y) {
+    if (!mouseTracking_) return;
+    mouseTracking_ = false;
+    if (spaceDown_) return;
+    const bool completed = pressed_ && Inside(x, y);
+    SetPressed(false);
+    if (completed) PressCompleted();
+}
+
+void TButtonControl::KeyDown(Word& key, TShiftState shift) {
+    Inherited::KeyDown(key, shift);
+    if (key == VK_SPACE && !mouseTracking_ && Enabled()) {
+        spaceDown_ = true;
+        SetPressed(true);
+    }
+}
+
+void TButtonControl::KeyUp(Word& key, TShiftState shift) {
+    Inherited::KeyUp(key, shift);
+    if (key == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        const bool completed = pressed_;
+        SetPressed(false);
+        if (completed) PressCompleted();
+    }
+}
+
+void TButtonControl::PressCompleted() {
+    if (HandleAllocated()) {
+        const HWND parentWindow = GetParent(Handle());
+        if (parentWindow) {
+            const auto id = static_cast<WORD>(GetWindowLong(Handle(), GWL_ID));
+            SendMessage(parentWindow, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(Handle()));
+            if (FindControl(parentWindow)) return;
+        }
+    }
+    ButtonClicked();
+}
+
+void TButtonControl::DrawCaption(TRect& rect, UINT flags) {
+    canvas_->Font()->Assign(Font());
+    DrawEmbossableText(canvas_.get(), Caption(), rect, flags, Enabled());
+}
+
+void TButtonControl::PaintCheckControl(UINT frameState, bool captionLeft) {
+    TCanvas* canvas = canvas_.get();
+    const TRect client = ClientRect();
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(client);
+
+    const Integer boxTop = (client.bottom - kCheckBoxSize) / 2;
+    const Integer boxLeft = captionLeft ? client.right - kCheckBoxSize : 0;
+    TRect box = Bounds(boxLeft, boxTop, kCheckBoxSize, kCheckBoxSize);
+    if (!Enabled()) frameState |= DFCS_INACTIVE;
+    if (Pressed()) frameState |= DFCS_PUSHED;
+    DrawFrameControl(canvas->Handle(), &box, DFC_BUTTON, frameState);
+
+    TRect textArea = captionLeft ? Rect(0, 0, client.right - kCheckBoxSize - kCheckCaptionGap, client.bottom)
+                                 : Rect(kCheckBoxSize + kCheckCaptionGap, 0, client.right, client.bottom);
+    const UINT flags = DT_LEFT | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE);
+    TRect measured = textArea;
+    DrawCaption(measured, flags | DT_CALCRECT);
+    const Integer textHeight = measured.bottom - measured.top;
+    TRect text = Rect(textArea.left, (client.bottom - textHeight) / 2,
+                      std::min(textArea.right, textArea.left + (measured.right - measured.left)),
+                      (client.bottom - textHeight) / 2 + textHeight);
+    TRect drawn = text;
+    DrawCaption(drawn, flags);
+    if (Focused() && !Caption().empty()) {
+        TRect focus = text;
+        InflateRect(&focus, 1, 1);
+        IntersectRect(&focus, &focus, &client);
+        canvas->Brush()->SetColor(Color());
+        canvas->DrawFocusRect(focus);
+    }
+}
+
+void TButtonControl::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            BeginMousePress(MouseX(message.LParam), MouseY(message.LParam));
+            break;
+        case WM_MOUSEMOVE:
+            TrackMouse(MouseX(message.LParam), MouseY(message.LParam));
+            break;
+        case WM_LBUTTONUP:
+            EndMousePress(MouseX(message.LParam), MouseY(message.LParam));
+            break;
+        case WM_CANCELMODE:
+        case CM_CANCELMODE:
+        case WM_KILLFOCUS:
+            // A press in progress ends without a click.
+            mouseTracking_ = false;
+            spaceDown_ = false;
+            SetPressed(false);
+            Invalidate();
+            break;
+        case WM_SETFOCUS:
+            Invalidate();
+            break;
+        case WM_GETDLGCODE:
+            message.Result = DLGC_BUTTON;
+            return;
+        case CN_COMMAND:
+            if (HIWORD(static_cast<DWORD_PTR>(message.WParam)) == BN_CLICKED) ButtonClicked();
+            message.Result = 0;
+            return;
+        case BM_CLICK:
+            if (Enabled()) PressCompleted();
+            message.Result = 0;
+            return;
+        case BM_GETCHECK:
+            message.Result = CheckValue();
+            return;
+        case BM_SETCHECK: {
+            // The platform's message changes the state without a click.
+            const bool disabled = clicksDisabled_;
+            clicksDisabled_ = true;
+            try {
+                SetCheckValue(message.WParam);
+            } catch (...) {
+                clicksDisabled_ = disabled;
+                throw;
+            }
+            clicksDisabled_ = disabled;
+            message.Result = 0;
+            return;
+        }
+        case BM_GETSTATE:
+            message.Result = CheckValue() | (Pressed() ? BST_PUSHED : 0) | (Focused() ? BST_FOCUS : 0);
+            return;
+        case BM_SETSTATE:
+            if (stateHighlight_ != (message.WParam != 0)) {
+                stateHighlight_ = message.WParam != 0;
+                Invalidate();
+            }
+            message.Result = 0;
+            return;
+        case BM_SETSTYLE:
+            if (message.LParam) Invalidate();
+            message.Result = 0;
+            return;
+        default:
+            break;
+    }
+    Inherited::WndProc(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TButton
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(Left(), Top(), 75, 25);
+    SetTabStop(true);
+}
+
+void TButton::SetDefault(bool value) {
+    if (default_ == value) return;
+    default_ = value;
+    Invalidate();
+}
+
+bool TButton::Active() const {
+    if (Focused()) return true;
+    TCustomForm* form = GetParentForm(const_cast<TButton*>(this));
+    TWinControl* focused = form ? form->ActiveControl() : nullptr;
+    if (focused && dynamic_cast<TButton*>(focused)) return focused == this;
+    return default_;
+}
+
+void TButton::Click() {
+    if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modalResult_);
+    Inherited::Click();
+}
+
+void TButton::UpdateDefaultLook(TControl* focused) {
+    const bool look = dynamic_cast<TButton*>(focused) ? focused == this : default_;
+    if (defaultLook_ == look) return;
+    defaultLook_ = look;
+    Invalidate();
+}
+
+void TButton::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case CM_DIALOGKEY: {
+            const auto key = static_cast<Word>(message.WParam);
+            if (((key == VK_RETURN && Active()) || (key == VK_ESCAPE && cancel_)) &&
+                KeyDataToShiftState(message.LParam).Empty() && CanFocus()) {
+                Click();
+                message.Result = 1;
+                return;
+            }
+            break;
+        }
+        case CM_DIALOGCHAR:
+            if (IsAccel(static_cast<char32_t>(message.WParam), Caption()) && CanFocus()) {
+                Click();
+                message.Result = 1;
+                return;
+            }
+            break;
+        case CM_FOCUSCHANGED:
+            UpdateDefaultLook(reinterpret_cast<TControl*>(message.LParam));
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (TCustomForm* form = GetParentForm(this)) InvalidateDefaultButtons(form);
+            break;
+        case WM_GETDLGCODE:
+            message.Result = DLGC_BUTTON | (Active() ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+            return;
+        case BM_SETSTYLE:
+            defaultLook_ = (message.WParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+            break;
+        default:
+            break;
+    }
+    Inherited::WndProc(message);
+}
+
+void TButton::Paint() {
+    TCanvas* canvas = Canvas();
+    const HDC dc = canvas->Handle();
+    TRect rect = ClientRect();
+    const bool framed = defaultLook_ || Active();
+    const bool down = Pressed();
+    if (framed) {
+        canvas->Brush()->SetStyle(bsSolid);
+        canvas->Brush()->SetColor(clWindowFrame);
+        canvas->FrameRect(rect);
+        InflateRect(&rect, -1, -1);
+    }
+    if (down && framed) {
+        // The pressed default button: a flat shadow ring inside the black frame.
+        canvas->Brush()->SetColor(clBtnShadow);
+        canvas->FrameRect(rect);
+        InflateRect(&rect, -1, -1);
+        canvas->Brush()->SetColor(clBtnFace);
+        canvas->FillRect(rect);
+    } else {
+        UINT state = DFCS_BUTTONPUSH;
+        if (down) state |= DFCS_PUSHED;
+        if (!Enabled()) state |= DFCS_INACTIVE;
+        DrawFrameControl(dc, &rect, DFC_BUTTON, state);
+    }
+
+    TRect text = ClientRect();
+    InflateRect(&text, -4, -4);
+    if (down) OffsetRect(&text, 1, 1);
+    UINT flags = DT_CENTER;
+    if (WordWrap()) {
+        TRect measured = text;
+        DrawCaption(measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+        const Integer spare = (text.bottom - text.top) - (measured.bottom - measured.top);
+        text.top += spare / 2;
+        flags |= DT_WORDBREAK;
+    } else {
+        flags |= DT_SINGLELINE | DT_VCENTER;
+    }
+    DrawCaption(text, flags);
+
+    if (Focused()) {
+        TRect focus = ClientRect();
+        InflateRect(&focus, -4, -4);
+        canvas->Brush()->SetColor(clBtnFace);
+        canvas->DrawFocusRect(focus);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomCheckBox
+
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(Left(), Top(), 97, 17);
+    SetTabStop(true);
+}
+
+void TCustomCheckBox::SetAlignment(TLeftRight value) {
+    if (alignment_ == value) return;
+    alignment_ = value;
+    Invalidate();
+}
+
+void TCustomCheckBox::SetState(TCheckBoxState value) {
+    if (state_ == value) return;
+    state_ = value;
+    Invalidate();
+    if (!ClicksDisabled()) Click();
+}
+
+void TCustomCheckBox::Toggle() {
+    switch (state_) {
+        case cbUnchecked:
+            SetState(cbChecked);
+            break;
+        case cbChecked:
+            SetState(allowGrayed_ ? cbGrayed : cbUnchecked);
+            break;
+        case cbGrayed:
+            SetState(cbUnchecked);
+            break;
+    }
+}
+
+LRESULT TCustomCheckBox::CheckValue() const {
+    switch (state_) {
+        case cbChecked:
+            return BST_CHECKED;
+        case cbGrayed:
+            return BST_INDETERMINATE;
+        default:
+            return BST_UNCHECKED;
+    }
+}
+
+void TCustomCheckBox::SetCheckValue(WPARAM value) {
+    if (value == static_cast<WPARAM>(BST_CHECKED))
+        SetState(cbChecked);
+    else if (value == static_cast<WPARAM>(BST_INDETERMINATE))
+        SetState(cbGrayed);
+    else
+        SetState(cbUnchecked);
+}
+
+DWORD TCustomCheckBox::ButtonStyle() const {
+    return BS_3STATE | (alignment_ == TLeftRight::taLeftJustify ? BS_LEFTTEXT : 0);
+}
+
+void TCustomCheckBox::WndProc(TMessage& message) {
+    if (message.Msg == CM_DIALOGCHAR) {
+        if (IsAccel(static_cast<char32_t>(message.WParam), Caption()) && CanFocus()) {
+            SetFocus();
+            if (Focused()) Toggle();
+            message.Result = 1;
+            return;
+        }
+    }
+    Inherited::WndProc(message);
+}
+
+void TCustomCheckBox::Paint() {
+    UINT state = DFCS_BUTTONCHECK;
+    if (state_ == cbChecked) state |= DFCS_CHECKED;
+    if (state_ == cbGrayed) state |= DFCS_BUTTON3STATE | DFCS_CHECKED;
+    PaintCheckControl(state, alignment_ == TLeftRight::taLeftJustify);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRadioButton
+
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
+    SetBounds(Left(), Top(), 113, 17);
+}
+
+void TRadioButton::SetAlignment(TLeftRight value) {
+    if (alignment_ == value) return;
+    alignment_ = value;
+    Invalidate();
+}
+
+void TRadioButton::SetChecked(bool value) {
+    if (checked_ == value) return;
+    checked_ = value;
+    SetTabStop(value);
+    Invalidate();
+    if (value) {
+        TurnSiblingsOff();
+        if (!ClicksDisabled()) Click();
+    }
+}
+
+void TRadioButton::SetCheckValue(WPARAM value) {
+    // The platform's message sets this button alone; its siblings keep their state.
+    const bool checked = value == static_cast<WPARAM>(BST_CHECKED);
+    if (checked_ == checked) return;
+    checked_ = checked;
+    SetTabStop(checked);
+    Invalidate();
+}
+
+DWORD TRadioButton::ButtonStyle() const {
+    return BS_RADIOBUTTON | (alignment_ == TLeftRight::taLeftJustify ? BS_LEFTTEXT : 0);
+}
+
+void TRadioButton::TurnSiblingsOff() {
+    TWinControl* parent = Parent();
+    if (!parent) return;
+    for (TWinControl* control : WindowedChildren(parent))
+        if (auto* sibling = dynamic_cast<TRadioButton*>(control); sibling && sibling != this)
+            sibling->SetChecked(false);
+}
+
+TRadioButton* TRadioButton::SiblingInDirection(bool goForward) const {
+    TWinControl* parent = Parent();
+    if (!parent) return nullptr;
+    std::vector<TRadioButton*> group;
+    for (TWinControl* control : WindowedChildren(parent))
+        if (auto* sibling = dynamic_cast<TRadioButton*>(control);
+            sibling && (sibling == this || sibling->CanFocus()))
+            group.push_back(sibling);
+    if (group.size() < 2) return nullptr;
+    const auto count = static_cast<Integer>(group.size());
+    const auto self = static_cast<Integer>(std::find(group.begin(), group.end(), this) - group.begin());
+    const Integer next = goForward ? (self + 1) % count : (self - 1 + count) % count;
+    return group[static_cast<size_t>(next)];
+}
+
+void TRadioButton::KeyDown(Word& key, TShiftState shift) {
+    Inherited::KeyDown(key, shift);
+    if (!shift.Empty()) return;
+    if (key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN) {
+        if (TRadioButton* next = SiblingInDirection(key == VK_RIGHT || key == VK_DOWN)) {
+            next->SetFocus();
+            next->SetChecked(true);
+        }
+        key = 0;
+    }
+}
+
+void TRadioButton::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case WM_GETDLGCODE:
+            message.Result = DLGC_BUTTON | DLGC_RADIOBUTTON | DLGC_WANTARROWS;
+            return;
+        case CM_DIALOGCHAR:
+            if (IsAccel(static_cast<char32_t>(message.WParam), Caption()) && CanFocus()) {
+                SetFocus();
+                if (Focused()) SetChecked(true);
+                message.Result = 1;
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    Inherited::WndProc(message);
+}
+
+void TRadioButton::Paint() {
+    PaintCheckControl(DFCS_BUTTONRADIO | (checked_ ? DFCS_CHECKED : 0),
+                      alignment_ == TLeftRight::taLeftJustify);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomGroupBox
+
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
+    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents,
+                                  csSetCaption,      csDoubleClicks, csReplicatable};
+    SetBounds(Left(), Top(), 185, 105);
+}
+
+void TCustomGroupBox::AdjustClientRect(TRect& rect) const {
+    Inherited::AdjustClientRect(rect);
+    rect.top += FontTextHeight(Font());
+    InflateRect(&rect, -1, -1);
+    if (Ctl3D()) InflateRect(&rect, -1, -1);
+}
+
+void TCustomGroupBox::Paint() {
+    TCanvas* canvas = Canvas();
+    canvas->SetFont(Font());
+    const Integer textHeight = FontTextHeight(Font());
+    canvas->Brush()->SetStyle(bsSolid);
+    canvas->Brush()->SetColor(Color());
+    canvas->FillRect(ClientRect());
+    TRect frame = Rect(0, textHeight / 2 - 1, Width(), Height());
+    if (Ctl3D()) {
+        DrawEdge(canvas->Handle(), &frame, EDGE_ETCHED, BF_RECT);
+    } else {
+        canvas->Brush()->SetColor(clWindowFrame);
+        canvas->FrameRect(frame);
+        canvas->Brush()->SetColor(Color());
+    }
+    const std::string text = Caption();
+    if (text.empty()) return;
+    TRect textRect = Rect(8, 0, 0, textHeight);
+    DrawCanvasText(canvas, text, textRect, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
+    // The caption interrupts the top line.
+    canvas->FillRect(textRect);
+    DrawEmbossableText(canvas, text, textRect, DT_LEFT | DT_SINGLELINE, Enabled());
+}
+
+void TCustomGroupBox::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case CM_DIALOGCHAR:
+            if (IsAccel(static_cast<char32_t>(message.WParam), Caption()) && CanFocus()) {
+                TWinControl* first = FindNextControl(nullptr, true, true, false);
+                if (!first) first = FindNextControl(nullptr, true, false, false);
+                if (first) first->SetFocus();
+                message.Result = 1;
+                return;
+            }
+            break;
+        case CM_TEXTCHANGED:
+        case CM_FONTCHANGED:
+            Inherited::WndProc(message);
+            Realign();
+            Invalidate();
+            return;
+        default:
+            break;
+    }
+    Inherited::WndProc(message);
+}
+
+}  // namespace vcl
