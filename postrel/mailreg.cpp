@@ -1,9 +1,16 @@
 // Registration unit of the mail package: puts its components on their palette pages and its
-// sub-object classes into the streaming registry. Components are added here as they are built.
+// sub-object classes into the streaming registry.
 #include <vcl/classes.h>
+
+#include "zyltiemails.h"
 
 namespace postrel {
 
-void Register() {}
+void Register() {
+    // Palette page "Zyl EMail": TZylSMTPMail (joined by the retrieving and MAPI components).
+    vcl::RegisterClasses({TZylSMTPMail::StaticClass(), TZylMessages::StaticClass(),
+                          TZylMessage::StaticClass(), TZylAttachments::StaticClass(),
+                          TZylAttachment::StaticClass()});
+}
 
 }  // namespace postrel

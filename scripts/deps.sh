@@ -9,6 +9,7 @@ ZYL_PACKAGES=(
     clang libclang-rt-14-dev
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
+    postfix
 )
 
 zyl_missing_packages() {
@@ -30,6 +31,10 @@ zyl_install_dependencies() {
     fi
     echo "Installing:" $missing
     apt-get update -qq
+    # The mail sink of the SMTP tests comes with postfix, which would otherwise ask how to set it up.
+    if grep -qx postfix <<<"$missing"; then
+        echo "postfix postfix/main_mailer_type select No configuration" | debconf-set-selections
+    fi
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 }

@@ -1,0 +1,207 @@
+// The message model and the mail host.
+#include "zyltiemails.h"
+
+#include "vcl/registry.h"
+
+namespace postrel {
+
+namespace {
+
+constexpr const char* kDefaultMimeType = "application/octet-stream";
+
+bool IsTokenCharacter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("!#$&^_.+-").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// A registry value is used only when it reads as type/subtype, so that it cannot break a header.
+bool IsMimeType(std::string_view value) {
+    size_t slash = value.find('/');
+    if (slash == 0 || slash == std::string_view::npos || slash + 1 == value.size() || value.size() > 255)
+        return false;
+    for (size_t i = 0; i < value.size(); ++i)
+        if (i != slash && !IsTokenCharacter(static_cast<unsigned char>(value[i]))) return false;
+    return true;
+}
+
+std::string NamePart(const std::string& path) {
+    size_t cut = path.find_last_of("/\\");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TZylAttachment
+
+TZylAttachment::TZylAttachment(vcl::TCollection* collection)
+    : TCollectionItem(collection), encodedLines_(std::make_unique<vcl::TStringList>()) {
+    if (collection) message_ = dynamic_cast<TZylMessage*>(collection->GetOwner());
+}
+
+TZylAttachment::~TZylAttachment() = default;
+
+void TZylAttachment::SetEncodedLines(std::unique_ptr<vcl::TStringList> lines) {
+    encodedLines_ = lines ? std::move(lines) : std::make_unique<vcl::TStringList>();
+}
+
+void TZylAttachment::SaveToFile(const std::string& fileName) {
+    if (!stream_) throw EZylMailError("Invalid Operation");
+    try {
+        stream_->SaveToFile(fileName);
+    } catch (const std::exception& e) {
+        HandleException(this, e);
+    }
+}
+
+void TZylAttachment::Assign(const vcl::TPersistent* source) {
+    if (auto* other = dynamic_cast<const TZylAttachment*>(source)) {
+        fileName_ = other->fileName_;
+        pathName_ = other->pathName_;
+        mimeType_ = other->mimeType_;
+        encodedLines_->Assign(other->encodedLines_.get());
+        if (other->stream_) {
+            auto copy = std::make_unique<vcl::TMemoryStream>();
+            other->stream_->SaveToStream(*copy);
+            stream_ = std::move(copy);
+        } else {
+            stream_.reset();
+        }
+        return;
+    }
+    TCollectionItem::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZylAttachments
+
+TZylAttachments::TZylAttachments(TZylMessage* owner)
+    : TOwnedCollection(owner, TZylAttachment::StaticClass()) {
+    SetPropName("Attachments");
+}
+
+TZylAttachment* TZylAttachments::Add(const std::string& path) {
+    auto* attachment = static_cast<TZylAttachment*>(TCollection::Add());
+    attachment->SetFileName(NamePart(path));
+    attachment->SetPathName(path);
+    attachment->SetMimeType(GetMimeType(path));
+    return attachment;
+}
+
+bool TZylAttachments::Delete(int index) {
+    try {
+        TCollection::Delete(index);
+        return true;
+    } catch (const std::exception& e) {
+        HandleException(this, e);
+        return false;
+    }
+}
+
+std::string TZylAttachments::GetMimeType(const std::string& fileName) {
+    std::string name = NamePart(fileName);
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot + 1 == name.size()) return kDefaultMimeType;
+    std::string extension = name.substr(dot);
+    if (extension.find('\0') != std::string::npos) return kDefaultMimeType;
+    try {
+        vcl::TRegistry registry;
+        registry.SetRootKey(win32::HKEY_CLASSES_ROOT);
+        if (!registry.OpenKeyReadOnly("\\" + extension)) return kDefaultMimeType;
+        std::string value = registry.ReadString("Content Type");
+        return IsMimeType(value) ? value : kDefaultMimeType;
+    } catch (const vcl::Exception&) {
+        // A value of another type or a registry that cannot be read: the documented fallback.
+        return kDefaultMimeType;
+    }
+}
+
+TZylAttachment* TZylAttachments::GeTZylAttachment(int index) const {
+    return static_cast<TZylAttachment*>(Items(index));
+}
+
+void TZylAttachments::SeTZylAttachment(int index, TZylAttachment* value) {
+    Items(index)->Assign(value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZylMessage
+
+TZylMessage::TZylMessage(vcl::TCollection* collection)
+    : TCollectionItem(collection),
+      message_(std::make_unique<vcl::TStringList>()),
+      attachments_(std::make_unique<TZylAttachments>(this)) {
+    if (collection) host_ = dynamic_cast<TZylMailHost*>(collection->GetOwner());
+}
+
+TZylMessage::~TZylMessage() = default;
+
+std::string TZylMessage::DisplayName() const {
+    return dynamic_cast<TZylSMTPMail*>(host_) ? "Outgoing Message" : "Incoming Message";
+}
+
+void TZylMessage::Assign(const vcl::TPersistent* source) {
+    if (auto* other = dynamic_cast<const TZylMessage*>(source)) {
+        fromMail_ = other->fromMail_;
+        replyTo_ = other->replyTo_;
+        sendTo_ = other->sendTo_;
+        subject_ = other->subject_;
+        fromName_ = other->fromName_;
+        message_->Assign(other->message_.get());
+        attachments_->Assign(other->attachments_.get());
+        messageId_ = other->messageId_;
+        inReplyTo_ = other->inReplyTo_;
+        date_ = other->date_;
+        return;
+    }
+    TCollectionItem::Assign(source);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZylMessages
+
+TZylMessages::TZylMessages(TZylMailHost* owner) : TOwnedCollection(owner, TZylMessage::StaticClass()) {
+    SetPropName("Messages");
+}
+
+TZylMessage* TZylMessages::Add() {
+    return static_cast<TZylMessage*>(TCollection::Add());
+}
+
+bool TZylMessages::Delete(int index) {
+    try {
+        TCollection::Delete(index);
+        return true;
+    } catch (const std::exception& e) {
+        HandleException(this, e);
+        return false;
+    }
+}
+
+TZylMessage* TZylMessages::GetZylMessage(int index) const {
+    return static_cast<TZylMessage*>(Items(index));
+}
+
+void TZylMessages::SetZylMessage(int index, TZylMessage* value) {
+    Items(index)->Assign(value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZylMailHost
+
+TZylMailHost::TZylMailHost(vcl::TComponent* owner)
+    : TZylMailsComponent(owner), messages_(std::make_unique<TZylMessages>(this)) {}
+
+TZylMailHost::~TZylMailHost() = default;
+
+bool TZylMailHost::Execute() {
+    if (OnExecute) OnExecute(this);
+    return true;
+}
+
+void TZylMailHost::SetProgressStep(TZylPStep value) {
+    if (value < 1 || value > 100) throw vcl::ERangeError("Value must be between 1 and 100");
+    progressStep_ = value;
+}
+
+}  // namespace postrel

@@ -1,0 +1,405 @@
+// Internet mail: the message model shared by sending and retrieving, the mail host, and SMTP
+// sending with composition of the header lines, MIME multipart bodies and base64 attachments.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vcl/classes.h"
+#include "vcl/scktcomp.h"
+#include "zylmails.h"
+#include "zylsmtpreply.h"
+
+namespace postrel {
+
+using vcl::Integer;
+using vcl::Word;
+
+// Percent steps between two progress events: 1..100.
+using TZylPStep = vcl::Byte;
+
+using TZylOnError = std::function<void(vcl::TObject* Sender, Integer Error, const std::string& VMessage)>;
+using TZylOnCodingStart =
+    std::function<void(vcl::TObject* Sender, const std::string& FileName, Integer BytesCount)>;
+using TZylOnCodingProgress = std::function<void(vcl::TObject* Sender, Word Percent)>;
+using TZylSendingProgress = std::function<void(vcl::TObject* Sender, Word Percent)>;
+using TZylOnDelete = std::function<void(vcl::TObject* Sender, Word Index)>;
+using TZylBeforeRetrieve = std::function<void(vcl::TObject* Sender, Word Index)>;
+
+class TZylMailHost;
+class TZylMessage;
+class TZylSMTPMail;
+
+// ---------------------------------------------------------------------------------------------
+// Message model
+
+class TZylAttachment : public vcl::TCollectionItem {
+    VCL_CLASS(TZylAttachment, vcl::TCollectionItem)
+public:
+    explicit TZylAttachment(vcl::TCollection* collection);
+    ~TZylAttachment() override;
+
+    // The file's name without its directory, as the mail names it.
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& value) { fileName_ = value; }
+    // The file the attachment is read from; empty after loading from a form, when FileName is used.
+    const std::string& PathName() const { return pathName_; }
+    void SetPathName(const std::string& value) { pathName_ = value; }
+    // Empty until looked up (at Add, or at composition for an attachment read from a form).
+    const std::string& MimeType() const { return mimeType_; }
+    void SetMimeType(const std::string& value) { mimeType_ = value; }
+    // The base64 lines of the last encoding, or those of a received part.
+    vcl::TStringList* EncodedLines() const { return encodedLines_.get(); }
+    void SetEncodedLines(std::unique_ptr<vcl::TStringList> lines);
+    // The decoded content of a received attachment; nullptr when there is none.
+    vcl::TMemoryStream* Stream() const { return stream_.get(); }
+    void SetStream(std::unique_ptr<vcl::TMemoryStream> stream) { stream_ = std::move(stream); }
+    TZylMessage* Message() const { return message_; }
+
+    // Writes the decoded content. Without content: EZylMailError "Invalid Operation"; a failure
+    // while writing goes to HandleException and is not passed on.
+    void SaveToFile(const std::string& fileName);
+
+    std::string DisplayName() const override { return "Mail Attachment"; }
+    void Assign(const vcl::TPersistent* source) override;
+
+    static void Publish(vcl::Published<TZylAttachment>& p) {
+        p.Property("FileName", &TZylAttachment::FileName, &TZylAttachment::SetFileName);
+    }
+
+private:
+    std::string fileName_;
+    std::string pathName_;
+    std::string mimeType_;
+    std::unique_ptr<vcl::TStringList> encodedLines_;
+    std::unique_ptr<vcl::TMemoryStream> stream_;
+    TZylMessage* message_ = nullptr;
+};
+
+class TZylAttachments : public vcl::TOwnedCollection {
+    VCL_CLASS(TZylAttachments, vcl::TOwnedCollection)
+public:
+    explicit TZylAttachments(TZylMessage* owner);
+
+    using vcl::TCollection::Add;
+    // Appends an attachment for the file at path; its MIME type comes from the registry.
+    TZylAttachment* Add(const std::string& path);
+    // Frees the attachment; false (with the exception shown through HandleException) on failure.
+    bool Delete(int index);
+    // HKEY_CLASSES_ROOT\.ext "Content Type", or "application/octet-stream".
+    static std::string GetMimeType(const std::string& fileName);
+
+    TZylAttachment* GeTZylAttachment(int index) const;
+    void SeTZylAttachment(int index, TZylAttachment* value);
+};
+
+class TZylMessage : public vcl::TCollectionItem {
+    VCL_CLASS(TZylMessage, vcl::TCollectionItem)
+public:
+    explicit TZylMessage(vcl::TCollection* collection);
+    ~TZylMessage() override;
+
+    const std::string& FromMail() const { return fromMail_; }
+    void SetFromMail(const std::string& value) { fromMail_ = value; }
+    const std::string& ReplyTo() const { return replyTo_; }
+    void SetReplyTo(const std::string& value) { replyTo_ = value; }
+    // Addresses separated by commas.
+    const std::string& SendTo() const { return sendTo_; }
+    void SetSendTo(const std::string& value) { sendTo_ = value; }
+    const std::string& Subject() const { return subject_; }
+    void SetSubject(const std::string& value) { subject_ = value; }
+    const std::string& FromName() const { return fromName_; }
+    void SetFromName(const std::string& value) { fromName_ = value; }
+    vcl::TStringList* Message() const { return message_.get(); }
+    void SetMessage(vcl::TStringList* value) { message_->Assign(value); }
+    TZylAttachments* Attachments() const { return attachments_.get(); }
+    void SetZylAttachments(TZylAttachments* value) { attachments_->Assign(value); }
+
+    const std::string& MessageId() const { return messageId_; }
+    void SetMessageId(const std::string& value) { messageId_ = value; }
+    const std::string& InReplyTo() const { return inReplyTo_; }
+    void SetInReplyTo(const std::string& value) { inReplyTo_ = value; }
+    const std::string& Date() const { return date_; }
+    void SetDate(const std::string& value) { date_ = value; }
+
+    TZylMailHost* Host() const { return host_; }
+
+    std::string DisplayName() const override;
+    void Assign(const vcl::TPersistent* source) override;
+
+    static void Publish(vcl::Published<TZylMessage>& p) {
+        p.Property("FromMail", &TZylMessage::FromMail, &TZylMessage::SetFromMail);
+        p.Property("ReplyTo", &TZylMessage::ReplyTo, &TZylMessage::SetReplyTo);
+        p.Property("SendTo", &TZylMessage::SendTo, &TZylMessage::SetSendTo);
+        p.Property("Subject", &TZylMessage::Subject, &TZylMessage::SetSubject);
+        p.Property("FromName", &TZylMessage::FromName, &TZylMessage::SetFromName);
+        p.Property("Message", &TZylMessage::Message, &TZylMessage::SetMessage);
+        p.Property("Attachments", &TZylMessage::Attachments, &TZylMessage::SetZylAttachments);
+    }
+
+private:
+    std::string fromMail_;
+    std::string replyTo_;
+    std::string sendTo_;
+    std::string subject_;
+    std::string fromName_;
+    std::unique_ptr<vcl::TStringList> message_;
+    std::unique_ptr<TZylAttachments> attachments_;
+    std::string messageId_;
+    std::string inReplyTo_;
+    std::string date_;
+    TZylMailHost* host_ = nullptr;
+};
+
+class TZylMessages : public vcl::TOwnedCollection {
+    VCL_CLASS(TZylMessages, vcl::TOwnedCollection)
+public:
+    explicit TZylMessages(TZylMailHost* owner);
+
+    TZylMessage* Add();
+    // Frees the message; false (with the exception shown through HandleException) on failure.
+    bool Delete(int index);
+    TZylMessage* GetZylMessage(int index) const;
+    void SetZylMessage(int index, TZylMessage* value);
+};
+
+// ---------------------------------------------------------------------------------------------
+// Mail host
+
+class TZylMailHost : public TZylMailsComponent {
+    VCL_CLASS(TZylMailHost, TZylMailsComponent)
+public:
+    explicit TZylMailHost(vcl::TComponent* owner);
+    ~TZylMailHost() override;
+
+    // Fires OnExecute and succeeds.
+    bool Execute() override;
+
+    const std::string& Host() const { return host_; }
+    void SetHost(const std::string& value) { host_ = value; }
+    // Converted to an integer when the connection opens.
+    const std::string& Port() const { return port_; }
+    void SetPort(const std::string& value) { port_ = value; }
+    TZylMessages* Messages() const { return messages_.get(); }
+    void SetZylMessages(TZylMessages* value) { messages_->Assign(value); }
+    TZylPStep ProgressStep() const { return progressStep_; }
+    // Raises vcl::ERangeError outside 1..100.
+    void SetProgressStep(TZylPStep value);
+
+    vcl::TNotifyEvent OnExecute;
+
+    // The port a new component of this class starts with.
+    virtual std::string DefaultPort() const { return {}; }
+
+    static void Publish(vcl::Published<TZylMailHost>& p) {
+        p.Property("Host", &TZylMailHost::Host, &TZylMailHost::SetHost);
+        p.Property("Port", &TZylMailHost::Port, &TZylMailHost::SetPort).Stored(&TZylMailHost::PortStored);
+        p.Property("Messages", &TZylMailHost::Messages, &TZylMailHost::SetZylMessages);
+        p.Property("ProgressStep", &TZylMailHost::ProgressStep, &TZylMailHost::SetProgressStep, 1);
+        p.Event("OnExecute", &TZylMailHost::OnExecute);
+    }
+
+private:
+    bool PortStored() const { return port_ != DefaultPort(); }
+
+    std::string host_;
+    std::string port_;
+    std::unique_ptr<TZylMessages> messages_;
+    TZylPStep progressStep_ = 1;
+};
+
+// ---------------------------------------------------------------------------------------------
+// SMTP sending
+
+// How long each step of the dialogue may wait for the server, in milliseconds (the limits of
+// RFC 5321 section 4.5.3.2; tests shorten them). Writes count a stalled data block.
+struct TZylSMTPTimeouts {
+    Integer Greeting = 5 * 60'000;
+    Integer Helo = 5 * 60'000;
+    Integer MailFrom = 5 * 60'000;
+    Integer RcptTo = 5 * 60'000;
+    Integer DataStart = 2 * 60'000;
+    Integer DataBlock = 3 * 60'000;
+    Integer DataEnd = 10 * 60'000;
+    Integer Quit = 5 * 60'000;
+};
+
+class TZylSMTPMail : public TZylMailHost {
+    VCL_CLASS(TZylSMTPMail, TZylMailHost)
+public:
+    static constexpr int kMaxRecipients = 256;
+    // The connection stream's own wait, in milliseconds.
+    static constexpr Integer kStreamTimeOut = 20;
+
+    explicit TZylSMTPMail(vcl::TComponent* owner);
+    ~TZylSMTPMail() override;
+
+    // Sends every message over one connection. False only when an exception ended the run; a
+    // refused reply goes to OnError. A call during a run only fires OnExecute.
+    bool Execute() override;
+
+    vcl::TStringList* Signature() const { return signature_.get(); }
+    void SetSignature(vcl::TStringList* value) { signature_->Assign(value); }
+    const std::string& DateTimeFormat() const { return dateTimeFormat_; }
+    void SetDateTimeFormat(const std::string& value) { dateTimeFormat_ = value; }
+    // Pause after every data line, in milliseconds; 0 sends at line speed (messages still pumped).
+    Integer LineDelay() const { return lineDelay_; }
+    // Raises vcl::ERangeError for a negative value.
+    void SetLineDelay(Integer value);
+
+    vcl::TNotifyEvent OnConnect;
+    vcl::TNotifyEvent OnDisconnect;
+    TZylOnError OnError;
+    vcl::TNotifyEvent OnBeforeSend;
+    vcl::TNotifyEvent OnAfterSend;
+    vcl::TNotifyEvent OnSuccessSend;
+    TZylSendingProgress OnSendProgress;
+    TZylOnCodingStart OnEncodeStart;
+    TZylOnCodingProgress OnEncodeProgress;
+    vcl::TNotifyEvent OnEncodeEnd;
+
+    // The dialogue, as Execute runs it.
+    void Connect();
+    void Disconnect();
+    bool SendMessage(TZylMessage* message);
+    // The lines that go after DATA (header lines, an empty line, the body); nullptr when the run
+    // was aborted while encoding. Raises EZylMailError when a field would break the header.
+    std::unique_ptr<vcl::TStringList> InitializeMessage(TZylMessage* message);
+    std::string CreateUIN();
+    std::string CreateBounds();
+    void Base64Encode(TZylAttachment* attachment);
+    // Writes every byte of text or fails as a connection error.
+    void SendSocketText(std::string_view text);
+    // Reads one whole reply; gives back its final line.
+    void GetSocketText(std::string& text);
+
+    // Run state, for applications and tests.
+    bool Busy() const { return busy_; }
+    bool Connected() const { return connected_; }
+    const std::string& LastReplyCode() const { return replyCode_; }
+    const std::string& LastReplyText() const { return replyText_; }
+    Word LastSendPercent() const { return lastSendPercent_; }
+    Word LastEncodePercent() const { return lastEncodePercent_; }
+    // The connection of the run under way; nullptr between runs.
+    vcl::TClientSocket* Socket() const { return socket_.get(); }
+
+    const TZylSMTPTimeouts& Timeouts() const { return timeouts_; }
+    void SetTimeouts(const TZylSMTPTimeouts& value) { timeouts_ = value; }
+    // Length of one wait for the server between two pumps of the message queue (200 ms).
+    Integer WaitSlice() const { return waitSlice_; }
+    void SetWaitSlice(Integer value) { waitSlice_ = value > 0 ? value : 1; }
+
+    std::string DefaultPort() const override { return "25"; }
+    // The locale's long date format, ", ", and its long time format.
+    static std::string DefaultDateTimeFormat();
+
+    static void Publish(vcl::Published<TZylSMTPMail>& p) {
+        p.Property("Signature", &TZylSMTPMail::Signature, &TZylSMTPMail::SetSignature);
+        p.Property("DateTimeFormat", &TZylSMTPMail::DateTimeFormat, &TZylSMTPMail::SetDateTimeFormat)
+            .Stored(&TZylSMTPMail::DateTimeFormatStored);
+        p.Property("LineDelay", &TZylSMTPMail::LineDelay, &TZylSMTPMail::SetLineDelay, 40);
+        p.Event("OnConnect", &TZylSMTPMail::OnConnect);
+        p.Event("OnDisconnect", &TZylSMTPMail::OnDisconnect);
+        p.Event("OnError", &TZylSMTPMail::OnError);
+        p.Event("OnBeforeSend", &TZylSMTPMail::OnBeforeSend);
+        p.Event("OnAfterSend", &TZylSMTPMail::OnAfterSend);
+        p.Event("OnSuccessSend", &TZylSMTPMail::OnSuccessSend);
+        p.Event("OnSendProgress", &TZylSMTPMail::OnSendProgress);
+        p.Event("OnEncodeStart", &TZylSMTPMail::OnEncodeStart);
+        p.Event("OnEncodeProgress", &TZylSMTPMail::OnEncodeProgress);
+        p.Event("OnEncodeEnd", &TZylSMTPMail::OnEncodeEnd);
+    }
+
+private:
+    // What outlives the component when a handler frees it during a run: the connection objects
+    // are released only after every frame that uses them has returned.
+    struct TRun {
+        bool alive = true;
+        vcl::TComponentPtr<vcl::TClientSocket> socket;
+        std::unique_ptr<vcl::TWinSocketStream> stream;
+    };
+    // Thrown through the dialogue when a handler freed the component; only Execute catches it.
+    struct TComponentFreed {};
+
+    bool DateTimeFormatStored() const { return dateTimeFormat_ != DefaultDateTimeFormat(); }
+
+    void CreateConnection();
+    void ReleaseConnection();
+    // Runs a handler, then leaves the run at once when the handler freed the component.
+    template <typename Handler, typename... Args>
+    void Fire(const Handler& handler, Args&&... args);
+    // Dispatches waiting messages, then leaves the run when a handler freed the component.
+    void Pump();
+    void RaiseErrorAndExit(vcl::TObject* sender);
+    // Reports a failure of the connection through its error route and raises ESocketError.
+    [[noreturn]] void ConnectionError(Integer code, const char* api);
+    // The reply code as a number, or the connection's error when no reply explains the failure.
+    Integer ReplyError() const;
+    void Command(std::string_view text);
+    // Reads a reply within the limit; true when its code is one of the accepted ones.
+    bool Expect(Integer timeoutMs, std::initializer_list<std::string_view> accepted);
+    void ReadReply(Integer timeoutMs);
+    // False when the run was aborted between two lines.
+    bool SendDataLines(const vcl::TStringList& lines);
+    void FlushOutput();
+    void ValidateMessage(const TZylMessage& message) const;
+    // The attachment again after handlers ran: looked up by identity, nullptr when it is gone.
+    TZylAttachment* FindAttachment(TZylAttachment* attachment, TZylMessage* message, int messageId,
+                                   int attachmentId) const;
+    // Encodes the file into lines with the encode events; false when the run was aborted.
+    bool EncodeFile(const std::string& path, std::vector<std::string>& lines);
+    // Encodes an attachment, stores the lines in it (when it still exists) and fires OnEncodeEnd.
+    bool EncodeAttachment(TZylAttachment* attachment, TZylMessage* message, std::vector<std::string>& lines);
+    std::string LocalHostName() const;
+
+    std::unique_ptr<vcl::TStringList> signature_;
+    std::string dateTimeFormat_;
+    Integer lineDelay_ = 40;
+    TZylSMTPTimeouts timeouts_;
+    Integer waitSlice_ = 200;
+
+    vcl::TComponentPtr<vcl::TClientSocket> socket_;
+    std::unique_ptr<vcl::TWinSocketStream> stream_;
+    TRun* run_ = nullptr;
+    TZylReplyReader reader_;
+    std::string output_;
+    Integer replyTimeout_ = 0;
+
+    bool busy_ = false;
+    bool connected_ = false;
+    bool errorFlag_ = false;
+    bool abort_ = false;
+    std::string replyCode_;
+    std::string replyText_;
+    std::string lastReplyLine_;
+    Integer socketError_ = 0;
+    Word lastSendPercent_ = 0;
+    Word lastEncodePercent_ = 0;
+};
+
+template <typename Handler, typename... Args>
+void TZylSMTPMail::Fire(const Handler& handler, Args&&... args) {
+    if (!handler) return;
+    TRun* run = run_;
+    Handler call = handler;  // the handler may replace itself or free the component
+    call(std::forward<Args>(args)...);
+    if (run && !run->alive) throw TComponentFreed{};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Base64
+
+// Appends the base64 text of the bytes as lines of 76 characters (57 bytes each), the last one
+// shorter and padded with "=" as needed. Blocks of a multiple of 57 bytes can be encoded one after
+// the other into the same list.
+void Base64EncodeLines(const uint8_t* data, size_t size, std::vector<std::string>& lines);
+// Appends the same lines to one buffer, each ended by lineEnd.
+void Base64EncodeText(const uint8_t* data, size_t size, std::string& text, std::string_view lineEnd = "\r\n");
+
+// Rounds numerator * 100 / denominator to the nearest integer, halves to even (64-bit).
+Word PercentOf(uint64_t numerator, uint64_t denominator);
+
+}  // namespace postrel

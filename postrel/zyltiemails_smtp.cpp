@@ -1,0 +1,391 @@
+// The SMTP dialogue of TZylSMTPMail: connection, greeting, envelope, data and QUIT, with every
+// wait bounded and the message queue pumped while waiting.
+#include <algorithm>
+
+#include "win32/kernel.h"
+#include "zyltiemails.h"
+
+namespace postrel {
+
+namespace {
+
+// Data lines are gathered up to this size before a write when no pause is asked between lines.
+constexpr size_t kOutputFlushSize = 64 * 1024;
+
+std::vector<std::string> SplitRecipients(const std::string& sendTo) {
+    std::vector<std::string> recipients;
+    std::string all = vcl::Trim(sendTo);
+    size_t start = 0;
+    for (;;) {
+        size_t comma = all.find(',', start);
+        recipients.push_back(vcl::Trim(std::string_view(all).substr(start, comma - start)));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return recipients;
+}
+
+bool BreaksLine(std::string_view value) {
+    return value.find_first_of(std::string_view("\r\n\0", 3)) != value.npos;
+}
+
+}  // namespace
+
+TZylSMTPMail::TZylSMTPMail(vcl::TComponent* owner)
+    : TZylMailHost(owner),
+      signature_(std::make_unique<vcl::TStringList>()),
+      dateTimeFormat_(DefaultDateTimeFormat()) {
+    SetPort(DefaultPort());
+}
+
+TZylSMTPMail::~TZylSMTPMail() {
+    if (run_) {
+        // Freed by a handler during a run: the frames below still use the connection objects,
+        // so the run releases them when it unwinds.
+        run_->alive = false;
+        if (socket_) {
+            socket_->OnConnect = nullptr;
+            socket_->OnDisconnect = nullptr;
+            socket_->OnError = nullptr;
+        }
+        run_->socket = std::move(socket_);
+        run_->stream = std::move(stream_);
+        return;
+    }
+    ReleaseConnection();
+}
+
+std::string TZylSMTPMail::DefaultDateTimeFormat() {
+    return vcl::FormatSettings.LongDateFormat + ", " + vcl::FormatSettings.LongTimeFormat;
+}
+
+void TZylSMTPMail::SetLineDelay(Integer value) {
+    if (value < 0) throw vcl::ERangeError("LineDelay must not be negative");
+    lineDelay_ = value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Run
+
+bool TZylSMTPMail::Execute() {
+    if (busy_) return TZylMailHost::Execute();
+    TRun run;
+    run_ = &run;
+    busy_ = true;
+    bool result = false;
+    try {
+        result = TZylMailHost::Execute();
+        if (!run.alive) return false;
+        CreateConnection();
+        Connect();
+        std::vector<int> ids;
+        for (int i = 0; i < Messages()->Count(); ++i)
+            ids.push_back(Messages()->Items(i)->ID());
+        for (int id : ids)
+            if (auto* message = static_cast<TZylMessage*>(Messages()->FindItemID(id))) SendMessage(message);
+        Disconnect();
+    } catch (const TComponentFreed&) {
+        return false;
+    } catch (const std::exception& e) {
+        // The application's exception handler (Application->HandleException) belongs here.
+        HandleException(this, e);
+        if (!run.alive) return false;
+        result = false;
+    }
+    try {
+        connected_ = false;
+        if (socket_) socket_->Close();
+    } catch (const TComponentFreed&) {
+        return false;
+    } catch (const std::exception& e) {
+        HandleException(this, e);
+        if (!run.alive) return false;
+        result = false;
+    }
+    ReleaseConnection();
+    busy_ = false;
+    run_ = nullptr;
+    return result;
+}
+
+void TZylSMTPMail::CreateConnection() {
+    if (socket_) return;
+    socket_.reset(new vcl::TClientSocket(nullptr));
+    socket_->SetClientType(vcl::ctBlocking);
+    socket_->OnConnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
+        connected_ = true;
+        Fire(OnConnect, sender);
+    };
+    socket_->OnDisconnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
+        connected_ = false;
+        Fire(OnDisconnect, sender);
+    };
+    socket_->OnError = [this](vcl::TObject* sender, vcl::TCustomWinSocket*, vcl::TErrorEvent,
+                              Integer& errorCode) {
+        // Errors of the connection itself: the reply code of an earlier command says nothing here.
+        replyCode_.clear();
+        replyText_ = vcl::SocketErrorText(errorCode);
+        socketError_ = errorCode;
+        RaiseErrorAndExit(sender);
+    };
+}
+
+void TZylSMTPMail::ReleaseConnection() {
+    stream_.reset();
+    if (socket_) {
+        socket_->OnConnect = nullptr;
+        socket_->OnDisconnect = nullptr;
+        socket_->OnError = nullptr;
+        socket_.reset();
+    }
+    connected_ = false;
+}
+
+void TZylSMTPMail::Pump() {
+    TRun* run = run_;
+    ProcessMessages();
+    if (run && !run->alive) throw TComponentFreed{};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialogue
+
+void TZylSMTPMail::Connect() {
+    Integer port = vcl::StrToInt(Port());
+    CreateConnection();
+    if (socket_->Active()) socket_->Close();
+    socket_->SetPort(port);
+    socket_->SetHost(Host());
+    errorFlag_ = false;
+    replyCode_.clear();
+    replyText_.clear();
+    socketError_ = 0;
+    reader_.Clear();
+    output_.clear();
+    socket_->Open();
+    stream_ = std::make_unique<vcl::TWinSocketStream>(socket_->Socket(), kStreamTimeOut);
+    if (errorFlag_ || !connected_) return;
+    // Anything but a ready greeting is a refusal (a "421" or "554" server says so at once).
+    if (!Expect(timeouts_.Greeting, {"220"})) {
+        errorFlag_ = true;
+        RaiseErrorAndExit(this);
+        return;
+    }
+    Command("HELO " + socket_->Socket()->LocalHost() + "\r\n");
+    if (!Expect(timeouts_.Helo, {"250"})) {
+        errorFlag_ = true;
+        RaiseErrorAndExit(this);
+        return;
+    }
+    abort_ = false;
+}
+
+void TZylSMTPMail::Disconnect() {
+    if (!connected_) return;
+    if (!abort_) {
+        Command("QUIT\r\n");
+        ReadReply(timeouts_.Quit);
+        if (replyCode_ != "221") {
+            errorFlag_ = true;
+            Fire(OnError, this, ReplyError(), replyText_);
+        }
+    }
+    output_.clear();
+    connected_ = false;
+    if (socket_) socket_->Close();
+}
+
+bool TZylSMTPMail::SendMessage(TZylMessage* message) {
+    if (!connected_) throw EZylMailError("Not Connected");
+    if (!message) throw EZylMailError("No message to send");
+    if (message->FromMail().empty()) throw EZylMailError("\"FromMail\" is not specified");
+    if (message->SendTo().empty()) throw EZylMailError("\"SendTo\" is not specified");
+    message->SetDate(vcl::FormatDateTime(dateTimeFormat_, vcl::Now()));
+    ValidateMessage(*message);
+    std::string fromMail = message->FromMail();
+    std::vector<std::string> recipients = SplitRecipients(message->SendTo());
+    if (recipients.size() > static_cast<size_t>(kMaxRecipients))
+        throw EZylMailError(vcl::Format("\"SendTo\" names %d addresses; at most %d are sent in one message",
+                                        {static_cast<Integer>(recipients.size()), kMaxRecipients}));
+
+    std::unique_ptr<vcl::TStringList> lines = InitializeMessage(message);
+    // From here on the message may be gone: handlers run, and only copies are used.
+    message = nullptr;
+    if (abort_ || !lines) return false;
+    Fire(OnBeforeSend, this);
+
+    Command("MAIL FROM:<" + fromMail + ">\r\n");
+    if (!Expect(timeouts_.MailFrom, {"250"})) {
+        RaiseErrorAndExit(this);
+        return false;
+    }
+    for (const std::string& recipient : recipients) {
+        Command("RCPT TO:<" + recipient + ">\r\n");
+        if (!Expect(timeouts_.RcptTo, {"250", "251"})) {
+            RaiseErrorAndExit(this);
+            return false;
+        }
+    }
+    Command("DATA\r\n");
+    if (!Expect(timeouts_.DataStart, {"354"})) {
+        RaiseErrorAndExit(this);
+        return false;
+    }
+    if (!SendDataLines(*lines)) return false;
+    output_ += "\r\n.\r\n";
+    ReadReply(timeouts_.DataEnd);
+    if (lastSendPercent_ < 100) Fire(OnSendProgress, this, Word{100});
+    if (replyCode_ != "250") {
+        RaiseErrorAndExit(this);
+        return false;
+    }
+    Fire(OnSuccessSend, this);
+    Fire(OnAfterSend, this);
+    return true;
+}
+
+bool TZylSMTPMail::SendDataLines(const vcl::TStringList& lines) {
+    const uint64_t count = static_cast<uint64_t>(lines.Count());
+    uint64_t nextStep = ProgressStep();
+    lastSendPercent_ = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        const std::string line = lines.Strings(static_cast<int>(i));
+        output_ += line;
+        output_ += "\r\n";
+        if (lineDelay_ > 0 || output_.size() >= kOutputFlushSize) FlushOutput();
+        Word percent = PercentOf(i, count);
+        lastSendPercent_ = percent;
+        if (percent >= nextStep) {
+            Fire(OnSendProgress, this, percent);
+            nextStep += ProgressStep();
+        }
+        Pump();
+        if (abort_) return false;
+        if (lineDelay_ > 0) win32::Sleep(static_cast<win32::DWORD>(lineDelay_));
+    }
+    return true;
+}
+
+void TZylSMTPMail::SendSocketText(std::string_view text) {
+    output_.append(text);
+    FlushOutput();
+}
+
+void TZylSMTPMail::GetSocketText(std::string& text) {
+    ReadReply(timeouts_.MailFrom);
+    text = lastReplyLine_;
+}
+
+void TZylSMTPMail::Command(std::string_view text) {
+    output_.append(text);
+    FlushOutput();
+}
+
+void TZylSMTPMail::FlushOutput() {
+    size_t done = 0;
+    Integer stalled = 0;
+    while (done < output_.size()) {
+        if (!stream_ || !socket_ || socket_->Socket()->SocketHandle() < 0) {
+            output_.clear();
+            ConnectionError(vcl::WSAENOTCONN, "send");
+        }
+        vcl::Int64 written =
+            stream_->Write(output_.data() + done, static_cast<vcl::Int64>(output_.size() - done));
+        if (written > 0) {
+            done += static_cast<size_t>(written);
+            stalled = 0;
+            continue;
+        }
+        // A server that takes nothing for the whole limit of a data block has stalled.
+        stalled += std::max<Integer>(stream_->TimeOut(), 1);
+        Pump();
+        if (stalled >= timeouts_.DataBlock) {
+            output_.clear();
+            ConnectionError(vcl::WSAETIMEDOUT, "send");
+        }
+    }
+    output_.clear();
+}
+
+bool TZylSMTPMail::Expect(Integer timeoutMs, std::initializer_list<std::string_view> accepted) {
+    ReadReply(timeoutMs);
+    return std::find(accepted.begin(), accepted.end(), replyCode_) != accepted.end();
+}
+
+void TZylSMTPMail::ReadReply(Integer timeoutMs) {
+    FlushOutput();
+    TZylReply reply;
+    Integer waited = 0;
+    char buffer[1024];
+    for (;;) {
+        TZylReplyReader::TStatus status = reader_.Next(reply);
+        if (status == TZylReplyReader::TStatus::Complete) break;
+        if (status == TZylReplyReader::TStatus::TooLong) {
+            reader_.Clear();
+            ConnectionError(vcl::WSAEMSGSIZE, "recv");
+        }
+        if (!stream_ || !socket_ || socket_->Socket()->SocketHandle() < 0)
+            ConnectionError(vcl::WSAENOTCONN, "recv");
+        // The waits are counted, not the clock, so that a manual clock cannot hold a run forever.
+        Integer slice = std::max<Integer>(1, std::min(waitSlice_, timeoutMs - waited));
+        if (!stream_->WaitForData(slice)) {
+            waited += slice;
+            Pump();
+            if (waited >= timeoutMs) ConnectionError(vcl::WSAETIMEDOUT, "recv");
+            continue;
+        }
+        vcl::Int64 count = stream_->Read(buffer, sizeof buffer);
+        if (count > 0)
+            reader_.Feed(buffer, static_cast<size_t>(count));
+        else if (stream_->PeerClosed())
+            ConnectionError(vcl::WSAECONNRESET, "recv");
+    }
+    replyCode_ = reply.code;
+    replyText_ = reply.text;
+    lastReplyLine_ = reply.lines.back();
+    Pump();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors
+
+Integer TZylSMTPMail::ReplyError() const {
+    Integer code = 0;
+    if (replyCode_.size() == 3 && vcl::TryStrToInt(replyCode_, code) && code >= 0) return code;
+    return socketError_;
+}
+
+void TZylSMTPMail::RaiseErrorAndExit(vcl::TObject* sender) {
+    errorFlag_ = true;
+    abort_ = true;
+    Disconnect();
+    Fire(OnError, sender, ReplyError(), replyText_);
+}
+
+void TZylSMTPMail::ConnectionError(Integer code, const char* api) {
+    if (socket_) socket_->Socket()->Error(vcl::eeReceive, code, api);
+    throw vcl::ESocketError(
+        vcl::Format("Windows socket error: %s (%d), on API '%s'", {vcl::SocketErrorText(code), code, api}),
+        code);
+}
+
+void TZylSMTPMail::ValidateMessage(const TZylMessage& message) const {
+    struct Field {
+        const char* name;
+        const std::string& value;
+    };
+    const Field fields[] = {{"FromMail", message.FromMail()}, {"SendTo", message.SendTo()},
+                            {"Subject", message.Subject()},   {"FromName", message.FromName()},
+                            {"ReplyTo", message.ReplyTo()},   {"InReplyTo", message.InReplyTo()},
+                            {"Date", message.Date()}};
+    for (const Field& field : fields)
+        if (BreaksLine(field.value))
+            throw EZylMailError(
+                vcl::Format("\"%s\" must not hold line breaks or NUL characters", {field.name}));
+    for (int i = 0; i < message.Attachments()->Count(); ++i)
+        if (BreaksLine(message.Attachments()->GeTZylAttachment(i)->FileName()))
+            throw EZylMailError(vcl::Format(
+                "The file name of attachment %d must not hold line breaks or NUL characters", {i}));
+}
+
+}  // namespace postrel
