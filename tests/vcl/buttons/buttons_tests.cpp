@@ -13,6 +13,15 @@ namespace zyltest {
 namespace {
 
 using namespace vcl;
+using win32::BM_CLICK;
+using win32::BM_GETCHECK;
+using win32::BM_GETSTATE;
+using win32::BM_SETCHECK;
+using win32::BM_SETSTATE;
+using win32::BN_CLICKED;
+using win32::BST_FOCUS;
+using win32::BST_INDETERMINATE;
+using win32::BST_PUSHED;
 using win32::VK_DOWN;
 using win32::VK_ESCAPE;
 using win32::VK_RETURN;

@@ -10,38 +10,9 @@
 
 #include "vcl/controls.h"
 #include "vcl/forms.h"
+#include "win32/controls.h"
 
 namespace vcl {
-
-// ---------------------------------------------------------------------------------------------
-// Button and scroll bar messages of the platform's standard controls
-
-inline constexpr win32::UINT BM_GETCHECK = 0x00F0;
-inline constexpr win32::UINT BM_SETCHECK = 0x00F1;
-inline constexpr win32::UINT BM_GETSTATE = 0x00F2;
-inline constexpr win32::UINT BM_SETSTATE = 0x00F3;
-inline constexpr win32::UINT BM_SETSTYLE = 0x00F4;
-inline constexpr win32::UINT BM_CLICK = 0x00F5;
-
-inline constexpr win32::LRESULT BST_UNCHECKED = 0x0000;
-inline constexpr win32::LRESULT BST_CHECKED = 0x0001;
-inline constexpr win32::LRESULT BST_INDETERMINATE = 0x0002;
-inline constexpr win32::LRESULT BST_PUSHED = 0x0004;
-inline constexpr win32::LRESULT BST_FOCUS = 0x0008;
-
-inline constexpr win32::WORD BN_CLICKED = 0;
-inline constexpr win32::WORD BN_DOUBLECLICKED = 5;
-
-inline constexpr win32::DWORD BS_PUSHBUTTON = 0x0000;
-inline constexpr win32::DWORD BS_DEFPUSHBUTTON = 0x0001;
-inline constexpr win32::DWORD BS_3STATE = 0x0005;
-inline constexpr win32::DWORD BS_GROUPBOX = 0x0007;
-inline constexpr win32::DWORD BS_RADIOBUTTON = 0x0004;
-inline constexpr win32::DWORD BS_TYPEMASK = 0x000F;
-inline constexpr win32::DWORD BS_LEFTTEXT = 0x0020;
-
-inline constexpr win32::DWORD SBS_HORZ = 0x0000;
-inline constexpr win32::DWORD SBS_VERT = 0x0001;
 
 // ---------------------------------------------------------------------------------------------
 // Enumerations
@@ -160,7 +131,8 @@ public:
 
 // What push buttons, check boxes and radio buttons share: the pressed look while the mouse is held
 // inside or Space is down, BN_CLICKED to the parent when the press completes (which comes back as
-// CN_COMMAND and runs ButtonClicked), BM_CLICK / BM_GETSTATE / BM_SETSTATE, and painting on Canvas.
+// CN_COMMAND and runs ButtonClicked), BM_CLICK / BM_GETSTATE / BM_SETSTATE, and painting
+// on Canvas.
 class TButtonControl : public TWinControl {
     VCL_CLASS(TButtonControl, TWinControl)
 public:
@@ -186,10 +158,12 @@ protected:
     // The completed press (BN_CLICKED come back from the parent, or a parentless press).
     virtual void ButtonClicked() { Click(); }
     // The BM_GETSTATE / BM_SETCHECK check value.
-    virtual win32::LRESULT CheckValue() const { return GetChecked() ? BST_CHECKED : BST_UNCHECKED; }
-    virtual void SetCheckValue(win32::WPARAM value) { SetChecked(value == BST_CHECKED); }
+    virtual win32::LRESULT CheckValue() const {
+        return GetChecked() ? win32::BST_CHECKED : win32::BST_UNCHECKED;
+    }
+    virtual void SetCheckValue(win32::WPARAM value) { SetChecked(value == win32::BST_CHECKED); }
     // The native control's style bits (BS_*), for CreateParams and BM_SETSTYLE.
-    virtual win32::DWORD ButtonStyle() const { return BS_PUSHBUTTON; }
+    virtual win32::DWORD ButtonStyle() const { return win32::BS_PUSHBUTTON; }
     // Sends BN_CLICKED to the parent window, which reflects it back as CN_COMMAND; a parent that is
     // no framework control does not, so ButtonClicked runs directly then.
     void PressCompleted();
@@ -267,14 +241,16 @@ public:
 
 protected:
     void Paint() override;
-    win32::DWORD ButtonStyle() const override { return defaultLook_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
+    win32::DWORD ButtonStyle() const override {
+        return defaultLook_ ? win32::BS_DEFPUSHBUTTON : win32::BS_PUSHBUTTON;
+    }
 
 private:
     void UpdateDefaultLook(TControl* focused);
 
     bool default_ = false;
     bool cancel_ = false;
-    bool defaultLook_ = false;  // the extra black frame (BS_DEFPUSHBUTTON)
+    bool defaultLook_ = false;  // the extra black frame (win32::BS_DEFPUSHBUTTON)
     TModalResult modalResult_ = mrNone;
 };
 
