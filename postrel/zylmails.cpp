@@ -1,9 +1,9 @@
 #include "zylmails.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
+#include "vcl/forms.h"
 #include "win32/user.h"
 
 namespace postrel {
@@ -52,11 +52,7 @@ void HandleException(vcl::TObject* Sender, const std::exception& E) {
         handler(Sender, E);
         return;
     }
-    if (dynamic_cast<const vcl::EAbort*>(&E)) return;
-    auto* framework = dynamic_cast<const vcl::Exception*>(&E);
-    std::string text =
-        framework ? std::string(framework->ClassName()) + ": " + framework->Message() : E.what();
-    std::fprintf(stderr, "%s\n", text.c_str());
+    vcl::Application->HandleException(Sender, E);
 }
 
 }  // namespace postrel

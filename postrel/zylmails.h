@@ -44,8 +44,8 @@ void ProcessMessages();
 std::string ApplicationTitle();
 
 // Where exceptions that a component must not pass on (inside Execute, deletions, saving) are
-// shown. Until an application object exists the default writes "Class: message" to standard error;
-// an application or a test installs its own handler. An empty handler restores the default.
+// shown: by default the application object's HandleException (its log and standard error); a
+// program or a test may install its own handler. An empty handler restores the default.
 using TZylExceptionHandler = std::function<void(vcl::TObject* Sender, const std::exception& E)>;
 void SetExceptionHandler(TZylExceptionHandler handler);
 void HandleException(vcl::TObject* Sender, const std::exception& E);

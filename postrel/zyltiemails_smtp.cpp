@@ -87,7 +87,6 @@ bool TZylSMTPMail::Execute() {
     } catch (const TComponentFreed&) {
         return false;
     } catch (const std::exception& e) {
-        // The application's exception handler (Application->HandleException) belongs here.
         HandleException(this, e);
         if (!run.alive) return false;
         result = false;

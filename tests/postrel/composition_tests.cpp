@@ -9,6 +9,7 @@
 #include "vcl/streaming.h"
 
 #include "mail_fixture.h"
+#include "vcl/forms.h"
 
 namespace mailtest {
 namespace {
@@ -293,6 +294,17 @@ TEST_F(Composition, MissingAttachmentFileEndsTheRunWithTheOpenError) {
     ASSERT_EQ(exceptions.size(), 1u);
     EXPECT_NE(exceptions[0].find("Cannot open file"), std::string::npos);
     EXPECT_EQ(peer.Commands().size(), 1u);
+}
+
+TEST_F(Composition, WithoutAnInstalledHandlerErrorsReachTheApplication) {
+    SetExceptionHandler(nullptr);
+    vcl::Application->ClearExceptionLog();
+    TZylMessage* message = AddMessage();
+    message->Attachments()->Add(temp.File("absent.txt"));
+    EXPECT_FALSE(mail->Execute());
+    ASSERT_EQ(vcl::Application->ExceptionLog().size(), 1u);
+    EXPECT_NE(vcl::Application->ExceptionLog()[0].find("Cannot open file"), std::string::npos);
+    vcl::Application->ClearExceptionLog();
 }
 
 TEST_F(Composition, MessagesAndAttachmentsStreamThroughAForm) {
