@@ -1,6 +1,7 @@
 // Kernel services of the platform layer: the clock, sleeping and the per-thread error code.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -33,6 +34,30 @@ void GetSystemTime(SYSTEMTIME* time);
 DWORD GetLastError();
 void SetLastError(DWORD error);
 
+// ---------------------------------------------------------------------------------------------
+// Waitable events
+//
+// Event objects with the Win32 rules. Time-outs follow the platform clock: under the manual clock a
+// wait ends with WAIT_TIMEOUT only when the clock is moved past its deadline (AdvanceClock, or Sleep
+// on another thread), never because real time passed. Event handles are closed with CloseHandle.
+
+inline constexpr DWORD WAIT_OBJECT_0 = 0x00000000;
+inline constexpr DWORD WAIT_ABANDONED = 0x00000080;
+inline constexpr DWORD WAIT_TIMEOUT = 0x00000102;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// A named event already open elsewhere is opened again (GetLastError gives ERROR_ALREADY_EXISTS and
+// the initial state is ignored). Names are case-sensitive.
+HANDLE CreateEvent(void* lpEventAttributes, BOOL bManualReset, BOOL bInitialState, const char* lpName);
+BOOL SetEvent(HANDLE hEvent);
+BOOL ResetEvent(HANDLE hEvent);
+// A signalled auto-reset event is reset by the wait that sees it.
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+// Closes event and file handles alike.
+BOOL CloseHandle(HANDLE hObject);
+
+// ---------------------------------------------------------------------------------------------
+
 // The folder that stands for the Windows directory (ini files with relative names, the Windows
 // directory of GetWindowsDirectory): ZYL_WINDOWS_DIR, else $XDG_CONFIG_HOME/zyl, else ~/.config/zyl.
 // Not created here.
@@ -57,6 +82,13 @@ void AddResetHook(std::function<void()> hook);
 void ResetPlatform();
 // Points the Windows directory somewhere else (a test's temporary folder); empty restores the default.
 void SetWindowsDirectory(const std::string& path);
+
+// Threads now blocked in a wait with a time-out under the manual clock.
+size_t ClockWaiters();
+// Blocks until at least `count` threads wait for the manual clock, so that a test moves the clock
+// only once a worker sleeps. `limitMilliseconds` of real time bound the wait against a fault that
+// would hang the test; false when the limit passed first.
+bool WaitForClockWaiters(size_t count, DWORD limitMilliseconds = 10000);
 
 }  // namespace testing
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "files/files_internal.h"
+#include "kernel/sync_internal.h"
 
 namespace win32 {
 
@@ -284,6 +285,7 @@ BOOL CloseHandle(HANDLE hObject) {
     std::lock_guard lock(table.mutex);
     auto found = table.files.find(HandleValue(hObject));
     if (found == table.files.end()) {
+        if (kernel::CloseWaitable(hObject)) return TRUE;
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

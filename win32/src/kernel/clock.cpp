@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "kernel/calendar.h"
+#include "kernel/sync_internal.h"
 #include "win32/kernel.h"
 
 namespace win32 {
@@ -49,6 +50,8 @@ struct ManualState {
     ULONGLONG ticks = 0;
     int64_t localMs = 0;  // local time in milliseconds since 1970-01-01
     int64_t utcOffsetMs = 0;
+    // Added to the tick count so that waits see one steady count across clock switches.
+    int64_t continuityMs = 0;
 };
 
 ManualState& State() {
@@ -96,6 +99,17 @@ bool ManualTime(bool local, SYSTEMTIME* time) {
 
 }  // namespace
 
+namespace kernel {
+
+int64_t ContinuousTicks(bool* manual) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    *manual = state.manual;
+    return static_cast<int64_t>(state.manual ? state.ticks : MonotonicMs()) + state.continuityMs;
+}
+
+}  // namespace kernel
+
 DWORD GetTickCount() {
     return static_cast<DWORD>(GetTickCount64());
 }
@@ -112,10 +126,12 @@ ULONGLONG GetTickCount64() {
 void Sleep(DWORD milliseconds) {
     {
         auto& state = State();
-        std::lock_guard lock(state.mutex);
+        std::unique_lock lock(state.mutex);
         if (state.manual) {
             state.ticks += milliseconds;
             state.localMs += milliseconds;
+            lock.unlock();
+            kernel::ClockMoved();
             return;
         }
     }
@@ -159,26 +175,37 @@ void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes) {
     if (utcOffsetMinutes < -24 * 60 || utcOffsetMinutes > 24 * 60)
         throw std::invalid_argument("UTC offset out of range");
     auto& state = State();
-    std::lock_guard lock(state.mutex);
+    std::unique_lock lock(state.mutex);
+    state.continuityMs += static_cast<int64_t>(state.manual ? state.ticks : MonotonicMs());
     state.manual = true;
     state.ticks = 0;
     state.localMs = DaysFromCivil(t.wYear, t.wMonth, t.wDay) * kMsPerDay + t.wHour * 3600000LL +
                     t.wMinute * 60000LL + t.wSecond * 1000LL + t.wMilliseconds;
     state.utcOffsetMs = utcOffsetMinutes * 60000LL;
+    lock.unlock();
+    kernel::ClockMoved();
 }
 
 void AdvanceClock(DWORD milliseconds) {
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    if (!state.manual) return;
-    state.ticks += milliseconds;
-    state.localMs += milliseconds;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        if (!state.manual) return;
+        state.ticks += milliseconds;
+        state.localMs += milliseconds;
+    }
+    kernel::ClockMoved();
 }
 
 void UseRealClock() {
-    auto& state = State();
-    std::lock_guard lock(state.mutex);
-    state.manual = false;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        if (state.manual)
+            state.continuityMs += static_cast<int64_t>(state.ticks) - static_cast<int64_t>(MonotonicMs());
+        state.manual = false;
+    }
+    kernel::ClockMoved();
 }
 
 bool ManualClock() {
