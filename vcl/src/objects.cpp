@@ -19,8 +19,14 @@ struct LessIgnoringCase {
 // Registered classes by name. Packages register from their load hooks, possibly on any thread.
 struct ClassRegistry {
     std::shared_mutex mutex;
-    std::map<std::string, TClass, LessIgnoringCase> classes;
+    struct Entry {
+        TClass cls;
+        std::string package;  // empty for the framework's own and the application's classes
+    };
+    std::map<std::string, Entry, LessIgnoringCase> classes;
 };
+
+thread_local std::string currentPackage;
 
 ClassRegistry& Registry() {
     static ClassRegistry registry;
@@ -93,7 +99,10 @@ bool TPropInfo::IsDefault(const TObject* instance) const {
 void RegisterClass(TClass cls) {
     auto& registry = Registry();
     std::unique_lock lock(registry.mutex);
-    registry.classes.insert_or_assign(std::string(cls->name), cls);
+    auto found = registry.classes.find(cls->name);
+    // Registering a class again keeps it with whoever registered it first.
+    if (found != registry.classes.end() && found->second.cls == cls) return;
+    registry.classes.insert_or_assign(std::string(cls->name), ClassRegistry::Entry{cls, currentPackage});
 }
 
 void RegisterClasses(std::initializer_list<TClass> classes) {
@@ -105,14 +114,29 @@ void UnRegisterClass(TClass cls) {
     auto& registry = Registry();
     std::unique_lock lock(registry.mutex);
     auto found = registry.classes.find(cls->name);
-    if (found != registry.classes.end() && found->second == cls) registry.classes.erase(found);
+    if (found != registry.classes.end() && found->second.cls == cls) registry.classes.erase(found);
+}
+
+const std::string& CurrentPackage() {
+    return currentPackage;
+}
+
+void SetCurrentPackage(std::string package) {
+    currentPackage = std::move(package);
+}
+
+void UnRegisterPackageClasses(std::string_view package) {
+    if (package.empty()) return;
+    auto& registry = Registry();
+    std::unique_lock lock(registry.mutex);
+    std::erase_if(registry.classes, [&](const auto& entry) { return entry.second.package == package; });
 }
 
 TClass GetClass(std::string_view name) {
     auto& registry = Registry();
     std::shared_lock lock(registry.mutex);
     auto found = registry.classes.find(name);
-    return found == registry.classes.end() ? nullptr : found->second;
+    return found == registry.classes.end() ? nullptr : found->second.cls;
 }
 
 TClass FindClass(std::string_view name) {

@@ -230,7 +230,9 @@ public:
 
     static void Publish(Published<TBitBtn>& p) {
         p.Property("Cancel", &TButton::Cancel, &TButton::SetCancel, false).Stored(&TBitBtn::IsCustom);
-        p.Property("Caption", &TControl::Caption, &TControl::SetCaption).Stored(&TBitBtn::IsCustomCaption);
+        p.Property("Caption", &TControl::Caption, &TControl::SetCaption)
+            .TypeName("TCaption")
+            .Stored(&TBitBtn::IsCustomCaption);
         p.Property("Default", &TButton::Default, &TButton::SetDefault, false).Stored(&TBitBtn::IsCustom);
         p.Property("Glyph", &TBitBtn::Glyph).Stored(&TBitBtn::IsCustom);
         p.Property("Kind", &TBitBtn::Kind, &TBitBtn::SetKind, bkCustom);

@@ -471,7 +471,7 @@ public:
     }
     template <typename T>
     static void PublishCaption(Published<T>& p) {
-        p.Property("Caption", &TControl::Caption, &TControl::SetCaption);
+        p.Property("Caption", &TControl::Caption, &TControl::SetCaption).TypeName("TCaption");
     }
     template <typename T>
     static void PublishText(Published<T>& p) {
@@ -480,6 +480,7 @@ public:
     template <typename T>
     static void PublishColor(Published<T>& p, TColor defaultColor) {
         p.Property("Color", &TControl::Color, &TControl::SetColor, defaultColor)
+            .TypeName("TColor")
             .Idents(ColorIdents())
             .Stored(&TControl::IsColorStored);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <any>
+#include <cctype>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <typeinfo>
 #include <variant>
 #include <vector>
 
@@ -61,7 +63,7 @@ using TPropValue = std::variant<Int64, double, std::string, SetBits, TObject*>;
 struct TPropInfo {
     std::string name;
     TTypeKind kind = TTypeKind::tkInteger;
-    std::string_view typeName;                // for messages and editors
+    std::string typeName;                     // the declared type, for messages and editor lookup
     std::span<const std::string_view> names;  // enumeration or set element names
     TIdentMap idents;                         // named integer values
     Int64 minValue = 0, maxValue = 0;         // range of integral types
@@ -77,6 +79,8 @@ struct TPropInfo {
     std::function<bool(const TObject*)> hasHandler;
     std::function<void(TObject*, const std::any&)> setHandler;  // raises EInvalidCast on mismatch
     std::function<void(TObject*)> clearHandler;
+    const std::type_info* handlerType = nullptr;  // the event's std::function type
+    std::function<std::any()> emptyHandler;       // a handler of that type that does nothing
 
     // Stored rule: absent means always stored.
     std::function<bool(const TObject*)> stored;
@@ -110,14 +114,28 @@ public:
         info_.stored = [predicate](const TObject* o) { return (static_cast<const T*>(o)->*predicate)(); };
         return *this;
     }
-    // Integer values that have names are written by name.
+    // Integer values that have names are written by name. A map of colour names ("cl...") makes
+    // the property a TColor unless a type name was given.
     TPropBuilder& Idents(TIdentMap map) {
         info_.idents = map;
+        bool colours = !map.empty();
+        for (const TIdentMapEntry& entry : map)
+            colours = colours && entry.name.size() > 2 && entry.name.substr(0, 2) == "cl" &&
+                      (std::isupper(static_cast<unsigned char>(entry.name[2])) ||
+                       std::isdigit(static_cast<unsigned char>(entry.name[2])));
+        if (colours && info_.kind == TTypeKind::tkInteger && !typeNamed_) info_.typeName = "TColor";
+        return *this;
+    }
+    // The declared type name the designer looks editors up by ("TCaption", "TAnchors").
+    TPropBuilder& TypeName(std::string_view name) {
+        info_.typeName = std::string(name);
+        typeNamed_ = true;
         return *this;
     }
 
 private:
     TPropInfo& info_;
+    bool typeNamed_ = false;
 };
 
 namespace detail {
@@ -128,6 +146,33 @@ template <typename E>
 struct IsSet<Set<E>> : std::true_type {
     using Element = E;
 };
+
+// A handler that does nothing and returns the default of its result, for methods the designer
+// creates before any code exists for them.
+template <typename F>
+struct EmptyHandler;
+template <typename R, typename... Args>
+struct EmptyHandler<std::function<R(Args...)>> {
+    static std::function<R(Args...)> Make() {
+        return [](Args...) -> R {
+            if constexpr (!std::is_void_v<R>) return R{};
+        };
+    }
+};
+
+// The framework's name of an integral type of this width and signedness.
+template <typename V>
+constexpr std::string_view IntegerTypeName() {
+    if constexpr (std::is_same_v<V, char>)
+        return "Char";
+    else if constexpr (std::is_signed_v<V>)
+        return sizeof(V) == 1   ? "ShortInt"
+               : sizeof(V) == 2 ? "SmallInt"
+               : sizeof(V) == 4 ? "Integer"
+                                : "Int64";
+    else
+        return sizeof(V) == 1 ? "Byte" : sizeof(V) == 2 ? "Word" : "Cardinal";
+}
 
 template <typename F>
 struct HandlerOf;
@@ -280,6 +325,13 @@ void RegisterClass() {
     RegisterClass(T::StaticClass());
 }
 
+// Registrations made while a package's Register runs belong to that package, so that unloading
+// it takes them back. The package loader sets the name on its own thread; empty outside loading.
+const std::string& CurrentPackage();
+void SetCurrentPackage(std::string package);
+// Removes every class registered while the named package was current.
+void UnRegisterPackageClasses(std::string_view package);
+
 class TPersistent : public TObject {
     VCL_CLASS(TPersistent, TObject)
 public:
@@ -353,6 +405,8 @@ public:
             static_cast<T*>(o)->*member = *typed;
         };
         info.clearHandler = [member](TObject* o) { static_cast<T*>(o)->*member = nullptr; };
+        info.handlerType = &typeid(Handler);
+        info.emptyHandler = [] { return std::any(detail::EmptyHandler<Handler>::Make()); };
         return TPropBuilder(info);
     }
 
@@ -393,13 +447,13 @@ private:
             info.names = kBooleanNames;
         } else if constexpr (std::is_enum_v<V>) {
             info.kind = TTypeKind::tkEnumeration;
-            info.typeName = "enumeration";
+            info.typeName = std::string(EnumTypeNameOf<V>());
             info.names = EnumNamesOf<V>();
         } else if constexpr (std::is_integral_v<V>) {
             static_assert(sizeof(V) < 8 || std::is_signed_v<V>,
                           "unsigned 64-bit properties are not streamable");
             info.kind = TTypeKind::tkInteger;
-            info.typeName = "Integer";
+            info.typeName = std::string(detail::IntegerTypeName<V>());
             info.minValue = static_cast<Int64>(std::numeric_limits<V>::min());
             info.maxValue = static_cast<Int64>(std::numeric_limits<V>::max());
         } else if constexpr (std::is_floating_point_v<V>) {
@@ -407,7 +461,7 @@ private:
             info.typeName = "Extended";
         } else if constexpr (detail::IsSet<V>::value) {
             info.kind = TTypeKind::tkSet;
-            info.typeName = "set";
+            info.typeName = "set of " + std::string(EnumTypeNameOf<typename detail::IsSet<V>::Element>());
             info.names = EnumNamesOf<typename detail::IsSet<V>::Element>();
         } else if constexpr (std::is_same_v<V, std::string>) {
             info.kind = TTypeKind::tkString;
@@ -416,7 +470,7 @@ private:
             using C = std::remove_const_t<std::remove_pointer_t<V>>;
             info.kind = TTypeKind::tkClass;
             info.classType = C::StaticClass();
-            info.typeName = info.classType->name;
+            info.typeName = std::string(info.classType->name);
             info.isReference = std::is_base_of_v<TComponent, C>;
         } else {
             static_assert(!sizeof(V), "unsupported published property type");

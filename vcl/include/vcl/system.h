@@ -23,10 +23,14 @@ using LongInt = int32_t;
 //   enum class TAlign : uint8_t { alNone, alTop };
 //   VCL_ENUM_NAMES(TAlign, "alNone", "alTop")
 // The names are found by argument-dependent lookup of EnumNames(E{}).
+// The type's own name is found the same way, through EnumTypeName(E{}).
 #define VCL_ENUM_NAMES(Enum, ...)                                               \
     [[maybe_unused]] inline std::span<const std::string_view> EnumNames(Enum) { \
         static constexpr std::string_view names[] = {__VA_ARGS__};              \
         return names;                                                           \
+    }                                                                           \
+    [[maybe_unused]] inline std::string_view EnumTypeName(Enum) {               \
+        return #Enum;                                                           \
     }
 
 template <typename E>
@@ -37,6 +41,12 @@ concept NamedEnum = std::is_enum_v<E> && requires(E e) {
 template <NamedEnum E>
 std::span<const std::string_view> EnumNamesOf() {
     return EnumNames(E{});
+}
+
+// The declared name of an enumeration type ("TAlign").
+template <NamedEnum E>
+std::string_view EnumTypeNameOf() {
+    return EnumTypeName(E{});
 }
 
 // The name of an enumeration value; empty for a value outside the table.
