@@ -20,6 +20,17 @@ function(zyl_package name)
     target_link_libraries(${name} PUBLIC vcl)
 endfunction()
 
+# zyl_package_common(<package> <set>): compiles the shared source set common/<set>/ into the package
+# with ZYL_<SET>_NAMESPACE=<package>, so that every package using the set carries its own copy of
+# its classes and no symbol is shared between two package libraries.
+function(zyl_package_common package set)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/common/${set}/*.cpp)
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/common/${set}/*.h)
+    target_sources(${package} PRIVATE ${sources} ${headers})
+    string(TOUPPER ${set} upper)
+    target_compile_definitions(${package} PRIVATE ZYL_${upper}_NAMESPACE=${package})
+endfunction()
+
 # zyl_test_suite(<name> <folder> DEPS ...): the .cpp files directly in <folder> make one GoogleTest
 # program <name>; each subfolder with tests makes its own program <name>_<subfolder>, so that one
 # area's tests build and run on their own.

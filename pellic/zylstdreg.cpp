@@ -1,9 +1,16 @@
 // Registration unit of the standard package: puts its components on their palette pages and its
 // sub-object classes into the streaming registry. Components are added here as they are built.
-#include <vcl/classes.h>
+#include <vcl/designintf.h>
+
+#include "pellic/zyltautostores.h"
 
 namespace pellic {
 
-void Register() {}
+void Register() {
+    vcl::RegisterComponents("Zyl Standard",
+                            {TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
+                             TZylStoreCheckbox::StaticClass(), TZylStoreRadioButton::StaticClass(),
+                             TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()});
+}
 
 }  // namespace pellic
