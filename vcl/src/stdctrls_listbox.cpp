@@ -1073,6 +1073,8 @@ HWND TCustomListBox::WindowHandleOrNull() const {
 void TCustomListBox::PaintWindow(HDC dc) {
     const TRect client = ClientRect();
     const bool focused = HandleAllocated() && GetFocus() == Handle();
+    // The list is opaque, so nothing erased the off-screen picture: rows cover only their own part.
+    EraseBackground(dc, client);
     if (Count() == 0) {
         // An empty list still shows where the focus is.
         if (focused) {

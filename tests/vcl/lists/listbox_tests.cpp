@@ -364,6 +364,20 @@ TEST_F(ListBoxTest, SelectedRowIsPaintedInHighlightColours) {
     EXPECT_TRUE(textFound);
 }
 
+TEST_F(ListBoxTest, SpaceBelowTheLastRowShowsTheListColour) {
+    list->SetColor(clYellow);
+    PumpUntilIdle();
+    auto image = BitmapOf(list);
+    const int edge = 2;
+    const int below = edge + (list->Count() + 1) * Row();
+    ASSERT_LT(below, list->ClientHeight());
+    EXPECT_EQ(PixelOf(image.get(), edge + 5, list->ClientHeight() + edge - 2), Rgb(clYellow));
+    list->Items()->Clear();
+    PumpUntilIdle();
+    image = BitmapOf(list);
+    EXPECT_EQ(PixelOf(image.get(), edge + 5, edge + 3), Rgb(clYellow));
+}
+
 TEST_F(ListBoxTest, FormTextRoundTripKeepsItemsAndSettings) {
     list->SetSorted(true);
     list->SetMultiSelect(true);
