@@ -74,6 +74,10 @@ TComponent* TDesignerHost::NewForm(TClass rootClass, const std::string& name) {
         root->Free();
         throw;
     }
+    return AdoptRoot(root);
+}
+
+TComponent* TDesignerHost::AdoptRoot(TComponent* root) {
     root_ = root;
     methods_.clear();
     SelectComponent(root_);
@@ -104,10 +108,7 @@ TComponent* TDesignerHost::OpenForm(std::string_view formText) {
         root->Free();
         throw;
     }
-    root_ = root;
-    methods_.clear();
-    SelectComponent(root_);
-    return root_;
+    return AdoptRoot(root);
 }
 
 void TDesignerHost::CloseForm() {

@@ -193,6 +193,16 @@ std::string LoaderError() {
 
 // Runs a package's entry point with the package current; on failure takes back what it
 // registered, closes the library and reports.
+// A package loaded again is only counted.
+bool CountAgain(DesignRegistry& registry, const std::string& name) {
+    for (LoadedPackage& package : registry.packages)
+        if (package.name == name) {
+            ++package.count;
+            return true;
+        }
+    return false;
+}
+
 void RunEntryPoint(DesignRegistry& registry, const std::string& name, void* handle, void (*entry)()) {
     std::string previous = CurrentPackage();
     SetCurrentPackage(name);
@@ -322,11 +332,7 @@ void LoadPackage(const std::string& nameOrPath, const std::string& directory) {
         throw EPackageError(Format("Invalid package name '%s'", {nameOrPath}));
     auto& registry = Registry();
     std::lock_guard lock(registry.mutex);
-    for (LoadedPackage& package : registry.packages)
-        if (package.name == name) {
-            ++package.count;
-            return;
-        }
+    if (CountAgain(registry, name)) return;
     const std::string file =
         nameOrPath.find('/') != std::string::npos ? nameOrPath : PackageFileName(name, directory);
     dlerror();
@@ -346,11 +352,7 @@ void RegisterPackage(const std::string& name, void (*entryPoint)()) {
     if (!entryPoint) throw EPackageError(Format("Package %s has no entry point", {name}));
     auto& registry = Registry();
     std::lock_guard lock(registry.mutex);
-    for (LoadedPackage& package : registry.packages)
-        if (package.name == name) {
-            ++package.count;
-            return;
-        }
+    if (CountAgain(registry, name)) return;
     RunEntryPoint(registry, name, nullptr, entryPoint);
 }
 

@@ -93,6 +93,8 @@ private:
     };
 
     void RequireRoot() const;
+    // Makes a freshly created root the designed one, selected and without methods yet.
+    TComponent* AdoptRoot(TComponent* root);
     void RunModalScript(std::string_view loopName);
     void ForgetSelected(TComponent* component);
 
