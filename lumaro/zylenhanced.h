@@ -295,6 +295,9 @@ public:
     // terminated). The clock's reading now is where a suspension asked for meanwhile begins, so the
     // paused time does not depend on when the worker notices.
     void Wake();
+    // Resumes the thread and notes when, so that a pause the worker noticed only afterwards still
+    // ends where it really ended.
+    void ResumeSleeper();
     // Main thread: delivers one tick, unless the timer was stopped since the tick was queued.
     void DoTimer();
 
@@ -308,6 +311,7 @@ private:
     TZylTimer32* timer_;
     win32::HANDLE wake_;
     std::atomic<win32::ULONGLONG> wokenAt_{0};
+    std::atomic<win32::ULONGLONG> resumedAt_{0};
 };
 
 // A timer whose ticks come from a sleeping worker thread instead of window timer messages.

@@ -19,6 +19,11 @@ TZylThread::~TZylThread() {
     win32::CloseHandle(wake_);
 }
 
+void TZylThread::ResumeSleeper() {
+    resumedAt_ = win32::GetTickCount64();
+    Resume();
+}
+
 void TZylThread::Wake() {
     wokenAt_ = win32::GetTickCount64();
     win32::SetEvent(wake_);
@@ -33,13 +38,12 @@ bool TZylThread::SleepInterval() {
             win32::WaitForSingleObject(wake_, static_cast<win32::DWORD>(deadline - now));
         if (Terminated() || result == win32::WAIT_FAILED) return false;
         if (result != win32::WAIT_OBJECT_0) continue;
-        // Woken: a suspension pauses the rest of the sleep.
-        if (Suspended()) {
-            CheckSuspended();
-            const win32::ULONGLONG pausedAt = wokenAt_.load(), resumedAt = win32::GetTickCount64();
-            if (resumedAt > pausedAt) deadline += resumedAt - pausedAt;
-            if (Terminated()) return false;
-        }
+        // Woken: a suspension pauses the rest of the sleep, also one already over when the worker
+        // got here.
+        if (Suspended()) CheckSuspended();
+        if (Terminated()) return false;
+        const win32::ULONGLONG pausedAt = wokenAt_.load(), resumedAt = resumedAt_.load();
+        if (resumedAt > pausedAt) deadline += resumedAt - pausedAt;
     }
 }
 
@@ -108,7 +112,7 @@ void TZylTimer32::UpdateTimer() {
     const bool wasRunning = !thread_->Suspended();
     if (wasRunning) thread_->Suspend();
     if (interval_ != 0 && enabled_ && OnTimer && !IsDestroying()) {
-        thread_->Resume();
+        thread_->ResumeSleeper();
     } else if (wasRunning) {
         // Only a lasting suspension needs the sleeper's attention; one undone at once changes nothing.
         thread_->Wake();

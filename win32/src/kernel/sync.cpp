@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "files/files_internal.h"
@@ -28,7 +29,16 @@ struct SyncTable {
     std::condition_variable waitersChanged;  // only for tests watching ClockWaiters
     std::map<UINT_PTR, std::shared_ptr<EventObject>> handles;
     std::map<std::string, std::weak_ptr<EventObject>, std::less<>> named;
-    size_t clockWaiters = 0;
+    // Events that threads wait on under the manual clock, one entry per waiting thread.
+    std::multiset<const EventObject*> clockWaiters;
+
+    // A waiter whose event is already set is on its way out, not asleep.
+    size_t SleepingClockWaiters() const {
+        size_t sleeping = 0;
+        for (const EventObject* event : clockWaiters)
+            if (!event->signalled) ++sleeping;
+        return sleeping;
+    }
 };
 
 SyncTable& Table() {
@@ -148,17 +158,18 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     bool manual = false;
     const int64_t deadline = kernel::ContinuousTicks(&manual) + dwMilliseconds;
     for (;;) {
+        // A signal set while the clock also passed the deadline still counts as the signal.
+        if (TakeSignal(*event)) return WAIT_OBJECT_0;
         const int64_t now = kernel::ContinuousTicks(&manual);
         if (now >= deadline) return WAIT_TIMEOUT;
         if (manual) {
-            ++table.clockWaiters;
+            auto entry = table.clockWaiters.insert(event.get());
             table.waitersChanged.notify_all();
             table.changed.wait(lock);
-            --table.clockWaiters;
+            table.clockWaiters.erase(entry);
         } else {
             table.changed.wait_for(lock, std::chrono::milliseconds(deadline - now));
         }
-        if (TakeSignal(*event)) return WAIT_OBJECT_0;
     }
 }
 
@@ -167,14 +178,14 @@ namespace testing {
 size_t ClockWaiters() {
     auto& table = Table();
     std::lock_guard lock(table.mutex);
-    return table.clockWaiters;
+    return table.SleepingClockWaiters();
 }
 
 bool WaitForClockWaiters(size_t count, DWORD limitMilliseconds) {
     auto& table = Table();
     std::unique_lock lock(table.mutex);
     return table.waitersChanged.wait_for(lock, std::chrono::milliseconds(limitMilliseconds),
-                                         [&] { return table.clockWaiters >= count; });
+                                         [&] { return table.SleepingClockWaiters() >= count; });
 }
 
 }  // namespace testing
