@@ -3,27 +3,16 @@
 #include <type_traits>
 #include <utility>
 
+#include "vcl/classregistration.h"
 #include "vcl/forms.h"
 
 namespace pellic {
 
 namespace {
 
-// Form files find the components by class name as soon as the library is loaded; unloading it
-// takes the names back so that no class of an unloaded library can be found.
-struct StreamingRegistration {
-    StreamingRegistration() {
-        vcl::RegisterClasses({TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
-                              TZylStoreCheckbox::StaticClass(), TZylStoreRadioButton::StaticClass(),
-                              TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()});
-    }
-    ~StreamingRegistration() {
-        for (vcl::TClass cls : {TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
-                                TZylStoreCheckbox::StaticClass(), TZylStoreRadioButton::StaticClass(),
-                                TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()})
-            vcl::UnRegisterClass(cls);
-    }
-} streamingRegistration;
+const vcl::TClassRegistration streamingRegistration{
+    TZylControlStore::StaticClass(),     TZylStoreEdit::StaticClass(),     TZylStoreCheckbox::StaticClass(),
+    TZylStoreRadioButton::StaticClass(), TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()};
 
 }  // namespace
 

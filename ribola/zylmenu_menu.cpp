@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ribola/zylmenu.h"
+#include "vcl/classregistration.h"
 #include "vcl/forms.h"
 
 namespace ribola {
@@ -52,13 +53,9 @@ struct TSelectedClassInfo : vcl::detail::TClassInfoOf<Self, Base> {
     }
 };
 
-// The classes a form file may name, known from the moment the package is loaded.
-const bool registered = [] {
-    vcl::RegisterClasses({TZylMenuItem::StaticClass(), TZylMainMenu::StaticClass(),
-                          TZylPopupMenu::StaticClass(), TZylBitmapItem::StaticClass(),
-                          TZylSubMenu::StaticClass(), TZylMenuGradient::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration streamingRegistration{
+    TZylMenuItem::StaticClass(),   TZylMainMenu::StaticClass(), TZylPopupMenu::StaticClass(),
+    TZylBitmapItem::StaticClass(), TZylSubMenu::StaticClass(),  TZylMenuGradient::StaticClass()};
 
 }  // namespace
 
