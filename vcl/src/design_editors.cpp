@@ -34,6 +34,13 @@ const TPropInfo* Counterpart(const TPersistent* instance, const TPropInfo& info)
     return other;
 }
 
+// Each instance is read and written through its own class's accessors: a selection may mix classes
+// that publish the same property, and one class's accessor must never see another class's object.
+const TPropInfo& AccessorFor(const TPersistent* instance, const TPropInfo& info) {
+    const TPropInfo* own = Counterpart(instance, info);
+    return own ? *own : info;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -102,7 +109,8 @@ std::vector<std::string> TPropertyEditor::Values() const {
 }
 
 Int64 TPropertyEditor::GetOrdValue(int index) const {
-    return std::get<Int64>(info_->get(GetComponent(index)));
+    TPersistent* instance = GetComponent(index);
+    return std::get<Int64>(AccessorFor(instance, *info_).get(instance));
 }
 
 void TPropertyEditor::SetOrdValue(Int64 value) {
@@ -110,7 +118,8 @@ void TPropertyEditor::SetOrdValue(Int64 value) {
 }
 
 double TPropertyEditor::GetFloatValue(int index) const {
-    return std::get<double>(info_->get(GetComponent(index)));
+    TPersistent* instance = GetComponent(index);
+    return std::get<double>(AccessorFor(instance, *info_).get(instance));
 }
 
 void TPropertyEditor::SetFloatValue(double value) {
@@ -118,7 +127,8 @@ void TPropertyEditor::SetFloatValue(double value) {
 }
 
 std::string TPropertyEditor::GetStrValue(int index) const {
-    return std::get<std::string>(info_->get(GetComponent(index)));
+    TPersistent* instance = GetComponent(index);
+    return std::get<std::string>(AccessorFor(instance, *info_).get(instance));
 }
 
 void TPropertyEditor::SetStrValue(const std::string& value) {
@@ -126,7 +136,8 @@ void TPropertyEditor::SetStrValue(const std::string& value) {
 }
 
 SetBits TPropertyEditor::GetSetValue(int index) const {
-    return std::get<SetBits>(info_->get(GetComponent(index)));
+    TPersistent* instance = GetComponent(index);
+    return std::get<SetBits>(AccessorFor(instance, *info_).get(instance));
 }
 
 void TPropertyEditor::SetSetValue(const SetBits& value) {
@@ -134,7 +145,8 @@ void TPropertyEditor::SetSetValue(const SetBits& value) {
 }
 
 TObject* TPropertyEditor::GetObjectValue(int index) const {
-    return std::get<TObject*>(info_->get(GetComponent(index)));
+    TPersistent* instance = GetComponent(index);
+    return std::get<TObject*>(AccessorFor(instance, *info_).get(instance));
 }
 
 void TPropertyEditor::SetObjectValue(TObject* value) {
@@ -143,8 +155,11 @@ void TPropertyEditor::SetObjectValue(TObject* value) {
 
 void TPropertyEditor::SetPropValue(const TPropValue& value) {
     if (!info_->set) throw EPropertyError(Format("Property %s is read-only", {GetName()}));
-    for (TPersistent* instance : instances_)
-        info_->set(instance, value);
+    for (TPersistent* instance : instances_) {
+        const TPropInfo& own = AccessorFor(instance, *info_);
+        if (!own.set) throw EPropertyError(Format("Property %s is read-only", {GetName()}));
+        own.set(instance, value);
+    }
     Modified();
 }
 

@@ -333,6 +333,22 @@ TEST_F(EditorsTest, SeveralSelectedComponentsShareEditableProperties) {
     EXPECT_THROW(count->GetComponent(2), EListError);
 }
 
+TEST_F(EditorsTest, MixedClassesAreEditedThroughTheirOwnAccessors) {
+    // A label and a button both publish Caption and Enabled; each is read and written as its own
+    // class, which the sanitizer build checks.
+    auto* label = host->DropComponent("TLabel");
+    auto* button = host->DropComponent("TButton");
+    host->SetSelections({label, button});
+    host->SetSelectionProperty("Caption", "Both");
+    host->SetSelectionProperty("Enabled", "False");
+    EXPECT_EQ(static_cast<TControl*>(label)->Caption(), "Both");
+    EXPECT_EQ(static_cast<TControl*>(button)->Caption(), "Both");
+    EXPECT_FALSE(static_cast<TControl*>(button)->Enabled());
+    auto enabled = host->FindEditor(host->GetSelections(), "Enabled");
+    static_cast<TControl*>(button)->SetEnabled(true);
+    EXPECT_FALSE(enabled->AllEqual());
+}
+
 TEST_F(EditorsTest, ChangesThroughEditorsAreReportedToTheDesigner) {
     TDsgWidget* w = DropWidget();
     int before = host->ModifiedCount();
