@@ -373,6 +373,29 @@ public:
     virtual void Draw(win32::HDC dc, Integer width, Integer height, bool wholeArea) = 0;
 };
 
+// One link from a control to a shared background. Setting it joins the background's client list and
+// its free notification; the control's Notification hands removals to Drop, which lets go without
+// calling back into a background that is being destroyed.
+class TZylBackgroundClient {
+public:
+    explicit TZylBackgroundClient(vcl::TControl* control) : control_(control) {}
+    ~TZylBackgroundClient();
+    TZylBackgroundClient(const TZylBackgroundClient&) = delete;
+    TZylBackgroundClient& operator=(const TZylBackgroundClient&) = delete;
+
+    TZylBackgroundLink* Get() const { return background_; }
+    // Moves the link to `value`; `sibling` is another link of the same control, which shares the
+    // free notification. False when the link already pointed there, so the control keeps its place
+    // among the clients.
+    bool Set(TZylBackgroundLink* value, const TZylBackgroundClient* sibling = nullptr);
+    // True when `component` was the linked background; the link is then cleared.
+    bool Drop(const vcl::TComponent* component);
+
+private:
+    vcl::TControl* control_;
+    TZylBackgroundLink* background_ = nullptr;
+};
+
 // Base of the package's windowless controls, which paint their backgrounds themselves.
 class TZylGraphicControl : public vcl::TGraphicControl {
     VCL_CLASS(TZylGraphicControl, vcl::TGraphicControl)
@@ -388,7 +411,7 @@ public:
     ~TZylCustomControl() override;
 
     vcl::TCanvas* Canvas() const { return canvas_.get(); }
-    TZylBackgroundLink* Background() const { return background_; }
+    TZylBackgroundLink* Background() const { return background_.Get(); }
     void SetBackground(TZylBackgroundLink* value);
 
     static void Publish(vcl::Published<TZylCustomControl>& p) {
@@ -404,7 +427,7 @@ protected:
 
 private:
     std::unique_ptr<vcl::TControlCanvas> canvas_;
-    TZylBackgroundLink* background_ = nullptr;
+    TZylBackgroundClient background_{this};
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,25 @@
+// Design-time property editors of the enhanced package, installed by Register.
+#pragma once
+
+#include "vcl/designeditors.h"
+
+namespace lumaro {
+
+// ColorsInBetween of a gradient: shown as "(Extra Colors)", edited in the colour list dialog.
+class TZylColorInBetweenProperty : public vcl::TClassProperty {
+    VCL_CLASS(TZylColorInBetweenProperty, vcl::TClassProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override;
+    std::string GetValue() const override;
+    void Edit() override;
+};
+
+// Every control's Caption: typed in place, or edited in the caption dialog.
+class TZylCaptionProperty : public vcl::TStringProperty {
+    VCL_CLASS(TZylCaptionProperty, vcl::TStringProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override;
+    void Edit() override;
+};
+
+}  // namespace lumaro
