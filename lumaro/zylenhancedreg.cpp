@@ -1,7 +1,9 @@
 // Registration unit of the enhanced package: puts its components on their palette pages, its
 // sub-object classes into the streaming registry and its property editors into the designer.
-#include "lumaro/zylenhanced.h"
-#include "vcl/designeditors.h"
+#include "lumaro/zylbackgrounds.h"
+#include "lumaro/zyleditors.h"
+#include "lumaro/zyllabels.h"
+#include "vcl/classregistration.h"
 #include "vcl/designintf.h"
 
 namespace lumaro {
@@ -19,11 +21,28 @@ public:
     }
 };
 
+const vcl::TClassRegistration streamingRegistration{
+    TZylFont3D::StaticClass(),       TZylFrame::StaticClass(),      TZylGlyph::StaticClass(),
+    TZylGradient::StaticClass(),     TZylTexture::StaticClass(),    TZylBrushFill::StaticClass(),
+    TZylTimer32::StaticClass(),      TZylBackground::StaticClass(), TZylFillBackground::StaticClass(),
+    TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),      TZylDBLabel::StaticClass(),
+    TZylFileLabel3D::StaticClass()};
+
 }  // namespace
 
 void Register() {
-    vcl::RegisterClasses({TZylFont3D::StaticClass(), TZylFrame::StaticClass()});
+    vcl::RegisterClasses({TZylFont3D::StaticClass(), TZylGradient::StaticClass(), TZylTexture::StaticClass(),
+                          TZylFrame::StaticClass()});
+    vcl::RegisterComponents(
+        "Zyl Enhanced",
+        {TZylBackground::StaticClass(), TZylLabel::StaticClass(), TZylFillBackground::StaticClass(),
+         TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass()});
     vcl::RegisterComponents("Zyl System", {TZylTimer32::StaticClass()});
+    vcl::RegisterPropertyEditor("TStrings", TZylGradient::StaticClass(), "ColorsInBetween",
+                                TZylColorInBetweenProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TCaption", vcl::TControl::StaticClass(), "Caption",
+                                TZylCaptionProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylEnhancedExecStr", TZylEnhancedExecComponent::StaticClass(),
                                 "DesignExecute", TZylExecEnhancedProperty::StaticClass());
 }

@@ -157,7 +157,11 @@ TEST_F(ControlTest, DesignExecuteIsNeverStoredAndKeepsItsLength) {
 }
 
 TEST_F(ControlTest, RegistrationPutsTheTimerOnItsPageAndTheEditorOnDesignExecute) {
-    Register();
+    // Through the package registry, so that unloading takes everything back for the next tests.
+    RegisterPackage("lumaro", &Register);
+    struct Unload {
+        ~Unload() { UnloadPackage("lumaro"); }
+    } unload;
     EXPECT_EQ(FindPaletteClass("TZylTimer32"), TZylTimer32::StaticClass());
     bool onPage = false;
     for (const TPalettePage& page : Palette())
