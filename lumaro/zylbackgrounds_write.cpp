@@ -96,9 +96,11 @@ void PrepareSheet(TBitmap& sheet, Integer width, Integer height) {
 
 void TZylBackground::Write(TZylFont3D* font3D, TFont* font, TCanvas* canvas, const TRect& rect,
                            const std::string& text, win32::UINT format) {
-    if (!canvas) return;
-    const Integer width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return;
+    if (!canvas || rect.right <= rect.left || rect.bottom <= rect.top || rect.right <= 0 || rect.bottom <= 0)
+        return;
+    // The working picture starts at the canvas origin and reaches the far corner of `rect`, so that
+    // letters laid out at the right or bottom of an inset rectangle are not cut at its edge.
+    const Integer width = rect.right, height = rect.bottom;
     const HDC target = canvas->Handle();
     TFont letters;
     if (font) letters.Assign(font);

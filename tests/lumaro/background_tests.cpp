@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -517,6 +518,21 @@ TEST_F(WriteTest, NothingHappensWithoutCanvasOrArea) {
     background->Write(nullptr, nullptr, surface->Canvas(), Rect(0, 0, 20, 20), std::string("I\0I", 3),
                       win32::DT_LEFT | win32::DT_TOP);
     EXPECT_FALSE(UntouchedOutside(surface.get(), 0, 0));
+}
+
+TEST_F(WriteTest, LettersAtTheFarEdgeOfAnInsetRectangleKeepTheirFill) {
+    background->SetBackgroundStyle(bSolidcolor);
+    background->SetSolidColor(clRed);
+    const TRect inset = Rect(12, 6, kLetterWidth, kLetterHeight);
+    const win32::UINT right = win32::DT_RIGHT | win32::DT_VCENTER | win32::DT_SINGLELINE;
+    auto surface = Surface(kLetterWidth, kLetterHeight, clWhite);
+    background->Write(&effect, &font, surface->Canvas(), inset, kLetters, right);
+    // The last letter ends near the right edge, beyond the inset rectangle's width.
+    int reddest = -1;
+    for (int y = 0; y < kLetterHeight; ++y)
+        for (int x = 0; x < kLetterWidth; ++x)
+            if (At(surface.get(), x, y) == ColorToRGB(clRed)) reddest = std::max(reddest, x);
+    EXPECT_GT(reddest, kLetterWidth - 12 - 1);
 }
 
 // ---------------------------------------------------------------------------------------------
