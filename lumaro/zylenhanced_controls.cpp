@@ -72,17 +72,8 @@ void TZylCustomControl::Paint() {
 }
 
 void TZylCustomControl::PaintWindow(win32::HDC dc) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasPaintScope scope(canvas_.get(), dc);
+    Paint();
 }
 
 }  // namespace lumaro

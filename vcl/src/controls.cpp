@@ -872,19 +872,9 @@ TGraphicControl::~TGraphicControl() {
 void TGraphicControl::WndProc(TMessage& message) {
     if (message.Msg == WM_PAINT) {
         if (message.WParam && !IsDestroying()) {
-            canvas_->Lock();
-            const HDC dc = reinterpret_cast<HDC>(message.WParam);
-            canvas_->SetHandle(dc);
-            try {
-                canvas_->Font()->Assign(font_.get());
-                Paint();
-            } catch (...) {
-                canvas_->SetHandle(nullptr);
-                canvas_->Unlock();
-                throw;
-            }
-            canvas_->SetHandle(nullptr);
-            canvas_->Unlock();
+            const TCanvasPaintScope scope(canvas_.get(), reinterpret_cast<HDC>(message.WParam));
+            canvas_->Font()->Assign(font_.get());
+            Paint();
         }
         message.Result = 0;
         return;
@@ -920,19 +910,10 @@ void TCustomControl::WndProc(TMessage& message) {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        canvas_->Font()->Assign(font_.get());
-        canvas_->Brush()->SetColor(Color());
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasPaintScope scope(canvas_.get(), dc);
+    canvas_->Font()->Assign(font_.get());
+    canvas_->Brush()->SetColor(Color());
+    Paint();
 }
 
 void TCustomControl::DestroyWindowHandle() {

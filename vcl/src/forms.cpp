@@ -635,19 +635,10 @@ void TCustomForm::Paint() {
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        canvas_->Font()->Assign(Font());
-        canvas_->Brush()->SetColor(Color());
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasPaintScope scope(canvas_.get(), dc);
+    canvas_->Font()->Assign(Font());
+    canvas_->Brush()->SetColor(Color());
+    Paint();
 }
 
 void TCustomForm::Show() {

@@ -275,19 +275,10 @@ void TButtonControl::CreateParams(TCreateParams& params) {
 }
 
 void TButtonControl::PaintWindow(HDC dc) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        canvas_->Font()->Assign(Font());
-        canvas_->Brush()->SetColor(Color());
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasPaintScope scope(canvas_.get(), dc);
+    canvas_->Font()->Assign(Font());
+    canvas_->Brush()->SetColor(Color());
+    Paint();
 }
 
 void TButtonControl::DestroyWindowHandle() {

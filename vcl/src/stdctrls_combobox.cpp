@@ -106,20 +106,11 @@ protected:
     }
     void DrawItem(Integer index, TRect rect, TOwnerDrawState state) override {
         TCanvas* canvas = combo_->Canvas();
-        canvas->Lock();
         static_cast<TControlCanvas*>(canvas)->FreeHandle();
-        canvas->SetHandle(Canvas()->Handle());
-        try {
-            canvas->Font()->Assign(Canvas()->Font());
-            canvas->Brush()->Assign(Canvas()->Brush());
-            combo_->DrawItem(index, rect, state);
-        } catch (...) {
-            canvas->SetHandle(nullptr);
-            canvas->Unlock();
-            throw;
-        }
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
+        const TCanvasPaintScope scope(canvas, Canvas()->Handle());
+        canvas->Font()->Assign(Canvas()->Font());
+        canvas->Brush()->Assign(Canvas()->Brush());
+        combo_->DrawItem(index, rect, state);
     }
     void MeasureItem(Integer index, Integer& height) override { combo_->MeasureItem(index, height); }
     void SelectionChangedByUser() override {

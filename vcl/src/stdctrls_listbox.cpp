@@ -1021,9 +1021,8 @@ void TCustomListBox::WndProc(TMessage& message) {
             auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
             if (!draw) return;
             TOwnerDrawState state = OwnerDrawStateFromBits(draw->itemState);
-            canvas_->Lock();
-            canvas_->SetHandle(draw->hDC);
-            try {
+            {
+                const TCanvasPaintScope scope(canvas_.get(), draw->hDC);
                 canvas_->Font()->Assign(font_.get());
                 canvas_->Brush()->SetColor(Color());
                 if (state.Contains(odSelected)) {
@@ -1038,13 +1037,7 @@ void TCustomListBox::WndProc(TMessage& message) {
                 else
                     canvas_->FillRect(rect);
                 if (state.Contains(odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
-            } catch (...) {
-                canvas_->SetHandle(nullptr);
-                canvas_->Unlock();
-                throw;
             }
-            canvas_->SetHandle(nullptr);
-            canvas_->Unlock();
             message.Result = 1;
             return;
         }

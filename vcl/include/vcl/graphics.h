@@ -397,6 +397,25 @@ private:
     win32::HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
 };
 
+// Points a canvas at a device context for one paint: locks the canvas and sets its handle, and undoes
+// both when the scope ends, also when painting throws.
+class TCanvasPaintScope {
+public:
+    TCanvasPaintScope(TCanvas* canvas, win32::HDC dc) : canvas_(canvas) {
+        canvas_->Lock();
+        canvas_->SetHandle(dc);
+    }
+    ~TCanvasPaintScope() {
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+    }
+    TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+    TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+    TCanvas* canvas_;
+};
+
 // Draws `width` rings of a three-dimensional frame and shrinks `rect` to what lies inside.
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, Integer width);
 
