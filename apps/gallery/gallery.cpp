@@ -22,6 +22,12 @@ std::string DesignerName(vcl::TComponent* owner, std::string_view className) {
     return base + std::to_string(number);
 }
 
+void Caption(vcl::TCanvas* canvas, int x, int y, const std::string& text) {
+    canvas->Brush()->SetStyle(vcl::bsClear);
+    canvas->Font()->SetColor(vcl::clBlack);
+    canvas->TextOut(x, y, text);
+}
+
 Album::~Album() {
     for (auto it = forms_.rbegin(); it != forms_.rend(); ++it)
         (*it)->Free();

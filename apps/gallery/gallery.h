@@ -76,6 +76,9 @@ T* Place(vcl::TWinControl* parent, int left, int top, int width, int height) {
     return control;
 }
 
+// Black text at (x, y) over what is there: the label of a picture drawn on a paint box.
+void Caption(vcl::TCanvas* canvas, int x, int y, const std::string& text);
+
 // Registers a showcase at start-up.
 struct Registration {
     explicit Registration(Showcase showcase) { Showcases().push_back(std::move(showcase)); }

@@ -13,13 +13,8 @@ using namespace lumaro;
 
 namespace {
 
+using gallery::Caption;
 using gallery::Place;
-
-void Caption(TCanvas* canvas, Integer x, Integer y, const std::string& text) {
-    canvas->Brush()->SetStyle(bsClear);
-    canvas->Font()->SetColor(clBlack);
-    canvas->TextOut(x, y, text);
-}
 
 gallery::Registration frames{
     "TZylFrame", "lumaro",

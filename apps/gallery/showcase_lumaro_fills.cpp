@@ -11,13 +11,8 @@ using namespace lumaro;
 
 namespace {
 
+using gallery::Caption;
 using gallery::Place;
-
-void Caption(TCanvas* canvas, Integer x, Integer y, const std::string& text) {
-    canvas->Brush()->SetStyle(bsClear);
-    canvas->Font()->SetColor(clBlack);
-    canvas->TextOut(x, y, text);
-}
 
 // The background painted into a tile of `canvas` at (x, y), since a fill always starts at the origin.
 void Tile(TCanvas* canvas, TZylBackground* background, Integer x, Integer y, Integer width, Integer height) {
