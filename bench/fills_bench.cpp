@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dib_target.h"
 #include "lumaro/zylbackgrounds.h"
 #include "support/gradient_reference.h"
 #include "win32/gdi.h"
@@ -19,29 +20,8 @@ constexpr int kWidth = 1920, kHeight = 1080;
 const int64_t kBytes = int64_t{kWidth} * kHeight * 4;
 constexpr vcl::TColor kBegin = 0x2040E0, kBetween = vcl::clRed, kEnd = 0xF0A010;
 
-// A 32-bit DIB section selected into a memory DC: the target every variant paints on.
-struct Target {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-
-    Target() {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-    }
-    ~Target() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
+struct Target : zylbench::DibTarget {
+    Target() : DibTarget(kWidth, kHeight) {}
 };
 
 // The table's shapes with one platform call each, into a compatible bitmap that is then copied.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dib_target.h"
 #include "win32/gdi.h"
 
 using namespace win32;
@@ -15,31 +16,8 @@ namespace {
 
 constexpr int kWidth = 1024, kHeight = 768;
 
-// A 32-bit DIB section selected into a memory DC, with its pixels at hand.
-struct Target {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    uint32_t* bits = nullptr;
-
-    Target() {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = static_cast<uint32_t*>(pixels);
-        dc = CreateCompatibleDC(nullptr);
-        old = SelectObject(dc, bitmap);
-    }
-    ~Target() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
+struct Target : zylbench::DibTarget {
+    Target() : DibTarget(kWidth, kHeight) {}
 };
 
 const int64_t kBytes = int64_t{kWidth} * kHeight * 4;

@@ -9,6 +9,7 @@
 #include <string>
 #include FT_FREETYPE_H
 
+#include "dib_target.h"
 #include "win32/gdi.h"
 
 using namespace win32;
@@ -17,21 +18,10 @@ namespace {
 
 const std::string kLine = "The quick brown fox jumps over the lazy dog 0123456789 (fine print)";
 
-struct Target {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = nullptr;
+struct Target : zylbench::DibTarget {
     HFONT font = nullptr;
 
-    Target() {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = 640;
-        info.bmiHeader.biHeight = -48;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        SelectObject(dc, bitmap);
+    Target() : DibTarget(640, 48) {
         LOGFONT logFont{};
         logFont.lfHeight = -13;
         std::strcpy(logFont.lfFaceName, "Arial");
@@ -40,8 +30,7 @@ struct Target {
         SetBkMode(dc, TRANSPARENT);
     }
     ~Target() {
-        DeleteDC(dc);
-        DeleteObject(bitmap);
+        SelectObject(dc, GetStockObject(SYSTEM_FONT));
         DeleteObject(font);
     }
 };
