@@ -1,5 +1,5 @@
 // The common dialogs' base class and the parts their forms are made of.
-#include "dialogs_common_internal.h"
+#include "dialogs/dialogs_internal.h"
 
 #include <algorithm>
 

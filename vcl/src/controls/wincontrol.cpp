@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <set>
 
-#include "controls_internal.h"
+#include "controls/controls_internal.h"
 #include "vcl/controls.h"
 #include "vcl/forms.h"
 #include "win32/menu.h"

@@ -1,18 +1,19 @@
-// Labels, push buttons, check boxes, radio buttons and group boxes.
+// Push buttons, check boxes and radio buttons.
 #include <algorithm>
 
+#include "stdctrls/captiontext.h"
 #include "vcl/stdctrls_button.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
 
 using namespace win32;
+using captiontext::DrawEmbossableText;
 
 namespace {
 
 bool registered = [] {
-    RegisterClasses({TLabel::StaticClass(), TButton::StaticClass(), TCheckBox::StaticClass(),
-                     TRadioButton::StaticClass(), TGroupBox::StaticClass(), TScrollBar::StaticClass()});
+    RegisterClasses({TButton::StaticClass(), TCheckBox::StaticClass(), TRadioButton::StaticClass()});
     return true;
 }();
 
@@ -41,213 +42,7 @@ std::vector<TWinControl*> WindowedChildren(TWinControl* parent) {
     std::erase_if(controls, [parent](const TWinControl* control) { return control->Parent() != parent; });
     return controls;
 }
-
-// DrawText with the canvas's font, transparent, leaving the canvas's selections as they were.
-int DrawCanvasText(TCanvas* canvas, const std::string& text, TRect& rect, UINT flags) {
-    const HDC dc = canvas->Handle();
-    const int saved = SaveDC(dc);
-    SelectObject(dc, canvas->Font()->Handle());
-    SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
-    SetBkMode(dc, TRANSPARENT);
-    const int height = DrawText(dc, text.data(), static_cast<int>(text.size()), &rect, flags);
-    RestoreDC(dc, saved);
-    return height;
-}
-
-void DrawEmbossableText(TCanvas* canvas, const std::string& text, TRect& rect, UINT flags, bool enabled) {
-    if (enabled || (flags & DT_CALCRECT)) {
-        DrawCanvasText(canvas, text, rect, flags);
-        return;
-    }
-    // The classic disabled look: a highlight copy one pixel down and right under a shadow copy.
-    const TColor color = canvas->Font()->Color();
-    OffsetRect(&rect, 1, 1);
-    canvas->Font()->SetColor(clBtnHighlight);
-    DrawCanvasText(canvas, text, rect, flags);
-    OffsetRect(&rect, -1, -1);
-    canvas->Font()->SetColor(clBtnShadow);
-    DrawCanvasText(canvas, text, rect, flags);
-    canvas->Font()->SetColor(color);
-}
-
-Integer FontTextHeight(const TFont* font) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font->Handle());
-    SIZE size{0, 0};
-    GetTextExtentPoint32(dc, "0", 1, &size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return size.cy;
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// TCustomLabel
-
-TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
-    controlStyle_.Include(csOpaque);
-    controlStyle_.Include(csReplicatable);
-    SetBounds(Left(), Top(), 65, 17);
-    // On from the start, but the size changes only with the first caption or font.
-    Inherited::SetAutoSize(true);
-}
-
-void TCustomLabel::SetAlignment(TAlignment value) {
-    if (alignment_ == value) return;
-    alignment_ = value;
-    Invalidate();
-}
-
-void TCustomLabel::SetAutoSize(bool value) {
-    if (AutoSize() == value) return;
-    Inherited::SetAutoSize(value);
-    AdjustBounds();
-}
-
-void TCustomLabel::SetFocusControl(TWinControl* value) {
-    if (focusControl_ == value) return;
-    if (focusControl_) RemoveFreeNotification(focusControl_);
-    focusControl_ = value;
-    if (value) FreeNotification(value);
-}
-
-void TCustomLabel::SetLayout(TTextLayout value) {
-    if (layout_ == value) return;
-    layout_ = value;
-    Invalidate();
-}
-
-void TCustomLabel::SetShowAccelChar(bool value) {
-    if (showAccelChar_ == value) return;
-    showAccelChar_ = value;
-    Invalidate();
-    AdjustBounds();
-}
-
-void TCustomLabel::SetTransparent(bool value) {
-    if (transparent_ == value) return;
-    transparent_ = value;
-    if (value)
-        controlStyle_.Exclude(csOpaque);
-    else
-        controlStyle_.Include(csOpaque);
-    Invalidate();
-}
-
-void TCustomLabel::SetWordWrap(bool value) {
-    if (wordWrap_ == value) return;
-    wordWrap_ = value;
-    AdjustBounds();
-    Invalidate();
-}
-
-void TCustomLabel::Loaded() {
-    Inherited::Loaded();
-    AdjustBounds();
-}
-
-void TCustomLabel::Notification(TComponent* component, TOperation operation) {
-    Inherited::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == focusControl_) focusControl_ = nullptr;
-}
-
-std::string TCustomLabel::GetLabelText() const {
-    return Caption();
-}
-
-UINT TCustomLabel::TextFlags() const {
-    UINT flags = DT_EXPANDTABS | (wordWrap_ ? DT_WORDBREAK : 0);
-    if (alignment_ == TAlignment::taRightJustify)
-        flags |= DT_RIGHT;
-    else if (alignment_ == TAlignment::taCenter)
-        flags |= DT_CENTER;
-    return flags;
-}
-
-void TCustomLabel::DoDrawText(TRect& rect, UINT flags) {
-    std::string text = GetLabelText();
-    // An empty caption still measures one line high.
-    if ((flags & DT_CALCRECT) && (text.empty() || (showAccelChar_ && text == "&"))) text += ' ';
-    if (!showAccelChar_) flags |= DT_NOPREFIX;
-    Canvas()->SetFont(Font());
-    DrawEmbossableText(Canvas(), text, rect, flags, Enabled());
-}
-
-void TCustomLabel::Paint() {
-    TCanvas* canvas = Canvas();
-    if (!transparent_) {
-        canvas->Brush()->SetStyle(bsSolid);
-        canvas->Brush()->SetColor(Color());
-        canvas->FillRect(ClientRect());
-    }
-    canvas->Brush()->SetStyle(bsClear);
-    TRect rect = ClientRect();
-    const UINT flags = TextFlags();
-    if (layout_ != tlTop) {
-        TRect measured = rect;
-        DoDrawText(measured, flags | DT_CALCRECT);
-        const Integer spare = Height() - measured.bottom;
-        OffsetRect(&rect, 0, layout_ == tlBottom ? spare : spare / 2);
-    }
-    DoDrawText(rect, flags);
-}
-
-void TCustomLabel::AdjustBounds() {
-    if (IsLoading() || !AutoSize()) return;
-    TRect rect = ClientRect();
-    TCanvas* canvas = Canvas();
-    canvas->Lock();
-    // Measuring needs no window: a memory DC stands in when the canvas has none.
-    HDC memoryDC = nullptr;
-    if (!canvas->HandleAllocated()) {
-        memoryDC = CreateCompatibleDC(nullptr);
-        canvas->SetHandle(memoryDC);
-    }
-    try {
-        DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
-    } catch (...) {
-        if (memoryDC) {
-            canvas->SetHandle(nullptr);
-            DeleteDC(memoryDC);
-        }
-        canvas->Unlock();
-        throw;
-    }
-    if (memoryDC) {
-        canvas->SetHandle(nullptr);
-        DeleteDC(memoryDC);
-    }
-    canvas->Unlock();
-    const Integer newWidth = wordWrap_ ? Width() : rect.right;
-    Integer x = Left();
-    if (alignment_ == TAlignment::taRightJustify) x += Width() - newWidth;
-    SetBounds(x, Top(), newWidth, rect.bottom);
-}
-
-void TCustomLabel::WndProc(TMessage& message) {
-    switch (message.Msg) {
-        case CM_TEXTCHANGED:
-            Invalidate();
-            AdjustBounds();
-            return;
-        case CM_FONTCHANGED:
-            Inherited::WndProc(message);
-            AdjustBounds();
-            return;
-        case CM_DIALOGCHAR:
-            if (focusControl_ && Enabled() && showAccelChar_ &&
-                IsAccel(static_cast<char32_t>(message.WParam), Caption()) && focusControl_->CanFocus()) {
-                focusControl_->SetFocus();
-                message.Result = 1;
-                return;
-            }
-            break;
-        default:
-            break;
-    }
-    Inherited::WndProc(message);
-}
 
 // ---------------------------------------------------------------------------------------------
 // TButtonControl
@@ -751,69 +546,6 @@ void TRadioButton::WndProc(TMessage& message) {
 void TRadioButton::Paint() {
     PaintCheckControl(DFCS_BUTTONRADIO | (checked_ ? DFCS_CHECKED : 0),
                       alignment_ == TLeftRight::taLeftJustify);
-}
-
-// ---------------------------------------------------------------------------------------------
-// TCustomGroupBox
-
-TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
-    controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents,
-                                  csSetCaption,      csDoubleClicks, csReplicatable};
-    SetBounds(Left(), Top(), 185, 105);
-}
-
-void TCustomGroupBox::AdjustClientRect(TRect& rect) const {
-    Inherited::AdjustClientRect(rect);
-    rect.top += FontTextHeight(Font());
-    InflateRect(&rect, -1, -1);
-    if (Ctl3D()) InflateRect(&rect, -1, -1);
-}
-
-void TCustomGroupBox::Paint() {
-    TCanvas* canvas = Canvas();
-    canvas->SetFont(Font());
-    const Integer textHeight = FontTextHeight(Font());
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->Brush()->SetColor(Color());
-    canvas->FillRect(ClientRect());
-    TRect frame = Rect(0, textHeight / 2 - 1, Width(), Height());
-    if (Ctl3D()) {
-        DrawEdge(canvas->Handle(), &frame, EDGE_ETCHED, BF_RECT);
-    } else {
-        canvas->Brush()->SetColor(clWindowFrame);
-        canvas->FrameRect(frame);
-        canvas->Brush()->SetColor(Color());
-    }
-    const std::string text = Caption();
-    if (text.empty()) return;
-    TRect textRect = Rect(8, 0, 0, textHeight);
-    DrawCanvasText(canvas, text, textRect, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
-    // The caption interrupts the top line.
-    canvas->FillRect(textRect);
-    DrawEmbossableText(canvas, text, textRect, DT_LEFT | DT_SINGLELINE, Enabled());
-}
-
-void TCustomGroupBox::WndProc(TMessage& message) {
-    switch (message.Msg) {
-        case CM_DIALOGCHAR:
-            if (IsAccel(static_cast<char32_t>(message.WParam), Caption()) && CanFocus()) {
-                TWinControl* first = FindNextControl(nullptr, true, true, false);
-                if (!first) first = FindNextControl(nullptr, true, false, false);
-                if (first) first->SetFocus();
-                message.Result = 1;
-                return;
-            }
-            break;
-        case CM_TEXTCHANGED:
-        case CM_FONTCHANGED:
-            Inherited::WndProc(message);
-            Realign();
-            Invalidate();
-            return;
-        default:
-            break;
-    }
-    Inherited::WndProc(message);
 }
 
 }  // namespace vcl

@@ -11,6 +11,11 @@ using namespace win32;
 
 namespace {
 
+bool registered = [] {
+    RegisterClasses({TScrollBar::StaticClass()});
+    return true;
+}();
+
 constexpr UINT_PTR kRepeatTimer = 1;
 // The first repeat waits longer, as a held key does.
 constexpr UINT kFirstRepeatDelay = 400;

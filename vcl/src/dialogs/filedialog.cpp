@@ -2,7 +2,7 @@
 // edit resolved against the folder, and the checks the options ask for before the dialog closes.
 #include <algorithm>
 
-#include "dialogs_common_internal.h"
+#include "dialogs/dialogs_internal.h"
 #include "vcl/fileutils.h"
 #include "win32/files.h"
 #include "win32/virtualkeys.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "controls_internal.h"
+#include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "win32/virtualkeys.h"
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <iostream>
 
-#include "controls_internal.h"
+#include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "win32/fonts.h"
 #include "win32/virtualkeys.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "dialogs_common_internal.h"
+#include "dialogs/dialogs_internal.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {

@@ -1,5 +1,5 @@
 // SQLite binding shared by tables and queries: connections, value conversion, statements.
-#include "dbtables_sqlite.h"
+#include "db/database.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "controls_internal.h"
+#include "controls/controls_internal.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {

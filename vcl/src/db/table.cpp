@@ -1,7 +1,7 @@
 // TTable and TQuery on SQLite.
 #include <algorithm>
 
-#include "dbtables_sqlite.h"
+#include "db/database.h"
 
 namespace vcl {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "dialogs_common_internal.h"
+#include "dialogs/dialogs_internal.h"
 #include "win32/fonts.h"
 
 namespace vcl {
