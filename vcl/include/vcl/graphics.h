@@ -299,6 +299,29 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
+// Measuring text without a window
+
+// Measures text in one font on a memory DC of its own, so that no window or canvas is needed.
+class TextMeasure {
+public:
+    explicit TextMeasure(const TFont* font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    TSize Extent(std::string_view text) const;             // {0, 0} when the text is empty
+    Integer Width(std::string_view text) const { return Extent(text).cx; }
+    Integer Height() const { return Metrics().tmHeight; }  // the font's cell height
+    win32::TEXTMETRIC Metrics() const;
+    // The rectangle DrawText would fill with DT_CALCRECT added to `flags`.
+    TRect TextRect(std::string_view text, TRect bounds, win32::UINT flags) const;
+
+private:
+    win32::HDC dc_;
+    win32::HGDIOBJ previousFont_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Canvas
 
 class TGraphic;

@@ -10,7 +10,12 @@
 #include <string_view>
 #include <type_traits>
 
+#include "win32/scope.h"
+
 namespace vcl {
+
+using win32::ScopedValue;
+using win32::ScopeExit;
 
 using Integer = int32_t;
 using Byte = uint8_t;

@@ -1,0 +1,47 @@
+// Scope guards: a value set for the length of a scope, or a clean-up step, undone on every way out,
+// exceptions included. Both layers use them in place of catch-and-rethrow blocks.
+#pragma once
+
+#include <utility>
+
+namespace win32 {
+
+// Sets `target` to `value` and gives it back its previous value when the scope ends.
+//     const ScopedValue quiet(clicksDisabled_, true);
+template <typename T>
+class ScopedValue {
+public:
+    template <typename U>
+    ScopedValue(T& target, U&& value) : target_(target), saved_(std::exchange(target, std::forward<U>(value))) {}
+    ~ScopedValue() { target_ = std::move(saved_); }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& target_;
+    T saved_;
+};
+
+template <typename T, typename U>
+ScopedValue(T&, U&&) -> ScopedValue<T>;
+
+// Runs `step` when the scope ends, unless dismissed first.
+//     const ScopeExit unlock([&] { canvas->Unlock(); });
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F step) : step_(std::move(step)) {}
+    ~ScopeExit() {
+        if (armed_) step_();
+    }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+    void Dismiss() { armed_ = false; }
+
+private:
+    F step_;
+    bool armed_ = true;
+};
+
+}  // namespace win32
