@@ -20,18 +20,11 @@ void PrepareSheet(TBitmap& sheet, Integer width, Integer height) {
 
 // Copies into a bitmap without the bitmap's own change event, so that the owner signals once.
 void CopyQuietly(TBitmap* target, TBitmap* source) {
-    TNotifyEvent onChange = std::move(target->OnChange);
-    target->OnChange = nullptr;
-    try {
-        if (source)
-            target->Assign(source);
-        else
-            target->SetSize(0, 0);
-    } catch (...) {
-        target->OnChange = std::move(onChange);
-        throw;
-    }
-    target->OnChange = std::move(onChange);
+    const ScopedValue quiet(target->OnChange, nullptr);
+    if (source)
+        target->Assign(source);
+    else
+        target->SetSize(0, 0);
 }
 
 // Background colour and mode of a DC for the length of one copy.
@@ -141,6 +134,8 @@ void FillWithBrush(HDC dc, Integer width, Integer height, const TZylBrushFill& f
 // ---------------------------------------------------------------------------------------------
 // TZylGradient
 
+VCL_DEFINE_CLASS(TZylGradient, vcl::TGraphicsObject)
+
 TZylGradient::TZylGradient(TPersistent* owner) : colorsInBetween_(std::make_unique<TStringList>()) {
     SetOwner(owner);
     colorsInBetween_->OnChange = [this](TObject*) { Changed(); };
@@ -188,21 +183,16 @@ void TZylGradient::Assign(const TPersistent* source) {
     colorCount_ = other->colorCount_;
     if (other != this) {
         // One signal for the whole assignment, not one for the list and one for the rest.
-        auto onChange = std::move(colorsInBetween_->OnChange);
-        colorsInBetween_->OnChange = nullptr;
-        try {
-            colorsInBetween_->Assign(other->colorsInBetween_.get());
-        } catch (...) {
-            colorsInBetween_->OnChange = std::move(onChange);
-            throw;
-        }
-        colorsInBetween_->OnChange = std::move(onChange);
+        const ScopedValue quiet(colorsInBetween_->OnChange, nullptr);
+        colorsInBetween_->Assign(other->colorsInBetween_.get());
     }
     Changed();
 }
 
 // ---------------------------------------------------------------------------------------------
 // TZylTexture
+
+VCL_DEFINE_CLASS(TZylTexture, vcl::TGraphicsObject)
 
 TZylTexture::TZylTexture(TPersistent* owner) : image_(std::make_unique<TBitmap>()) {
     SetOwner(owner);
@@ -289,6 +279,8 @@ void TZylTexture::Draw(HDC dc, Integer width, Integer height, TColor color) cons
 // ---------------------------------------------------------------------------------------------
 // TZylBrushFill
 
+VCL_DEFINE_CLASS(TZylBrushFill, vcl::TGraphicsObject)
+
 TZylBrushFill::TZylBrushFill(TPersistent* owner) {
     SetOwner(owner);
 }
@@ -316,6 +308,8 @@ void TZylBrushFill::Assign(const TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylBackground
+
+VCL_DEFINE_CLASS(TZylBackground, TZylBackgroundLink)
 
 TZylBackground::TZylBackground(TComponent* owner)
     : TZylBackgroundLink(owner),

@@ -54,7 +54,7 @@ using enum TZylBackStyle;
 // A gradient through BeginColor, any number of colours in between and EndColor, in one of
 // thirteen shapes, ColorCount steps per pair of neighbouring colours.
 class TZylGradient : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylGradient, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylGradient, vcl::TGraphicsObject)
 public:
     explicit TZylGradient(vcl::TPersistent* owner = nullptr);
     ~TZylGradient() override;
@@ -104,7 +104,7 @@ private:
 
 // An image tiled, centred or stretched over the area, optionally with one colour replaced.
 class TZylTexture : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylTexture, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylTexture, vcl::TGraphicsObject)
 public:
     explicit TZylTexture(vcl::TPersistent* owner = nullptr);
     ~TZylTexture() override;
@@ -151,7 +151,7 @@ private:
 
 // A hatch or solid brush for the brush-fill background styles.
 class TZylBrushFill : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylBrushFill, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylBrushFill, vcl::TGraphicsObject)
 public:
     explicit TZylBrushFill(vcl::TPersistent* owner = nullptr);
 
@@ -179,7 +179,7 @@ private:
 // The shared fill. Controls link to it through their Background (or FontBackground) property; any
 // change repaints them all, in the order they linked, and then raises OnChanged.
 class TZylBackground : public TZylBackgroundLink {
-    VCL_CLASS(TZylBackground, TZylBackgroundLink)
+    VCL_DECLARE_CLASS(TZylBackground, TZylBackgroundLink)
 public:
     explicit TZylBackground(vcl::TComponent* owner);
     ~TZylBackground() override;
@@ -244,13 +244,13 @@ private:
 
 // A plain rectangle painted by a linked background; without one it shows nothing.
 class TZylFillBackground : public TZylGraphicControl {
-    VCL_CLASS(TZylFillBackground, TZylGraphicControl)
+    VCL_DECLARE_CLASS(TZylFillBackground, TZylGraphicControl)
 public:
     explicit TZylFillBackground(vcl::TComponent* owner);
 
     // Stored and repaints; the size stays as it is.
     bool AutoSize() const { return autoSize_; }
-    void SetAutoSize(bool value);
+    void SetAutoSize(bool value) override;
     TZylBackground* Background() const { return static_cast<TZylBackground*>(background_.Get()); }
     void SetBackground(TZylBackground* value);
 
@@ -280,7 +280,7 @@ private:
 
 // A canvas on the whole screen, opened on first use and closed with EndPaint.
 class TZylScreenCanvas : public vcl::TComponent {
-    VCL_CLASS(TZylScreenCanvas, vcl::TComponent)
+    VCL_DECLARE_CLASS(TZylScreenCanvas, vcl::TComponent)
 public:
     explicit TZylScreenCanvas(vcl::TComponent* owner);
     ~TZylScreenCanvas() override;

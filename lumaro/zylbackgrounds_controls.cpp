@@ -10,6 +10,8 @@ using namespace vcl;
 // ---------------------------------------------------------------------------------------------
 // TZylFillBackground
 
+VCL_DEFINE_CLASS(TZylFillBackground, TZylGraphicControl)
+
 TZylFillBackground::TZylFillBackground(TComponent* owner) : TZylGraphicControl(owner) {
     SetBounds(Left(), Top(), 150, 150);
 }
@@ -35,6 +37,8 @@ void TZylFillBackground::Paint() {
 
 // ---------------------------------------------------------------------------------------------
 // TZylScreenCanvas
+
+VCL_DEFINE_CLASS(TZylScreenCanvas, vcl::TComponent)
 
 TZylScreenCanvas::TZylScreenCanvas(TComponent* owner) : TComponent(owner) {}
 

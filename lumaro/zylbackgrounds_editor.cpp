@@ -101,6 +101,8 @@ private:
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TZylColorInBetweenProperty, vcl::TClassProperty)
+
 TPropertyAttributes TZylColorInBetweenProperty::GetAttributes() const {
     return {paDialog, paReadOnly};
 }

@@ -7,7 +7,7 @@ namespace lumaro {
 
 // ColorsInBetween of a gradient: shown as "(Extra Colors)", edited in the colour list dialog.
 class TZylColorInBetweenProperty : public vcl::TClassProperty {
-    VCL_CLASS(TZylColorInBetweenProperty, vcl::TClassProperty)
+    VCL_DECLARE_CLASS(TZylColorInBetweenProperty, vcl::TClassProperty)
 public:
     vcl::TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -16,7 +16,7 @@ public:
 
 // Every control's Caption: typed in place, or edited in the caption dialog.
 class TZylCaptionProperty : public vcl::TStringProperty {
-    VCL_CLASS(TZylCaptionProperty, vcl::TStringProperty)
+    VCL_DECLARE_CLASS(TZylCaptionProperty, vcl::TStringProperty)
 public:
     vcl::TPropertyAttributes GetAttributes() const override;
     void Edit() override;

@@ -74,6 +74,8 @@ TRect Moved(TRect r, Integer dx, Integer dy) {
 // ---------------------------------------------------------------------------------------------
 // TZylFont3D
 
+VCL_DEFINE_CLASS(TZylFont3D, vcl::TGraphicsObject)
+
 TZylFont3D::TZylFont3D(TPersistent* owner) {
     SetOwner(owner);
     OnChange = [this](TObject*) { Invalidate(); };
@@ -184,6 +186,8 @@ void TZylFont3D::Write(TFont* font, HDC dc, const TRect& rect, const std::string
 // ---------------------------------------------------------------------------------------------
 // TZylFrame
 
+VCL_DEFINE_CLASS(TZylFrame, vcl::TGraphicsObject)
+
 TZylFrame::TZylFrame(TPersistent* owner) {
     SetOwner(owner);
     OnChange = [this](TObject*) { Invalidate(); };
@@ -293,17 +297,14 @@ void TZylFrame::DrawPass(HDC dc, TRect& rect, TColor topLeft, TColor bottomRight
     const win32::HGDIOBJ previous = win32::GetCurrentObject(dc, win32::OBJ_PEN);
     --rect.right;
     --rect.bottom;
-    try {
+    {
+        const ScopeExit deselect([dc, previous] { win32::SelectObject(dc, previous); });
         for (Integer ring = 0; ring < frameWidth_; ++ring) {
             DrawRing(dc, rect, pens.topLeft, pens.bottomRight);
             ++ringCount_;
             win32::InflateRect(&rect, -1, -1);
         }
-    } catch (...) {
-        win32::SelectObject(dc, previous);
-        throw;
     }
-    win32::SelectObject(dc, previous);
     ++rect.right;
     ++rect.bottom;
 }
@@ -370,6 +371,8 @@ void TZylFrame::Drawbutton(TCanvas* canvas, TRect& rect, bool down) const {
 
 // ---------------------------------------------------------------------------------------------
 // TZylGlyph
+
+VCL_DEFINE_CLASS(TZylGlyph, vcl::TGraphicsObject)
 
 TZylGlyph::TZylGlyph(TPersistent* owner) : bitmap_(std::make_unique<TBitmap>()) {
     SetOwner(owner);

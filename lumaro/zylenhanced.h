@@ -78,7 +78,7 @@ inline constexpr size_t kExecStrLength = 31;
 
 // How a caption is drawn in relief: highlight and shadow copies, an outline, an extrusion.
 class TZylFont3D : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylFont3D, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylFont3D, vcl::TGraphicsObject)
 public:
     explicit TZylFont3D(vcl::TPersistent* owner = nullptr);
 
@@ -153,7 +153,7 @@ private:
 
 // A bevel of one of nine styles, drawn ring by ring, that tells its owner how much room it takes.
 class TZylFrame : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylFrame, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylFrame, vcl::TGraphicsObject)
 public:
     explicit TZylFrame(vcl::TPersistent* owner = nullptr);
 
@@ -213,7 +213,7 @@ private:
 
 // A strip of one to four images (normal, pressed, disabled) with transparency and grey looks.
 class TZylGlyph : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylGlyph, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylGlyph, vcl::TGraphicsObject)
 public:
     explicit TZylGlyph(vcl::TPersistent* owner = nullptr);
     ~TZylGlyph() override;
@@ -284,7 +284,7 @@ class TZylTimer32;
 // The worker of a TZylTimer32: sleeps Interval on the platform clock, then hands the tick to the
 // main thread. A wake event cuts the sleep short for suspension and termination.
 class TZylThread : public vcl::TThread {
-    VCL_CLASS(TZylThread, vcl::TThread)
+    VCL_DECLARE_CLASS(TZylThread, vcl::TThread)
 public:
     // Created suspended.
     explicit TZylThread(TZylTimer32* timer);
@@ -316,7 +316,7 @@ private:
 
 // A timer whose ticks come from a sleeping worker thread instead of window timer messages.
 class TZylTimer32 : public vcl::TComponent {
-    VCL_CLASS(TZylTimer32, vcl::TComponent)
+    VCL_DECLARE_CLASS(TZylTimer32, vcl::TComponent)
 public:
     explicit TZylTimer32(vcl::TComponent* owner);
     ~TZylTimer32() override;
@@ -405,7 +405,7 @@ public:
 
 // Base of the package's windowed controls: a canvas of its own and an optional shared background.
 class TZylCustomControl : public vcl::TWinControl {
-    VCL_CLASS(TZylCustomControl, vcl::TWinControl)
+    VCL_DECLARE_CLASS(TZylCustomControl, vcl::TWinControl)
 public:
     explicit TZylCustomControl(vcl::TComponent* owner);
     ~TZylCustomControl() override;

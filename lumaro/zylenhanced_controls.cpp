@@ -39,6 +39,8 @@ bool TZylBackgroundClient::Drop(const TComponent* component) {
 // ---------------------------------------------------------------------------------------------
 // TZylCustomControl
 
+VCL_DEFINE_CLASS(TZylCustomControl, vcl::TWinControl)
+
 TZylCustomControl::TZylCustomControl(TComponent* owner)
     : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
     canvas_->SetControl(this);

@@ -10,6 +10,8 @@ using namespace vcl;
 // ---------------------------------------------------------------------------------------------
 // TZylThread
 
+VCL_DEFINE_CLASS(TZylThread, vcl::TThread)
+
 TZylThread::TZylThread(TZylTimer32* timer)
     : TThread(true), timer_(timer), wake_(win32::CreateEvent(nullptr, win32::FALSE, win32::FALSE, nullptr)) {
     if (!wake_) throw EThread("Cannot create the timer's wake event");
@@ -69,6 +71,8 @@ void TZylThread::DoTimer() {
 
 // ---------------------------------------------------------------------------------------------
 // TZylTimer32
+
+VCL_DEFINE_CLASS(TZylTimer32, vcl::TComponent)
 
 TZylTimer32::TZylTimer32(TComponent* owner) : TComponent(owner), thread_(new TZylThread(this)) {
     UpdateTimer();

@@ -17,36 +17,12 @@ int TextCount(const std::string& text) {
     return static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
 }
 
-// Text widths in a font, measured on a memory DC so that no window is needed.
-class TextMeasure {
-public:
-    explicit TextMeasure(TFont* font) : dc_(win32::CreateCompatibleDC(nullptr)) {
-        if (dc_) previousFont_ = win32::SelectObject(dc_, font->Handle());
-    }
-    ~TextMeasure() {
-        if (!dc_) return;
-        win32::SelectObject(dc_, previousFont_);
-        win32::DeleteDC(dc_);
-    }
-    TextMeasure(const TextMeasure&) = delete;
-    TextMeasure& operator=(const TextMeasure&) = delete;
-
-    Integer Width(const std::string& text) const {
-        win32::SIZE size{0, 0};
-        if (!dc_ || text.empty() || !win32::GetTextExtentPoint32(dc_, text.data(), TextCount(text), &size))
-            return 0;
-        return size.cx;
-    }
-
-private:
-    win32::HDC dc_;
-    win32::HGDIOBJ previousFont_ = nullptr;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TZylCustomLabel
+
+VCL_DEFINE_CLASS(TZylCustomLabel, vcl::TCustomLabel)
 
 TZylCustomLabel::TZylCustomLabel(TComponent* owner)
     : TCustomLabel(owner),
@@ -158,6 +134,8 @@ void TZylCustomLabel::DoDrawText(TRect& rect, UINT flags) {
 // ---------------------------------------------------------------------------------------------
 // TZylLabel
 
+VCL_DEFINE_CLASS(TZylLabel, TZylCustomLabel)
+
 TZylLabel::TZylLabel(TComponent* owner) : TZylCustomLabel(owner) {
     Font()->SetSize(12);
 }
@@ -175,6 +153,8 @@ TRect TZylLabel::CaptionRect() const {
 
 // ---------------------------------------------------------------------------------------------
 // TZylDBLabel
+
+VCL_DEFINE_CLASS(TZylDBLabel, TZylCustomLabel)
 
 TZylDBLabel::TZylDBLabel(TComponent* owner)
     : TZylCustomLabel(owner), dataLink_(std::make_unique<TFieldDataLink>()) {
@@ -253,6 +233,8 @@ void TZylDBLabel::WndProc(TMessage& message) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylFileLabel3D
+
+VCL_DEFINE_CLASS(TZylFileLabel3D, TZylCustomLabel)
 
 TZylFileLabel3D::TZylFileLabel3D(TComponent* owner) : TZylCustomLabel(owner) {
     // The caption is the shortened path, never the designer's name for the control.

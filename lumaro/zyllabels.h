@@ -21,7 +21,7 @@ namespace lumaro {
 // painting sequence (background, text, frame). Descendants choose the background order, the DrawText
 // flags and the rectangle the text is laid out in.
 class TZylCustomLabel : public vcl::TCustomLabel {
-    VCL_CLASS(TZylCustomLabel, vcl::TCustomLabel)
+    VCL_DECLARE_CLASS(TZylCustomLabel, vcl::TCustomLabel)
 public:
     explicit TZylCustomLabel(vcl::TComponent* owner);
 
@@ -73,7 +73,7 @@ private:
 
 // A static caption in relief, inside a frame, over an optional background.
 class TZylLabel : public TZylCustomLabel {
-    VCL_CLASS(TZylLabel, TZylCustomLabel)
+    VCL_DECLARE_CLASS(TZylLabel, TZylCustomLabel)
 public:
     explicit TZylLabel(vcl::TComponent* owner);
 
@@ -110,7 +110,7 @@ protected:
 // Shows the display text of one field of a dataset; its 3D look and frame are not written with the
 // form, so a reloaded form shows the defaults.
 class TZylDBLabel : public TZylCustomLabel {
-    VCL_CLASS(TZylDBLabel, TZylCustomLabel)
+    VCL_DECLARE_CLASS(TZylDBLabel, TZylCustomLabel)
 public:
     explicit TZylDBLabel(vcl::TComponent* owner);
     ~TZylDBLabel() override;
@@ -170,7 +170,7 @@ private:
 // Shows a file path; a path wider than the label loses directories from its middle ("C:\...\b\f.txt"),
 // keeping the drive and the file name.
 class TZylFileLabel3D : public TZylCustomLabel {
-    VCL_CLASS(TZylFileLabel3D, TZylCustomLabel)
+    VCL_DECLARE_CLASS(TZylFileLabel3D, TZylCustomLabel)
 public:
     explicit TZylFileLabel3D(vcl::TComponent* owner);
 

@@ -74,6 +74,8 @@ private:
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TZylCaptionProperty, vcl::TStringProperty)
+
 TPropertyAttributes TZylCaptionProperty::GetAttributes() const {
     return {paDialog, paMultiSelect, paAutoUpdate};
 }

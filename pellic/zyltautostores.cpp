@@ -19,6 +19,8 @@ const vcl::TClassRegistration streamingRegistration{
 // ---------------------------------------------------------------------------------------------
 // TZylControlStore
 
+VCL_DEFINE_CLASS(TZylControlStore, vcl::TComponent)
+
 TZylControlStore::TZylControlStore(vcl::TComponent* owner)
     : vcl::TComponent(owner), dataStore_(std::make_unique<TZylDataStore>(this)) {
     dataStore_->ErrorRelay = [this] {
@@ -152,10 +154,14 @@ template class TZylStoreControl<vcl::TRadioButton, bool>;
 // ---------------------------------------------------------------------------------------------
 // The five controls
 
+VCL_DEFINE_CLASS(TZylStoreEdit, TZylStoreEditBase)
+
 void TZylStoreEdit::Change() {
     TZylStoreEditBase::Change();
     ValueChanged();
 }
+
+VCL_DEFINE_CLASS(TZylStoreCombobox, TZylStoreComboboxBase)
 
 void TZylStoreCombobox::Change() {
     TZylStoreComboboxBase::Change();
@@ -168,15 +174,21 @@ void TZylStoreCombobox::SetTextValue(const vcl::TCaption& value) {
     if (Text() != before) ValueChanged();
 }
 
+VCL_DEFINE_CLASS(TZylStoreMemo, TZylStoreMemoBase)
+
 void TZylStoreMemo::Change() {
     TZylStoreMemoBase::Change();
     ValueChanged();
 }
 
+VCL_DEFINE_CLASS(TZylStoreCheckbox, TZylStoreCheckboxBase)
+
 void TZylStoreCheckbox::Click() {
     TZylStoreCheckboxBase::Click();
     ValueChanged();
 }
+
+VCL_DEFINE_CLASS(TZylStoreRadioButton, TZylStoreRadioButtonBase)
 
 void TZylStoreRadioButton::Click() {
     TZylStoreRadioButtonBase::Click();

@@ -28,7 +28,7 @@ namespace pellic {
 // Dropped on a form (or a data module) and configured through DataStore; the operations pass
 // their arguments to the data store unchanged.
 class TZylControlStore : public vcl::TComponent {
-    VCL_CLASS(TZylControlStore, vcl::TComponent)
+    VCL_DECLARE_CLASS(TZylControlStore, vcl::TComponent)
 public:
     explicit TZylControlStore(vcl::TComponent* owner);
     ~TZylControlStore() override;
@@ -119,7 +119,7 @@ extern template class TZylStoreControl<vcl::TCheckBox, bool>;
 extern template class TZylStoreControl<vcl::TRadioButton, bool>;
 
 class TZylStoreEdit : public TZylStoreEditBase {
-    VCL_CLASS(TZylStoreEdit, TZylStoreEditBase)
+    VCL_DECLARE_CLASS(TZylStoreEdit, TZylStoreEditBase)
 public:
     explicit TZylStoreEdit(vcl::TComponent* owner) : TZylStoreEditBase(owner) {}
 
@@ -131,7 +131,7 @@ protected:
 
 // Keeps the edit text, not the item index.
 class TZylStoreCombobox : public TZylStoreComboboxBase {
-    VCL_CLASS(TZylStoreCombobox, TZylStoreComboboxBase)
+    VCL_DECLARE_CLASS(TZylStoreCombobox, TZylStoreComboboxBase)
 public:
     explicit TZylStoreCombobox(vcl::TComponent* owner) : TZylStoreComboboxBase(owner) {}
 
@@ -145,7 +145,7 @@ protected:
 
 // Keeps the whole plain text, line breaks included, as one value.
 class TZylStoreMemo : public TZylStoreMemoBase {
-    VCL_CLASS(TZylStoreMemo, TZylStoreMemoBase)
+    VCL_DECLARE_CLASS(TZylStoreMemo, TZylStoreMemoBase)
 public:
     explicit TZylStoreMemo(vcl::TComponent* owner) : TZylStoreMemoBase(owner) {}
 
@@ -156,7 +156,7 @@ protected:
 };
 
 class TZylStoreCheckbox : public TZylStoreCheckboxBase {
-    VCL_CLASS(TZylStoreCheckbox, TZylStoreCheckboxBase)
+    VCL_DECLARE_CLASS(TZylStoreCheckbox, TZylStoreCheckboxBase)
 public:
     explicit TZylStoreCheckbox(vcl::TComponent* owner) : TZylStoreCheckboxBase(owner) {}
 
@@ -166,7 +166,7 @@ public:
 };
 
 class TZylStoreRadioButton : public TZylStoreRadioButtonBase {
-    VCL_CLASS(TZylStoreRadioButton, TZylStoreRadioButtonBase)
+    VCL_DECLARE_CLASS(TZylStoreRadioButton, TZylStoreRadioButtonBase)
 public:
     explicit TZylStoreRadioButton(vcl::TComponent* owner) : TZylStoreRadioButtonBase(owner) {}
 

@@ -17,6 +17,8 @@ TZylExceptionHandler& InstalledHandler() {
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TZylMailsComponent, vcl::TComponent)
+
 TZylMailsComponent::TZylMailsComponent(vcl::TComponent* owner)
     : TComponent(owner), designExecute_("(Execute)") {}
 

@@ -17,7 +17,7 @@ public:
 };
 
 class TZylMailsComponent : public vcl::TComponent {
-    VCL_CLASS(TZylMailsComponent, vcl::TComponent)
+    VCL_DECLARE_CLASS(TZylMailsComponent, vcl::TComponent)
 public:
     explicit TZylMailsComponent(vcl::TComponent* owner);
 

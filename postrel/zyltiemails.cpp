@@ -34,6 +34,8 @@ std::string NamePart(const std::string& path) {
 // ---------------------------------------------------------------------------------------------
 // TZylAttachment
 
+VCL_DEFINE_CLASS(TZylAttachment, vcl::TCollectionItem)
+
 TZylAttachment::TZylAttachment(vcl::TCollection* collection)
     : TCollectionItem(collection), encodedLines_(std::make_unique<vcl::TStringList>()) {
     if (collection) message_ = dynamic_cast<TZylMessage*>(collection->GetOwner());
@@ -74,6 +76,8 @@ void TZylAttachment::Assign(const vcl::TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylAttachments
+
+VCL_DEFINE_CLASS(TZylAttachments, vcl::TOwnedCollection)
 
 TZylAttachments::TZylAttachments(TZylMessage* owner)
     : TOwnedCollection(owner, TZylAttachment::StaticClass()) {
@@ -127,6 +131,8 @@ void TZylAttachments::SeTZylAttachment(int index, TZylAttachment* value) {
 // ---------------------------------------------------------------------------------------------
 // TZylMessage
 
+VCL_DEFINE_CLASS(TZylMessage, vcl::TCollectionItem)
+
 TZylMessage::TZylMessage(vcl::TCollection* collection)
     : TCollectionItem(collection),
       message_(std::make_unique<vcl::TStringList>()),
@@ -160,6 +166,8 @@ void TZylMessage::Assign(const vcl::TPersistent* source) {
 // ---------------------------------------------------------------------------------------------
 // TZylMessages
 
+VCL_DEFINE_CLASS(TZylMessages, vcl::TOwnedCollection)
+
 TZylMessages::TZylMessages(TZylMailHost* owner) : TOwnedCollection(owner, TZylMessage::StaticClass()) {
     SetPropName("Messages");
 }
@@ -188,6 +196,8 @@ void TZylMessages::SetZylMessage(int index, TZylMessage* value) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylMailHost
+
+VCL_DEFINE_CLASS(TZylMailHost, TZylMailsComponent)
 
 TZylMailHost::TZylMailHost(vcl::TComponent* owner)
     : TZylMailsComponent(owner), messages_(std::make_unique<TZylMessages>(this)) {}

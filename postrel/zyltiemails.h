@@ -37,7 +37,7 @@ class TZylSMTPMail;
 // Message model
 
 class TZylAttachment : public vcl::TCollectionItem {
-    VCL_CLASS(TZylAttachment, vcl::TCollectionItem)
+    VCL_DECLARE_CLASS(TZylAttachment, vcl::TCollectionItem)
 public:
     explicit TZylAttachment(vcl::TCollection* collection);
     ~TZylAttachment() override;
@@ -80,7 +80,7 @@ private:
 };
 
 class TZylAttachments : public vcl::TOwnedCollection {
-    VCL_CLASS(TZylAttachments, vcl::TOwnedCollection)
+    VCL_DECLARE_CLASS(TZylAttachments, vcl::TOwnedCollection)
 public:
     explicit TZylAttachments(TZylMessage* owner);
 
@@ -97,7 +97,7 @@ public:
 };
 
 class TZylMessage : public vcl::TCollectionItem {
-    VCL_CLASS(TZylMessage, vcl::TCollectionItem)
+    VCL_DECLARE_CLASS(TZylMessage, vcl::TCollectionItem)
 public:
     explicit TZylMessage(vcl::TCollection* collection);
     ~TZylMessage() override;
@@ -155,7 +155,7 @@ private:
 };
 
 class TZylMessages : public vcl::TOwnedCollection {
-    VCL_CLASS(TZylMessages, vcl::TOwnedCollection)
+    VCL_DECLARE_CLASS(TZylMessages, vcl::TOwnedCollection)
 public:
     explicit TZylMessages(TZylMailHost* owner);
 
@@ -170,7 +170,7 @@ public:
 // Mail host
 
 class TZylMailHost : public TZylMailsComponent {
-    VCL_CLASS(TZylMailHost, TZylMailsComponent)
+    VCL_DECLARE_CLASS(TZylMailHost, TZylMailsComponent)
 public:
     explicit TZylMailHost(vcl::TComponent* owner);
     ~TZylMailHost() override;
@@ -228,7 +228,7 @@ struct TZylSMTPTimeouts {
 };
 
 class TZylSMTPMail : public TZylMailHost {
-    VCL_CLASS(TZylSMTPMail, TZylMailHost)
+    VCL_DECLARE_CLASS(TZylSMTPMail, TZylMailHost)
 public:
     static constexpr int kMaxRecipients = 256;
     // The connection stream's own wait, in milliseconds.
@@ -366,7 +366,6 @@ private:
     TRun* run_ = nullptr;
     TZylReplyReader reader_;
     std::string output_;
-    Integer replyTimeout_ = 0;
 
     bool busy_ = false;
     bool connected_ = false;

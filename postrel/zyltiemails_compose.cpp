@@ -212,6 +212,8 @@ Word PercentOf(uint64_t numerator, uint64_t denominator) {
 // ---------------------------------------------------------------------------------------------
 // Identifiers
 
+VCL_DEFINE_CLASS(TZylSMTPMail, TZylMailHost)
+
 std::string TZylSMTPMail::LocalHostName() const {
     if (socket_) return socket_->Socket()->LocalHost();
     return vcl::TCustomWinSocket().LocalHost();

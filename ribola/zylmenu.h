@@ -93,7 +93,7 @@ inline constexpr Word kFirstSystemCommand = 0xF000;
 
 // A picture shown instead of (or under) an item's caption.
 class TZylBitmapItem : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylBitmapItem, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylBitmapItem, vcl::TGraphicsObject)
 public:
     TZylBitmapItem();
     ~TZylBitmapItem() override;
@@ -126,7 +126,7 @@ private:
 // A vertical colour gradient for a submenu's side bar: from the owning sub menu's BarColor down to
 // FadeToColor in ColorCount bands.
 class TZylMenuGradient : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylMenuGradient, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylMenuGradient, vcl::TGraphicsObject)
 public:
     TZylMenuGradient() = default;
     explicit TZylMenuGradient(TZylSubMenu* owner);
@@ -159,7 +159,7 @@ private:
 // The appearance of the submenu made of an item's children, stored on the parent item. Changes are
 // not announced while the component it consults (the item) is being read from a stream.
 class TZylSubMenu : public vcl::TGraphicsObject {
-    VCL_CLASS(TZylSubMenu, vcl::TGraphicsObject)
+    VCL_DECLARE_CLASS(TZylSubMenu, vcl::TGraphicsObject)
 public:
     TZylSubMenu() : TZylSubMenu(nullptr) {}
     explicit TZylSubMenu(vcl::TComponent* loadingSource);
@@ -476,7 +476,7 @@ private:
 
 // A form's menu bar: its top-level items are bar items.
 class TZylMainMenu : public TZylMenu {
-    VCL_CLASS(TZylMainMenu, TZylMenu)
+    VCL_DECLARE_CLASS(TZylMainMenu, TZylMenu)
 public:
     explicit TZylMainMenu(vcl::TComponent* owner) : TZylMenu(owner) {}
 
@@ -486,7 +486,7 @@ public:
 
 // A context menu: its native menus are popup menus.
 class TZylPopupMenu : public TZylMenu {
-    VCL_CLASS(TZylPopupMenu, TZylMenu)
+    VCL_DECLARE_CLASS(TZylPopupMenu, TZylMenu)
 public:
     explicit TZylPopupMenu(vcl::TComponent* owner) : TZylMenu(owner) {}
 

@@ -6,6 +6,8 @@ namespace ribola {
 // ---------------------------------------------------------------------------------------------
 // TZylBitmapItem
 
+VCL_DEFINE_CLASS(TZylBitmapItem, vcl::TGraphicsObject)
+
 TZylBitmapItem::TZylBitmapItem() : bitmap_(std::make_unique<vcl::TBitmap>()) {
     bitmap_->OnChange = [this](vcl::TObject*) { Changed(); };
 }
@@ -39,6 +41,8 @@ void TZylBitmapItem::Assign(const vcl::TPersistent* source) {
 // ---------------------------------------------------------------------------------------------
 // TZylMenuGradient
 
+VCL_DEFINE_CLASS(TZylMenuGradient, vcl::TGraphicsObject)
+
 TZylMenuGradient::TZylMenuGradient(TZylSubMenu* owner) : subMenu_(owner) {
     SetOwner(owner);
 }
@@ -68,6 +72,8 @@ void TZylMenuGradient::Assign(const vcl::TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylSubMenu
+
+VCL_DEFINE_CLASS(TZylSubMenu, vcl::TGraphicsObject)
 
 TZylSubMenu::TZylSubMenu(vcl::TComponent* loadingSource)
     : loadingSource_(loadingSource),

@@ -6,7 +6,9 @@
 
 #include "ribola/zylmenu.h"
 #include "vcl/streaming.h"
+#include "win32/menu.h"
 #include "win32/sysinfo.h"
+#include "win32/user.h"
 
 namespace ribola {
 
@@ -139,14 +141,8 @@ void TZylMenuItem::CheckGroupIndex(Integer position, Byte value) const {
 
 void TZylMenuItem::StoreGroupIndex(Byte value) {
     if (GroupIndex() == value) return;
-    quiet_ = true;
-    try {
-        TMenuItem::SetGroupIndex(value);
-    } catch (...) {
-        quiet_ = false;
-        throw;
-    }
-    quiet_ = false;
+    const ScopedValue quiet(quiet_, true);
+    TMenuItem::SetGroupIndex(value);
 }
 
 void TZylMenuItem::Insert(Integer index, TZylMenuItem* item) {

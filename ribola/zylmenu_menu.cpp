@@ -5,6 +5,7 @@
 #include "ribola/zylmenu.h"
 #include "vcl/classregistration.h"
 #include "vcl/forms.h"
+#include "win32/user.h"
 
 namespace ribola {
 
@@ -218,10 +219,14 @@ void TZylMenu::Notification(vcl::TComponent* component, vcl::TOperation operatio
 // ---------------------------------------------------------------------------------------------
 // TZylMainMenu and TZylPopupMenu
 
+VCL_DEFINE_CLASS(TZylMainMenu, TZylMenu)
+
 void TZylMainMenu::ItemChanged() {
     MenuChanged(nullptr, false);
     if (const HWND window = WindowHandle()) SendMessage(window, vcl::CM_MENUCHANGED, 0, 0);
 }
+
+VCL_DEFINE_CLASS(TZylPopupMenu, TZylMenu)
 
 HWND TZylPopupMenu::GetWindowHandle() {
     windowHandle_ = vcl::Application ? vcl::Application->Handle() : nullptr;

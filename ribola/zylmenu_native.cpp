@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "ribola/zylmenu.h"
+#include "win32/menu.h"
 #include "win32/sysinfo.h"
 
 namespace ribola {

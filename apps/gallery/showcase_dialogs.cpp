@@ -26,13 +26,8 @@ void ShootWhileShown(gallery::Album& album, TCommonDialog* dialog, const std::st
         }
         form->SetModalResult(mrCancel);
     });
-    try {
-        dialog->Execute();
-    } catch (...) {
-        win32::testing::SetModalScript(nullptr);
-        throw;
-    }
-    win32::testing::SetModalScript(nullptr);
+    const ScopeExit unscripted([] { win32::testing::SetModalScript(nullptr); });
+    dialog->Execute();
 }
 
 gallery::Registration colorDialog{

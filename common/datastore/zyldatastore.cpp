@@ -82,6 +82,8 @@ std::string ZylUnscramble(std::string_view scrambled) {
 // ---------------------------------------------------------------------------------------------
 // Locations
 
+VCL_DEFINE_CLASS(TZylRegistry, vcl::TPersistent)
+
 void TZylRegistry::Assign(const vcl::TPersistent* source) {
     if (auto* other = dynamic_cast<const TZylRegistry*>(source)) {
         rootkey_ = other->rootkey_;
@@ -91,6 +93,8 @@ void TZylRegistry::Assign(const vcl::TPersistent* source) {
     }
     vcl::TPersistent::Assign(source);
 }
+
+VCL_DEFINE_CLASS(TZylIniFile, vcl::TPersistent)
 
 void TZylIniFile::Assign(const vcl::TPersistent* source) {
     if (auto* other = dynamic_cast<const TZylIniFile*>(source)) {
@@ -103,6 +107,8 @@ void TZylIniFile::Assign(const vcl::TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // TZylDataStore
+
+VCL_DEFINE_CLASS(TZylDataStore, vcl::TPersistent)
 
 TZylDataStore::TZylDataStore(vcl::TPersistent* owner)
     : owner_(owner),

@@ -81,7 +81,7 @@ std::string ZylScramble(std::string_view plain);
 std::string ZylUnscramble(std::string_view scrambled);
 
 class TZylRegistry : public vcl::TPersistent {
-    VCL_CLASS(TZylRegistry, vcl::TPersistent)
+    VCL_DECLARE_CLASS(TZylRegistry, vcl::TPersistent)
 public:
     explicit TZylRegistry(vcl::TPersistent* owner = nullptr) : owner_(owner) {}
 
@@ -113,7 +113,7 @@ private:
 };
 
 class TZylIniFile : public vcl::TPersistent {
-    VCL_CLASS(TZylIniFile, vcl::TPersistent)
+    VCL_DECLARE_CLASS(TZylIniFile, vcl::TPersistent)
 public:
     explicit TZylIniFile(vcl::TPersistent* owner = nullptr) : owner_(owner) {}
 
@@ -142,7 +142,7 @@ private:
 };
 
 class TZylDataStore : public vcl::TPersistent {
-    VCL_CLASS(TZylDataStore, vcl::TPersistent)
+    VCL_DECLARE_CLASS(TZylDataStore, vcl::TPersistent)
 public:
     explicit TZylDataStore(vcl::TPersistent* owner = nullptr);
     ~TZylDataStore() override;

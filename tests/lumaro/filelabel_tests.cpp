@@ -6,6 +6,7 @@
 
 #include "lumaro/zyllabels.h"
 #include "painting.h"
+#include "vcl/forms.h"
 #include "vcl/streaming.h"
 
 namespace {

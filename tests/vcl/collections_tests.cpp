@@ -1,6 +1,8 @@
 // Collections: items, order, identity, change notification and assignment.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "support/sample_components.h"
 
 using namespace vcl;
@@ -109,6 +111,27 @@ TEST(Collections, AssignCopiesItemsByTheirPublishedProperties) {
 
     TStringList list;
     EXPECT_THROW(dest.Assign(&list), EConvertError);
+}
+
+// The change notice at the end of an update runs user code: its failure reaches the caller, and the
+// update is over all the same.
+TEST(Collections, AFailingChangeHandlerEndsTheUpdateAndReachesTheCaller) {
+    TCollection source(TSampleItem::StaticClass());
+    AddItem(source, "one");
+    TCollection dest(TSampleItem::StaticClass());
+    int changes = 0;
+    dest.OnChange = [&](TObject*) {
+        ++changes;
+        throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(dest.Assign(&source), std::runtime_error);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(dest.UpdateCount(), 0);
+    EXPECT_EQ(Captions(dest), (std::vector<std::string>{"one"}));
+
+    EXPECT_THROW(dest.Insert(0), std::runtime_error);
+    EXPECT_EQ(dest.UpdateCount(), 0);
+    EXPECT_EQ(dest.Count(), 2);
 }
 
 TEST(Collections, NamePathsLeadFromTheOwner) {

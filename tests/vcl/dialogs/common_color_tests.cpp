@@ -18,7 +18,6 @@ protected:
         ClickPart("ColorDlg", grid, (index % 8) * 30 + 15, (index / 8) * cellHeight + cellHeight / 2);
     }
 
-    static TCustomControl* Grid(const char* name) { return Part<TCustomControl>("ColorDlg", name); }
     static std::string EditText(const char* name) { return Part<TEdit>("ColorDlg", name)->Text(); }
 
     TComponentPtr<TColorDialog> dialog_{new TColorDialog(nullptr)};

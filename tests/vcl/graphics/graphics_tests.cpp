@@ -319,7 +319,7 @@ private:
     std::unique_ptr<TPicture> picture_;
 };
 
-TEST(Streaming, FontBitmapAndPictureRoundTripThroughAForm) {
+TEST(GraphicsStreaming, FontBitmapAndPictureRoundTripThroughAForm) {
     RegisterClass<TPainted>();
     TComponentPtr<TPainted> source(new TPainted(nullptr));
     source->SetName("Painted1");
@@ -461,6 +461,49 @@ TEST(Picture, IconDataRoundTripAndBadData) {
     std::string bad = "object Painted2: TPainted\n  Picture.Data = {05544A554E4B00}\nend\n";
     TComponentPtr<TPainted> third(new TPainted(nullptr));
     EXPECT_THROW(ReadComponentText(bad, third.get()), Exception);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace vcl;
+
+// Measuring without a window gives what a canvas with the same font measures.
+TEST(TextMeasure, AgreesWithACanvasInTheSameFont) {
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(14);
+    font.SetStyle({TFontStyle::fsBold});
+    TBitmap bitmap;
+    bitmap.SetSize(10, 10);
+    bitmap.Canvas()->SetFont(&font);
+
+    const TextMeasure measure(&font);
+    for (const std::string text : {"W", "Hello, world", "iiii", "tab\there"})
+        EXPECT_EQ(measure.Width(text), bitmap.Canvas()->TextWidth(text)) << text;
+    EXPECT_EQ(measure.Width(""), 0);
+    EXPECT_EQ(measure.Extent("Mg").cy, bitmap.Canvas()->TextHeight("Mg"));
+    EXPECT_EQ(measure.Height(), measure.Metrics().tmHeight);
+    EXPECT_GT(measure.Height(), 14);
+
+    // A larger font measures wider; the measure keeps the font it was made with.
+    font.SetSize(28);
+    const TextMeasure larger(&font);
+    EXPECT_GT(larger.Width("Hello"), measure.Width("Hello"));
+}
+
+TEST(TextMeasure, WrapsTextAsDrawTextWould) {
+    TFont font;
+    const TextMeasure measure(&font);
+    const Integer line = measure.Height();
+    const TRect one = measure.TextRect("one line", Rect(0, 0, 500, 0), win32::DT_SINGLELINE);
+    EXPECT_EQ(one.bottom, line);
+    EXPECT_EQ(one.right, measure.Width("one line"));
+    const TRect wrapped = measure.TextRect("several words that cannot fit on one narrow line",
+                                           Rect(0, 0, measure.Width("several words"), 0), win32::DT_WORDBREAK);
+    EXPECT_GE(wrapped.bottom, 3 * line);
+    EXPECT_EQ(wrapped.bottom % line, 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "vcl/menus.h"
 #include "vcl/stdctrls.h"
 #include "vcl/streaming.h"
+#include "win32/menu.h"
 #include "win32/virtualkeys.h"
 
 namespace {

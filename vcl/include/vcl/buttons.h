@@ -9,7 +9,7 @@
 #include <string>
 
 #include "vcl/controls.h"
-#include "vcl/stdctrls.h"
+#include "vcl/stdctrls_button.h"
 
 namespace vcl {
 
@@ -108,7 +108,7 @@ private:
 // Speed buttons
 
 class TSpeedButton : public TGraphicControl {
-    VCL_CLASS(TSpeedButton, TGraphicControl)
+    VCL_DECLARE_CLASS(TSpeedButton, TGraphicControl)
 public:
     explicit TSpeedButton(TComponent* owner);
     ~TSpeedButton() override;
@@ -206,7 +206,7 @@ private:
 // changing any of those by hand makes the button bkCustom again. bkClose closes the parent form and
 // bkHelp opens the help of the nearest HelpContext instead of the usual Click.
 class TBitBtn : public TButton {
-    VCL_CLASS(TBitBtn, TButton)
+    VCL_DECLARE_CLASS(TBitBtn, TButton)
 public:
     explicit TBitBtn(TComponent* owner);
     ~TBitBtn() override;

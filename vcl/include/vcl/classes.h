@@ -47,7 +47,7 @@ using TComponentState = Set<TComponentStateFlag>;
 using enum TComponentStateFlag;
 
 class TComponent : public TPersistent {
-    VCL_CLASS(TComponent, TPersistent)
+    VCL_DECLARE_CLASS(TComponent, TPersistent)
 public:
     explicit TComponent(TComponent* owner);
     // Prefer Free(): the destructor can only tell others once this object's derived parts are gone.
@@ -187,7 +187,7 @@ bool IsValidIdent(std::string_view ident);
 // Collections
 
 class TCollectionItem : public TPersistent {
-    VCL_CLASS(TCollectionItem, TPersistent)
+    VCL_DECLARE_CLASS(TCollectionItem, TPersistent)
 public:
     explicit TCollectionItem(TCollection* collection);
     ~TCollectionItem() override;
@@ -218,7 +218,7 @@ private:
 };
 
 class TCollection : public TPersistent {
-    VCL_CLASS(TCollection, TPersistent)
+    VCL_DECLARE_CLASS(TCollection, TPersistent)
 public:
     explicit TCollection(TClass itemClass);
     ~TCollection() override;

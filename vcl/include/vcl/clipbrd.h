@@ -8,7 +8,7 @@
 namespace vcl {
 
 class TClipboard : public TPersistent {
-    VCL_CLASS(TClipboard, TPersistent)
+    VCL_DECLARE_CLASS(TClipboard, TPersistent)
 public:
     TClipboard() = default;
     ~TClipboard() override;

@@ -21,7 +21,7 @@ class TCustomRichEdit;
 
 // Character attributes of a rich edit; they read and write the control's font.
 class TTextAttributes : public TPersistent {
-    VCL_CLASS(TTextAttributes, TPersistent)
+    VCL_DECLARE_CLASS(TTextAttributes, TPersistent)
 public:
     TTextAttributes(TCustomRichEdit* richEdit, TAttributeType type) : richEdit_(richEdit), type_(type) {}
 
@@ -54,7 +54,7 @@ private:
 };
 
 class TCustomRichEdit : public TCustomMemo {
-    VCL_CLASS(TCustomRichEdit, TCustomMemo)
+    VCL_DECLARE_CLASS(TCustomRichEdit, TCustomMemo)
 public:
     explicit TCustomRichEdit(TComponent* owner);
     ~TCustomRichEdit() override;
@@ -132,7 +132,7 @@ using enum TStatusPanelBevel;
 class TStatusBar;
 
 class TStatusPanel : public TCollectionItem {
-    VCL_CLASS(TStatusPanel, TCollectionItem)
+    VCL_DECLARE_CLASS(TStatusPanel, TCollectionItem)
 public:
     explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
 
@@ -166,7 +166,7 @@ private:
 };
 
 class TStatusPanels : public TCollection {
-    VCL_CLASS(TStatusPanels, TCollection)
+    VCL_DECLARE_CLASS(TStatusPanels, TCollection)
 public:
     explicit TStatusPanels(TStatusBar* statusBar);
 
@@ -185,7 +185,7 @@ private:
 using TDrawPanelEvent = std::function<void(TStatusBar* StatusBar, TStatusPanel* Panel, const TRect& Rect)>;
 
 class TStatusBar : public TCustomControl {
-    VCL_CLASS(TStatusBar, TCustomControl)
+    VCL_DECLARE_CLASS(TStatusBar, TCustomControl)
 public:
     explicit TStatusBar(TComponent* owner);
     ~TStatusBar() override;

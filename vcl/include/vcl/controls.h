@@ -24,7 +24,6 @@
 #include "vcl/graphics.h"
 #include "vcl/messages.h"
 #include "vcl/shortcuts.h"
-#include "win32/user.h"
 
 namespace vcl {
 
@@ -202,6 +201,12 @@ VCL_ENUM_NAMES(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog",
 using enum TFormBorderStyle;
 using TBorderStyle = TFormBorderStyle;
 
+// Shared by the scroll bar control and the scroll bars of a scrolling form.
+enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
+VCL_ENUM_NAMES(TScrollBarKind, "sbHorizontal", "sbVertical")
+using enum TScrollBarKind;
+using TScrollBarInc = Integer;
+
 using TCaption = std::string;
 
 // Cursor identifiers; application cursors are positive and live in Screen->Cursors.
@@ -308,7 +313,7 @@ TMenuHooks& MenuHooks();
 // TControl
 
 class TControl : public TComponent {
-    VCL_CLASS(TControl, TComponent)
+    VCL_DECLARE_CLASS(TControl, TComponent)
 public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
@@ -612,7 +617,7 @@ TCustomForm* GetParentForm(TControl* control);
 // TWinControl
 
 class TWinControl : public TControl {
-    VCL_CLASS(TWinControl, TControl)
+    VCL_DECLARE_CLASS(TWinControl, TControl)
 public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
@@ -718,7 +723,6 @@ public:
 
 protected:
     void Loaded() override;
-    void Notification(TComponent* component, TOperation operation) override;
     void SetChildOrder(TComponent* child, int order) override;
     void SetZOrder(bool topMost) override;
     TCaption GetText() const override;
@@ -775,13 +779,22 @@ private:
     friend class TCustomForm;
     void CreateChildHandles();
     void ShowingChanged();
-    void InsertChild(TControl* control);
-    void RemoveChild(TControl* control);
     void AlignAnchored(const TRect& clientRect);
-    void PaintFrame(win32::HDC dc, Integer x, Integer y);
-    void HandleDialogKeyMessage(TMessage& message);
+    void PaintFrame(win32::HDC dc);
     void HandleKeyNotification(TMessage& message);
     win32::HWND GetDlgItemFromNotification(const TMessage& message) const;
+    // Steps of WndProc.
+    bool OfferCharToDialog(TMessage& message);
+    void ApplyShowingToWindow();
+    void FollowVisible();
+    void FollowEnabled();
+    void FollowParentCtl3D();
+    void HandleSetText(TMessage& message);
+    void PaintThroughBuffer();
+    bool ShowClientCursor();
+    // Hands a child's notification back to its control as CN_*; false when no other control sent it.
+    bool ReflectToSender(TMessage& message);
+    win32::HWND NotificationSender(const TMessage& message) const;
     // The class procedure: attaches the window being created to its control.
     static win32::LRESULT InitWndProc(win32::HWND window, win32::UINT msg, win32::WPARAM wParam,
                                       win32::LPARAM lParam);
@@ -808,7 +821,7 @@ private:
 
 // A canvas on a control's device context, made on demand and released when the window goes.
 class TControlCanvas : public TCanvas {
-    VCL_CLASS(TControlCanvas, TCanvas)
+    VCL_DECLARE_CLASS(TControlCanvas, TCanvas)
 public:
     TControlCanvas();
     ~TControlCanvas() override;
@@ -829,7 +842,7 @@ private:
 };
 
 class TGraphicControl : public TControl {
-    VCL_CLASS(TGraphicControl, TControl)
+    VCL_DECLARE_CLASS(TGraphicControl, TControl)
 public:
     explicit TGraphicControl(TComponent* owner);
     ~TGraphicControl() override;
@@ -846,7 +859,7 @@ private:
 };
 
 class TCustomControl : public TWinControl {
-    VCL_CLASS(TCustomControl, TWinControl)
+    VCL_DECLARE_CLASS(TCustomControl, TWinControl)
 public:
     explicit TCustomControl(TComponent* owner);
     ~TCustomControl() override;

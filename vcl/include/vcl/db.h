@@ -217,7 +217,7 @@ std::vector<std::string> SplitFieldNames(std::string_view names);
 // Field and index definitions
 
 class TFieldDef : public TCollectionItem {
-    VCL_CLASS(TFieldDef, TCollectionItem)
+    VCL_DECLARE_CLASS(TFieldDef, TCollectionItem)
 public:
     explicit TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
 
@@ -252,7 +252,7 @@ private:
 };
 
 class TFieldDefs : public TOwnedCollection {
-    VCL_CLASS(TFieldDefs, TOwnedCollection)
+    VCL_DECLARE_CLASS(TFieldDefs, TOwnedCollection)
 public:
     explicit TFieldDefs(TPersistent* owner) : TOwnedCollection(owner, TFieldDef::StaticClass()) {}
 
@@ -298,7 +298,7 @@ private:
 };
 
 class TIndexDefs : public TOwnedCollection {
-    VCL_CLASS(TIndexDefs, TOwnedCollection)
+    VCL_DECLARE_CLASS(TIndexDefs, TOwnedCollection)
 public:
     explicit TIndexDefs(TPersistent* owner) : TOwnedCollection(owner, TIndexDef::StaticClass()) {}
 
@@ -319,7 +319,7 @@ using TFieldGetTextEvent = std::function<void(TField* Sender, std::string& Text,
 using TFieldSetTextEvent = std::function<void(TField* Sender, const std::string& Text)>;
 
 class TField : public TComponent {
-    VCL_CLASS(TField, TComponent)
+    VCL_DECLARE_CLASS(TField, TComponent)
 public:
     explicit TField(TComponent* owner);
     ~TField() override;
@@ -477,7 +477,7 @@ private:
 };
 
 class TStringField : public TField {
-    VCL_CLASS(TStringField, TField)
+    VCL_DECLARE_CLASS(TStringField, TField)
 public:
     explicit TStringField(TComponent* owner);
     void SetSize(Integer size) override;
@@ -505,7 +505,7 @@ protected:
 
 // Integer-valued fields share their text and range rules.
 class TNumericField : public TField {
-    VCL_CLASS(TNumericField, TField)
+    VCL_DECLARE_CLASS(TNumericField, TField)
 public:
     // FormatFloat masks for browsing and editing; empty means the plain number.
     const std::string& DisplayFormat() const { return displayFormat_; }
@@ -527,7 +527,7 @@ private:
 };
 
 class TIntegerField : public TNumericField {
-    VCL_CLASS(TIntegerField, TNumericField)
+    VCL_DECLARE_CLASS(TIntegerField, TNumericField)
 public:
     explicit TIntegerField(TComponent* owner) : TIntegerField(owner, TFieldType::ftInteger) {}
     // 0 and 0 mean the type's own range.
@@ -563,31 +563,31 @@ private:
 };
 
 class TSmallintField : public TIntegerField {
-    VCL_CLASS(TSmallintField, TIntegerField)
+    VCL_DECLARE_CLASS(TSmallintField, TIntegerField)
 public:
     explicit TSmallintField(TComponent* owner);
 };
 
 class TWordField : public TIntegerField {
-    VCL_CLASS(TWordField, TIntegerField)
+    VCL_DECLARE_CLASS(TWordField, TIntegerField)
 public:
     explicit TWordField(TComponent* owner);
 };
 
 class TAutoIncField : public TIntegerField {
-    VCL_CLASS(TAutoIncField, TIntegerField)
+    VCL_DECLARE_CLASS(TAutoIncField, TIntegerField)
 public:
     explicit TAutoIncField(TComponent* owner);
 };
 
 class TLargeintField : public TIntegerField {
-    VCL_CLASS(TLargeintField, TIntegerField)
+    VCL_DECLARE_CLASS(TLargeintField, TIntegerField)
 public:
     explicit TLargeintField(TComponent* owner);
 };
 
 class TFloatField : public TNumericField {
-    VCL_CLASS(TFloatField, TNumericField)
+    VCL_DECLARE_CLASS(TFloatField, TNumericField)
 public:
     explicit TFloatField(TComponent* owner) : TFloatField(owner, TFieldType::ftFloat) {}
     // Significant digits of the plain text (2..15).
@@ -632,7 +632,7 @@ private:
 
 // Money in exact four-decimal fixed point.
 class TCurrencyField : public TFloatField {
-    VCL_CLASS(TCurrencyField, TFloatField)
+    VCL_DECLARE_CLASS(TCurrencyField, TFloatField)
 public:
     explicit TCurrencyField(TComponent* owner);
 
@@ -642,7 +642,7 @@ protected:
 };
 
 class TBooleanField : public TField {
-    VCL_CLASS(TBooleanField, TField)
+    VCL_DECLARE_CLASS(TBooleanField, TField)
 public:
     explicit TBooleanField(TComponent* owner)
         : TField(owner, TFieldType::ftBoolean, TAlignment::taLeftJustify) {}
@@ -670,7 +670,7 @@ private:
 };
 
 class TDateTimeField : public TField {
-    VCL_CLASS(TDateTimeField, TField)
+    VCL_DECLARE_CLASS(TDateTimeField, TField)
 public:
     explicit TDateTimeField(TComponent* owner) : TDateTimeField(owner, TFieldType::ftDateTime) {}
     // A FormatDateTime mask for browsing; empty means the locale's form for the type.
@@ -713,7 +713,7 @@ public:
 };
 
 class TBlobField : public TField {
-    VCL_CLASS(TBlobField, TField)
+    VCL_DECLARE_CLASS(TBlobField, TField)
 public:
     explicit TBlobField(TComponent* owner) : TBlobField(owner, TFieldType::ftBlob) {}
     bool IsBlob() const override { return true; }
@@ -756,7 +756,7 @@ TClass FieldClassFor(TFieldType type);
 
 // The dataset's fields in order. Does not own them: a field belongs to its owner component.
 class TFields : public TObject {
-    VCL_CLASS(TFields, TObject)
+    VCL_DECLARE_CLASS(TFields, TObject)
 public:
     explicit TFields(TDataSet* dataSet) : dataSet_(dataSet) {}
 
@@ -797,7 +797,7 @@ struct TDataRecord {
 };
 
 class TDataSet : public TComponent {
-    VCL_CLASS(TDataSet, TComponent)
+    VCL_DECLARE_CLASS(TDataSet, TComponent)
 public:
     explicit TDataSet(TComponent* owner);
     ~TDataSet() override;
@@ -1016,7 +1016,6 @@ private:
     bool InRange(const TDataRecord& record) const;
     int CompareRecords(const TDataRecord& a, const TDataRecord& b) const;
     int CompareKey(const TDataRecord& record, const std::vector<Variant>& key, int count) const;
-    int FindPosition(const TDataRecord* record) const;
     int SortedPosition(const TDataRecord* record) const;
     void CalculateFields(TDataRecord& record);
     void ScrollTo(int position);
@@ -1066,7 +1065,6 @@ private:
     std::vector<OrderKey> order_;
     std::array<KeyValues, kbCount> keys_;
     KeyBuffer keyBuffer_ = kbLookup;
-    TDataSetState keySavedState_ = dsBrowse;
     KeyValues savedKey_;
     std::vector<Variant> rangeLow_, rangeHigh_;
     bool hasCalcFields_ = false;
@@ -1083,7 +1081,7 @@ private:
 using TDataChangeEvent = std::function<void(TObject* Sender, TField* Field)>;
 
 class TDataSource : public TComponent {
-    VCL_CLASS(TDataSource, TComponent)
+    VCL_DECLARE_CLASS(TDataSource, TComponent)
 public:
     explicit TDataSource(TComponent* owner) : TComponent(owner) {}
     ~TDataSource() override;
@@ -1137,7 +1135,7 @@ private:
 // The tie between a control (or any client) and a data source; descendants override the
 // callbacks to react to the dataset.
 class TDataLink : public TPersistent {
-    VCL_CLASS(TDataLink, TPersistent)
+    VCL_DECLARE_CLASS(TDataLink, TPersistent)
 public:
     TDataLink() = default;
     ~TDataLink() override;
@@ -1186,7 +1184,7 @@ private:
 
 // Binds one field of the dataset to a control: the base of every data-aware edit.
 class TFieldDataLink : public TDataLink {
-    VCL_CLASS(TFieldDataLink, TDataLink)
+    VCL_DECLARE_CLASS(TFieldDataLink, TDataLink)
 public:
     TFieldDataLink() = default;
 
@@ -1241,7 +1239,7 @@ private:
 // A dataset whose rows live in memory, described by FieldDefs (or persistent fields). Rows stay
 // across Close and Open until the layout of the fields changes or EmptyDataSet is called.
 class TMemoryDataSet : public TDataSet {
-    VCL_CLASS(TMemoryDataSet, TDataSet)
+    VCL_DECLARE_CLASS(TMemoryDataSet, TDataSet)
 public:
     explicit TMemoryDataSet(TComponent* owner) : TDataSet(owner) {}
     ~TMemoryDataSet() override;

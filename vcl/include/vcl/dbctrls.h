@@ -24,7 +24,7 @@ inline TDataLink* DataLinkOf(TControl* control) {
 }
 
 class TDBEdit : public TCustomEdit {
-    VCL_CLASS(TDBEdit, TCustomEdit)
+    VCL_DECLARE_CLASS(TDBEdit, TCustomEdit)
 public:
     explicit TDBEdit(TComponent* owner);
     ~TDBEdit() override;
@@ -83,7 +83,7 @@ private:
 };
 
 class TDBText : public TCustomLabel {
-    VCL_CLASS(TDBText, TCustomLabel)
+    VCL_DECLARE_CLASS(TDBText, TCustomLabel)
 public:
     explicit TDBText(TComponent* owner);
     ~TDBText() override;
@@ -131,7 +131,7 @@ private:
 };
 
 class TDBMemo : public TCustomMemo {
-    VCL_CLASS(TDBMemo, TCustomMemo)
+    VCL_DECLARE_CLASS(TDBMemo, TCustomMemo)
 public:
     explicit TDBMemo(TComponent* owner);
     ~TDBMemo() override;
@@ -201,7 +201,7 @@ private:
 };
 
 class TDBImage : public TCustomControl {
-    VCL_CLASS(TDBImage, TCustomControl)
+    VCL_DECLARE_CLASS(TDBImage, TCustomControl)
 public:
     explicit TDBImage(TComponent* owner);
     ~TDBImage() override;
@@ -277,7 +277,7 @@ private:
 };
 
 class TDBCheckBox : public TCustomCheckBox {
-    VCL_CLASS(TDBCheckBox, TCustomCheckBox)
+    VCL_DECLARE_CLASS(TDBCheckBox, TCustomCheckBox)
 public:
     explicit TDBCheckBox(TComponent* owner);
     ~TDBCheckBox() override;
@@ -344,7 +344,7 @@ private:
 };
 
 class TDBComboBox : public TCustomComboBox {
-    VCL_CLASS(TDBComboBox, TCustomComboBox)
+    VCL_DECLARE_CLASS(TDBComboBox, TCustomComboBox)
 public:
     explicit TDBComboBox(TComponent* owner);
     ~TDBComboBox() override;

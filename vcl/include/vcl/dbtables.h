@@ -16,7 +16,7 @@ class TDBDataSet;
 // A connection to one database file (DatabaseName is its path). Datasets with the same
 // DatabaseName share an existing TDatabase; without one they open a private connection.
 class TDatabase : public TComponent {
-    VCL_CLASS(TDatabase, TComponent)
+    VCL_DECLARE_CLASS(TDatabase, TComponent)
 public:
     explicit TDatabase(TComponent* owner);
     ~TDatabase() override;
@@ -77,7 +77,7 @@ private:
 
 // A dataset reading from a database file.
 class TDBDataSet : public TDataSet {
-    VCL_CLASS(TDBDataSet, TDataSet)
+    VCL_DECLARE_CLASS(TDBDataSet, TDataSet)
 public:
     explicit TDBDataSet(TComponent* owner) : TDataSet(owner) {}
     ~TDBDataSet() override;
@@ -103,7 +103,7 @@ private:
 // A table of a database file: columns become fields, the table's indexes IndexDefs; posting
 // writes the row by rowid inside a savepoint.
 class TTable : public TDBDataSet {
-    VCL_CLASS(TTable, TDBDataSet)
+    VCL_DECLARE_CLASS(TTable, TDBDataSet)
 public:
     explicit TTable(TComponent* owner) : TDBDataSet(owner) {}
     ~TTable() override;
@@ -152,7 +152,7 @@ enum class TParamType : uint8_t { ptUnknown, ptInput, ptOutput, ptInputOutput, p
 VCL_ENUM_NAMES(TParamType, "ptUnknown", "ptInput", "ptOutput", "ptInputOutput", "ptResult")
 
 class TParam : public TCollectionItem {
-    VCL_CLASS(TParam, TCollectionItem)
+    VCL_DECLARE_CLASS(TParam, TCollectionItem)
 public:
     explicit TParam(TCollection* collection) : TCollectionItem(collection) {}
 
@@ -199,7 +199,7 @@ private:
 };
 
 class TParams : public TOwnedCollection {
-    VCL_CLASS(TParams, TOwnedCollection)
+    VCL_DECLARE_CLASS(TParams, TOwnedCollection)
 public:
     explicit TParams(TPersistent* owner) : TOwnedCollection(owner, TParam::StaticClass()) {}
 
@@ -216,7 +216,7 @@ public:
 
 // Results of an SQL statement (read-only), or statements run for their effect with ExecSQL.
 class TQuery : public TDBDataSet {
-    VCL_CLASS(TQuery, TDBDataSet)
+    VCL_DECLARE_CLASS(TQuery, TDBDataSet)
 public:
     explicit TQuery(TComponent* owner);
     ~TQuery() override;

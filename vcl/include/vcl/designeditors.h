@@ -37,7 +37,7 @@ using TGetPropProc = std::function<void(TPropertyEditorPtr editor)>;
 // Edits one property of one or more selected objects. The value shown is the first object's; a
 // change goes to all of them and is reported to the designer.
 class TPropertyEditor : public TObject {
-    VCL_CLASS(TPropertyEditor, TObject)
+    VCL_DECLARE_CLASS(TPropertyEditor, TObject)
 public:
     // Binds the editor to the property of the instances (all of which publish it).
     void Initialize(IDesigner* designer, std::vector<TPersistent*> instances, const TPropInfo* info);
@@ -96,14 +96,14 @@ void GetComponentProperties(const std::vector<TPersistent*>& instances, IDesigne
 // Stock property editors
 
 class TOrdinalProperty : public TPropertyEditor {
-    VCL_CLASS(TOrdinalProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TOrdinalProperty, TPropertyEditor)
 public:
     bool AllEqual() const override;
 };
 
 // Whole numbers within the property's range; named values (cursors, charsets) by name as well.
 class TIntegerProperty : public TOrdinalProperty {
-    VCL_CLASS(TIntegerProperty, TOrdinalProperty)
+    VCL_DECLARE_CLASS(TIntegerProperty, TOrdinalProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -118,14 +118,14 @@ protected:
 
 // A single character, shown as itself or as #n when it does not print.
 class TCharProperty : public TOrdinalProperty {
-    VCL_CLASS(TCharProperty, TOrdinalProperty)
+    VCL_DECLARE_CLASS(TCharProperty, TOrdinalProperty)
 public:
     std::string GetValue() const override;
     void SetValue(const std::string& value) override;
 };
 
 class TEnumProperty : public TOrdinalProperty {
-    VCL_CLASS(TEnumProperty, TOrdinalProperty)
+    VCL_DECLARE_CLASS(TEnumProperty, TOrdinalProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -134,14 +134,14 @@ public:
 };
 
 class TBoolProperty : public TEnumProperty {
-    VCL_CLASS(TBoolProperty, TEnumProperty)
+    VCL_DECLARE_CLASS(TBoolProperty, TEnumProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
 };
 
 // Shown as "[fsBold,fsItalic]"; each element is a True/False sub-property.
 class TSetProperty : public TOrdinalProperty {
-    VCL_CLASS(TSetProperty, TOrdinalProperty)
+    VCL_DECLARE_CLASS(TSetProperty, TOrdinalProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -152,7 +152,7 @@ public:
 };
 
 class TSetElementProperty : public TPropertyEditor {
-    VCL_CLASS(TSetElementProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TSetElementProperty, TPropertyEditor)
 public:
     void SetElement(size_t element) { element_ = element; }
     TPropertyAttributes GetAttributes() const override;
@@ -167,7 +167,7 @@ private:
 };
 
 class TFloatProperty : public TPropertyEditor {
-    VCL_CLASS(TFloatProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TFloatProperty, TPropertyEditor)
 public:
     std::string GetValue() const override;
     // Raises EConvertError "'x' is not a valid floating point value".
@@ -176,7 +176,7 @@ public:
 };
 
 class TStringProperty : public TPropertyEditor {
-    VCL_CLASS(TStringProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TStringProperty, TPropertyEditor)
 public:
     std::string GetValue() const override;
     void SetValue(const std::string& value) override;
@@ -185,21 +185,21 @@ public:
 
 // Captions follow typing, so the designed control shows each keystroke.
 class TCaptionProperty : public TStringProperty {
-    VCL_CLASS(TCaptionProperty, TStringProperty)
+    VCL_DECLARE_CLASS(TCaptionProperty, TStringProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
 };
 
 // A component's Name: only one component at a time, validated by the component.
 class TComponentNameProperty : public TStringProperty {
-    VCL_CLASS(TComponentNameProperty, TStringProperty)
+    VCL_DECLARE_CLASS(TComponentNameProperty, TStringProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
 };
 
 // Colour names and $00BBGGRR or decimal values; Edit opens the colour dialog.
 class TColorProperty : public TIntegerProperty {
-    VCL_CLASS(TColorProperty, TIntegerProperty)
+    VCL_DECLARE_CLASS(TColorProperty, TIntegerProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -211,7 +211,7 @@ public:
 
 // An owned sub-object: shown as "(TFont)", edited through its own properties.
 class TClassProperty : public TPropertyEditor {
-    VCL_CLASS(TClassProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TClassProperty, TPropertyEditor)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -220,7 +220,7 @@ public:
 
 // A font: its parts as sub-properties, and the font dialog.
 class TFontProperty : public TClassProperty {
-    VCL_CLASS(TFontProperty, TClassProperty)
+    VCL_DECLARE_CLASS(TFontProperty, TClassProperty)
 public:
     TPropertyAttributes GetAttributes() const override;
     void Edit() override;
@@ -228,7 +228,7 @@ public:
 
 // A link to another component of the root, chosen by name; "" clears it.
 class TComponentProperty : public TPropertyEditor {
-    VCL_CLASS(TComponentProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TComponentProperty, TPropertyEditor)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -239,7 +239,7 @@ public:
 
 // An event, shown by the name of its method. A new name creates the method; "" unbinds.
 class TMethodProperty : public TPropertyEditor {
-    VCL_CLASS(TMethodProperty, TPropertyEditor)
+    VCL_DECLARE_CLASS(TMethodProperty, TPropertyEditor)
 public:
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
@@ -254,7 +254,7 @@ public:
 // Component editors
 
 class TComponentEditor : public TObject {
-    VCL_CLASS(TComponentEditor, TObject)
+    VCL_DECLARE_CLASS(TComponentEditor, TObject)
 public:
     void Initialize(TComponent* component, IDesigner* designer);
 
@@ -281,7 +281,7 @@ private:
 // Double-click opens the most relevant event's handler (OnCreate, OnChange, OnClick, else the first
 // event), creating and binding it when none is bound.
 class TDefaultEditor : public TComponentEditor {
-    VCL_CLASS(TDefaultEditor, TComponentEditor)
+    VCL_DECLARE_CLASS(TDefaultEditor, TComponentEditor)
 public:
     void Edit() override;
 

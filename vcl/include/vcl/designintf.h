@@ -178,7 +178,7 @@ private:
 // A window a package opens to edit a component (a collection or menu editor). One window of each
 // class per designer and component: asking again brings the open one forward.
 class TDesignWindow : public TForm {
-    VCL_CLASS(TDesignWindow, TForm)
+    VCL_DECLARE_CLASS(TDesignWindow, TForm)
 public:
     explicit TDesignWindow(TComponent* owner) : TForm(owner, 0) {}
     ~TDesignWindow() override;

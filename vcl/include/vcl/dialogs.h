@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vcl/forms.h"
+#include "vcl/controls.h"
 
 namespace vcl {
 
@@ -73,7 +73,7 @@ std::string InputBox(const std::string& caption, const std::string& prompt, cons
 // chosen values out, false on Cancel or Escape with every property left as it was.
 
 class TCommonDialog : public TComponent {
-    VCL_CLASS(TCommonDialog, TComponent)
+    VCL_DECLARE_CLASS(TCommonDialog, TComponent)
 public:
     explicit TCommonDialog(TComponent* owner);
 
@@ -125,7 +125,7 @@ using TColorDialogOptions = Set<TColorDialogOption>;
 // 16 boxes, buttons "OK", "Cancel", "Help", "DefineCustom" and, opened fully, the edits "Hue", "Sat",
 // "Lum", "Red", "Green", "Blue", the preview "Preview" and the button "AddToCustom".
 class TColorDialog : public TCommonDialog {
-    VCL_CLASS(TColorDialog, TCommonDialog)
+    VCL_DECLARE_CLASS(TColorDialog, TCommonDialog)
 public:
     explicit TColorDialog(TComponent* owner);
     ~TColorDialog() override;
@@ -188,7 +188,7 @@ using TFDApplyEvent = std::function<void(TObject* Sender, win32::HWND Wnd)>;
 // "SizeEdit"/"SizeList", with fdEffects the check boxes "Strikeout" and "Underline" and the combo
 // "ColorCombo", the sample "Sample", buttons "OK", "Cancel", "Apply", "Help".
 class TFontDialog : public TCommonDialog {
-    VCL_CLASS(TFontDialog, TCommonDialog)
+    VCL_DECLARE_CLASS(TFontDialog, TCommonDialog)
 public:
     explicit TFontDialog(TComponent* owner);
     ~TFontDialog() override;
@@ -270,7 +270,7 @@ struct FileDialogAccess;
 // "FileList", the edit "FileNameEdit", the type combo "FilterCombo", the check box "ReadOnlyCheck",
 // buttons "OK", "Cancel", "Up", "Help".
 class TOpenDialog : public TCommonDialog {
-    VCL_CLASS(TOpenDialog, TCommonDialog)
+    VCL_DECLARE_CLASS(TOpenDialog, TCommonDialog)
 public:
     explicit TOpenDialog(TComponent* owner);
     ~TOpenDialog() override;
@@ -340,7 +340,7 @@ private:
 };
 
 class TSaveDialog : public TOpenDialog {
-    VCL_CLASS(TSaveDialog, TOpenDialog)
+    VCL_DECLARE_CLASS(TSaveDialog, TOpenDialog)
 public:
     explicit TSaveDialog(TComponent* owner);
 

@@ -6,7 +6,7 @@
 
 #include "vcl/classes.h"
 #include "vcl/controls.h"
-#include "vcl/stdctrls.h"
+#include "vcl/stdctrls_button.h"
 
 namespace vcl {
 
@@ -45,7 +45,7 @@ using TBevelWidth = Integer;
 // Panels
 
 class TCustomPanel : public TCustomControl {
-    VCL_CLASS(TCustomPanel, TCustomControl)
+    VCL_DECLARE_CLASS(TCustomPanel, TCustomControl)
 public:
     explicit TCustomPanel(TComponent* owner);
 
@@ -127,7 +127,7 @@ public:
 // Bevels
 
 class TBevel : public TGraphicControl {
-    VCL_CLASS(TBevel, TGraphicControl)
+    VCL_DECLARE_CLASS(TBevel, TGraphicControl)
 public:
     explicit TBevel(TComponent* owner);
 
@@ -158,7 +158,7 @@ private:
 // Images
 
 class TImage : public TGraphicControl {
-    VCL_CLASS(TImage, TGraphicControl)
+    VCL_DECLARE_CLASS(TImage, TGraphicControl)
 public:
     explicit TImage(TComponent* owner);
     ~TImage() override;
@@ -211,7 +211,7 @@ private:
 // Shapes
 
 class TShape : public TGraphicControl {
-    VCL_CLASS(TShape, TGraphicControl)
+    VCL_DECLARE_CLASS(TShape, TGraphicControl)
 public:
     explicit TShape(TComponent* owner);
     ~TShape() override;
@@ -253,7 +253,7 @@ private:
 // Paint boxes
 
 class TPaintBox : public TGraphicControl {
-    VCL_CLASS(TPaintBox, TGraphicControl)
+    VCL_DECLARE_CLASS(TPaintBox, TGraphicControl)
 public:
     explicit TPaintBox(TComponent* owner);
 
@@ -286,7 +286,7 @@ protected:
 // handler is set; Enabled, Interval and SetOnTimer restart it. Exceptions from OnTimer go to
 // Application->HandleException.
 class TTimer : public TComponent {
-    VCL_CLASS(TTimer, TComponent)
+    VCL_DECLARE_CLASS(TTimer, TComponent)
 public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
@@ -330,7 +330,7 @@ private:
 
 // A group box of radio buttons, one per line of Items, laid out in Columns in the client area.
 class TCustomRadioGroup : public TCustomGroupBox {
-    VCL_CLASS(TCustomRadioGroup, TCustomGroupBox)
+    VCL_DECLARE_CLASS(TCustomRadioGroup, TCustomGroupBox)
 public:
     explicit TCustomRadioGroup(TComponent* owner);
     ~TCustomRadioGroup() override;

@@ -29,18 +29,12 @@ void FreeAllForms();
 // ---------------------------------------------------------------------------------------------
 // Scrolling
 
-enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
-VCL_ENUM_NAMES(TScrollBarKind, "sbHorizontal", "sbVertical")
-using enum TScrollBarKind;
-
-using TScrollBarInc = Integer;
-
 class TScrollingWinControl;
 
 // One scroll bar of a scrolling control: Range is the extent of the content, Position the offset of
 // the visible part; both follow the children while AutoScroll is on.
 class TControlScrollBar : public TPersistent {
-    VCL_CLASS(TControlScrollBar, TPersistent)
+    VCL_DECLARE_CLASS(TControlScrollBar, TPersistent)
 public:
     TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind);
 
@@ -93,12 +87,10 @@ private:
     Integer range_ = 0;
     bool tracking_ = false;
     bool visible_ = true;
-    // Only the framework's automatic range (not a user-set Range) follows the children.
-    bool rangeFromChildren_ = false;
 };
 
 class TScrollingWinControl : public TWinControl {
-    VCL_CLASS(TScrollingWinControl, TWinControl)
+    VCL_DECLARE_CLASS(TScrollingWinControl, TWinControl)
 public:
     explicit TScrollingWinControl(TComponent* owner);
     ~TScrollingWinControl() override;
@@ -139,7 +131,7 @@ private:
 };
 
 class TScrollBox : public TScrollingWinControl {
-    VCL_CLASS(TScrollBox, TScrollingWinControl)
+    VCL_DECLARE_CLASS(TScrollBox, TScrollingWinControl)
 public:
     explicit TScrollBox(TComponent* owner);
 
@@ -218,7 +210,7 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 using TShortCutEvent = std::function<void(TMessage& Msg, bool& Handled)>;
 
 class TCustomForm : public TScrollingWinControl {
-    VCL_CLASS(TCustomForm, TScrollingWinControl)
+    VCL_DECLARE_CLASS(TCustomForm, TScrollingWinControl)
 public:
     explicit TCustomForm(TComponent* owner);
     // Makes a form without reading a form file (the framework's CreateNew).
@@ -427,7 +419,7 @@ std::string GetShortHint(std::string_view hint);
 std::string GetLongHint(std::string_view hint);
 
 class THintWindow : public TCustomControl {
-    VCL_CLASS(THintWindow, TCustomControl)
+    VCL_DECLARE_CLASS(THintWindow, TCustomControl)
 public:
     explicit THintWindow(TComponent* owner);
 
@@ -479,7 +471,7 @@ struct THelpRequest {
 };
 
 class TApplication : public TComponent {
-    VCL_CLASS(TApplication, TComponent)
+    VCL_DECLARE_CLASS(TApplication, TComponent)
 public:
     explicit TApplication(TComponent* owner);
     ~TApplication() override;
@@ -629,7 +621,7 @@ private:
 // Screen
 
 class TScreen : public TComponent {
-    VCL_CLASS(TScreen, TComponent)
+    VCL_DECLARE_CLASS(TScreen, TComponent)
 public:
     explicit TScreen(TComponent* owner);
     ~TScreen() override;

@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "vcl/classes.h"
+#include "vcl/objects.h"
 #include "vcl/streams.h"
+#include "vcl/sysutils.h"
 #include "win32/gdi.h"
 
 namespace vcl {
@@ -109,7 +110,7 @@ TIdentMap CharsetIdents();
 // Graphics objects
 
 class TGraphicsObject : public TPersistent {
-    VCL_CLASS(TGraphicsObject, TPersistent)
+    VCL_DECLARE_CLASS(TGraphicsObject, TPersistent)
 public:
     TNotifyEvent OnChange;
     // The object this one belongs to (a control or canvas), for name paths.
@@ -133,7 +134,7 @@ using enum TFontPitch;
 using TFontCharset = Byte;
 
 class TFont : public TGraphicsObject {
-    VCL_CLASS(TFont, TGraphicsObject)
+    VCL_DECLARE_CLASS(TFont, TGraphicsObject)
 public:
     TFont();
     ~TFont() override;
@@ -217,7 +218,7 @@ using enum TPenMode;
 int PenModeToRop2(TPenMode mode);
 
 class TPen : public TGraphicsObject {
-    VCL_CLASS(TPen, TGraphicsObject)
+    VCL_DECLARE_CLASS(TPen, TGraphicsObject)
 public:
     TPen();
     ~TPen() override;
@@ -268,7 +269,7 @@ using enum TBrushStyle;
 class TBitmap;
 
 class TBrush : public TGraphicsObject {
-    VCL_CLASS(TBrush, TGraphicsObject)
+    VCL_DECLARE_CLASS(TBrush, TGraphicsObject)
 public:
     TBrush();
     ~TBrush() override;
@@ -309,7 +310,7 @@ public:
     TextMeasure(const TextMeasure&) = delete;
     TextMeasure& operator=(const TextMeasure&) = delete;
 
-    TSize Extent(std::string_view text) const;             // {0, 0} when the text is empty
+    TSize Extent(std::string_view text) const;  // as GetTextExtentPoint32: the empty text is 0 wide
     Integer Width(std::string_view text) const { return Extent(text).cx; }
     Integer Height() const { return Metrics().tmHeight; }  // the font's cell height
     win32::TEXTMETRIC Metrics() const;
@@ -332,7 +333,7 @@ VCL_ENUM_NAMES(TFillStyle, "fsSurface", "fsBorder")
 using TCopyMode = Integer;
 
 class TCanvas : public TPersistent {
-    VCL_CLASS(TCanvas, TPersistent)
+    VCL_DECLARE_CLASS(TCanvas, TPersistent)
 public:
     TCanvas();
     ~TCanvas() override;
@@ -449,7 +450,7 @@ VCL_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
 VCL_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 
 class TGraphic : public TPersistent {
-    VCL_CLASS(TGraphic, TPersistent)
+    VCL_DECLARE_CLASS(TGraphic, TPersistent)
 public:
     virtual Integer Width() const = 0;
     virtual void SetWidth(Integer value) = 0;
@@ -504,7 +505,7 @@ class TBitmapCanvas;
 // other format: B, G, R, unused), and ScanLine rows have that layout; PixelFormat decides the depth
 // written to files.
 class TBitmap : public TGraphic {
-    VCL_CLASS(TBitmap, TGraphic)
+    VCL_DECLARE_CLASS(TBitmap, TGraphic)
 public:
     TBitmap();
     ~TBitmap() override;
@@ -570,7 +571,7 @@ private:
 };
 
 class TIcon : public TGraphic {
-    VCL_CLASS(TIcon, TGraphic)
+    VCL_DECLARE_CLASS(TIcon, TGraphic)
 public:
     TIcon();
     ~TIcon() override;
@@ -598,7 +599,7 @@ private:
 };
 
 class TPicture : public TPersistent {
-    VCL_CLASS(TPicture, TPersistent)
+    VCL_DECLARE_CLASS(TPicture, TPersistent)
 public:
     TPicture();
     ~TPicture() override;

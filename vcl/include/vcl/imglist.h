@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "vcl/classes.h"
 #include "vcl/graphics.h"
 
 namespace vcl {
@@ -12,7 +13,7 @@ class TCustomImageList;
 
 // Hears of every change of the image list it is registered with.
 class TChangeLink : public TObject {
-    VCL_CLASS(TChangeLink, TObject)
+    VCL_DECLARE_CLASS(TChangeLink, TObject)
 public:
     TChangeLink() = default;
     ~TChangeLink() override;
@@ -35,7 +36,7 @@ VCL_ENUM_NAMES(TImageType, "itImage", "itMask")
 using enum TImageType;
 
 class TCustomImageList : public TComponent {
-    VCL_CLASS(TCustomImageList, TComponent)
+    VCL_DECLARE_CLASS(TCustomImageList, TComponent)
 public:
     explicit TCustomImageList(TComponent* owner);
     ~TCustomImageList() override;

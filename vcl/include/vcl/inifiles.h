@@ -17,7 +17,7 @@ namespace vcl {
 VCL_DECLARE_EXCEPTION(EIniFileException, Exception)
 
 class TCustomIniFile : public TObject {
-    VCL_CLASS(TCustomIniFile, TObject)
+    VCL_DECLARE_CLASS(TCustomIniFile, TObject)
 public:
     explicit TCustomIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
@@ -61,7 +61,7 @@ private:
 };
 
 class TIniFile : public TCustomIniFile {
-    VCL_CLASS(TIniFile, TCustomIniFile)
+    VCL_DECLARE_CLASS(TIniFile, TCustomIniFile)
 public:
     // A name without a full path lives in the Windows directory.
     explicit TIniFile(std::string fileName) : TCustomIniFile(std::move(fileName)) {}

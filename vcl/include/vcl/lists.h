@@ -21,7 +21,7 @@ using enum TListNotification;
 using TListSortCompare = std::function<int(void* item1, void* item2)>;
 
 class TList : public TObject {
-    VCL_CLASS(TList, TObject)
+    VCL_DECLARE_CLASS(TList, TObject)
 public:
     TList() = default;
     // Notify is not called from here: a descendant that owns its items frees them in its own destructor.

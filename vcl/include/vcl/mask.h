@@ -68,7 +68,7 @@ std::vector<size_t> CharacterOffsets(std::string_view text);
 std::string FormatMaskText(std::string_view mask, std::string_view value);
 
 class TCustomMaskEdit : public TCustomEdit {
-    VCL_CLASS(TCustomMaskEdit, TCustomEdit)
+    VCL_DECLARE_CLASS(TCustomMaskEdit, TCustomEdit)
 public:
     explicit TCustomMaskEdit(TComponent* owner);
 

@@ -14,7 +14,6 @@
 #include "vcl/controls.h"
 #include "vcl/graphics.h"
 #include "vcl/imglist.h"
-#include "win32/menu.h"
 
 namespace vcl {
 
@@ -45,7 +44,7 @@ inline constexpr std::string_view cLineCaption = "-";
 // TMenuItem
 
 class TMenuItem : public TComponent {
-    VCL_CLASS(TMenuItem, TComponent)
+    VCL_DECLARE_CLASS(TMenuItem, TComponent)
 public:
     explicit TMenuItem(TComponent* owner);
     ~TMenuItem() override;
@@ -173,7 +172,7 @@ private:
 // TMenu
 
 class TMenu : public TComponent {
-    VCL_CLASS(TMenu, TComponent)
+    VCL_DECLARE_CLASS(TMenu, TComponent)
 public:
     explicit TMenu(TComponent* owner);
     ~TMenu() override;
@@ -225,7 +224,7 @@ private:
 // TMainMenu
 
 class TMainMenu : public TMenu {
-    VCL_CLASS(TMainMenu, TMenu)
+    VCL_DECLARE_CLASS(TMainMenu, TMenu)
 public:
     explicit TMainMenu(TComponent* owner);
     ~TMainMenu() override;
@@ -260,7 +259,7 @@ private:
 // TPopupMenu
 
 class TPopupMenu : public TMenu {
-    VCL_CLASS(TPopupMenu, TMenu)
+    VCL_DECLARE_CLASS(TPopupMenu, TMenu)
 public:
     explicit TPopupMenu(TComponent* owner);
     ~TPopupMenu() override;

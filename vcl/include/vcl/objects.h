@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -60,6 +61,47 @@ using TIdentMap = std::span<const TIdentMapEntry>;
 // A property value in the form the streaming layer moves it.
 using TPropValue = std::variant<Int64, double, std::string, SetBits, TObject*>;
 
+namespace detail {
+
+// A bound accessor of a published property: one plain function pointer and the accessor's own
+// bytes (a lambda holding a member pointer). Every property of every class makes a few of these in
+// each unit that uses the class, and each std::function would instantiate a type-erasure manager
+// besides the call; this instantiates the call alone.
+template <typename Signature>
+class TAccessor;
+
+template <typename R, typename... Args>
+class TAccessor<R(Args...)> {
+public:
+    TAccessor() = default;
+    TAccessor(std::nullptr_t) {}
+    template <typename F>
+        requires(!std::is_same_v<std::remove_cvref_t<F>, TAccessor> && !std::is_null_pointer_v<F>)
+    TAccessor(F function) {
+        static_assert(std::is_trivially_copyable_v<F> && sizeof(F) <= kCapacity &&
+                          alignof(F) <= alignof(std::max_align_t),
+                      "an accessor holds a member pointer or a small trivially copyable lambda");
+        ::new (static_cast<void*>(storage_)) F(function);
+        call_ = &Call<F>;
+    }
+
+    R operator()(Args... args) const { return call_(storage_, std::forward<Args>(args)...); }
+    explicit operator bool() const { return call_ != nullptr; }
+
+private:
+    static constexpr size_t kCapacity = 2 * sizeof(void*) + sizeof(void*);
+
+    template <typename F>
+    static R Call(const unsigned char* storage, Args... args) {
+        return (*std::launder(reinterpret_cast<const F*>(storage)))(std::forward<Args>(args)...);
+    }
+
+    R (*call_)(const unsigned char*, Args...) = nullptr;
+    alignas(std::max_align_t) unsigned char storage_[kCapacity] = {};
+};
+
+}  // namespace detail
+
 struct TPropInfo {
     std::string name;
     TTypeKind kind = TTypeKind::tkInteger;
@@ -71,19 +113,19 @@ struct TPropInfo {
     bool isReference = false;                 // tkClass: a component link, not an owned object
     bool readOnly = false;                    // no setter: owned objects are filled in place
 
-    std::function<TPropValue(const TObject*)> get;
-    std::function<void(TObject*, const TPropValue&)> set;
+    detail::TAccessor<TPropValue(const TObject*)> get;
+    detail::TAccessor<void(TObject*, const TPropValue&)> set;
     std::optional<TPropValue> defaultValue;
 
     // Events: the handler is a std::function member; binding stores both handler and name.
-    std::function<bool(const TObject*)> hasHandler;
-    std::function<void(TObject*, const std::any&)> setHandler;  // raises EInvalidCast on mismatch
-    std::function<void(TObject*)> clearHandler;
+    detail::TAccessor<bool(const TObject*)> hasHandler;
+    detail::TAccessor<void(TObject*, const std::any&)> setHandler;  // raises EInvalidCast on mismatch
+    detail::TAccessor<void(TObject*)> clearHandler;
     const std::type_info* handlerType = nullptr;  // the event's std::function type
-    std::function<std::any()> emptyHandler;       // a handler of that type that does nothing
+    detail::TAccessor<std::any()> emptyHandler;   // a handler of that type that does nothing
 
     // Stored rule: absent means always stored.
-    std::function<bool(const TObject*)> stored;
+    detail::TAccessor<bool(const TObject*)> stored;
 
     bool IsStored(const TObject* instance) const { return !stored || stored(instance); }
     // True when the current value equals the declared default and so is not written.
@@ -298,6 +340,25 @@ public:                                                                   \
                                                                           \
 private:
 
+// The same for a class of a library: the class information and its published table are compiled
+// once, in the unit that says VCL_DEFINE_CLASS(Self, Base) (inside the class's namespace), instead of
+// in every unit that uses the class.
+#define VCL_DECLARE_CLASS(Self, Base)          \
+public:                                        \
+    using Inherited = Base;                    \
+    static ::vcl::TClass StaticClass();        \
+    ::vcl::TClass ClassType() const override { \
+        return StaticClass();                  \
+    }                                          \
+                                               \
+private:
+
+#define VCL_DEFINE_CLASS(Self, Base)                                  \
+    ::vcl::TClass Self::StaticClass() {                               \
+        static const ::vcl::detail::TClassInfoOf<Self, Base> info(#Self); \
+        return &info;                                                 \
+    }
+
 class TObject {
 public:
     TObject() = default;
@@ -333,7 +394,7 @@ void SetCurrentPackage(std::string package);
 void UnRegisterPackageClasses(std::string_view package);
 
 class TPersistent : public TObject {
-    VCL_CLASS(TPersistent, TObject)
+    VCL_DECLARE_CLASS(TPersistent, TObject)
 public:
     // Copies source into this object; raises EConvertError "Cannot assign a X to a Y" when
     // neither side knows how.

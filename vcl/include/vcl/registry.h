@@ -39,7 +39,7 @@ struct TRegDataInfo {
 };
 
 class TRegistry : public TObject {
-    VCL_CLASS(TRegistry, TObject)
+    VCL_DECLARE_CLASS(TRegistry, TObject)
 public:
     // Opens nothing; RootKey is HKEY_CURRENT_USER and Access KEY_ALL_ACCESS.
     TRegistry();
@@ -136,7 +136,7 @@ private:
 // Integers and booleans are written as REG_SZ decimal text ("1"/"0" for booleans); reading takes
 // REG_SZ text or REG_DWORD values, and text that is not a number answers the default.
 class TRegIniFile : public TRegistry {
-    VCL_CLASS(TRegIniFile, TRegistry)
+    VCL_DECLARE_CLASS(TRegIniFile, TRegistry)
 public:
     explicit TRegIniFile(const std::string& fileName);
     TRegIniFile(const std::string& fileName, Cardinal access);

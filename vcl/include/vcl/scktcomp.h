@@ -94,7 +94,7 @@ using TSocketErrorEvent = std::function<void(TObject* Sender, TCustomWinSocket* 
 
 // One connection. Its handle is -1 while it is closed.
 class TCustomWinSocket : public TObject {
-    VCL_CLASS(TCustomWinSocket, TObject)
+    VCL_DECLARE_CLASS(TCustomWinSocket, TObject)
 public:
     TCustomWinSocket() = default;
     ~TCustomWinSocket() override;
@@ -145,7 +145,7 @@ protected:
 };
 
 class TClientWinSocket : public TCustomWinSocket {
-    VCL_CLASS(TClientWinSocket, TCustomWinSocket)
+    VCL_DECLARE_CLASS(TClientWinSocket, TCustomWinSocket)
 public:
     TClientWinSocket() { blocking_ = false; }
 
@@ -161,7 +161,7 @@ private:
 };
 
 class TClientSocket : public TComponent {
-    VCL_CLASS(TClientSocket, TComponent)
+    VCL_DECLARE_CLASS(TClientSocket, TComponent)
 public:
     explicit TClientSocket(TComponent* owner);
     ~TClientSocket() override;
@@ -231,7 +231,7 @@ private:
 
 // Blocking reads and writes on a connection of a blocking client, each bounded by TimeOut.
 class TWinSocketStream : public TStream {
-    VCL_CLASS(TWinSocketStream, TStream)
+    VCL_DECLARE_CLASS(TWinSocketStream, TStream)
 public:
     // Raises ESocketError "Socket must be in blocking mode" for a non-blocking connection.
     TWinSocketStream(TCustomWinSocket* socket, Integer timeOut);

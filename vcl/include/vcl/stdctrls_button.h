@@ -9,8 +9,8 @@
 #include <string>
 
 #include "vcl/controls.h"
-#include "vcl/forms.h"
 #include "win32/controls.h"
+#include "win32/user.h"
 
 namespace vcl {
 
@@ -50,7 +50,7 @@ using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode,
 // Labels
 
 class TCustomLabel : public TGraphicControl {
-    VCL_CLASS(TCustomLabel, TGraphicControl)
+    VCL_DECLARE_CLASS(TCustomLabel, TGraphicControl)
 public:
     explicit TCustomLabel(TComponent* owner);
 
@@ -134,7 +134,7 @@ public:
 // CN_COMMAND and runs ButtonClicked), BM_CLICK / BM_GETSTATE / BM_SETSTATE, and painting
 // on Canvas.
 class TButtonControl : public TWinControl {
-    VCL_CLASS(TButtonControl, TWinControl)
+    VCL_DECLARE_CLASS(TButtonControl, TWinControl)
 public:
     explicit TButtonControl(TComponent* owner);
     ~TButtonControl() override;
@@ -195,7 +195,7 @@ private:
 };
 
 class TButton : public TButtonControl {
-    VCL_CLASS(TButton, TButtonControl)
+    VCL_DECLARE_CLASS(TButton, TButtonControl)
 public:
     explicit TButton(TComponent* owner);
 
@@ -255,7 +255,7 @@ private:
 };
 
 class TCustomCheckBox : public TButtonControl {
-    VCL_CLASS(TCustomCheckBox, TButtonControl)
+    VCL_DECLARE_CLASS(TCustomCheckBox, TButtonControl)
 public:
     explicit TCustomCheckBox(TComponent* owner);
 
@@ -328,7 +328,7 @@ public:
 };
 
 class TRadioButton : public TButtonControl {
-    VCL_CLASS(TRadioButton, TButtonControl)
+    VCL_DECLARE_CLASS(TRadioButton, TButtonControl)
 public:
     explicit TRadioButton(TComponent* owner);
 
@@ -387,7 +387,7 @@ private:
 // Group boxes
 
 class TCustomGroupBox : public TCustomControl {
-    VCL_CLASS(TCustomGroupBox, TCustomControl)
+    VCL_DECLARE_CLASS(TCustomGroupBox, TCustomControl)
 public:
     explicit TCustomGroupBox(TComponent* owner);
 
@@ -429,7 +429,7 @@ public:
 // Scroll bar
 
 class TScrollBar : public TWinControl {
-    VCL_CLASS(TScrollBar, TWinControl)
+    VCL_DECLARE_CLASS(TScrollBar, TWinControl)
 public:
     explicit TScrollBar(TComponent* owner);
     ~TScrollBar() override;
@@ -503,7 +503,7 @@ private:
 
     Layout ComputeLayout(Integer position) const;
     Part PartAt(const Layout& layout, Integer along) const;
-    TRect PartRect(const Layout& layout, Integer start, Integer end) const;
+    TRect PartRect(Integer start, Integer end) const;
     Integer PositionFromThumb(const Layout& layout, Integer thumbStart) const;
     // The highest position a user can scroll to (Max less the page).
     Integer UserMax() const;

@@ -127,7 +127,7 @@ VCL_ENUM_NAMES(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
 using enum TScrollStyle;
 
 class TCustomEdit : public TWinControl {
-    VCL_CLASS(TCustomEdit, TWinControl)
+    VCL_DECLARE_CLASS(TCustomEdit, TWinControl)
 public:
     explicit TCustomEdit(TComponent* owner);
     ~TCustomEdit() override;
@@ -225,7 +225,6 @@ protected:
     void SetTextValue(const TCaption& value) override;
     void PaintWindow(win32::HDC dc) override;
     void DoEnter() override;
-    void DoExit() override;
     void Resize() override;
     bool CanAutoSize(Integer& newWidth, Integer& newHeight) override;
 
@@ -284,6 +283,27 @@ private:
     void MouseSelect(TPoint point, bool extend);
     void HandleEditMessage(TMessage& message);
     void HandleScrollMessage(TMessage& message, bool vertical);
+    // Steps of WndProc and HandleEditMessage; the LRESULTs are the answers to the messages.
+    win32::LRESULT DialogCode() const;
+    void BeginMouseSelection(TPoint point, bool byWord, bool extend);
+    void ShowLineCaret();
+    void ShowFocus();
+    void HideFocus();
+    void ForgetFontMeasurements();
+    void FitToFont();
+    win32::LRESULT ReportSelection(win32::DWORD* start, win32::DWORD* end) const;
+    void SetSelectionRange(Int64 start, Int64 end);
+    Integer LineFromCharacter(Int64 index) const;
+    win32::LRESULT LineStartOf(Integer line) const;
+    win32::LRESULT LineLengthAt(Int64 index) const;
+    win32::LRESULT CopyLine(Int64 line, char* buffer) const;
+    void SetFormatRect(const win32::RECT* rect, bool relative);
+    void SetMargins(win32::WPARAM which, win32::WORD left, win32::WORD right);
+    win32::LRESULT PositionOfCharacter(size_t index) const;
+    win32::LRESULT CharacterAtPoint(TPoint point) const;
+    void ScrollToCaret();
+    Integer AverageCharacterWidth() const;
+    win32::LRESULT ScrollByCommand(win32::WORD command);
     void ApplyCharCaseToText();
     Integer AlignmentOffset(const TEditLine& line) const;
 
@@ -311,7 +331,6 @@ private:
     bool wordSelecting_ = false;
     // Keeps the x of vertical caret moves across lines of different lengths.
     Integer desiredX_ = -1;
-    Integer changeLock_ = 0;
 
     mutable win32::HDC measureDC_ = nullptr;
     mutable std::unordered_map<uint32_t, int> advanceCache_;
@@ -357,7 +376,7 @@ class TCustomMemo;
 
 // The lines of a memo as displayed (wrapped lines count separately); Text is the memo's text.
 class TMemoStrings : public TStrings {
-    VCL_CLASS(TMemoStrings, TStrings)
+    VCL_DECLARE_CLASS(TMemoStrings, TStrings)
 public:
     explicit TMemoStrings(TCustomEdit* memo) : memo_(memo) {}
 
@@ -378,7 +397,7 @@ private:
 };
 
 class TCustomMemo : public TCustomEdit {
-    VCL_CLASS(TCustomMemo, TCustomEdit)
+    VCL_DECLARE_CLASS(TCustomMemo, TCustomEdit)
 public:
     explicit TCustomMemo(TComponent* owner);
     ~TCustomMemo() override;

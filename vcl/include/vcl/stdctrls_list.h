@@ -75,7 +75,7 @@ class TCustomComboBox;
 // TCustomListBox
 
 class TCustomListBox : public TWinControl {
-    VCL_CLASS(TCustomListBox, TWinControl)
+    VCL_DECLARE_CLASS(TCustomListBox, TWinControl)
 public:
     explicit TCustomListBox(TComponent* owner);
     ~TCustomListBox() override;
@@ -185,7 +185,7 @@ private:
     void ScrollIntoView(Integer index);
     void SetTopIndexInternal(Integer value);
     void UpdateScrollBar();
-    void HandleScroll(Word code, Integer bar);
+    void HandleScroll(Word code, Integer thumb);
 
     // Selection
     bool IsMulti() const { return multiSelect_; }
@@ -199,6 +199,18 @@ private:
     void StopAutoScroll();
 
     win32::LRESULT HandleListMessage(TMessage& message, bool& handled);
+    // Steps of WndProc.
+    void ShowFocusChange(Word notification);
+    void ScrollByBar(int bar, Word code);
+    bool ScrollByWheel(win32::SHORT delta);
+    void FitToNewSize();
+    void AutoScrollTick();
+    void StopTracking();
+    void FollowFont();
+    void FireNotificationEvent(Word code);
+    // CN_DRAWITEM and CN_MEASUREITEM: a row through DrawItem and MeasureItem.
+    void DrawItemOnCanvas(TMessage& message);
+    void MeasureItemFor(TMessage& message);
     win32::HWND WindowHandleOrNull() const;
     void PaintRow(win32::HDC dc, Integer index, const TRect& rect);
     // The row painted as selected in a single-select list (a combo's list shows the row under the mouse).
@@ -279,7 +291,7 @@ public:
 class TComboListBox;
 
 class TCustomComboBox : public TCustomControl {
-    VCL_CLASS(TCustomComboBox, TCustomControl)
+    VCL_DECLARE_CLASS(TCustomComboBox, TCustomControl)
 public:
     explicit TCustomComboBox(TComponent* owner);
     ~TCustomComboBox() override;
@@ -338,7 +350,6 @@ protected:
     void KeyDown(Word& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
     void Loaded() override;
     TCaption GetText() const override;
     void SetTextValue(const TCaption& value) override;
@@ -378,6 +389,25 @@ private:
     Integer TypeAheadFrom(Integer start, std::string_view letter) const;
     void CopyToClipboard();
     void PasteFromClipboard();
+    // Steps of WndProc; the LRESULTs are the answers to the CB_* and WM_* messages.
+    win32::LRESULT DeleteListItem(win32::WPARAM wParam, win32::LPARAM lParam);
+    win32::LRESULT ClearItemsAndText();
+    win32::LRESULT SelectionOrError() const;
+    win32::LRESULT SelectItemStartingWith(Integer start, std::string_view prefix);
+    win32::LRESULT ShowDropDown(bool show);
+    win32::LRESULT ReportEditSelection(win32::DWORD* start, win32::DWORD* end) const;
+    win32::LRESULT SetEditSelection(win32::LPARAM range);
+    win32::LRESULT LimitEditText(win32::WPARAM limit);
+    win32::LRESULT ItemHeightFor(win32::WPARAM wParam, win32::LPARAM lParam);
+    win32::LRESULT SetItemHeightFor(win32::WPARAM wParam, win32::LPARAM lParam);
+    win32::LRESULT GetDroppedControlRect(win32::RECT* rect);
+    Integer EffectiveDroppedWidth() const;
+    win32::LRESULT CopyTextTo(char* buffer, win32::WPARAM size) const;
+    win32::LRESULT HandleSetText(std::string_view text);
+    void StartEditingOnFocus();
+    void EndEditingOnFocusLoss();
+    void FollowFont();
+    void FireNotificationEvent(Word code);
 
     std::unique_ptr<TComboListBox> list_;
     TEditEngine edit_;

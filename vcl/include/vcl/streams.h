@@ -26,7 +26,7 @@ inline constexpr Word fmShareDenyRead = 0x0030;
 inline constexpr Word fmShareDenyNone = 0x0040;
 
 class TStream : public TObject {
-    VCL_CLASS(TStream, TObject)
+    VCL_DECLARE_CLASS(TStream, TObject)
 public:
     // Transfer up to count bytes and return how many moved; a count of zero or less moves nothing.
     virtual Int64 Read(void* buffer, Int64 count) = 0;
@@ -57,7 +57,7 @@ public:
 // signals; a write transfers everything unless the system refuses. A failing system call reads
 // or writes nothing, which ReadBuffer and WriteBuffer report.
 class THandleStream : public TStream {
-    VCL_CLASS(THandleStream, TStream)
+    VCL_DECLARE_CLASS(THandleStream, TStream)
 public:
     explicit THandleStream(int handle) : handle_(handle) {}
 
@@ -82,7 +82,7 @@ protected:
 // while another holds an exclusive lock, and an open for writing fails while another holds any.
 // fmShareDenyRead cannot be expressed with advisory locks and is accepted without effect.
 class TFileStream : public THandleStream {
-    VCL_CLASS(TFileStream, THandleStream)
+    VCL_DECLARE_CLASS(TFileStream, THandleStream)
 public:
     // rights are the permission bits of a created file, before the umask.
     TFileStream(const std::string& fileName, Word mode, Cardinal rights = 0666);
@@ -97,7 +97,7 @@ private:
 // A stream over a block of memory that it does not manage; descendants provide the block.
 // Positions may lie anywhere: reading outside the data returns nothing.
 class TCustomMemoryStream : public TStream {
-    VCL_CLASS(TCustomMemoryStream, TStream)
+    VCL_DECLARE_CLASS(TCustomMemoryStream, TStream)
 public:
     void* Memory() const { return memory_; }
 
@@ -121,7 +121,7 @@ protected:
 
 // A growable stream in memory. Writing past the end fills the gap with zero bytes.
 class TMemoryStream : public TCustomMemoryStream {
-    VCL_CLASS(TMemoryStream, TCustomMemoryStream)
+    VCL_DECLARE_CLASS(TMemoryStream, TCustomMemoryStream)
 public:
     // The most a memory stream holds; asking for more raises EStreamError
     // "Out of memory while expanding memory stream", as a failed allocation does.
@@ -152,7 +152,7 @@ private:
 
 // A stream over a std::string. Seeking clamps to the data; writing overwrites and extends.
 class TStringStream : public TStream {
-    VCL_CLASS(TStringStream, TStream)
+    VCL_DECLARE_CLASS(TStringStream, TStream)
 public:
     explicit TStringStream(std::string data = {}) : data_(std::move(data)) {}
 

@@ -17,7 +17,7 @@ VCL_ENUM_NAMES(TDuplicates, "dupIgnore", "dupAccept", "dupError")
 using enum TDuplicates;
 
 class TStrings : public TPersistent {
-    VCL_CLASS(TStrings, TPersistent)
+    VCL_DECLARE_CLASS(TStrings, TPersistent)
 public:
     // Index errors raise EStringListError "List index out of bounds (%d)".
     std::string Strings(int index) const { return Get(index); }
@@ -119,13 +119,8 @@ protected:
     template <typename Action>
     void Updating(Action&& action) {
         BeginUpdate();
-        try {
-            action();
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        const ScopeExit endUpdate([this] { EndUpdate(); });
+        action();
     }
 
 private:
@@ -146,7 +141,7 @@ class TStringList;
 using TStringListSortCompare = std::function<int(TStringList* list, int index1, int index2)>;
 
 class TStringList : public TStrings {
-    VCL_CLASS(TStringList, TStrings)
+    VCL_DECLARE_CLASS(TStringList, TStrings)
 public:
     TStringList() = default;
     explicit TStringList(bool ownsObjects) : ownsObjects_(ownsObjects) {}

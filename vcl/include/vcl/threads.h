@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "vcl/objects.h"
-#include "vcl/sysutils.h"
 
 namespace vcl {
 
@@ -33,7 +32,7 @@ struct TThreadState;
 // once its object is complete: at the next message the main thread processes, CheckSynchronize, or
 // any call on the object (Resume, WaitFor, Terminate, ...).
 class TThread : public TObject {
-    VCL_CLASS(TThread, TObject)
+    VCL_DECLARE_CLASS(TThread, TObject)
 public:
     explicit TThread(bool createSuspended);
     // Terminates and waits for a thread still running, so a subclass whose Execute uses its own

@@ -7,6 +7,8 @@ namespace vcl {
 // ---------------------------------------------------------------------------------------------
 // TCollectionItem
 
+VCL_DEFINE_CLASS(TCollectionItem, TPersistent)
+
 TCollectionItem::TCollectionItem(TCollection* collection) {
     SetCollection(collection);
 }
@@ -60,6 +62,8 @@ void TCollectionItem::Assign(const TPersistent* source) {
 // ---------------------------------------------------------------------------------------------
 // TCollection
 
+VCL_DEFINE_CLASS(TCollection, TPersistent)
+
 TCollection::TCollection(TClass itemClass) : itemClass_(itemClass) {}
 
 TCollection::~TCollection() {
@@ -77,29 +81,16 @@ TCollectionItem* TCollection::Add() {
         throw EComponentError(Format("Cannot create an instance of %s", {itemClass_->name}));
     // The item joins from its base constructor; listeners hear of it once it is whole.
     BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = itemClass_->createItem(this);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-    return item;
+    const ScopeExit endUpdate([this] { EndUpdate(); });
+    return itemClass_->createItem(this);
 }
 
 TCollectionItem* TCollection::Insert(int index) {
     if (index < 0 || index > Count()) throw EListError(Format("List index out of bounds (%d)", {index}));
     BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = Add();
-        MoveItem(Count() - 1, index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const ScopeExit endUpdate([this] { EndUpdate(); });
+    TCollectionItem* item = Add();
+    MoveItem(Count() - 1, index);
     return item;
 }
 
@@ -166,15 +157,10 @@ void TCollection::Assign(const TPersistent* source) {
     }
     if (other == this) return;
     BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* item : other->items_)
-            Add()->Assign(item);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const ScopeExit endUpdate([this] { EndUpdate(); });
+    Clear();
+    for (TCollectionItem* item : other->items_)
+        Add()->Assign(item);
 }
 
 std::string TCollection::GetNamePath() const {

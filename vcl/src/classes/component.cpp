@@ -40,6 +40,8 @@ TComponent* CreateComponent(TClass cls, TComponent* owner) {
 // ---------------------------------------------------------------------------------------------
 // Life
 
+VCL_DEFINE_CLASS(TComponent, TPersistent)
+
 TComponent::TComponent(TComponent* owner) {
     if (owner) owner->InsertComponent(this);
 }

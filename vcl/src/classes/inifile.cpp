@@ -38,6 +38,8 @@ std::string RefusalReason(const std::string& section, const std::string* ident, 
 // ---------------------------------------------------------------------------------------------
 // TCustomIniFile
 
+VCL_DEFINE_CLASS(TCustomIniFile, TObject)
+
 Integer TCustomIniFile::ReadInteger(const std::string& section, const std::string& ident,
                                     Integer defaultValue) {
     return StrToIntDef(ReadString(section, ident, ""), defaultValue);
@@ -108,6 +110,8 @@ bool TCustomIniFile::ValueExists(const std::string& section, const std::string& 
 
 // ---------------------------------------------------------------------------------------------
 // TIniFile
+
+VCL_DEFINE_CLASS(TIniFile, TCustomIniFile)
 
 void TIniFile::WriteError(const std::string& reason) const {
     std::string message = Format("Unable to write to %s", {FileName()});

@@ -12,6 +12,8 @@ constexpr std::string_view kListCountError = "List count out of bounds (%d)";
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TList, TObject)
+
 void TList::Error(std::string_view message, Int64 data) {
     throw EListError(Format(message, {data}));
 }

@@ -147,6 +147,8 @@ TClass FindClass(std::string_view name) {
 // ---------------------------------------------------------------------------------------------
 // TPersistent
 
+VCL_DEFINE_CLASS(TPersistent, TObject)
+
 void TPersistent::Assign(const TPersistent* source) {
     if (source) {
         source->AssignTo(this);

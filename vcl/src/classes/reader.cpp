@@ -382,28 +382,22 @@ void TReader::ReadCollection(TCollection* collection, TComponent* component, int
     std::string savedPrefix = pathPrefix_;
     std::string collectionPath = propertyPath_;
     collection->BeginUpdate();
-    try {
-        collection->Clear();
-        while (!parser_.TokenCharIs('>')) {
-            parser_.CheckSymbol("item");
-            parser_.NextToken();
-            TCollectionItem* item = collection->Add();
-            pathPrefix_ = Format("%s[%d].", {collectionPath, item->Index()});
-            while (!parser_.TokenSymbolIs("end")) {
-                if (parser_.Token() == TTokenKind::toEOF) parser_.Error("'end' expected");
-                ReadProperty(item, component, depth);
-            }
-            parser_.NextToken();
+    const ScopeExit endUpdate([collection] { collection->EndUpdate(); });
+    const ScopeExit restorePrefix([&] { pathPrefix_ = savedPrefix; });
+    collection->Clear();
+    while (!parser_.TokenCharIs('>')) {
+        parser_.CheckSymbol("item");
+        parser_.NextToken();
+        TCollectionItem* item = collection->Add();
+        pathPrefix_ = Format("%s[%d].", {collectionPath, item->Index()});
+        while (!parser_.TokenSymbolIs("end")) {
+            if (parser_.Token() == TTokenKind::toEOF) parser_.Error("'end' expected");
+            ReadProperty(item, component, depth);
         }
         parser_.NextToken();
-    } catch (...) {
-        pathPrefix_ = savedPrefix;
-        collection->EndUpdate();
-        throw;
     }
-    pathPrefix_ = savedPrefix;
+    parser_.NextToken();
     propertyPath_ = collectionPath;
-    collection->EndUpdate();
 }
 
 void TReader::DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc&, bool) {
@@ -566,21 +560,18 @@ void RemoveFixupReferences(TComponent* component) {
 // ---------------------------------------------------------------------------------------------
 // String lists stream their lines as a list of strings
 
+VCL_DEFINE_CLASS(TStrings, TPersistent)
+
 void TStrings::DefineProperties(TFiler& filer) {
     filer.DefineProperty(
         "Strings",
         [this](TReader& reader) {
             reader.ReadListBegin();
-            BeginUpdate();
-            try {
+            Updating([&] {
                 Clear();
                 while (!reader.EndOfList())
                     Add(reader.ReadString());
-            } catch (...) {
-                EndUpdate();
-                throw;
-            }
-            EndUpdate();
+            });
             reader.ReadListEnd();
         },
         [this](TWriter& writer) {

@@ -81,15 +81,11 @@ void CopyBranch(HKEY source, HKEY target) {
             RegCloseKey(from);
             throw ERegistryException(Format("Failed to create key %s", {child}));
         }
-        try {
-            CopyBranch(from, to);
-        } catch (...) {
+        const ScopeExit close([from, to] {
             RegCloseKey(from);
             RegCloseKey(to);
-            throw;
-        }
-        RegCloseKey(from);
-        RegCloseKey(to);
+        });
+        CopyBranch(from, to);
     }
 }
 
@@ -97,6 +93,8 @@ void CopyBranch(HKEY source, HKEY target) {
 
 // ---------------------------------------------------------------------------------------------
 // TRegistry
+
+VCL_DEFINE_CLASS(TRegistry, TObject)
 
 TRegistry::TRegistry() : TRegistry(KEY_ALL_ACCESS) {}
 
@@ -161,17 +159,8 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
 }
 
 bool TRegistry::OpenKeyReadOnly(const std::string& key) {
-    Cardinal old = access_;
-    access_ = KEY_READ;
-    bool opened = false;
-    try {
-        opened = OpenKey(key, false);
-    } catch (...) {
-        access_ = old;
-        throw;
-    }
-    access_ = old;
-    return opened;
+    const ScopedValue readOnly(access_, KEY_READ);
+    return OpenKey(key, false);
 }
 
 bool TRegistry::CreateKey(const std::string& key) {
@@ -197,10 +186,12 @@ bool TRegistry::DeleteValue(const std::string& name) {
 }
 
 bool TRegistry::KeyExists(const std::string& key) {
-    Cardinal old = access_;
-    access_ = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | (old & KEY_WOW64_RES);
-    HKEY found = GetKey(key);
-    access_ = old;
+    HKEY found = nullptr;
+    {
+        const ScopedValue query(access_, STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS |
+                                             (access_ & KEY_WOW64_RES));
+        found = GetKey(key);
+    }
     if (found) RegCloseKey(found);
     return found != nullptr;
 }
@@ -296,19 +287,17 @@ void TRegistry::MoveKey(const std::string& oldName, const std::string& newName, 
         throw ERegistryException(Format("Failed to create key %s", {newName}));
     HKEY source = GetKey(oldName);
     if (!source) return;
-    HKEY target = nullptr;
-    try {
+    {
+        HKEY target = nullptr;
+        const ScopeExit close([&] {
+            RegCloseKey(source);
+            if (target) RegCloseKey(target);
+        });
         CreateKey(newName);
         target = GetKey(newName);
         if (!target) throw ERegistryException(Format("Failed to create key %s", {newName}));
         CopyBranch(source, target);
-    } catch (...) {
-        RegCloseKey(source);
-        if (target) RegCloseKey(target);
-        throw;
     }
-    RegCloseKey(source);
-    RegCloseKey(target);
     if (deleteOld) DeleteKey(oldName);
 }
 
@@ -460,6 +449,8 @@ void TRegistry::WriteBinaryData(const std::string& name, const void* buffer, Int
 // ---------------------------------------------------------------------------------------------
 // TRegIniFile
 
+VCL_DEFINE_CLASS(TRegIniFile, TRegistry)
+
 TRegIniFile::TRegIniFile(const std::string& fileName) : TRegIniFile(fileName, KEY_ALL_ACCESS) {}
 
 TRegIniFile::TRegIniFile(const std::string& fileName, Cardinal access)
@@ -473,15 +464,11 @@ bool TRegIniFile::InSection(const std::string& section, Action&& action) {
     if (!key) return false;
     HKEY old = CurrentKey();
     SetCurrentKey(key);
-    try {
-        action();
-    } catch (...) {
+    const ScopeExit leave([this, old, key] {
         SetCurrentKey(old);
         RegCloseKey(key);
-        throw;
-    }
-    SetCurrentKey(old);
-    RegCloseKey(key);
+    });
+    action();
     return true;
 }
 

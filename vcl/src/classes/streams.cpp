@@ -52,6 +52,8 @@ std::optional<Int64> AddPosition(Int64 base, Int64 offset) {
 // ---------------------------------------------------------------------------------------------
 // TStream
 
+VCL_DEFINE_CLASS(TStream, TObject)
+
 Int64 TStream::Size() {
     Int64 position = Seek(0, soCurrent);
     if (position < 0) return -1;
@@ -130,6 +132,8 @@ std::string TStream::ReadString(Int64 count) {
 // ---------------------------------------------------------------------------------------------
 // THandleStream
 
+VCL_DEFINE_CLASS(THandleStream, TStream)
+
 Int64 THandleStream::Read(void* buffer, Int64 count) {
     if (count <= 0) return 0;
     for (;;) {
@@ -190,6 +194,8 @@ bool TryLock(int fd, int operation) {
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TFileStream, THandleStream)
+
 TFileStream::TFileStream(const std::string& fileName, Word mode, Cardinal rights)
     : THandleStream(-1), fileName_(fileName) {
     const bool create = (mode & fmCreate) == fmCreate;
@@ -247,6 +253,8 @@ TFileStream::~TFileStream() {
 // ---------------------------------------------------------------------------------------------
 // TCustomMemoryStream
 
+VCL_DEFINE_CLASS(TCustomMemoryStream, TStream)
+
 Int64 TCustomMemoryStream::Read(void* buffer, Int64 count) {
     if (count <= 0 || position_ < 0 || position_ >= size_) return 0;
     Int64 got = std::min(count, size_ - position_);
@@ -274,6 +282,8 @@ void TCustomMemoryStream::SaveToFile(const std::string& fileName) const {
 
 // ---------------------------------------------------------------------------------------------
 // TMemoryStream
+
+VCL_DEFINE_CLASS(TMemoryStream, TCustomMemoryStream)
 
 TMemoryStream::~TMemoryStream() {
     std::free(memory_);
@@ -368,6 +378,8 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 
 // ---------------------------------------------------------------------------------------------
 // TStringStream
+
+VCL_DEFINE_CLASS(TStringStream, TStream)
 
 Int64 TStringStream::Read(void* buffer, Int64 count) {
     Int64 size = Size();

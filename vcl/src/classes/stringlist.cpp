@@ -374,6 +374,8 @@ void TStrings::Assign(const TPersistent* source) {
 // ---------------------------------------------------------------------------------------------
 // TStringList
 
+VCL_DEFINE_CLASS(TStringList, TStrings)
+
 TStringList::~TStringList() {
     OnChange = nullptr;
     OnChanging = nullptr;

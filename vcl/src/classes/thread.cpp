@@ -120,6 +120,8 @@ Cardinal MainThreadID() {
     return mainThreadId;
 }
 
+VCL_DEFINE_CLASS(TThread, TObject)
+
 TThread::TThread(bool createSuspended) : state_(std::make_shared<TThreadState>()) {
     auto state = state_;
     state->suspendCount = createSuspended ? 1 : 0;

@@ -63,28 +63,22 @@ void TWriter::WriteComponent(TComponent* component) {
     }
     out_ += component->ClassName();
     out_ += '\n';
-    ++indent_;
-    try {
+    const ScopeExit written([component] { component->state_.Exclude(csWriting); });
+    {
+        ++indent_;
+        const ScopeExit outdent([this] { --indent_; });
         WriteProperties(component, std::string());
         component->GetChildren([this](TComponent* child) { WriteComponent(child); }, root_);
-    } catch (...) {
-        --indent_;
-        component->state_.Exclude(csWriting);
-        throw;
     }
-    --indent_;
     WriteIndent();
     out_ += "end\n";
-    component->state_.Exclude(csWriting);
 }
 
 void TWriter::WriteProperties(TPersistent* instance, const std::string& prefix) {
     for (const TPropInfo* info : instance->ClassType()->Properties())
         if (info->IsStored(instance)) WriteProperty(instance, *info, prefix);
-    std::string savedPrefix = std::move(prefix_);
-    prefix_ = prefix;
+    const ScopedValue nested(prefix_, prefix);
     instance->DefineProperties(*this);
-    prefix_ = std::move(savedPrefix);
 }
 
 void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& info, const std::string& prefix) {

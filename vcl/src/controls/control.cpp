@@ -6,6 +6,7 @@
 
 #include "controls/controls_internal.h"
 #include "vcl/forms.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -73,13 +74,6 @@ constexpr TIdentMapEntry kCursorIdents[] = {
 
 LPARAM PointToLParam(Integer x, Integer y) {
     return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-Integer LParamX(LPARAM value) {
-    return static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(value)));
-}
-Integer LParamY(LPARAM value) {
-    return static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(value)));
 }
 
 bool IsMouseMessage(UINT msg) {
@@ -241,6 +235,8 @@ TCustomForm* GetParentForm(TControl* control) {
 
 // ---------------------------------------------------------------------------------------------
 // TControl
+
+VCL_DEFINE_CLASS(TControl, TComponent)
 
 TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
     font_->SetOwner(this);
@@ -541,7 +537,8 @@ void TControl::WndProc(TMessage& message) {
             // The context menu comes with the release: a window's default procedure sends it, a
             // graphic control gets it here.
             if (!dynamic_cast<TWinControl*>(this)) {
-                const TPoint screen = ClientToScreen(Point(LParamX(message.LParam), LParamY(message.LParam)));
+                const TPoint screen =
+                    ClientToScreen(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)));
                 Perform(WM_CONTEXTMENU, 0, PointToLParam(screen.x, screen.y));
             } else {
                 DefaultHandler(message);
@@ -552,13 +549,15 @@ void TControl::WndProc(TMessage& message) {
             return;
         case WM_MOUSEMOVE:
             if (!(controlStyle_.Contains(csNoStdEvents)))
-                MouseMove(KeysToShiftState(message.WParam), LParamX(message.LParam), LParamY(message.LParam));
+                MouseMove(KeysToShiftState(message.WParam), GET_X_LPARAM(message.LParam),
+                          GET_Y_LPARAM(message.LParam));
             message.Result = 0;
             return;
         case WM_MOUSEWHEEL: {
             const TShiftState shift = KeysToShiftState(LOWORD(message.WParam));
             const auto delta = static_cast<int16_t>(HIWORD(message.WParam));
-            if (!DoMouseWheel(shift, delta, Point(LParamX(message.LParam), LParamY(message.LParam))) &&
+            if (!DoMouseWheel(shift, delta,
+                              Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam))) &&
                 parent_)
                 message.Result = parent_->Perform(WM_MOUSEWHEEL, message.WParam, message.LParam);
             else
@@ -598,14 +597,8 @@ void TControl::WndProc(TMessage& message) {
             return;
         case CM_PARENTCOLORCHANGED:
             if (parentColor_ && parent_) {
-                parentColorChanging_ = true;
-                try {
-                    SetColor(message.WParam ? static_cast<TColor>(message.LParam) : parent_->Color());
-                } catch (...) {
-                    parentColorChanging_ = false;
-                    throw;
-                }
-                parentColorChanging_ = false;
+                const ScopedValue changing(parentColorChanging_, true);
+                SetColor(message.WParam ? static_cast<TColor>(message.LParam) : parent_->Color());
             }
             return;
         case CM_PARENTFONTCHANGED:
@@ -638,13 +631,13 @@ void TControl::HandleMouseDown(TMessage& message, TMouseButton button, TShiftSta
         controlState_.Include(csLButtonDown);
     }
     if (!controlStyle_.Contains(csNoStdEvents))
-        MouseDown(button, KeysToShiftState(message.WParam) + extra, LParamX(message.LParam),
-                  LParamY(message.LParam));
+        MouseDown(button, KeysToShiftState(message.WParam) + extra, GET_X_LPARAM(message.LParam),
+                  GET_Y_LPARAM(message.LParam));
     message.Result = 0;
 }
 
 void TControl::HandleMouseUp(TMessage& message, TMouseButton button) {
-    const Integer x = LParamX(message.LParam), y = LParamY(message.LParam);
+    const Integer x = GET_X_LPARAM(message.LParam), y = GET_Y_LPARAM(message.LParam);
     if (button == mbLeft) {
         if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(false);
         controlState_.Exclude(csLButtonDown);
@@ -660,7 +653,7 @@ void TControl::HandleMouseUp(TMessage& message, TMouseButton button) {
 
 void TControl::HandleContextMenu(TMessage& message) {
     message.Result = 0;
-    TPoint screen = Point(LParamX(message.LParam), LParamY(message.LParam));
+    TPoint screen = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
     TPoint local = Point(-1, -1);
     if (message.LParam == -1) {
         screen = ClientToScreen(Point(0, 0));
@@ -772,27 +765,18 @@ void TControl::PaintTo(HDC dc, Integer x, Integer y) {
     OffsetViewportOrgEx(dc, x, y, nullptr);
     IntersectClipRect(dc, 0, 0, width_, height_);
     controlState_.Include(csPaintCopy);
-    try {
-        Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    } catch (...) {
+    const ScopeExit restore([&] {
         controlState_.Exclude(csPaintCopy);
         RestoreDC(dc, saved);
-        throw;
-    }
-    controlState_.Exclude(csPaintCopy);
-    RestoreDC(dc, saved);
+    });
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }
 
 void TControl::PaintTo(TCanvas* canvas, Integer x, Integer y) {
     if (!canvas) throw EInvalidOperation("PaintTo needs a canvas");
     canvas->Lock();
-    try {
-        PaintTo(canvas->Handle(), x, y);
-    } catch (...) {
-        canvas->Unlock();
-        throw;
-    }
-    canvas->Unlock();
+    const ScopeExit unlock([canvas] { canvas->Unlock(); });
+    PaintTo(canvas->Handle(), x, y);
 }
 
 bool TControl::MouseCapture() const {
@@ -824,6 +808,8 @@ void TControl::UpdateAnchorRules() {
 
 // ---------------------------------------------------------------------------------------------
 // TControlCanvas
+
+VCL_DEFINE_CLASS(TControlCanvas, TCanvas)
 
 TControlCanvas::TControlCanvas() = default;
 
@@ -860,6 +846,8 @@ void TControlCanvas::FreeHandle() {
 // ---------------------------------------------------------------------------------------------
 // TGraphicControl
 
+VCL_DEFINE_CLASS(TGraphicControl, TControl)
+
 TGraphicControl::TGraphicControl(TComponent* owner)
     : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
     canvas_->SetControl(this);
@@ -885,6 +873,8 @@ void TGraphicControl::WndProc(TMessage& message) {
 // ---------------------------------------------------------------------------------------------
 // TCustomControl
 
+VCL_DEFINE_CLASS(TCustomControl, TWinControl)
+
 TCustomControl::TCustomControl(TComponent* owner)
     : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
     canvas_->SetControl(this);
@@ -897,13 +887,8 @@ TCustomControl::~TCustomControl() {
 void TCustomControl::WndProc(TMessage& message) {
     if (message.Msg == WM_PAINT) {
         controlState_.Include(csCustomPaint);
-        try {
-            TWinControl::WndProc(message);
-        } catch (...) {
-            controlState_.Exclude(csCustomPaint);
-            throw;
-        }
-        controlState_.Exclude(csCustomPaint);
+        const ScopeExit painted([this] { controlState_.Exclude(csCustomPaint); });
+        TWinControl::WndProc(message);
         return;
     }
     TWinControl::WndProc(message);

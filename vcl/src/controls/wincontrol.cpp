@@ -1,11 +1,13 @@
 // TWinControl: windows, children, alignment, painting, keys and focus.
 #include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "controls/controls_internal.h"
 #include "vcl/controls.h"
 #include "vcl/forms.h"
 #include "win32/menu.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -30,6 +32,22 @@ bool registeredResetHook = [] {
     return true;
 }();
 
+// Mouse messages in client coordinates, which a graphic child under the mouse may own.
+bool IsClientMouseMessage(UINT msg) {
+    return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL;
+}
+
+// What a child window tells its parent; the parent hands it back to the child's control as CN_*.
+constexpr UINT kChildNotifications[] = {
+    WM_COMMAND,           WM_NOTIFY,      WM_DRAWITEM,     WM_MEASUREITEM,     WM_HSCROLL,
+    WM_VSCROLL,           WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORSTATIC,
+    WM_CTLCOLORSCROLLBAR, WM_DELETEITEM,  WM_COMPAREITEM,  WM_VKEYTOITEM,      WM_CHARTOITEM,
+};
+
+bool IsChildNotification(UINT msg) {
+    return std::ranges::find(kChildNotifications, msg) != std::ranges::end(kChildNotifications);
+}
+
 void FillSolid(HDC dc, const TRect& rect, TColor color) {
     HBRUSH brush = CreateSolidBrush(ColorToRGB(color));
     FillRect(dc, &rect, brush);
@@ -41,6 +59,8 @@ void FillSolid(HDC dc, const TRect& rect, TColor color) {
 std::string ControlWindowClassName(const TWinControl* control) {
     return std::string(control->ClassName());
 }
+
+VCL_DEFINE_CLASS(TWinControl, TControl)
 
 LRESULT TWinControl::InitWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWinControl* control = creationControl;
@@ -237,17 +257,14 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {
     if (!objectInstance_)
         objectInstance_ = MakeObjectInstance([this](TMessage& message) { MainWndProc(message); });
-    creationControl = this;
     HWND window = nullptr;
-    try {
+    {
+        creationControl = this;
+        const ScopeExit forget([] { creationControl = nullptr; });
         window = CreateWindowEx(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(),
                                 params.Style, params.X, params.Y, params.Width, params.Height,
                                 params.WndParent, nullptr, nullptr, params.Param);
-    } catch (...) {
-        creationControl = nullptr;
-        throw;
     }
-    creationControl = nullptr;
     if (window && !handle_) {
         handle_ = window;
         detail::ControlWindows()[window] = this;
@@ -256,14 +273,11 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
 
 void TWinControl::CreateHandle() {
     if (handle_) return;
-    controlState_.Include(csCreating);
-    try {
+    {
+        controlState_.Include(csCreating);
+        const ScopeExit created([this] { controlState_.Exclude(csCreating); });
         CreateWnd();
-    } catch (...) {
-        controlState_.Exclude(csCreating);
-        throw;
     }
-    controlState_.Exclude(csCreating);
     UpdateBounds();
     CreateHandleDone();
     CreateChildHandles();
@@ -305,36 +319,26 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::RecreateWnd() {
     if (!handle_ || recreating_) return;
-    recreating_ = true;
+    const ScopedValue recreating(recreating_, true);
     TCustomForm* form = GetParentForm(this);
     const bool hadFocus = form && form->ActiveControl() && ContainsControl(form->ActiveControl()) &&
                           GetFocus() == form->ActiveControl()->handle_;
     TWinControl* focused = hadFocus ? form->ActiveControl() : nullptr;
-    try {
-        DestroyHandle();
-        UpdateControlState();
-        if (!handle_ && (parent_ || parentWindow_ || dynamic_cast<TCustomForm*>(this))) HandleNeeded();
-        if (focused && focused->CanFocus()) focused->SetFocus();
-    } catch (...) {
-        recreating_ = false;
-        throw;
-    }
-    recreating_ = false;
+    DestroyHandle();
+    UpdateControlState();
+    if (!handle_ && (parent_ || parentWindow_ || dynamic_cast<TCustomForm*>(this))) HandleNeeded();
+    if (focused && focused->CanFocus()) focused->SetFocus();
 }
 
 void TWinControl::MainWndProc(TMessage& message) {
     try {
-        try {
-            const TWndMethod& proc = WindowProc();
-            if (proc)
-                proc(message);
-            else
-                WndProc(message);
-        } catch (...) {
-            detail::FreeDeviceContexts();
-            throw;
-        }
-        detail::FreeDeviceContexts();
+        // Canvases borrowed device contexts for this message only.
+        const ScopeExit freeContexts([] { detail::FreeDeviceContexts(); });
+        const TWndMethod& proc = WindowProc();
+        if (proc)
+            proc(message);
+        else
+            WndProc(message);
     } catch (...) {
         if (Application) Application->HandleException(this);
     }
@@ -416,17 +420,8 @@ void TWinControl::GetChildren(const std::function<void(TComponent*)>& proc, TCom
 
 void TWinControl::Loaded() {
     TControl::Loaded();
-    if (!winControls_.empty()) {
-        // Tab orders read from the file may have been given before all siblings existed.
-        std::vector<TWinControl*> ordered = tabList_;
-        tabList_ = ordered;
-    }
     Realign();
     UpdateControlState();
-}
-
-void TWinControl::Notification(TComponent* component, TOperation operation) {
-    TControl::Notification(component, operation);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -540,17 +535,14 @@ void TWinControl::AlignControl(TControl* control) {
         return;
     }
     DisableAlign();
-    try {
-        TRect rect = ClientRect();
-        AdjustClientRect(rect);
-        AlignControls(control, rect);
-    } catch (...) {
+    // Not EnableAlign: that would align again.
+    const ScopeExit aligned([this] {
         controlState_.Exclude(csAlignmentNeeded);
         --alignLevel_;
-        throw;
-    }
-    controlState_.Exclude(csAlignmentNeeded);
-    --alignLevel_;
+    });
+    TRect rect = ClientRect();
+    AdjustClientRect(rect);
+    AlignControls(control, rect);
 }
 
 void TWinControl::AlignControls(TControl* control, TRect& rect) {
@@ -693,14 +685,16 @@ void TWinControl::ShowingChanged() {
     // Children show before this window does (so that it can focus one of them as it appears) and
     // hide after it; either way they see this control's new state.
     if (changed) showing_ = show;
-    try {
+    {
+        // A failure leaves the state as it was.
+        ScopeExit rollBack([&] {
+            if (changed) showing_ = !show;
+        });
         if (show)
             for (TWinControl* child : std::vector<TWinControl*>(winControls_))
                 child->ShowingChanged();
         if (changed) Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-        if (changed) showing_ = !show;
-        throw;
+        rollBack.Dismiss();
     }
     if (!show)
         for (TWinControl* child : std::vector<TWinControl*>(winControls_))
@@ -749,15 +743,10 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
         const TRect bounds = control->BoundsRect();
         if (!RectVisible(dc, &bounds)) continue;
         const int saved = SaveDC(dc);
+        const ScopeExit restore([&] { RestoreDC(dc, saved); });
         OffsetViewportOrgEx(dc, bounds.left, bounds.top, nullptr);
         IntersectClipRect(dc, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
-        try {
-            control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     }
 }
 
@@ -775,9 +764,7 @@ void TWinControl::PaintHandler(TMessage& message) {
     PaintControls(dc, nullptr);
 }
 
-void TWinControl::PaintFrame(HDC dc, Integer x, Integer y) {
-    (void)x;
-    (void)y;
+void TWinControl::PaintFrame(HDC dc) {
     TCreateParams params;
     CreateParams(params);
     RECT rect{0, 0, width_, height_};
@@ -797,22 +784,16 @@ void TWinControl::PaintFrame(HDC dc, Integer x, Integer y) {
 void TWinControl::PaintTo(HDC dc, Integer x, Integer y) {
     if (!dc) throw EInvalidOperation("PaintTo needs a device context");
     controlState_.Include(csPaintCopy);
+    const ScopeExit copied([this] { controlState_.Exclude(csPaintCopy); });
     const int saved = SaveDC(dc);
-    try {
-        OffsetViewportOrgEx(dc, x, y, nullptr);
-        IntersectClipRect(dc, 0, 0, width_, height_);
-        PaintFrame(dc, x, y);
-        Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        for (TWinControl* child : std::vector<TWinControl*>(winControls_))
-            if (child->Visible()) child->PaintTo(dc, child->Left(), child->Top());
-    } catch (...) {
-        RestoreDC(dc, saved);
-        controlState_.Exclude(csPaintCopy);
-        throw;
-    }
-    RestoreDC(dc, saved);
-    controlState_.Exclude(csPaintCopy);
+    const ScopeExit restore([&] { RestoreDC(dc, saved); });
+    OffsetViewportOrgEx(dc, x, y, nullptr);
+    IntersectClipRect(dc, 0, 0, width_, height_);
+    PaintFrame(dc);
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    for (TWinControl* child : std::vector<TWinControl*>(winControls_))
+        if (child->Visible()) child->PaintTo(dc, child->Left(), child->Top());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -821,8 +802,7 @@ void TWinControl::PaintTo(HDC dc, Integer x, Integer y) {
 bool TWinControl::IsControlMouseMsg(TMessage& message) {
     TControl* control = nullptr;
     TControl* captured = GetCaptureControl();
-    const TPoint pos = Point(static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(message.LParam))),
-                             static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(message.LParam))));
+    const TPoint pos = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
     if (captured && captured != this) {
         if (captured->Parent() == this) control = captured;
     } else if (!captured) {
@@ -888,12 +868,11 @@ bool TWinControl::IsMenuKey(TMessage& message) {
 
 void TWinControl::WndProc(TMessage& message) {
     const UINT msg = message.Msg;
-    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL && msg != WM_MOUSEHWHEEL) {
-        if (IsControlMouseMsg(message)) {
-            if (msg == WM_MOUSEMOVE && handle_) DefaultHandler(message);
-            return;
-        }
+    if (IsClientMouseMessage(msg) && IsControlMouseMsg(message)) {
+        if (msg == WM_MOUSEMOVE && handle_) DefaultHandler(message);
+        return;
     }
+    if (IsChildNotification(msg) && ReflectToSender(message)) return;
     switch (msg) {
         case WM_SETFOCUS:
             if (TCustomForm* form = GetParentForm(this); form && !form->SetFocusedControl(this)) return;
@@ -924,14 +903,7 @@ void TWinControl::WndProc(TMessage& message) {
         case CN_CHAR:
         case CN_SYSCHAR:
             message.Result = 0;
-            if (!Designing()) {
-                const bool wantsChars = (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0;
-                if (msg == CN_SYSCHAR || !wantsChars) {
-                    if (TCustomForm* form = GetParentForm(this);
-                        form && form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0)
-                        message.Result = 1;
-                }
-            }
+            if (OfferCharToDialog(message)) message.Result = 1;
             return;
         case CM_CHILDKEY:
             message.Result = parent_ ? parent_->Perform(CM_CHILDKEY, message.WParam, message.LParam) : 0;
@@ -947,21 +919,13 @@ void TWinControl::WndProc(TMessage& message) {
             DoExit();
             return;
         case CM_SHOWINGCHANGED:
-            if (handle_)
-                SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
-                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
-                                 (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+            ApplyShowingToWindow();
             return;
         case CM_VISIBLECHANGED:
-            if (!Visible() && parent_)
-                if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
-            UpdateControlState();
+            FollowVisible();
             return;
         case CM_ENABLEDCHANGED:
-            if (!Enabled() && parent_)
-                if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
-            if (handle_) EnableWindow(handle_, Enabled());
-            Invalidate();
+            FollowEnabled();
             return;
         case CM_COLORCHANGED:
             brush_->SetColor(Color());
@@ -980,138 +944,147 @@ void TWinControl::WndProc(TMessage& message) {
             if (handle_) RecreateWnd();
             return;
         case CM_PARENTCTL3DCHANGED:
-            if (parentCtl3D_ && parent_) {
-                if (ctl3D_ != parent_->Ctl3D()) {
-                    ctl3D_ = parent_->Ctl3D();
-                    Perform(CM_CTL3DCHANGED, 0, 0);
-                }
-            }
+            FollowParentCtl3D();
             return;
         case CM_TEXTCHANGED:
+        case CM_INVALIDATE:
             Invalidate();
             return;
         case CM_RECREATEWND:
             RecreateWnd();
             return;
-        case CM_INVALIDATE:
-            Invalidate();
+        case WM_SETTEXT:
+            HandleSetText(message);
             return;
-        case WM_SETTEXT: {
-            const auto* text = reinterpret_cast<const char*>(message.LParam);
-            text_ = text ? std::string(text) : std::string();
-            if (handle_)
-                message.Result = CallWindowProc(defWndProc_, handle_, msg, message.WParam, message.LParam);
-            return;
-        }
         case WM_ERASEBKGND:
             if (!controlStyle_.Contains(csOpaque))
                 EraseBackground(reinterpret_cast<HDC>(message.WParam), ClientRect());
             message.Result = 1;
             return;
         case WM_PAINT:
-            if (message.WParam) {
+            if (message.WParam)
                 PaintHandler(message);
-            } else if (handle_) {
-                PAINTSTRUCT ps{};
-                const HDC dc = BeginPaint(handle_, &ps);
-                const TRect client = ClientRect();
-                if (dc && client.right > 0 && client.bottom > 0) {
-                    const HDC memoryDC = CreateCompatibleDC(dc);
-                    const HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-                    const HGDIOBJ old = SelectObject(memoryDC, bitmap);
-                    try {
-                        Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memoryDC), 0);
-                        TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(memoryDC), 0, 0};
-                        PaintHandler(paint);
-                        BitBlt(dc, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
-                    } catch (...) {
-                        SelectObject(memoryDC, old);
-                        DeleteObject(bitmap);
-                        DeleteDC(memoryDC);
-                        EndPaint(handle_, &ps);
-                        throw;
-                    }
-                    SelectObject(memoryDC, old);
-                    DeleteObject(bitmap);
-                    DeleteDC(memoryDC);
-                }
-                EndPaint(handle_, &ps);
-            }
+            else if (handle_)
+                PaintThroughBuffer();
             message.Result = 0;
             return;
         case WM_SIZE:
         case WM_MOVE:
-            DefaultHandler(message);
-            UpdateBounds();
-            return;
         case WM_WINDOWPOSCHANGED:
             DefaultHandler(message);
             UpdateBounds();
             return;
         case WM_SETCURSOR:
-            if (LOWORD(static_cast<DWORD_PTR>(message.LParam)) == HTCLIENT) {
-                TCursor cursor = Screen ? Screen->Cursor() : crDefault;
-                if (cursor == crDefault) {
-                    POINT pos{};
-                    GetCursorPos(&pos);
-                    TControl* control = ControlAtPos(ScreenToClient(pos), false);
-                    cursor = control ? control->Cursor() : Cursor();
-                }
-                if (cursor != crDefault && Screen) {
-                    win32::SetCursor(Screen->Cursors(cursor));
-                    message.Result = 1;
-                    return;
-                }
-            }
-            break;
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_DRAWITEM:
-        case WM_MEASUREITEM:
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_DELETEITEM:
-        case WM_COMPAREITEM:
-        case WM_VKEYTOITEM:
-        case WM_CHARTOITEM: {
-            // Notifications go back to the control that sent them.
-            HWND child = nullptr;
-            switch (msg) {
-                case WM_COMMAND:
-                    child = reinterpret_cast<HWND>(message.LParam);
-                    break;
-                case WM_DRAWITEM: {
-                    // Framework controls share id 0, so the item's window says who drew it.
-                    const auto* item = reinterpret_cast<const win32::DRAWITEMSTRUCT*>(message.LParam);
-                    child = item && item->CtlType != win32::ODT_MENU ? item->hwndItem : nullptr;
-                    if (!child) child = GetDlgItemFromNotification(message);
-                    break;
-                }
-                case WM_MEASUREITEM:
-                case WM_DELETEITEM:
-                case WM_COMPAREITEM:
-                case WM_NOTIFY:
-                    child = GetDlgItemFromNotification(message);
-                    break;
-                default:
-                    child = reinterpret_cast<HWND>(message.LParam);
-                    break;
-            }
-            if (TWinControl* target = FindControl(child); target && target != this) {
-                message.Result = target->Perform(CN_BASE + msg, message.WParam, message.LParam);
+            if (LOWORD(static_cast<DWORD_PTR>(message.LParam)) == HTCLIENT && ShowClientCursor()) {
+                message.Result = 1;
                 return;
             }
             break;
-        }
         default:
             break;
     }
     TControl::WndProc(message);
+}
+
+bool TWinControl::OfferCharToDialog(TMessage& message) {
+    if (Designing()) return false;
+    // A control that takes characters keeps them; Alt+character always goes to the dialog.
+    const bool wantsChars = (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0;
+    if (message.Msg != CN_SYSCHAR && wantsChars) return false;
+    TCustomForm* form = GetParentForm(this);
+    return form && form->Perform(CM_DIALOGCHAR, message.WParam, message.LParam) != 0;
+}
+
+void TWinControl::ApplyShowingToWindow() {
+    if (!handle_) return;
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
+                     (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void TWinControl::FollowVisible() {
+    if (!Visible() && parent_)
+        if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
+    UpdateControlState();
+}
+
+void TWinControl::FollowEnabled() {
+    if (!Enabled() && parent_)
+        if (TCustomForm* form = GetParentForm(this)) form->DefocusControl(this, false);
+    if (handle_) EnableWindow(handle_, Enabled());
+    Invalidate();
+}
+
+void TWinControl::FollowParentCtl3D() {
+    if (!parentCtl3D_ || !parent_ || ctl3D_ == parent_->Ctl3D()) return;
+    ctl3D_ = parent_->Ctl3D();
+    Perform(CM_CTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::HandleSetText(TMessage& message) {
+    const auto* text = reinterpret_cast<const char*>(message.LParam);
+    text_ = text ? std::string(text) : std::string();
+    if (handle_)
+        message.Result = CallWindowProc(defWndProc_, handle_, WM_SETTEXT, message.WParam, message.LParam);
+}
+
+void TWinControl::PaintThroughBuffer() {
+    PAINTSTRUCT ps{};
+    const HDC dc = BeginPaint(handle_, &ps);
+    const ScopeExit endPaint([&] { EndPaint(handle_, &ps); });
+    const TRect client = ClientRect();
+    if (!dc || client.right <= 0 || client.bottom <= 0) return;
+    const HDC memoryDC = CreateCompatibleDC(dc);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(memoryDC, bitmap);
+    const ScopeExit releaseBuffer([&] {
+        SelectObject(memoryDC, old);
+        DeleteObject(bitmap);
+        DeleteDC(memoryDC);
+    });
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memoryDC), 0);
+    TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(memoryDC), 0, 0};
+    PaintHandler(paint);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
+}
+
+bool TWinControl::ShowClientCursor() {
+    TCursor cursor = Screen ? Screen->Cursor() : crDefault;
+    if (cursor == crDefault) {
+        POINT pos{};
+        GetCursorPos(&pos);
+        TControl* control = ControlAtPos(ScreenToClient(pos), false);
+        cursor = control ? control->Cursor() : Cursor();
+    }
+    if (cursor == crDefault || !Screen) return false;
+    win32::SetCursor(Screen->Cursors(cursor));
+    return true;
+}
+
+bool TWinControl::ReflectToSender(TMessage& message) {
+    TWinControl* target = FindControl(NotificationSender(message));
+    if (!target || target == this) return false;
+    message.Result = target->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+    return true;
+}
+
+HWND TWinControl::NotificationSender(const TMessage& message) const {
+    switch (message.Msg) {
+        case WM_DRAWITEM: {
+            // Framework controls share id 0, so the item's window says who drew it.
+            const auto* item = reinterpret_cast<const win32::DRAWITEMSTRUCT*>(message.LParam);
+            const HWND drawn = item && item->CtlType != win32::ODT_MENU ? item->hwndItem : nullptr;
+            return drawn ? drawn : GetDlgItemFromNotification(message);
+        }
+        case WM_MEASUREITEM:
+        case WM_DELETEITEM:
+        case WM_COMPAREITEM:
+        case WM_NOTIFY:
+            return GetDlgItemFromNotification(message);
+        default:
+            // The others carry the sender's window in lParam.
+            return reinterpret_cast<HWND>(message.LParam);
+    }
 }
 
 HWND TWinControl::GetDlgItemFromNotification(const TMessage& message) const {

@@ -318,6 +318,8 @@ std::vector<TDatabase*>& Databases() {
 }
 }  // namespace
 
+VCL_DEFINE_CLASS(TDatabase, TComponent)
+
 TDatabase::TDatabase(TComponent* owner) : TComponent(owner) {
     Databases().push_back(this);
 }
@@ -448,6 +450,8 @@ void TDatabase::Execute(const std::string& sql) {
 
 // ---------------------------------------------------------------------------------------------
 // TDBDataSet
+
+VCL_DEFINE_CLASS(TDBDataSet, TDataSet)
 
 TDBDataSet::~TDBDataSet() {
     CloseDatabase();

@@ -12,6 +12,8 @@ const Variant& NullVariant() {
 }
 }  // namespace
 
+VCL_DEFINE_CLASS(TDataSet, TComponent)
+
 TDataSet::TDataSet(TComponent* owner)
     : TComponent(owner),
       fields_(std::make_unique<TFields>(this)),
@@ -348,23 +350,13 @@ void TDataSet::WriteValue(TField* field, Variant value) {
 }
 
 void TDataSet::CalculateFields(TDataRecord& record) {
-    TDataSetState saved = state_;
-    TDataRecord* savedTarget = calcTarget_;
     for (TField* field : fields_->list_)
         if (field->fieldKind_ != TFieldKind::fkData)
             record.values[static_cast<size_t>(field->slot_)] = Variant();
     if (!OnCalcFields) return;
-    state_ = dsCalcFields;
-    calcTarget_ = &record;
-    try {
-        OnCalcFields(this);
-    } catch (...) {
-        state_ = saved;
-        calcTarget_ = savedTarget;
-        throw;
-    }
-    state_ = saved;
-    calcTarget_ = savedTarget;
+    const ScopedValue calculating(state_, dsCalcFields);
+    const ScopedValue target(calcTarget_, &record);
+    OnCalcFields(this);
 }
 
 void TDataSet::CalcCurrent() {
@@ -703,11 +695,6 @@ void TDataSet::Refresh() {
 TBookmark TDataSet::GetBookmark() const {
     if (state_ == dsInactive || state_ == dsInsert || cursor_ < 0) return std::nullopt;
     return view_[static_cast<size_t>(cursor_)]->id;
-}
-
-int TDataSet::FindPosition(const TDataRecord* record) const {
-    auto found = std::find(view_.begin(), view_.end(), record);
-    return found == view_.end() ? -1 : static_cast<int>(found - view_.begin());
 }
 
 void TDataSet::GotoBookmark(const TBookmark& bookmark) {

@@ -20,6 +20,8 @@ const bool registered = [] {
 // ---------------------------------------------------------------------------------------------
 // TDataSource
 
+VCL_DEFINE_CLASS(TDataSource, TComponent)
+
 TDataSource::~TDataSource() {
     std::vector<TDataLink*> links = std::move(links_);
     links_.clear();
@@ -133,6 +135,8 @@ void TDataSource::NotifyDataLinks(TDataEvent event, TField* field, int info) {
 // ---------------------------------------------------------------------------------------------
 // TDataLink
 
+VCL_DEFINE_CLASS(TDataLink, TPersistent)
+
 TDataLink::~TDataLink() {
     if (dataSource_) {
         auto& links = dataSource_->links_;
@@ -217,14 +221,8 @@ bool TDataLink::Edit() {
 }
 
 void TDataLink::UpdateRecord() {
-    updating_ = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    const ScopedValue updating(updating_, true);
+    UpdateData();
 }
 
 int TDataLink::RecordCount() const {
@@ -234,6 +232,8 @@ int TDataLink::RecordCount() const {
 
 // ---------------------------------------------------------------------------------------------
 // TFieldDataLink
+
+VCL_DEFINE_CLASS(TFieldDataLink, TDataLink)
 
 void TFieldDataLink::SetFieldName(const std::string& name) {
     if (name == fieldName_) return;

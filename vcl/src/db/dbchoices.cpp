@@ -33,6 +33,8 @@ std::string FirstOf(const std::string& values) {
 // ---------------------------------------------------------------------------------------------
 // TDBImage
 
+VCL_DEFINE_CLASS(TDBImage, TCustomControl)
+
 TDBImage::TDBImage(TComponent* owner)
     : TCustomControl(owner),
       dataLink_(std::make_unique<TFieldDataLink>()),
@@ -116,9 +118,10 @@ void TDBImage::LoadPicture() {
 }
 
 void TDBImage::DataChange() {
-    loading_ = true;
-    picture_->SetGraphic(nullptr);
-    loading_ = false;
+    {
+        const ScopedValue loading(loading_, true);
+        picture_->SetGraphic(nullptr);
+    }
     pictureLoaded_ = false;
     if (autoDisplay_) LoadPicture();
     Invalidate();
@@ -224,6 +227,8 @@ void TDBImage::WndProc(TMessage& message) {
 // ---------------------------------------------------------------------------------------------
 // TDBCheckBox
 
+VCL_DEFINE_CLASS(TDBCheckBox, TCustomCheckBox)
+
 TDBCheckBox::TDBCheckBox(TComponent* owner)
     : TCustomCheckBox(owner), dataLink_(std::make_unique<TFieldDataLink>()) {
     dataLink_->SetControl(this);
@@ -315,6 +320,8 @@ void TDBCheckBox::WndProc(TMessage& message) {
 
 // ---------------------------------------------------------------------------------------------
 // TDBComboBox
+
+VCL_DEFINE_CLASS(TDBComboBox, TCustomComboBox)
 
 TDBComboBox::TDBComboBox(TComponent* owner)
     : TCustomComboBox(owner), dataLink_(std::make_unique<TFieldDataLink>()) {

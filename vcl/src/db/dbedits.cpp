@@ -68,6 +68,8 @@ using dbcontrols::IsTypedCharacter;
 // ---------------------------------------------------------------------------------------------
 // TDBEdit
 
+VCL_DEFINE_CLASS(TDBEdit, TCustomEdit)
+
 TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), dataLink_(std::make_unique<TFieldDataLink>()) {
     dataLink_->SetControl(this);
     dataLink_->OnDataChange = [this](TObject*) { DataChange(); };
@@ -176,6 +178,8 @@ void TDBEdit::WndProc(TMessage& message) {
 // ---------------------------------------------------------------------------------------------
 // TDBText
 
+VCL_DEFINE_CLASS(TDBText, TCustomLabel)
+
 TDBText::TDBText(TComponent* owner) : TCustomLabel(owner), dataLink_(std::make_unique<TFieldDataLink>()) {
     dataLink_->SetControl(this);
     dataLink_->OnDataChange = [this](TObject*) { DataChange(); };
@@ -220,6 +224,8 @@ void TDBText::WndProc(TMessage& message) {
 
 // ---------------------------------------------------------------------------------------------
 // TDBMemo
+
+VCL_DEFINE_CLASS(TDBMemo, TCustomMemo)
 
 TDBMemo::TDBMemo(TComponent* owner) : TCustomMemo(owner), dataLink_(std::make_unique<TFieldDataLink>()) {
     dataLink_->SetControl(this);

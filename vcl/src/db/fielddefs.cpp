@@ -218,6 +218,8 @@ bool IsStringType(TFieldType type) {
 }
 }  // namespace
 
+VCL_DEFINE_CLASS(TFieldDef, TCollectionItem)
+
 void TFieldDef::SetName(const std::string& name) {
     if (auto* defs = dynamic_cast<TFieldDefs*>(Collection())) {
         TFieldDef* other = defs->Find(name);
@@ -262,6 +264,8 @@ TField* TFieldDef::CreateField(TComponent* owner, TDataSet* dataSet) const {
     return field;
 }
 
+VCL_DEFINE_CLASS(TFieldDefs, TOwnedCollection)
+
 TFieldDef* TFieldDefs::Add(const std::string& name, TFieldType type, Integer size, bool required) {
     if (Find(name)) throw EDatabaseError(Format(dbconsts::SDuplicateFieldName, {name}));
     auto* def = static_cast<TFieldDef*>(TCollection::Add());
@@ -287,6 +291,8 @@ int TFieldDefs::IndexOf(std::string_view name) const {
         if (AnsiSameText(Items(i)->Name(), name)) return i;
     return -1;
 }
+
+VCL_DEFINE_CLASS(TIndexDefs, TOwnedCollection)
 
 TIndexDef* TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
     auto* def = static_cast<TIndexDef*>(TCollection::Add());

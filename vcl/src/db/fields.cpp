@@ -28,6 +28,8 @@ std::string LimitCharacters(std::string text, Integer limit) {
 // ---------------------------------------------------------------------------------------------
 // TField
 
+VCL_DEFINE_CLASS(TField, TComponent)
+
 TField::TField(TComponent* owner) : TField(owner, TFieldType::ftUnknown, TAlignment::taLeftJustify) {}
 
 TField::TField(TComponent* owner, TFieldType type, TAlignment alignment)
@@ -228,6 +230,8 @@ void TField::SetParentComponent(TComponent* parent) {
 // ---------------------------------------------------------------------------------------------
 // Strings
 
+VCL_DEFINE_CLASS(TStringField, TField)
+
 TStringField::TStringField(TComponent* owner)
     : TField(owner, TFieldType::ftString, TAlignment::taLeftJustify) {
     StoreSize(20);
@@ -287,6 +291,8 @@ Variant TStringField::Convert(const Variant& value) const {
 // ---------------------------------------------------------------------------------------------
 // Numbers
 
+VCL_DEFINE_CLASS(TNumericField, TField)
+
 void TNumericField::SetDisplayFormat(const std::string& format) {
     displayFormat_ = format;
     if (DataSet()) DataSet()->DataEvent(deLayoutChange);
@@ -310,22 +316,32 @@ bool TNumericField::IsValidChar(unsigned char ch) const {
     }
 }
 
+VCL_DEFINE_CLASS(TIntegerField, TNumericField)
+
 TIntegerField::TIntegerField(TComponent* owner, TFieldType type) : TNumericField(owner, type) {}
+
+VCL_DEFINE_CLASS(TSmallintField, TIntegerField)
 
 TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner, TFieldType::ftSmallint) {
     typeMin_ = INT16_MIN;
     typeMax_ = INT16_MAX;
 }
 
+VCL_DEFINE_CLASS(TWordField, TIntegerField)
+
 TWordField::TWordField(TComponent* owner) : TIntegerField(owner, TFieldType::ftWord) {
     typeMin_ = 0;
     typeMax_ = UINT16_MAX;
 }
 
+VCL_DEFINE_CLASS(TAutoIncField, TIntegerField)
+
 TAutoIncField::TAutoIncField(TComponent* owner) : TIntegerField(owner, TFieldType::ftAutoInc) {
     typeMin_ = INT64_MIN;
     typeMax_ = INT64_MAX;
 }
+
+VCL_DEFINE_CLASS(TLargeintField, TIntegerField)
 
 TLargeintField::TLargeintField(TComponent* owner) : TIntegerField(owner, TFieldType::ftLargeint) {
     typeMin_ = INT64_MIN;
@@ -389,6 +405,8 @@ std::string TIntegerField::GetText(bool displayText) const {
     if (!format.empty()) return FormatFloat(format, GetAsFloat());
     return IntToStr(GetAsLargeInt());
 }
+
+VCL_DEFINE_CLASS(TFloatField, TNumericField)
 
 void TFloatField::SetPrecision(Integer precision) {
     precision_ = std::clamp(precision, 2, 15);
@@ -456,6 +474,8 @@ std::string TFloatField::GetText(bool displayText) const {
     return FloatToStrF(value, TFloatFormat::ffGeneral, precision_, 0);
 }
 
+VCL_DEFINE_CLASS(TCurrencyField, TFloatField)
+
 TCurrencyField::TCurrencyField(TComponent* owner) : TFloatField(owner, TFieldType::ftCurrency) {
     SetCurrency(true);
 }
@@ -474,6 +494,8 @@ Variant TCurrencyField::Convert(const Variant& value) const {
 
 // ---------------------------------------------------------------------------------------------
 // Booleans
+
+VCL_DEFINE_CLASS(TBooleanField, TField)
 
 void TBooleanField::SetDisplayValues(const std::string& values) {
     displayValues_ = values;
@@ -536,6 +558,8 @@ void TBooleanField::SetAsIntegerValue(Integer value) {
 
 // ---------------------------------------------------------------------------------------------
 // Dates and times
+
+VCL_DEFINE_CLASS(TDateTimeField, TField)
 
 void TDateTimeField::SetDisplayFormat(const std::string& format) {
     displayFormat_ = format;
@@ -601,6 +625,8 @@ std::string TDateTimeField::GetText(bool displayText) const {
 
 // ---------------------------------------------------------------------------------------------
 // Blobs
+
+VCL_DEFINE_CLASS(TBlobField, TField)
 
 Integer TBlobField::BlobSize() const {
     const std::string* bytes = Stored().StringPtr();
@@ -700,6 +726,8 @@ TClass FieldClassFor(TFieldType type) {
     }
 }
 
+VCL_DEFINE_CLASS(TFields, TObject)
+
 TField* TFields::Fields(int index) const {
     if (index < 0 || index >= Count()) DatabaseError(std::string(dbconsts::SFieldIndexError), dataSet_);
     return list_[static_cast<size_t>(index)];
@@ -730,15 +758,10 @@ int TFields::IndexOf(const TField* field) const {
 
 void TFields::GetFieldNames(TStrings& names) const {
     names.BeginUpdate();
-    try {
-        names.Clear();
-        for (TField* field : list_)
-            names.Add(field->FieldName());
-    } catch (...) {
-        names.EndUpdate();
-        throw;
-    }
-    names.EndUpdate();
+    const ScopeExit endUpdate([&names] { names.EndUpdate(); });
+    names.Clear();
+    for (TField* field : list_)
+        names.Add(field->FieldName());
 }
 
 }  // namespace vcl

@@ -8,6 +8,8 @@ namespace vcl {
 // ---------------------------------------------------------------------------------------------
 // TMemoryDataSet
 
+VCL_DEFINE_CLASS(TMemoryDataSet, TDataSet)
+
 TMemoryDataSet::~TMemoryDataSet() {
     CloseForDestruction();
 }

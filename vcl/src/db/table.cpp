@@ -11,6 +11,8 @@ using sqlite::Statement;
 // ---------------------------------------------------------------------------------------------
 // TTable
 
+VCL_DEFINE_CLASS(TTable, TDBDataSet)
+
 TTable::~TTable() {
     CloseForDestruction();
 }
@@ -298,34 +300,30 @@ void TTable::CreateTable() {
     sql += ")";
     bool wasOpen = Database() != nullptr;
     sqlite3* db = OpenDatabase();
-    try {
-        InSavepoint(db, this, [&] {
-            sqlite::Exec(db, sql.c_str(), this);
-            for (int i = 0; i < IndexDefs()->Count(); ++i) {
-                TIndexDef* index = IndexDefs()->Items(i);
-                TIndexOptions options = index->Options();
-                bool unique =
-                    options.Contains(TIndexOption::ixUnique) || options.Contains(TIndexOption::ixPrimary);
-                std::string name =
-                    index->Name().empty() ? tableName_ + "_index" + IntToStr(i) : index->Name();
-                std::string create = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
-                                     QuoteIdentifier(name) + " ON " + QuotedTable() + " (";
-                std::vector<std::string> names = SplitFieldNames(index->Fields());
-                if (names.empty()) DatabaseError(Format(dbconsts::SIndexNotFound, {name}), this);
-                for (size_t k = 0; k < names.size(); ++k) {
-                    create += (k ? ", " : "") + QuoteIdentifier(names[k]);
-                    if (options.Contains(TIndexOption::ixCaseInsensitive)) create += " COLLATE NOCASE";
-                    if (options.Contains(TIndexOption::ixDescending)) create += " DESC";
-                }
-                create += ")";
-                sqlite::Exec(db, create.c_str(), this);
-            }
-        });
-    } catch (...) {
+    const ScopeExit close([&] {
         if (!wasOpen) CloseDatabase();
-        throw;
-    }
-    if (!wasOpen) CloseDatabase();
+    });
+    InSavepoint(db, this, [&] {
+        sqlite::Exec(db, sql.c_str(), this);
+        for (int i = 0; i < IndexDefs()->Count(); ++i) {
+            TIndexDef* index = IndexDefs()->Items(i);
+            TIndexOptions options = index->Options();
+            bool unique =
+                options.Contains(TIndexOption::ixUnique) || options.Contains(TIndexOption::ixPrimary);
+            std::string name = index->Name().empty() ? tableName_ + "_index" + IntToStr(i) : index->Name();
+            std::string create = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
+                                 QuoteIdentifier(name) + " ON " + QuotedTable() + " (";
+            std::vector<std::string> names = SplitFieldNames(index->Fields());
+            if (names.empty()) DatabaseError(Format(dbconsts::SIndexNotFound, {name}), this);
+            for (size_t k = 0; k < names.size(); ++k) {
+                create += (k ? ", " : "") + QuoteIdentifier(names[k]);
+                if (options.Contains(TIndexOption::ixCaseInsensitive)) create += " COLLATE NOCASE";
+                if (options.Contains(TIndexOption::ixDescending)) create += " DESC";
+            }
+            create += ")";
+            sqlite::Exec(db, create.c_str(), this);
+        }
+    });
 }
 
 void TTable::DeleteTable() {
@@ -333,13 +331,8 @@ void TTable::DeleteTable() {
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
     sqlite3* db = OpenDatabase();
     std::string sql = "DROP TABLE " + QuotedTable();
-    try {
-        sqlite::Exec(db, sql.c_str(), this);
-    } catch (...) {
-        CloseDatabase();
-        throw;
-    }
-    CloseDatabase();
+    const ScopeExit close([this] { CloseDatabase(); });
+    sqlite::Exec(db, sql.c_str(), this);
 }
 
 void TTable::EmptyTable() {
@@ -362,6 +355,8 @@ void TTable::EmptyTable() {
 
 // ---------------------------------------------------------------------------------------------
 // Parameters
+
+VCL_DEFINE_CLASS(TParam, TCollectionItem)
 
 void TParam::SetValue(const Variant& value) {
     value_ = value;
@@ -391,6 +386,8 @@ void TParam::SetAsCurrency(Currency value) {
     SetValue(value);
     dataType_ = TFieldType::ftCurrency;
 }
+
+VCL_DEFINE_CLASS(TParams, TOwnedCollection)
 
 TParam* TParams::CreateParam(TFieldType type, const std::string& name, TParamType paramType) {
     auto* param = static_cast<TParam*>(TCollection::Add());
@@ -480,6 +477,8 @@ std::vector<std::string> TParams::ParseSQL(std::string_view sql, bool doCreate) 
 // ---------------------------------------------------------------------------------------------
 // TQuery
 
+VCL_DEFINE_CLASS(TQuery, TDBDataSet)
+
 TQuery::TQuery(TComponent* owner)
     : TDBDataSet(owner), sql_(std::make_unique<TStringList>()), params_(std::make_unique<TParams>(this)) {
     params_->SetPropName("Params");
@@ -530,24 +529,21 @@ void TQuery::ExecSQL() {
     if (Trim(text).empty()) DatabaseError(std::string(dbconsts::SEmptySQLStatement), this);
     bool wasOpen = Database() != nullptr;
     sqlite3* db = OpenDatabase();
-    try {
-        const char* position = text.data();
-        const char* end = text.data() + text.size();
-        rowsAffected_ = 0;
-        while (position < end) {
-            Statement statement(db, std::string_view(position, static_cast<size_t>(end - position)), this);
-            position = statement.Tail() ? statement.Tail() : end;
-            if (!statement.Handle()) continue;  // whitespace or a comment
-            BindParams(statement, *params_, this);
-            while (statement.Step()) {
-            }
-            rowsAffected_ = sqlite3_changes(db);
-        }
-    } catch (...) {
+    const ScopeExit close([&] {
         if (!wasOpen) CloseDatabase();
-        throw;
+    });
+    const char* position = text.data();
+    const char* end = text.data() + text.size();
+    rowsAffected_ = 0;
+    while (position < end) {
+        Statement statement(db, std::string_view(position, static_cast<size_t>(end - position)), this);
+        position = statement.Tail() ? statement.Tail() : end;
+        if (!statement.Handle()) continue;  // whitespace or a comment
+        BindParams(statement, *params_, this);
+        while (statement.Step()) {
+        }
+        rowsAffected_ = sqlite3_changes(db);
     }
-    if (!wasOpen) CloseDatabase();
 }
 
 void TQuery::InternalOpen() {

@@ -46,6 +46,8 @@ const TPropInfo& AccessorFor(const TPersistent* instance, const TPropInfo& info)
 // ---------------------------------------------------------------------------------------------
 // TPropertyEditor
 
+VCL_DEFINE_CLASS(TPropertyEditor, TObject)
+
 void TPropertyEditor::Initialize(IDesigner* designer, std::vector<TPersistent*> instances,
                                  const TPropInfo* info) {
     if (instances.empty() || !info) throw EDesignError("A property editor needs a property and an object");
@@ -196,11 +198,15 @@ void GetComponentProperties(const std::vector<TPersistent*>& instances, IDesigne
 // ---------------------------------------------------------------------------------------------
 // Ordinal editors
 
+VCL_DEFINE_CLASS(TOrdinalProperty, TPropertyEditor)
+
 bool TOrdinalProperty::AllEqual() const {
     for (int i = 1; i < PropCount(); ++i)
         if (GetOrdValue(i) != GetOrdValue(0)) return false;
     return true;
 }
+
+VCL_DEFINE_CLASS(TIntegerProperty, TOrdinalProperty)
 
 TPropertyAttributes TIntegerProperty::GetAttributes() const {
     TPropertyAttributes attributes{paMultiSelect, paRevertable};
@@ -236,6 +242,8 @@ void TIntegerProperty::GetValues(const TGetStrProc& proc) const {
         proc(std::string(entry.name));
 }
 
+VCL_DEFINE_CLASS(TCharProperty, TOrdinalProperty)
+
 std::string TCharProperty::GetValue() const {
     Int64 code = GetOrdValue() & 0xFF;
     if (IsPrintable(code)) return std::string(1, static_cast<char>(code));
@@ -256,6 +264,8 @@ void TCharProperty::SetValue(const std::string& value) {
     if (code > info->maxValue) code -= 256;
     SetOrdValue(code);
 }
+
+VCL_DEFINE_CLASS(TEnumProperty, TOrdinalProperty)
 
 TPropertyAttributes TEnumProperty::GetAttributes() const {
     return {paMultiSelect, paValueList, paSortList, paRevertable};
@@ -280,6 +290,8 @@ void TEnumProperty::GetValues(const TGetStrProc& proc) const {
         proc(std::string(name));
 }
 
+VCL_DEFINE_CLASS(TBoolProperty, TEnumProperty)
+
 TPropertyAttributes TBoolProperty::GetAttributes() const {
     // False before True, as declared, rather than sorted.
     return {paMultiSelect, paValueList, paRevertable};
@@ -287,6 +299,8 @@ TPropertyAttributes TBoolProperty::GetAttributes() const {
 
 // ---------------------------------------------------------------------------------------------
 // Sets
+
+VCL_DEFINE_CLASS(TSetProperty, TOrdinalProperty)
 
 TPropertyAttributes TSetProperty::GetAttributes() const {
     return {paMultiSelect, paSubProperties, paReadOnly, paRevertable};
@@ -342,6 +356,8 @@ bool TSetProperty::AllEqual() const {
     return true;
 }
 
+VCL_DEFINE_CLASS(TSetElementProperty, TPropertyEditor)
+
 TPropertyAttributes TSetElementProperty::GetAttributes() const {
     return {paMultiSelect, paValueList, paSortList};
 }
@@ -388,6 +404,8 @@ bool TSetElementProperty::AllEqual() const {
 // ---------------------------------------------------------------------------------------------
 // Floats and strings
 
+VCL_DEFINE_CLASS(TFloatProperty, TPropertyEditor)
+
 std::string TFloatProperty::GetValue() const {
     return FloatToStr(GetFloatValue());
 }
@@ -405,6 +423,8 @@ bool TFloatProperty::AllEqual() const {
     return true;
 }
 
+VCL_DEFINE_CLASS(TStringProperty, TPropertyEditor)
+
 std::string TStringProperty::GetValue() const {
     return GetStrValue();
 }
@@ -419,9 +439,13 @@ bool TStringProperty::AllEqual() const {
     return true;
 }
 
+VCL_DEFINE_CLASS(TCaptionProperty, TStringProperty)
+
 TPropertyAttributes TCaptionProperty::GetAttributes() const {
     return {paMultiSelect, paAutoUpdate, paRevertable};
 }
+
+VCL_DEFINE_CLASS(TComponentNameProperty, TStringProperty)
 
 TPropertyAttributes TComponentNameProperty::GetAttributes() const {
     return {};
@@ -429,6 +453,8 @@ TPropertyAttributes TComponentNameProperty::GetAttributes() const {
 
 // ---------------------------------------------------------------------------------------------
 // Colours
+
+VCL_DEFINE_CLASS(TColorProperty, TIntegerProperty)
 
 TPropertyAttributes TColorProperty::GetAttributes() const {
     return {paMultiSelect, paDialog, paValueList, paRevertable};
@@ -470,6 +496,8 @@ void TColorProperty::Edit() {
 // ---------------------------------------------------------------------------------------------
 // Sub-objects
 
+VCL_DEFINE_CLASS(TClassProperty, TPropertyEditor)
+
 TPropertyAttributes TClassProperty::GetAttributes() const {
     return {paMultiSelect, paSubProperties, paReadOnly};
 }
@@ -488,6 +516,8 @@ void TClassProperty::GetProperties(const TGetPropProc& proc) const {
     GetComponentProperties(objects, Designer(), proc, false);
 }
 
+VCL_DEFINE_CLASS(TFontProperty, TClassProperty)
+
 TPropertyAttributes TFontProperty::GetAttributes() const {
     return {paMultiSelect, paSubProperties, paDialog, paReadOnly};
 }
@@ -505,6 +535,8 @@ void TFontProperty::Edit() {
 
 // ---------------------------------------------------------------------------------------------
 // Component references
+
+VCL_DEFINE_CLASS(TComponentProperty, TPropertyEditor)
 
 TPropertyAttributes TComponentProperty::GetAttributes() const {
     return {paMultiSelect, paValueList, paSortList, paRevertable};
@@ -538,6 +570,8 @@ bool TComponentProperty::AllEqual() const {
 
 // ---------------------------------------------------------------------------------------------
 // Events
+
+VCL_DEFINE_CLASS(TMethodProperty, TPropertyEditor)
 
 TPropertyAttributes TMethodProperty::GetAttributes() const {
     return {paMultiSelect, paValueList, paSortList, paRevertable};
@@ -603,6 +637,8 @@ void TMethodProperty::Edit() {
 // ---------------------------------------------------------------------------------------------
 // Component editors
 
+VCL_DEFINE_CLASS(TComponentEditor, TObject)
+
 void TComponentEditor::Initialize(TComponent* component, IDesigner* designer) {
     if (!component) throw EDesignError("A component editor needs a component");
     component_ = component;
@@ -624,6 +660,8 @@ void TComponentEditor::Edit() {
 void TComponentEditor::VerbIndexError(int index) const {
     throw EListError(Format("List index out of bounds (%d)", {index}));
 }
+
+VCL_DEFINE_CLASS(TDefaultEditor, TComponentEditor)
 
 void TDefaultEditor::Edit() {
     std::vector<TPropertyEditorPtr> events;

@@ -463,6 +463,8 @@ void IDesigner::FreeWindows(const std::function<bool(TDesignWindow*)>& which) {
     }
 }
 
+VCL_DEFINE_CLASS(TDesignWindow, TForm)
+
 TDesignWindow::~TDesignWindow() {
     if (designer_) designer_->RemoveDesignWindow(this);
 }

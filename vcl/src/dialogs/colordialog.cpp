@@ -4,6 +4,7 @@
 #include <array>
 
 #include "dialogs/dialogs_internal.h"
+#include "vcl/forms.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -551,25 +552,18 @@ private:
 
     // Every view of the colour but the edit being typed in.
     void ShowValues(Integer skipEdit) {
-        updating_ = true;
-        try {
-            spectrum_->SetValue(hls_);
-            luminance_->SetValue(hls_);
-            preview_->SetSample(current_);
-            for (Integer i = 0; i < 6; ++i)
-                if (i != skipEdit) edits_[i]->SetText(std::to_string(ValueOf(i)));
-        } catch (...) {
-            updating_ = false;
-            throw;
-        }
-        updating_ = false;
+        const ScopedValue quiet(updating_, true);
+        spectrum_->SetValue(hls_);
+        luminance_->SetValue(hls_);
+        preview_->SetSample(current_);
+        for (Integer i = 0; i < 6; ++i)
+            if (i != skipEdit) edits_[i]->SetText(std::to_string(ValueOf(i)));
     }
 
     void WriteEdit(Integer field) {
         if (updating_) return;
-        updating_ = true;
+        const ScopedValue quiet(updating_, true);
         edits_[field]->SetText(std::to_string(ValueOf(field)));
-        updating_ = false;
     }
 
     // Typed numbers take effect at once, clamped to their range; text that is no number waits.
@@ -646,6 +640,8 @@ COLORREF ParseCustomColor(const std::string& text) {
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TColorDialog, TCommonDialog)
+
 TColorDialog::TColorDialog(TComponent* owner)
     : TCommonDialog(owner), customColors_(std::make_unique<TStringList>()) {}
 
@@ -671,15 +667,10 @@ bool TColorDialog::Execute() {
         color_ = static_cast<TColor>(session->Current());
         const std::vector<COLORREF> chosen = session->CustomColors();
         customColors_->BeginUpdate();
-        try {
-            customColors_->Clear();
-            for (Integer i = 0; i < kCustomColorCount; ++i)
-                customColors_->Add(CustomColorName(i) + "=" + IntToHex(chosen[static_cast<size_t>(i)], 6));
-        } catch (...) {
-            customColors_->EndUpdate();
-            throw;
-        }
-        customColors_->EndUpdate();
+        const ScopeExit endUpdate([this] { customColors_->EndUpdate(); });
+        customColors_->Clear();
+        for (Integer i = 0; i < kCustomColorCount; ++i)
+            customColors_->Add(CustomColorName(i) + "=" + IntToHex(chosen[static_cast<size_t>(i)], 6));
     });
 }
 

@@ -1,5 +1,6 @@
 // The common dialogs' base class and the parts their forms are made of.
 #include "dialogs/dialogs_internal.h"
+#include "vcl/forms.h"
 
 #include <algorithm>
 
@@ -61,6 +62,8 @@ void TDialogListBox::PaintWindow(win32::HDC dc) {
 
 }  // namespace dialogs_detail
 
+VCL_DEFINE_CLASS(TCommonDialog, TComponent)
+
 TCommonDialog::TCommonDialog(TComponent* owner) : TComponent(owner) {}
 
 void TCommonDialog::DoShow() {
@@ -75,18 +78,13 @@ bool TCommonDialog::RunDialog(TForm* form, const std::function<void()>& accept) 
     form->SetHelpContext(helpContext_);
     form->OnShow = [this](TObject*) { DoShow(); };
     form_ = form;
-    bool accepted = false;
-    try {
-        accepted = form->ShowModal() == mrOk;
-        if (accepted && accept) accept();
-        DoClose();
-    } catch (...) {
+    const ScopeExit release([this, form] {
         form_ = nullptr;
         form->Free();
-        throw;
-    }
-    form_ = nullptr;
-    form->Free();
+    });
+    const bool accepted = form->ShowModal() == mrOk;
+    if (accepted && accept) accept();
+    DoClose();
     return accepted;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "vcl/dialogs.h"
+#include "vcl/forms.h"
 #include "vcl/stdctrls.h"
 
 namespace vcl::dialogs_detail {

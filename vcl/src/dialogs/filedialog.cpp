@@ -4,6 +4,7 @@
 
 #include "dialogs/dialogs_internal.h"
 #include "vcl/fileutils.h"
+#include "vcl/forms.h"
 #include "win32/files.h"
 #include "win32/virtualkeys.h"
 
@@ -500,9 +501,13 @@ private:
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TOpenDialog, TCommonDialog)
+
 TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner), files_(std::make_unique<TStringList>()) {}
 
 TOpenDialog::~TOpenDialog() = default;
+
+VCL_DEFINE_CLASS(TSaveDialog, TOpenDialog)
 
 TSaveDialog::TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
 
@@ -518,32 +523,23 @@ bool TOpenDialog::CanCloseWith(const std::vector<std::string>& chosen) {
     auto previousFiles = std::make_unique<TStringList>();
     previousFiles->Assign(files_.get());
     StoreFiles(chosen);
-    bool canClose = false;
-    try {
-        canClose = CanClose();
-    } catch (...) {
+    ScopeExit putBack([&] {
         fileName_ = previousName;
         files_->Assign(previousFiles.get());
-        throw;
-    }
-    if (!canClose) {
-        fileName_ = previousName;
-        files_->Assign(previousFiles.get());
-    }
+    });
+    const bool canClose = CanClose();
+    if (canClose) putBack.Dismiss();
     return canClose;
 }
 
 void TOpenDialog::StoreFiles(const std::vector<std::string>& chosen) {
-    files_->BeginUpdate();
-    try {
+    {
+        files_->BeginUpdate();
+        const ScopeExit endUpdate([this] { files_->EndUpdate(); });
         files_->Clear();
         for (const std::string& name : chosen)
             files_->Add(name);
-    } catch (...) {
-        files_->EndUpdate();
-        throw;
     }
-    files_->EndUpdate();
     fileName_ = chosen.empty() ? std::string() : chosen.front();
 }
 

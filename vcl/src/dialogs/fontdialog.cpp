@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "dialogs/dialogs_internal.h"
+#include "vcl/forms.h"
 #include "win32/fonts.h"
 
 namespace vcl {
@@ -113,7 +114,6 @@ public:
     explicit TFontSample(TComponent* owner)
         : TGraphicControl(owner), sampleFont_(std::make_unique<TFont>()) {}
 
-    TFont* SampleFont() const { return sampleFont_.get(); }
     void SetSample(const TFont* font) {
         sampleFont_->Assign(font);
         Invalidate();
@@ -367,9 +367,8 @@ private:
     }
 
     void SetEditQuietly(TEdit* edit, const std::string& text) {
-        quiet_ = true;
+        const ScopedValue quiet(quiet_, true);
         edit->SetText(text);
-        quiet_ = false;
     }
 
     void FaceChosen() {
@@ -511,6 +510,8 @@ void FontSession::CallApply(TFontDialog* dialog, HWND wnd) {
 }
 
 }  // namespace
+
+VCL_DEFINE_CLASS(TFontDialog, TCommonDialog)
 
 TFontDialog::TFontDialog(TComponent* owner) : TCommonDialog(owner), font_(std::make_unique<TFont>()) {}
 

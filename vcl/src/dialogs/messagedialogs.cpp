@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "vcl/extctrls.h"
+#include "vcl/forms.h"
 #include "vcl/stdctrls.h"
 
 namespace vcl {
@@ -67,15 +68,8 @@ std::unique_ptr<TBitmap> MeasuringBitmap(TCustomForm* form) {
 }
 
 TModalResult RunAndFree(TForm* form) {
-    TModalResult result = mrNone;
-    try {
-        result = form->ShowModal();
-    } catch (...) {
-        form->Free();
-        throw;
-    }
-    form->Free();
-    return result;
+    const ScopeExit release([form] { form->Free(); });
+    return form->ShowModal();
 }
 
 }  // namespace
@@ -209,8 +203,9 @@ void ShowMessageFmt(std::string_view format, std::initializer_list<TVarRec> args
 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
     auto* form = new TForm(nullptr, 0);
+    const ScopeExit release([form] { form->Free(); });
     TEdit* edit = nullptr;
-    try {
+    {
         form->SetName("InputQuery");
         form->SetBorderStyle(bsDialog);
         form->SetPosition(poScreenCenter);
@@ -256,19 +251,9 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
         form->SetClientHeight(buttonTop + buttonHeight + 13);
         form->SetActiveControl(edit);
         edit->SelectAll();
-    } catch (...) {
-        form->Free();
-        throw;
     }
-    bool accepted = false;
-    try {
-        accepted = form->ShowModal() == mrOk;
-        if (accepted) value = edit->Text();
-    } catch (...) {
-        form->Free();
-        throw;
-    }
-    form->Free();
+    const bool accepted = form->ShowModal() == mrOk;
+    if (accepted) value = edit->Text();
     return accepted;
 }
 

@@ -184,6 +184,8 @@ void DrawStockGlyph(TBitBtnKind kind, TBitmap& strip) {
 // ---------------------------------------------------------------------------------------------
 // TBitBtn
 
+VCL_DEFINE_CLASS(TBitBtn, TButton)
+
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {
     glyph_.OnChange = [this] { Invalidate(); };
 }

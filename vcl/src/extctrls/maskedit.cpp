@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -246,6 +247,8 @@ std::string FormatMaskText(std::string_view mask, std::string_view value) {
 
 // ---------------------------------------------------------------------------------------------
 // TCustomMaskEdit
+
+VCL_DEFINE_CLASS(TCustomMaskEdit, TCustomEdit)
 
 TCustomMaskEdit::TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner) {}
 

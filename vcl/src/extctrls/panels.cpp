@@ -52,6 +52,8 @@ void DrawDesignFrame(TCanvas* canvas, Integer width, Integer height) {
 // ---------------------------------------------------------------------------------------------
 // TCustomPanel
 
+VCL_DEFINE_CLASS(TCustomPanel, TCustomControl)
+
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
     controlStyle_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
                      csOpaque,          csDoubleClicks, csReplicatable};
@@ -177,6 +179,8 @@ void TCustomPanel::Paint() {
 // ---------------------------------------------------------------------------------------------
 // TBevel
 
+VCL_DEFINE_CLASS(TBevel, TGraphicControl)
+
 TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
     controlStyle_.Include(csReplicatable);
     SetBounds(Left(), Top(), 50, 50);
@@ -252,6 +256,8 @@ void TBevel::Paint() {
 // ---------------------------------------------------------------------------------------------
 // TImage
 
+VCL_DEFINE_CLASS(TImage, TGraphicControl)
+
 TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(std::make_unique<TPicture>()) {
     controlStyle_.Include(csReplicatable);
     picture_->OnChange = [this](TObject* sender) { PictureChanged(sender); };
@@ -319,10 +325,8 @@ void TImage::PictureChanged(TObject*) {
     TGraphic* graphic = picture_->Graphic();
     if (graphic && !dynamic_cast<TIcon*>(graphic) && graphic->Transparent() != transparent_) {
         // The graphic's own change notice comes back here; it must not repaint in the middle of it.
-        const bool wasDrawing = drawing_;
-        drawing_ = true;
+        const ScopedValue quiet(drawing_, true);
         graphic->SetTransparent(transparent_);
-        drawing_ = wasDrawing;
     }
     const TRect dest = DestRect();
     const bool covers = graphic && !graphic->Transparent() && !graphic->Empty() && dest.left <= 0 &&
@@ -339,18 +343,14 @@ void TImage::Paint() {
     if (Designing()) DrawDesignFrame(canvas, Width(), Height());
     TGraphic* graphic = picture_->Graphic();
     if (!graphic || graphic->Empty()) return;
-    drawing_ = true;
-    try {
-        canvas->StretchDraw(DestRect(), graphic);
-    } catch (...) {
-        drawing_ = false;
-        throw;
-    }
-    drawing_ = false;
+    const ScopedValue drawing(drawing_, true);
+    canvas->StretchDraw(DestRect(), graphic);
 }
 
 // ---------------------------------------------------------------------------------------------
 // TShape
+
+VCL_DEFINE_CLASS(TShape, TGraphicControl)
 
 TShape::TShape(TComponent* owner)
     : TGraphicControl(owner), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()) {
@@ -414,6 +414,8 @@ void TShape::Paint() {
 
 // ---------------------------------------------------------------------------------------------
 // TPaintBox
+
+VCL_DEFINE_CLASS(TPaintBox, TGraphicControl)
 
 TPaintBox::TPaintBox(TComponent* owner) : TGraphicControl(owner) {
     controlStyle_.Include(csReplicatable);

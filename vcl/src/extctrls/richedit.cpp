@@ -21,6 +21,8 @@ const bool registered = [] {
 // ---------------------------------------------------------------------------------------------
 // TTextAttributes
 
+VCL_DEFINE_CLASS(TTextAttributes, TPersistent)
+
 TColor TTextAttributes::Color() const {
     return richEdit_->Font()->Color();
 }
@@ -90,6 +92,8 @@ TPersistent* TTextAttributes::GetOwner() const {
 
 // ---------------------------------------------------------------------------------------------
 // TCustomRichEdit
+
+VCL_DEFINE_CLASS(TCustomRichEdit, TCustomMemo)
 
 TCustomRichEdit::TCustomRichEdit(TComponent* owner)
     : TCustomMemo(owner),

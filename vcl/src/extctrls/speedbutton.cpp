@@ -97,14 +97,11 @@ TButtonGlyph::~TButtonGlyph() {
 }
 
 void TButtonGlyph::SetGlyph(const TBitmap* value) {
-    settingGlyph_ = true;
-    try {
+    {
+        // One change notice for the whole assignment, given below.
+        const ScopedValue quiet(settingGlyph_, true);
         glyph_->Assign(value);
-    } catch (...) {
-        settingGlyph_ = false;
-        throw;
     }
-    settingGlyph_ = false;
     const Integer width = glyph_->Width(), height = glyph_->Height();
     if (height > 0 && width % height == 0) {
         const Integer count = width / height;
@@ -259,6 +256,8 @@ TRect TButtonGlyph::Draw(TCanvas* canvas, const TRect& client, TPoint offset, co
 
 // ---------------------------------------------------------------------------------------------
 // TSpeedButton
+
+VCL_DEFINE_CLASS(TSpeedButton, TGraphicControl)
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
     controlStyle_ = {csCaptureMouse, csDoubleClicks};

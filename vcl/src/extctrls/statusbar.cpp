@@ -21,6 +21,8 @@ const bool registered = [] {
 // ---------------------------------------------------------------------------------------------
 // Status panels
 
+VCL_DEFINE_CLASS(TStatusPanel, TCollectionItem)
+
 void TStatusPanel::SetAlignment(TAlignment value) {
     if (alignment_ == value) return;
     alignment_ = value;
@@ -56,6 +58,8 @@ std::string TStatusPanel::DisplayName() const {
     return text_.empty() ? TCollectionItem::DisplayName() : text_;
 }
 
+VCL_DEFINE_CLASS(TStatusPanels, TCollection)
+
 TStatusPanels::TStatusPanels(TStatusBar* statusBar)
     : TCollection(TStatusPanel::StaticClass()), statusBar_(statusBar) {
     SetPropName("Panels");
@@ -72,6 +76,8 @@ void TStatusPanels::Update(TCollectionItem* item) {
 
 // ---------------------------------------------------------------------------------------------
 // TStatusBar
+
+VCL_DEFINE_CLASS(TStatusBar, TCustomControl)
 
 TStatusBar::TStatusBar(TComponent* owner)
     : TCustomControl(owner), panels_(std::make_unique<TStatusPanels>(this)) {

@@ -13,6 +13,8 @@ constexpr UINT_PTR kTimerId = 1;
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TTimer, TComponent)
+
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
 TTimer::~TTimer() {

@@ -5,6 +5,7 @@
 #include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "win32/fonts.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -119,6 +120,8 @@ std::string GetLongHint(std::string_view hint) {
 // ---------------------------------------------------------------------------------------------
 // THintWindow
 
+VCL_DEFINE_CLASS(THintWindow, TCustomControl)
+
 THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner) {
     SetColor(clInfoBk);
     Font()->Assign(Screen ? Screen->HintFont() : Font());
@@ -133,14 +136,9 @@ void THintWindow::CreateParams(TCreateParams& params) {
 }
 
 TRect THintWindow::CalcHintRect(Integer maxWidth, const std::string& hint, void*) {
-    TRect rect = Rect(0, 0, maxWidth, 0);
     Canvas()->Font()->Assign(Font());
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    DrawText(dc, hint.c_str(), static_cast<int>(hint.size()), &rect,
-             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    TRect rect =
+        TextMeasure(Font()).TextRect(hint, Rect(0, 0, maxWidth, 0), DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     rect.right += 6;
     rect.bottom += 2;
     return rect;
@@ -202,6 +200,8 @@ void THintWindow::WndProc(TMessage& message) {
 
 // ---------------------------------------------------------------------------------------------
 // TApplication
+
+VCL_DEFINE_CLASS(TApplication, TComponent)
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(std::make_unique<TIcon>()) {
     hintWindowClass_ = THintWindow::StaticClass();
@@ -304,7 +304,7 @@ LRESULT TApplication::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
         bool handled = false;
         try {
             if (Application->OnMessage) Application->OnMessage(*msg, handled);
-            if (!handled) handled = Application->IsHintMsg(*msg) && false;
+            if (!handled) Application->IsHintMsg(*msg);
             if (!handled) handled = Application->IsKeyMsg(*msg);
         } catch (...) {
             Application->HandleException(Application);
@@ -398,27 +398,20 @@ void TApplication::HandleMessage() {
 
 void TApplication::Run() {
     if (running_) return;
-    running_ = true;
-    try {
-        if (mainForm_) {
-            if (showMainForm_) mainForm_->SetVisible(true);
-            EnsureMessageFilter();
-            auto done = [this] {
-                MSG peek{};
-                if (!terminated_ && !PeekMessage(&peek, nullptr, 0, 0, PM_NOREMOVE)) Idle(peek);
-                return terminated_;
-            };
-            if (!RunModalLoop("Application.Run", done, detail::ApplicationLoopCode())) {
-                terminated_ = true;
-                MSG quit{};
-                PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-            }
-        }
-    } catch (...) {
-        running_ = false;
-        throw;
+    const ScopedValue running(running_, true);
+    if (!mainForm_) return;
+    if (showMainForm_) mainForm_->SetVisible(true);
+    EnsureMessageFilter();
+    auto done = [this] {
+        MSG peek{};
+        if (!terminated_ && !PeekMessage(&peek, nullptr, 0, 0, PM_NOREMOVE)) Idle(peek);
+        return terminated_;
+    };
+    if (!RunModalLoop("Application.Run", done, detail::ApplicationLoopCode())) {
+        terminated_ = true;
+        MSG quit{};
+        PeekMessage(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }
-    running_ = false;
 }
 
 void TApplication::Terminate() {
@@ -537,8 +530,7 @@ void TApplication::StopHintTimer() {
 
 void TApplication::HintMouseMessage(TControl* control, TMessage& message) {
     if (!control || Designing()) return;
-    const TPoint local = Point(static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(message.LParam))),
-                               static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(message.LParam))));
+    const TPoint local = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
     const TPoint screen = control->ClientToScreen(local);
     TControl* target = FindDragTarget(screen, true);
     TControl* hintControl = GetHintControl(target ? target : control);
@@ -694,6 +686,8 @@ void TApplication::ResetState() {
 
 // ---------------------------------------------------------------------------------------------
 // TScreen
+
+VCL_DEFINE_CLASS(TScreen, TComponent)
 
 TScreen::TScreen(TComponent* owner)
     : TComponent(owner),

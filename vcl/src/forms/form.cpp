@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "controls/controls_internal.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -30,6 +31,8 @@ int ApplicationLoopCode() {
 
 // ---------------------------------------------------------------------------------------------
 // TControlScrollBar
+
+VCL_DEFINE_CLASS(TControlScrollBar, TPersistent)
 
 TControlScrollBar::TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind)
     : control_(control), kind_(kind) {}
@@ -73,7 +76,6 @@ bool TControlScrollBar::IsRangeStored() const {
 
 void TControlScrollBar::SetRange(Integer value) {
     if (value < 0) value = 0;
-    rangeFromChildren_ = false;
     if (range_ == value) return;
     range_ = value;
     control_->autoScroll_ = false;
@@ -113,7 +115,6 @@ void TControlScrollBar::CalcAutoRange() {
         range = std::max(range, position_ + extent + margin_);
     }
     range_ = range;
-    rangeFromChildren_ = true;
 }
 
 void TControlScrollBar::Update() {
@@ -173,6 +174,8 @@ void TControlScrollBar::ScrollMessage(WPARAM code, Integer thumb) {
 // ---------------------------------------------------------------------------------------------
 // TScrollingWinControl
 
+VCL_DEFINE_CLASS(TScrollingWinControl, TWinControl)
+
 TScrollingWinControl::TScrollingWinControl(TComponent* owner)
     : TWinControl(owner),
       horzScrollBar_(std::make_unique<TControlScrollBar>(this, sbHorizontal)),
@@ -198,19 +201,16 @@ void TScrollingWinControl::SetAutoScroll(bool value) {
 
 void TScrollingWinControl::ScrollBy(Integer deltaX, Integer deltaY) {
     if (deltaX == 0 && deltaY == 0) return;
-    DisableAlign();
-    try {
+    {
+        DisableAlign();
+        const ScopeExit enableAlign([this] { EnableAlign(); });
         for (Integer i = 0; i < ControlCount(); ++i) {
             TControl* child = Controls(i);
             child->SetBounds(child->Left() + deltaX, child->Top() + deltaY, child->Width(), child->Height());
         }
-    } catch (...) {
-        EnableAlign();
-        throw;
+        // The children moved on purpose: no realignment follows.
+        controlState_.Exclude(csAlignmentNeeded);
     }
-    // The children moved on purpose: no realignment follows.
-    controlState_.Exclude(csAlignmentNeeded);
-    EnableAlign();
     Invalidate();
 }
 
@@ -233,19 +233,13 @@ void TScrollingWinControl::ScrollInView(TControl* control) {
 
 void TScrollingWinControl::UpdateScrollBars() {
     if (updatingScrollBars_) return;
-    updatingScrollBars_ = true;
-    try {
-        if (autoScroll_) {
-            horzScrollBar_->CalcAutoRange();
-            vertScrollBar_->CalcAutoRange();
-        }
-        horzScrollBar_->Update();
-        vertScrollBar_->Update();
-    } catch (...) {
-        updatingScrollBars_ = false;
-        throw;
+    const ScopedValue updating(updatingScrollBars_, true);
+    if (autoScroll_) {
+        horzScrollBar_->CalcAutoRange();
+        vertScrollBar_->CalcAutoRange();
     }
-    updatingScrollBars_ = false;
+    horzScrollBar_->Update();
+    vertScrollBar_->Update();
 }
 
 void TScrollingWinControl::AlignControls(TControl* control, TRect& rect) {
@@ -288,6 +282,8 @@ void TScrollingWinControl::WndProc(TMessage& message) {
 // ---------------------------------------------------------------------------------------------
 // TScrollBox
 
+VCL_DEFINE_CLASS(TScrollBox, TScrollingWinControl)
+
 TScrollBox::TScrollBox(TComponent* owner) : TScrollingWinControl(owner) {
     controlStyle_ += TControlStyle{csAcceptsControls};
     SetBounds(0, 0, 185, 41);
@@ -312,6 +308,8 @@ void TScrollBox::CreateParams(TCreateParams& params) {
 
 // ---------------------------------------------------------------------------------------------
 // TCustomForm
+
+VCL_DEFINE_CLASS(TCustomForm, TScrollingWinControl)
 
 TCustomForm::TCustomForm(TComponent* owner) : TCustomForm(owner, 0) {}
 
@@ -554,40 +552,34 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
         Screen->SetActiveControl(control);
     }
     control->controlState_.Include(csFocusing);
-    auto done = [control] { control->controlState_.Exclude(csFocusing); };
-    try {
-        if (!active_) {
-            active_ = true;
-            Perform(CM_ACTIVATE, 0, 0);
+    const ScopeExit done([control] { control->controlState_.Exclude(csFocusing); });
+    if (!active_) {
+        active_ = true;
+        Perform(CM_ACTIVATE, 0, 0);
+    }
+    if (!focusedControl_) focusedControl_ = this;
+    if (focusedControl_ != control) {
+        while (focusedControl_ && !focusedControl_->ContainsControl(control)) {
+            TWinControl* leaving = focusedControl_;
+            focusedControl_ = focusedControl_->Parent();
+            leaving->Perform(CM_EXIT, 0, 0);
+            if (GetParentForm(control) != this) break;
         }
         if (!focusedControl_) focusedControl_ = this;
-        if (focusedControl_ != control) {
-            while (focusedControl_ && !focusedControl_->ContainsControl(control)) {
-                TWinControl* leaving = focusedControl_;
-                focusedControl_ = focusedControl_->Parent();
-                leaving->Perform(CM_EXIT, 0, 0);
-                if (GetParentForm(control) != this) break;
-            }
-            if (!focusedControl_) focusedControl_ = this;
-            while (focusedControl_ != control) {
-                TWinControl* entering = control;
-                while (entering->Parent() && entering->Parent() != focusedControl_)
-                    entering = entering->Parent();
-                if (entering->Parent() != focusedControl_) break;
-                focusedControl_ = entering;
-                entering->Perform(CM_ENTER, 0, 0);
-            }
-            for (TWinControl* parent = control->Parent(); parent; parent = parent->Parent())
-                if (auto* scrolling = dynamic_cast<TScrollingWinControl*>(parent);
-                    scrolling && scrolling->AutoScroll())
-                    scrolling->ScrollInView(control);
-            Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
+        while (focusedControl_ != control) {
+            TWinControl* entering = control;
+            while (entering->Parent() && entering->Parent() != focusedControl_)
+                entering = entering->Parent();
+            if (entering->Parent() != focusedControl_) break;
+            focusedControl_ = entering;
+            entering->Perform(CM_ENTER, 0, 0);
         }
-    } catch (...) {
-        done();
-        throw;
+        for (TWinControl* parent = control->Parent(); parent; parent = parent->Parent())
+            if (auto* scrolling = dynamic_cast<TScrollingWinControl*>(parent);
+                scrolling && scrolling->AutoScroll())
+                scrolling->ScrollInView(control);
+        Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
     }
-    done();
     return true;
 }
 
@@ -750,35 +742,28 @@ TModalResult TCustomForm::ShowModal() {
         }
     };
     if (Application) ++Application->modalLevel_;
-    TModalResult result = mrNone;
-    try {
-        for (HWND window : disabledWindows_)
-            EnableWindow(window, FALSE);
-        Show();
-        modalResult_ = mrNone;
-        const std::string loopName = Name().empty() ? std::string(ClassName()) : Name();
-        auto done = [this] {
-            if (Application && Application->Terminated()) modalResult_ = mrCancel;
-            if (modalResult_ == mrNone && !Visible()) modalResult_ = mrCancel;
-            if (modalResult_ != mrNone) CloseModal();
-            return modalResult_ != mrNone;
-        };
-        if (Application) Application->EnsureMessageFilter();
-        if (!RunModalLoop(loopName, done, kApplicationLoop)) {
-            if (Application) Application->terminated_ = true;
-            if (modalResult_ == mrNone) modalResult_ = mrCancel;
-        }
-        result = modalResult_;
-        Hide();
-    } catch (...) {
-        try {
-            Hide();
-        } catch (...) {
-        }
-        restore();
-        throw;
+    const ScopeExit leaveModal(restore);
+    // A failure hides the form too; what Hide throws then gives way to the first error.
+    ScopeExit hideOnFailure([this] { Hide(); });
+    for (HWND window : disabledWindows_)
+        EnableWindow(window, FALSE);
+    Show();
+    modalResult_ = mrNone;
+    const std::string loopName = Name().empty() ? std::string(ClassName()) : Name();
+    auto done = [this] {
+        if (Application && Application->Terminated()) modalResult_ = mrCancel;
+        if (modalResult_ == mrNone && !Visible()) modalResult_ = mrCancel;
+        if (modalResult_ != mrNone) CloseModal();
+        return modalResult_ != mrNone;
+    };
+    if (Application) Application->EnsureMessageFilter();
+    if (!RunModalLoop(loopName, done, kApplicationLoop)) {
+        if (Application) Application->terminated_ = true;
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;
     }
-    restore();
+    const TModalResult result = modalResult_;
+    Hide();
+    hideOnFailure.Dismiss();
     return result;
 }
 
@@ -788,18 +773,16 @@ std::unique_ptr<TBitmap> TCustomForm::GetFormImage() {
     bitmap->SetSize(client.right, client.bottom);
     if (bitmap->Empty()) return bitmap;
     HDC dc = bitmap->Canvas()->Handle();
-    bitmap->Canvas()->Lock();
-    try {
+    {
+        TCanvas* canvas = bitmap->Canvas();
+        canvas->Lock();
+        const ScopeExit unlock([canvas] { canvas->Unlock(); });
         Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
         for (Integer i = 0; i < ControlCount(); ++i)
             if (auto* child = dynamic_cast<TWinControl*>(Controls(i)); child && child->Visible())
                 child->PaintTo(dc, child->Left(), child->Top());
-    } catch (...) {
-        bitmap->Canvas()->Unlock();
-        throw;
     }
-    bitmap->Canvas()->Unlock();
     return bitmap;
 }
 

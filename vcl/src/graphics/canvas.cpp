@@ -176,9 +176,13 @@ COLORREF ColorToRGB(TColor color) {
 // ---------------------------------------------------------------------------------------------
 // Graphics objects
 
+VCL_DEFINE_CLASS(TGraphicsObject, TPersistent)
+
 void TGraphicsObject::Changed() {
     if (OnChange) OnChange(this);
 }
+
+VCL_DEFINE_CLASS(TFont, TGraphicsObject)
 
 TFont::TFont() = default;
 TFont::~TFont() {
@@ -279,6 +283,8 @@ int PenModeToRop2(TPenMode mode) {
     return kRop2[static_cast<size_t>(mode) & 15];
 }
 
+VCL_DEFINE_CLASS(TPen, TGraphicsObject)
+
 TPen::TPen() = default;
 TPen::~TPen() {
     FreeHandle();
@@ -336,6 +342,8 @@ void TPen::Assign(const TPersistent* source) {
     }
     TGraphicsObject::Assign(source);
 }
+
+VCL_DEFINE_CLASS(TBrush, TGraphicsObject)
 
 TBrush::TBrush() = default;
 TBrush::~TBrush() {
@@ -398,6 +406,8 @@ void TBrush::Assign(const TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // Canvas
+
+VCL_DEFINE_CLASS(TCanvas, TPersistent)
 
 TCanvas::TCanvas()
     : font_(std::make_unique<TFont>()), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()) {

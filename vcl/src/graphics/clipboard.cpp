@@ -10,6 +10,8 @@ namespace vcl {
 
 using namespace win32;
 
+VCL_DEFINE_CLASS(TClipboard, TPersistent)
+
 TClipboard::~TClipboard() {
     if (openCount_ > 0) CloseClipboard();
 }
@@ -56,26 +58,21 @@ UINT TClipboard::Formats(Integer index) const {
 
 void TClipboard::SetBuffer(UINT format, const void* data, size_t size) {
     Open();
-    try {
-        // Several formats placed while open stay together; the first one empties the clipboard.
-        if (!emptied_) {
-            EmptyClipboard();
-            emptied_ = true;
-        }
-        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-        if (!memory) throw EOutOfMemory("Out of memory");
-        void* target = GlobalLock(memory);
-        if (target && size) std::memcpy(target, data, size);
-        GlobalUnlock(memory);
-        if (!SetClipboardData(format, memory)) {
-            GlobalFree(memory);
-            throw Exception("Cannot open clipboard");
-        }
-    } catch (...) {
-        Close();
-        throw;
+    const ScopeExit close([this] { Close(); });
+    // Several formats placed while open stay together; the first one empties the clipboard.
+    if (!emptied_) {
+        EmptyClipboard();
+        emptied_ = true;
     }
-    Close();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) throw EOutOfMemory("Out of memory");
+    void* target = GlobalLock(memory);
+    if (target && size) std::memcpy(target, data, size);
+    GlobalUnlock(memory);
+    if (!SetClipboardData(format, memory)) {
+        GlobalFree(memory);
+        throw Exception("Cannot open clipboard");
+    }
 }
 
 std::string TClipboard::AsText() const {
@@ -128,18 +125,13 @@ void TClipboard::Assign(const TPersistent* source) {
     TBitmap copy;
     copy.Assign(bitmap);
     Open();
-    try {
-        if (!emptied_) {
-            EmptyClipboard();
-            emptied_ = true;
-        }
-        const HBITMAP handle = copy.ReleaseHandle();
-        if (handle && !SetClipboardData(CF_BITMAP, handle)) DeleteObject(handle);
-    } catch (...) {
-        Close();
-        throw;
+    const ScopeExit close([this] { Close(); });
+    if (!emptied_) {
+        EmptyClipboard();
+        emptied_ = true;
     }
-    Close();
+    const HBITMAP handle = copy.ReleaseHandle();
+    if (handle && !SetClipboardData(CF_BITMAP, handle)) DeleteObject(handle);
 }
 
 TClipboard* Clipboard() {

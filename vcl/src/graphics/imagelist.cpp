@@ -33,6 +33,8 @@ void PaintShape(HDC dest, Integer x, Integer y, TBitmap* shape, COLORREF color) 
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TChangeLink, TObject)
+
 TChangeLink::~TChangeLink() {
     if (sender_) sender_->UnRegisterChanges(this);
 }
@@ -40,6 +42,8 @@ TChangeLink::~TChangeLink() {
 void TChangeLink::Change() {
     if (OnChange) OnChange(sender_);
 }
+
+VCL_DEFINE_CLASS(TCustomImageList, TComponent)
 
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 

@@ -81,6 +81,8 @@ BITMAP Describe(HBITMAP bitmap) {
 // ---------------------------------------------------------------------------------------------
 // TGraphic
 
+VCL_DEFINE_CLASS(TGraphic, TPersistent)
+
 void TGraphic::SetTransparent(bool value) {
     if (transparent_ == value) return;
     transparent_ = value;
@@ -128,6 +130,8 @@ protected:
 private:
     TBitmap* bitmap_;
 };
+
+VCL_DEFINE_CLASS(TBitmap, TGraphic)
 
 TBitmap::TBitmap() = default;
 
@@ -266,14 +270,13 @@ HBITMAP TBitmap::MaskHandle() {
 
 void TBitmap::Mask(TColor transparentColor) {
     if (Empty()) return;
-    TColor saved = transparentColor_;
-    TTransparentMode savedMode = transparentMode_;
-    transparentColor_ = transparentColor;
-    transparentMode_ = tmFixed;
-    HBITMAP mask = MaskHandle();
-    mask_ = nullptr;
-    transparentColor_ = saved;
-    transparentMode_ = savedMode;
+    HBITMAP mask = nullptr;
+    {
+        const ScopedValue color(transparentColor_, transparentColor);
+        const ScopedValue mode(transparentMode_, tmFixed);
+        mask = MaskHandle();
+        mask_ = nullptr;
+    }
     pixelFormat_ = pf1bit;
     Replace(mask);
     Changed();
@@ -458,6 +461,8 @@ void TBitmap::Assign(const TPersistent* source) {
 // ---------------------------------------------------------------------------------------------
 // TIcon
 
+VCL_DEFINE_CLASS(TIcon, TGraphic)
+
 TIcon::TIcon() = default;
 TIcon::~TIcon() {
     if (handle_) DestroyIcon(handle_);
@@ -531,6 +536,8 @@ void TIcon::Assign(const TPersistent* source) {
 
 // ---------------------------------------------------------------------------------------------
 // TPicture
+
+VCL_DEFINE_CLASS(TPicture, TPersistent)
 
 TPicture::TPicture() = default;
 TPicture::~TPicture() = default;

@@ -27,7 +27,7 @@ TextMeasure::~TextMeasure() {
 
 TSize TextMeasure::Extent(std::string_view text) const {
     SIZE size{0, 0};
-    if (dc_ && !text.empty() && !GetTextExtentPoint32(dc_, text.data(), TextCount(text), &size)) size = {0, 0};
+    if (dc_ && !GetTextExtentPoint32(dc_, text.data(), TextCount(text), &size)) size = {0, 0};
     return size;
 }
 

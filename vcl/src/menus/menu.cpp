@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "vcl/forms.h"
+#include "win32/menu.h"
+#include "win32/user.h"
 
 namespace vcl {
 
@@ -119,6 +121,8 @@ HWND PopupListWindow() {
 
 // ---------------------------------------------------------------------------------------------
 // TMenuItem
+
+VCL_DEFINE_CLASS(TMenuItem, TComponent)
 
 TMenuItem::TMenuItem(TComponent* owner)
     : TComponent(owner), command_(Commands().Take()), bitmap_(std::make_unique<TBitmap>()) {
@@ -490,6 +494,8 @@ void TMenuItem::Publish(Published<TMenuItem>& p) {
 // ---------------------------------------------------------------------------------------------
 // TMenu
 
+VCL_DEFINE_CLASS(TMenu, TComponent)
+
 TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {
     items_->menu_ = this;
 }
@@ -576,6 +582,8 @@ void TMenu::Publish(Published<TMenu>& p) {
 // ---------------------------------------------------------------------------------------------
 // TMainMenu
 
+VCL_DEFINE_CLASS(TMainMenu, TMenu)
+
 TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
 
 TMainMenu::~TMainMenu() {
@@ -648,6 +656,8 @@ void TMainMenu::MenuChanged(TMenuItem* source, bool rebuild) {
 
 // ---------------------------------------------------------------------------------------------
 // TPopupMenu
+
+VCL_DEFINE_CLASS(TPopupMenu, TMenu)
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) {
     PopupMenus().push_back(this);

@@ -309,15 +309,14 @@ bool ScanDate(Scanner& sc, const TFormatSettings& settings, TDateTime& date) {
     if (!third) sc.pos = save;
     const DateOrder order = OrderOf(settings.ShortDateFormat);
     Word year, month, day;
-    int yearDigits;
     if (!third) {
         year = CurrentYear();
-        yearDigits = 4;
         if (order == DateOrder::DMY)
             day = n1, month = n2;
         else
             month = n1, day = n2;
     } else {
+        int yearDigits;
         switch (order) {
             case DateOrder::MDY:
                 month = n1, day = n2, year = n3, yearDigits = l3;

@@ -193,6 +193,8 @@ std::string SocketErrorText(Integer code) {
 // ---------------------------------------------------------------------------------------------
 // TCustomWinSocket
 
+VCL_DEFINE_CLASS(TCustomWinSocket, TObject)
+
 TCustomWinSocket::~TCustomWinSocket() {
     if (handle_ >= 0) ::close(handle_);
 }
@@ -337,6 +339,8 @@ Integer TCustomWinSocket::RemotePort() const {
 // ---------------------------------------------------------------------------------------------
 // TClientWinSocket
 
+VCL_DEFINE_CLASS(TClientWinSocket, TCustomWinSocket)
+
 void TClientWinSocket::SetClientType(TClientType value) {
     if (value == clientType_) return;
     if (handle_ >= 0) throw ESocketError("Cannot change the socket while it is active");
@@ -403,6 +407,8 @@ void TClientWinSocket::Connect(const std::string& host, const std::string& addre
 
 // ---------------------------------------------------------------------------------------------
 // TClientSocket
+
+VCL_DEFINE_CLASS(TClientSocket, TComponent)
 
 TClientSocket::TClientSocket(TComponent* owner)
     : TComponent(owner), socket_(std::make_unique<TClientWinSocket>()) {
@@ -566,6 +572,8 @@ void TClientSocket::Watch() {
 
 // ---------------------------------------------------------------------------------------------
 // TWinSocketStream
+
+VCL_DEFINE_CLASS(TWinSocketStream, TStream)
 
 TWinSocketStream::TWinSocketStream(TCustomWinSocket* socket, Integer timeOut)
     : socket_(socket), timeOut_(timeOut) {

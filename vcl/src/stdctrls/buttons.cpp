@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "stdctrls/captiontext.h"
+#include "vcl/forms.h"
 #include "vcl/stdctrls_button.h"
 #include "win32/virtualkeys.h"
 
@@ -19,13 +20,6 @@ bool registered = [] {
 
 constexpr Integer kCheckBoxSize = 13;
 constexpr Integer kCheckCaptionGap = 4;
-
-Integer MouseX(LPARAM value) {
-    return static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(value)));
-}
-Integer MouseY(LPARAM value) {
-    return static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(value)));
-}
 
 // Every default button of the form, so that the one whose frame depends on the focus repaints.
 void InvalidateDefaultButtons(TWinControl* form) {
@@ -46,6 +40,8 @@ std::vector<TWinControl*> WindowedChildren(TWinControl* parent) {
 
 // ---------------------------------------------------------------------------------------------
 // TButtonControl
+
+VCL_DEFINE_CLASS(TButtonControl, TWinControl)
 
 TButtonControl::TButtonControl(TComponent* owner)
     : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
@@ -185,13 +181,13 @@ void TButtonControl::WndProc(TMessage& message) {
     switch (message.Msg) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            BeginMousePress(MouseX(message.LParam), MouseY(message.LParam));
+            BeginMousePress(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_MOUSEMOVE:
-            TrackMouse(MouseX(message.LParam), MouseY(message.LParam));
+            TrackMouse(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_LBUTTONUP:
-            EndMousePress(MouseX(message.LParam), MouseY(message.LParam));
+            EndMousePress(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_CANCELMODE:
         case CM_CANCELMODE:
@@ -221,15 +217,8 @@ void TButtonControl::WndProc(TMessage& message) {
             return;
         case BM_SETCHECK: {
             // The platform's message changes the state without a click.
-            const bool disabled = clicksDisabled_;
-            clicksDisabled_ = true;
-            try {
-                SetCheckValue(message.WParam);
-            } catch (...) {
-                clicksDisabled_ = disabled;
-                throw;
-            }
-            clicksDisabled_ = disabled;
+            const ScopedValue quiet(clicksDisabled_, true);
+            SetCheckValue(message.WParam);
             message.Result = 0;
             return;
         }
@@ -255,6 +244,8 @@ void TButtonControl::WndProc(TMessage& message) {
 
 // ---------------------------------------------------------------------------------------------
 // TButton
+
+VCL_DEFINE_CLASS(TButton, TButtonControl)
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner) {
     SetBounds(Left(), Top(), 75, 25);
@@ -377,6 +368,8 @@ void TButton::Paint() {
 // ---------------------------------------------------------------------------------------------
 // TCustomCheckBox
 
+VCL_DEFINE_CLASS(TCustomCheckBox, TButtonControl)
+
 TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
     SetBounds(Left(), Top(), 97, 17);
     SetTabStop(true);
@@ -454,6 +447,8 @@ void TCustomCheckBox::Paint() {
 
 // ---------------------------------------------------------------------------------------------
 // TRadioButton
+
+VCL_DEFINE_CLASS(TRadioButton, TButtonControl)
 
 TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
     SetBounds(Left(), Top(), 113, 17);

@@ -2,11 +2,15 @@
 // window tracked with the mouse captured, the CB_* messages and the CBN_* notifications.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "vcl/forms.h"
 #include "vcl/stdctrls_list.h"
 #include "win32/gdi.h"
 #include "win32/menu.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 using namespace win32;
@@ -55,7 +59,31 @@ std::string_view FirstCodePoints(std::string_view text, size_t count) {
     return text;
 }
 
-constexpr Integer kButtonPad = 0;
+// CB_* messages the list answers as it answers the matching LB_* message.
+constexpr std::pair<UINT, UINT> kForwardedToList[] = {
+    {CB_ADDSTRING, LB_ADDSTRING},     {CB_INSERTSTRING, LB_INSERTSTRING},
+    {CB_GETLBTEXT, LB_GETTEXT},       {CB_GETLBTEXTLEN, LB_GETTEXTLEN},
+    {CB_GETITEMDATA, LB_GETITEMDATA}, {CB_SETITEMDATA, LB_SETITEMDATA},
+    {CB_FINDSTRING, LB_FINDSTRING},   {CB_FINDSTRINGEXACT, LB_FINDSTRINGEXACT},
+    {CB_SETTOPINDEX, LB_SETTOPINDEX},
+};
+
+// The LB_* message a CB_* message is forwarded as; 0 for one the combo box answers itself.
+UINT ListMessageFor(UINT comboMessage) {
+    const auto* found = std::ranges::find(kForwardedToList, comboMessage, &std::pair<UINT, UINT>::first);
+    return found != std::ranges::end(kForwardedToList) ? found->second : 0;
+}
+
+// An item index in wParam: -1 is meaningful, so the low 32 bits are read as signed.
+Integer IndexArgument(WPARAM wParam) {
+    return static_cast<Integer>(static_cast<int>(wParam));
+}
+
+// The NUL-terminated text a message carries in lParam (none for a null pointer).
+std::string_view TextArgument(LPARAM lParam) {
+    const auto* text = reinterpret_cast<const char*>(lParam);
+    return text ? std::string_view(text) : std::string_view();
+}
 
 }  // namespace
 
@@ -129,6 +157,8 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // Construction and properties
+
+VCL_DEFINE_CLASS(TCustomComboBox, TCustomControl)
 
 TCustomComboBox::TCustomComboBox(TComponent* owner) : TCustomControl(owner) {
     // Made here, after every member it reads is initialised.
@@ -340,7 +370,7 @@ Integer TCustomComboBox::EditHeight() const {
 TRect TCustomComboBox::ButtonRect() const {
     if (style_ == csSimple) return Rect(0, 0, 0, 0);
     const TRect client = ClientRect();
-    const Integer width = GetSystemMetrics(SM_CXVSCROLL) + kButtonPad;
+    const Integer width = GetSystemMetrics(SM_CXVSCROLL);
     return Rect(std::max(0, client.right - width), 0, client.right, client.bottom);
 }
 
@@ -551,13 +581,7 @@ void TCustomComboBox::MeasureItem(Integer index, Integer& height) {
 
 Integer TCustomComboBox::TextWidthOf(std::string_view text) const {
     if (text.empty()) return 0;
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font_->Handle());
-    SIZE size{0, 0};
-    GetTextExtentPoint32(dc, text.data(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return size.cx;
+    return TextMeasure(font_.get()).Width(text);
 }
 
 void TCustomComboBox::UpdateCaret() {
@@ -791,167 +815,64 @@ void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, Integer 
     TCustomControl::MouseDown(button, shift, x, y);
 }
 
-void TCustomComboBox::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
-    TCustomControl::MouseUp(button, shift, x, y);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Messages
 
 void TCustomComboBox::WndProc(TMessage& message) {
     const WPARAM wParam = message.WParam;
     const LPARAM lParam = message.LParam;
-    const auto index = static_cast<Integer>(static_cast<int>(wParam));
-    auto forward = [&](UINT listMessage) { return list_->Perform(listMessage, wParam, lParam); };
+    if (const UINT listMessage = ListMessageFor(message.Msg)) {
+        message.Result = list_->Perform(listMessage, wParam, lParam);
+        return;
+    }
     switch (message.Msg) {
-        case CB_ADDSTRING:
-            message.Result = forward(LB_ADDSTRING);
+        case CB_DELETESTRING:
+            message.Result = DeleteListItem(wParam, lParam);
             return;
-        case CB_INSERTSTRING:
-            message.Result = forward(LB_INSERTSTRING);
-            return;
-        case CB_DELETESTRING: {
-            const bool wasSelected = index == list_->curSel_;
-            message.Result = forward(LB_DELETESTRING);
-            if (wasSelected && message.Result != CB_ERR && !HasEdit()) SetEditTextInternal(std::string());
-            return;
-        }
         case CB_RESETCONTENT:
-            list_->ResetContent();
-            SetEditTextInternal(std::string());
-            message.Result = CB_OKAY;
+            message.Result = ClearItemsAndText();
             return;
         case CB_GETCOUNT:
             message.Result = list_->Count();
             return;
         case CB_GETCURSEL:
-            message.Result = list_->curSel_ >= 0 ? list_->curSel_ : CB_ERR;
+            message.Result = SelectionOrError();
             return;
         case CB_SETCURSEL:
-            ChangeSelection(index, false);
-            message.Result = list_->curSel_ >= 0 ? list_->curSel_ : CB_ERR;
+            ChangeSelection(IndexArgument(wParam), false);
+            message.Result = SelectionOrError();
             return;
-        case CB_GETLBTEXT:
-            message.Result = forward(LB_GETTEXT);
+        case CB_SELECTSTRING:
+            message.Result = SelectItemStartingWith(IndexArgument(wParam), TextArgument(lParam));
             return;
-        case CB_GETLBTEXTLEN:
-            message.Result = forward(LB_GETTEXTLEN);
-            return;
-        case CB_GETITEMDATA:
-            message.Result = forward(LB_GETITEMDATA);
-            return;
-        case CB_SETITEMDATA:
-            message.Result = forward(LB_SETITEMDATA);
-            return;
-        case CB_FINDSTRING:
-            message.Result = forward(LB_FINDSTRING);
-            return;
-        case CB_FINDSTRINGEXACT:
-            message.Result = forward(LB_FINDSTRINGEXACT);
-            return;
-        case CB_SELECTSTRING: {
-            const auto* text = reinterpret_cast<const char*>(lParam);
-            const Integer found =
-                list_->FindString(index, text ? std::string_view(text) : std::string_view(), false);
-            if (found >= 0) ChangeSelection(found, false);
-            message.Result = found >= 0 ? found : CB_ERR;
-            return;
-        }
         case CB_GETTOPINDEX:
             message.Result = list_->TopIndex();
             return;
-        case CB_SETTOPINDEX:
-            message.Result = forward(LB_SETTOPINDEX);
-            return;
         case CB_SHOWDROPDOWN:
-            if (wParam)
-                OpenList();
-            else
-                CloseList(true);
-            message.Result = TRUE;
+            message.Result = ShowDropDown(wParam != 0);
             return;
         case CB_GETDROPPEDSTATE:
             message.Result = droppedDown_ ? TRUE : FALSE;
             return;
-        case CB_GETEDITSEL: {
-            if (!HasEdit()) {
-                message.Result = CB_ERR;
-                return;
-            }
-            const auto start = static_cast<DWORD>(edit_.SelStart()), end = static_cast<DWORD>(edit_.SelEnd());
-            if (auto* out = reinterpret_cast<DWORD*>(wParam)) *out = start;
-            if (auto* out = reinterpret_cast<DWORD*>(lParam)) *out = end;
-            message.Result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(start), static_cast<WORD>(end)));
+        case CB_GETEDITSEL:
+            message.Result =
+                ReportEditSelection(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
             return;
-        }
-        case CB_SETEDITSEL: {
-            if (!HasEdit()) {
-                message.Result = CB_ERR;
-                return;
-            }
-            const auto start = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
-            const auto end = static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(lParam)));
-            const size_t length = edit_.Text().size();
-            if (start < 0) {
-                edit_.Select(edit_.Caret(), edit_.Caret());
-            } else {
-                const size_t last = end < 0 ? length : std::min(length, static_cast<size_t>(end));
-                edit_.Select(std::min(length, static_cast<size_t>(start)), last);
-            }
-            UpdateCaret();
-            Invalidate();
-            message.Result = TRUE;
+        case CB_SETEDITSEL:
+            message.Result = SetEditSelection(lParam);
             return;
-        }
         case CB_LIMITTEXT:
-            if (!HasEdit()) {
-                message.Result = CB_ERR;
-                return;
-            }
-            maxLength_ = static_cast<Integer>(std::min<WPARAM>(wParam, 0x7FFFFFFE));
-            message.Result = TRUE;
+            message.Result = LimitEditText(wParam);
             return;
         case CB_GETITEMHEIGHT:
-            if (index == -1) {
-                message.Result = EditHeight() - 8;
-                return;
-            }
-            message.Result = forward(LB_GETITEMHEIGHT);
+            message.Result = ItemHeightFor(wParam, lParam);
             return;
-        case CB_SETITEMHEIGHT: {
-            const auto height = static_cast<Integer>(LOWORD(static_cast<DWORD_PTR>(lParam)));
-            if (height <= 0 || height > 255) {
-                message.Result = CB_ERR;
-                return;
-            }
-            if (index == -1) {
-                selectionFieldHeight_ = height;
-                if (style_ != csSimple) SetBounds(Left(), Top(), Width(), EditHeight());
-                Invalidate();
-                message.Result = CB_OKAY;
-                return;
-            }
-            message.Result = forward(LB_SETITEMHEIGHT);
+        case CB_SETITEMHEIGHT:
+            message.Result = SetItemHeightFor(wParam, lParam);
             return;
-        }
-        case CB_GETDROPPEDCONTROLRECT: {
-            auto* rect = reinterpret_cast<RECT*>(lParam);
-            if (!rect) {
-                message.Result = CB_ERR;
-                return;
-            }
-            if (droppedDown_) {
-                GetWindowRect(list_->Handle(), rect);
-            } else {
-                GetWindowRect(Handle(), rect);
-                const Integer rows = std::clamp(list_->Count(), 1, dropDownCount_);
-                rect->top = rect->bottom;
-                rect->bottom = rect->top + rows * list_->ItemHeight() + 2;
-                rect->right = rect->left + std::max<Integer>(rect->right - rect->left, droppedWidth_);
-            }
-            message.Result = TRUE;
+        case CB_GETDROPPEDCONTROLRECT:
+            message.Result = GetDroppedControlRect(reinterpret_cast<RECT*>(lParam));
             return;
-        }
         case CB_SETEXTENDEDUI:
             extendedUI_ = wParam != 0;
             message.Result = CB_OKAY;
@@ -960,105 +881,218 @@ void TCustomComboBox::WndProc(TMessage& message) {
             message.Result = extendedUI_ ? TRUE : FALSE;
             return;
         case CB_GETDROPPEDWIDTH:
-            message.Result = std::max(Width(), droppedWidth_);
+            message.Result = EffectiveDroppedWidth();
             return;
         case CB_SETDROPPEDWIDTH:
             droppedWidth_ = static_cast<Integer>(std::min<WPARAM>(wParam, 0x7FFF));
-            message.Result = std::max(Width(), droppedWidth_);
+            message.Result = EffectiveDroppedWidth();
             return;
         case WM_GETTEXTLENGTH:
             message.Result = static_cast<LRESULT>(edit_.Text().size());
             return;
-        case WM_GETTEXT: {
-            auto* buffer = reinterpret_cast<char*>(lParam);
-            if (!buffer || wParam == 0) {
-                message.Result = 0;
-                return;
-            }
-            const size_t count = std::min(edit_.Text().size(), static_cast<size_t>(wParam) - 1);
-            std::memcpy(buffer, edit_.Text().data(), count);
-            buffer[count] = '\0';
-            message.Result = static_cast<LRESULT>(count);
+        case WM_GETTEXT:
+            message.Result = CopyTextTo(reinterpret_cast<char*>(lParam), wParam);
             return;
-        }
-        case WM_SETTEXT: {
-            const auto* text = reinterpret_cast<const char*>(lParam);
-            const std::string value = text ? std::string(text) : std::string();
-            if (!HasEdit()) {
-                const Integer found = list_->FindString(-1, value, true);
-                if (found < 0) {
-                    message.Result = CB_ERR;
-                    return;
-                }
-                ChangeSelection(found, false);
-            } else {
-                SetEditTextInternal(value);
-            }
-            message.Result = TRUE;
+        case WM_SETTEXT:
+            message.Result = HandleSetText(TextArgument(lParam));
             return;
-        }
         case WM_GETDLGCODE:
             message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (droppedDown_ ? DLGC_WANTALLKEYS : 0);
             return;
         case WM_SETFOCUS:
-            TCustomControl::WndProc(message);
-            if (HasEdit()) {
-                CreateCaret(Handle(), nullptr, 1, std::max(1, EditRect().bottom - EditRect().top - 4));
-                edit_.Select(0, edit_.Text().size());
-                UpdateCaret();
-                ShowCaret(Handle());
-            }
-            Invalidate();
-            NotifyParent(CBN_SETFOCUS);
+            Inherited::WndProc(message);
+            StartEditingOnFocus();
             return;
         case WM_KILLFOCUS:
-            TCustomControl::WndProc(message);
-            if (droppedDown_) CloseList(false);
-            if (HasEdit()) DestroyCaret();
-            Invalidate();
-            NotifyParent(CBN_KILLFOCUS);
+            Inherited::WndProc(message);
+            EndEditingOnFocusLoss();
             return;
         case WM_SIZE:
-            TCustomControl::WndProc(message);
+            Inherited::WndProc(message);
             PlaceList();
             return;
         case CM_FONTCHANGED:
-            TCustomControl::WndProc(message);
-            list_->SetParentFont(false);
-            list_->Font()->Assign(Font());
-            edit_.Invalidate();
-            if (style_ != csSimple) SetBounds(Left(), Top(), Width(), EditHeight());
+            Inherited::WndProc(message);
+            FollowFont();
             return;
         case CM_CANCELMODE:
             if (droppedDown_ && reinterpret_cast<TControl*>(lParam) != this) CloseList(false);
             break;
         case CN_COMMAND:
-            switch (HIWORD(wParam)) {
-                case CBN_DROPDOWN:
-                    DropDown();
-                    break;
-                case CBN_CLOSEUP:
-                    CloseUp();
-                    break;
-                case CBN_EDITCHANGE:
-                    Change();
-                    break;
-                case CBN_SELCHANGE:
-                    Click();
-                    Select();
-                    break;
-                case CBN_DBLCLK:
-                    DblClick();
-                    break;
-                default:
-                    break;
-            }
+            FireNotificationEvent(HIWORD(wParam));
             message.Result = 0;
             return;
         default:
             break;
     }
-    TCustomControl::WndProc(message);
+    Inherited::WndProc(message);
+}
+
+LRESULT TCustomComboBox::DeleteListItem(WPARAM wParam, LPARAM lParam) {
+    const bool wasSelected = IndexArgument(wParam) == list_->curSel_;
+    const LRESULT result = list_->Perform(LB_DELETESTRING, wParam, lParam);
+    // The selection field shows nothing once its item is gone; an edit part keeps what it holds.
+    if (wasSelected && result != CB_ERR && !HasEdit()) SetEditTextInternal(std::string());
+    return result;
+}
+
+LRESULT TCustomComboBox::ClearItemsAndText() {
+    list_->ResetContent();
+    SetEditTextInternal(std::string());
+    return CB_OKAY;
+}
+
+LRESULT TCustomComboBox::SelectionOrError() const {
+    return list_->curSel_ >= 0 ? list_->curSel_ : CB_ERR;
+}
+
+LRESULT TCustomComboBox::SelectItemStartingWith(Integer start, std::string_view prefix) {
+    const Integer found = list_->FindString(start, prefix, false);
+    if (found < 0) return CB_ERR;
+    ChangeSelection(found, false);
+    return found;
+}
+
+LRESULT TCustomComboBox::ShowDropDown(bool show) {
+    if (show)
+        OpenList();
+    else
+        CloseList(true);
+    return TRUE;
+}
+
+LRESULT TCustomComboBox::ReportEditSelection(DWORD* start, DWORD* end) const {
+    if (!HasEdit()) return CB_ERR;
+    const auto first = static_cast<DWORD>(edit_.SelStart()), last = static_cast<DWORD>(edit_.SelEnd());
+    if (start) *start = first;
+    if (end) *end = last;
+    return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(first), static_cast<WORD>(last)));
+}
+
+LRESULT TCustomComboBox::SetEditSelection(LPARAM range) {
+    if (!HasEdit()) return CB_ERR;
+    const auto start = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(range)));
+    const auto end = static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(range)));
+    const size_t length = edit_.Text().size();
+    if (start < 0) {
+        edit_.Select(edit_.Caret(), edit_.Caret());
+    } else {
+        const size_t last = end < 0 ? length : std::min(length, static_cast<size_t>(end));
+        edit_.Select(std::min(length, static_cast<size_t>(start)), last);
+    }
+    UpdateCaret();
+    Invalidate();
+    return TRUE;
+}
+
+LRESULT TCustomComboBox::LimitEditText(WPARAM limit) {
+    if (!HasEdit()) return CB_ERR;
+    maxLength_ = static_cast<Integer>(std::min<WPARAM>(limit, 0x7FFFFFFE));
+    return TRUE;
+}
+
+LRESULT TCustomComboBox::ItemHeightFor(WPARAM wParam, LPARAM lParam) {
+    // Index -1 names the selection field.
+    if (IndexArgument(wParam) == -1) return EditHeight() - 8;
+    return list_->Perform(LB_GETITEMHEIGHT, wParam, lParam);
+}
+
+LRESULT TCustomComboBox::SetItemHeightFor(WPARAM wParam, LPARAM lParam) {
+    const auto height = static_cast<Integer>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+    if (height <= 0 || height > 255) return CB_ERR;
+    if (IndexArgument(wParam) != -1) return list_->Perform(LB_SETITEMHEIGHT, wParam, lParam);
+    selectionFieldHeight_ = height;
+    if (style_ != csSimple) SetBounds(Left(), Top(), Width(), EditHeight());
+    Invalidate();
+    return CB_OKAY;
+}
+
+LRESULT TCustomComboBox::GetDroppedControlRect(RECT* rect) {
+    if (!rect) return CB_ERR;
+    if (droppedDown_) {
+        GetWindowRect(list_->Handle(), rect);
+        return TRUE;
+    }
+    // Where the list would drop: below the control, as many rows as it would show.
+    GetWindowRect(Handle(), rect);
+    const Integer rows = std::clamp(list_->Count(), 1, dropDownCount_);
+    rect->top = rect->bottom;
+    rect->bottom = rect->top + rows * list_->ItemHeight() + 2;
+    rect->right = rect->left + std::max<Integer>(rect->right - rect->left, droppedWidth_);
+    return TRUE;
+}
+
+Integer TCustomComboBox::EffectiveDroppedWidth() const {
+    return std::max(Width(), droppedWidth_);
+}
+
+LRESULT TCustomComboBox::CopyTextTo(char* buffer, WPARAM size) const {
+    if (!buffer || size == 0) return 0;
+    const size_t count = std::min(edit_.Text().size(), static_cast<size_t>(size) - 1);
+    std::memcpy(buffer, edit_.Text().data(), count);
+    buffer[count] = '\0';
+    return static_cast<LRESULT>(count);
+}
+
+LRESULT TCustomComboBox::HandleSetText(std::string_view text) {
+    const std::string value(text);
+    if (HasEdit()) {
+        SetEditTextInternal(value);
+        return TRUE;
+    }
+    // Without an edit part the text must name an item.
+    const Integer found = list_->FindString(-1, value, true);
+    if (found < 0) return CB_ERR;
+    ChangeSelection(found, false);
+    return TRUE;
+}
+
+void TCustomComboBox::StartEditingOnFocus() {
+    if (HasEdit()) {
+        CreateCaret(Handle(), nullptr, 1, std::max(1, EditRect().bottom - EditRect().top - 4));
+        edit_.Select(0, edit_.Text().size());
+        UpdateCaret();
+        ShowCaret(Handle());
+    }
+    Invalidate();
+    NotifyParent(CBN_SETFOCUS);
+}
+
+void TCustomComboBox::EndEditingOnFocusLoss() {
+    if (droppedDown_) CloseList(false);
+    if (HasEdit()) DestroyCaret();
+    Invalidate();
+    NotifyParent(CBN_KILLFOCUS);
+}
+
+void TCustomComboBox::FollowFont() {
+    list_->SetParentFont(false);
+    list_->Font()->Assign(Font());
+    edit_.Invalidate();
+    if (style_ != csSimple) SetBounds(Left(), Top(), Width(), EditHeight());
+}
+
+void TCustomComboBox::FireNotificationEvent(Word code) {
+    switch (code) {
+        case CBN_DROPDOWN:
+            DropDown();
+            break;
+        case CBN_CLOSEUP:
+            CloseUp();
+            break;
+        case CBN_EDITCHANGE:
+            Change();
+            break;
+        case CBN_SELCHANGE:
+            Click();
+            Select();
+            break;
+        case CBN_DBLCLK:
+            DblClick();
+            break;
+        default:
+            break;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

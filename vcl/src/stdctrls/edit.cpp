@@ -5,6 +5,7 @@
 #include "vcl/clipbrd.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls_edit.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -19,7 +20,19 @@ LRESULT PackPoint(Integer x, Integer y) {
     return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
+TPoint PointArgument(LPARAM lParam) {
+    return Point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+}
+
+// The NUL-terminated text a message carries in lParam (none for a null pointer).
+std::string_view TextArgument(LPARAM lParam) {
+    const auto* text = reinterpret_cast<const char*>(lParam);
+    return text ? std::string_view(text) : std::string_view();
+}
+
 }  // namespace
+
+VCL_DEFINE_CLASS(TCustomEdit, TWinControl)
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
     controlStyle_ = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight};
@@ -538,10 +551,6 @@ void TCustomEdit::DoEnter() {
     TWinControl::DoEnter();
 }
 
-void TCustomEdit::DoExit() {
-    TWinControl::DoExit();
-}
-
 void TCustomEdit::PaintWindow(HDC dc) {
     const TRect rect = FormatRect();
     const int saved = SaveDC(dc);
@@ -619,71 +628,37 @@ void TCustomEdit::MouseSelect(TPoint point, bool extend) {
 
 void TCustomEdit::WndProc(TMessage& message) {
     switch (message.Msg) {
-        case WM_SETTEXT: {
-            const auto* text = reinterpret_cast<const char*>(message.LParam);
-            SetText(text ? std::string(text) : std::string());
+        case WM_SETTEXT:
+            SetText(std::string(TextArgument(message.LParam)));
             message.Result = TRUE;
             return;
-        }
         case WM_GETTEXT:
         case WM_GETTEXTLENGTH:
             TControl::DefaultHandler(message);
             return;
         case WM_GETDLGCODE:
-            message.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-            if (IsMultiLine()) {
-                message.Result |= DLGC_WANTALLKEYS;
-                if (wantTabs_) message.Result |= DLGC_WANTTAB;
-                if (!wantReturns_) message.Result &= ~DLGC_WANTALLKEYS;
-            }
+            message.Result = DialogCode();
             return;
         case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
-            if (!Focused() && Enabled() && (CanFocus() || (!Parent() && ParentWindow()))) {
-                controlState_.Include(csLButtonDown);
-                SetFocus();
-                controlState_.Exclude(csLButtonDown);
-            }
-            const TPoint point = Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
-            mouseSelecting_ = true;
-            if (message.Msg == WM_LBUTTONDBLCLK) {
-                size_t start = 0, end = 0;
-                engine_.WordAt(PointToPos(point), start, end);
-                wordSelecting_ = true;
-                wordAnchorStart_ = start;
-                wordAnchorEnd_ = end;
-                engine_.Select(start, end);
-                SelectionChanged();
-            } else {
-                wordSelecting_ = false;
-                MouseSelect(point, (message.WParam & MK_SHIFT) != 0);
-            }
+        case WM_LBUTTONDBLCLK:
+            BeginMouseSelection(PointArgument(message.LParam), message.Msg == WM_LBUTTONDBLCLK,
+                                (message.WParam & MK_SHIFT) != 0);
             break;
-        }
         case WM_MOUSEMOVE:
             if (mouseSelecting_ && (message.WParam & MK_LBUTTON))
-                MouseSelect(Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)), true);
+                MouseSelect(PointArgument(message.LParam), true);
             break;
         case WM_LBUTTONUP:
             mouseSelecting_ = false;
             wordSelecting_ = false;
             break;
         case WM_SETFOCUS:
-            TWinControl::WndProc(message);
-            if (HandleAllocated()) {
-                CreateCaret(Handle(), nullptr, 1, LineHeight());
-                UpdateCaret();
-                ShowCaret(Handle());
-                Invalidate();
-                NotifyParent(EN_SETFOCUS);
-            }
+            Inherited::WndProc(message);
+            ShowFocus();
             return;
         case WM_KILLFOCUS:
-            TWinControl::WndProc(message);
-            mouseSelecting_ = false;
-            DestroyCaret();
-            Invalidate();
-            NotifyParent(EN_KILLFOCUS);
+            Inherited::WndProc(message);
+            HideFocus();
             return;
         case WM_HSCROLL:
         case WM_VSCROLL:
@@ -711,20 +686,13 @@ void TCustomEdit::WndProc(TMessage& message) {
             message.Result = 0;
             return;
         case CM_FONTCHANGED:
-            FreeMeasureContext();
-            engine_.Invalidate();
-            RelayoutWidth();
-            TWinControl::WndProc(message);
-            AdjustSize();
-            if (HandleAllocated() && Focused()) {
-                CreateCaret(Handle(), nullptr, 1, LineHeight());
-                UpdateCaret();
-                ShowCaret(Handle());
-            }
+            ForgetFontMeasurements();
+            Inherited::WndProc(message);
+            FitToFont();
             return;
         case CM_ENABLEDCHANGED:
         case CM_CTL3DCHANGED:
-            TWinControl::WndProc(message);
+            Inherited::WndProc(message);
             AdjustSize();
             return;
         default:
@@ -734,7 +702,70 @@ void TCustomEdit::WndProc(TMessage& message) {
             }
             break;
     }
-    TWinControl::WndProc(message);
+    Inherited::WndProc(message);
+}
+
+LRESULT TCustomEdit::DialogCode() const {
+    LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+    if (IsMultiLine()) {
+        code |= DLGC_WANTALLKEYS;
+        if (wantTabs_) code |= DLGC_WANTTAB;
+        if (!wantReturns_) code &= ~DLGC_WANTALLKEYS;
+    }
+    return code;
+}
+
+void TCustomEdit::BeginMouseSelection(TPoint point, bool byWord, bool extend) {
+    if (!Focused() && Enabled() && (CanFocus() || (!Parent() && ParentWindow()))) {
+        // Focus from a click places the caret instead of selecting everything (DoEnter).
+        controlState_.Include(csLButtonDown);
+        SetFocus();
+        controlState_.Exclude(csLButtonDown);
+    }
+    mouseSelecting_ = true;
+    wordSelecting_ = byWord;
+    if (!byWord) {
+        MouseSelect(point, extend);
+        return;
+    }
+    size_t start = 0, end = 0;
+    engine_.WordAt(PointToPos(point), start, end);
+    wordAnchorStart_ = start;
+    wordAnchorEnd_ = end;
+    engine_.Select(start, end);
+    SelectionChanged();
+}
+
+void TCustomEdit::ShowLineCaret() {
+    CreateCaret(Handle(), nullptr, 1, LineHeight());
+    UpdateCaret();
+    ShowCaret(Handle());
+}
+
+void TCustomEdit::ShowFocus() {
+    if (!HandleAllocated()) return;
+    ShowLineCaret();
+    Invalidate();
+    NotifyParent(EN_SETFOCUS);
+}
+
+void TCustomEdit::HideFocus() {
+    mouseSelecting_ = false;
+    DestroyCaret();
+    Invalidate();
+    NotifyParent(EN_KILLFOCUS);
+}
+
+void TCustomEdit::ForgetFontMeasurements() {
+    FreeMeasureContext();
+    engine_.Invalidate();
+    RelayoutWidth();
+}
+
+void TCustomEdit::FitToFont() {
+    AdjustSize();
+    // The caret takes the height of the new lines.
+    if (HandleAllocated() && Focused()) ShowLineCaret();
 }
 
 void TCustomEdit::DefaultHandler(TMessage& message) {
@@ -965,45 +996,18 @@ void TCustomEdit::HandleEditMessage(TMessage& message) {
     const LPARAM lParam = message.LParam;
     LRESULT& result = message.Result;
     result = 0;
-    const size_t size = engine_.Text().size();
-    // A line index of -1 means the caret's line.
-    auto lineOf = [&](WPARAM value) -> Integer {
-        const auto index = static_cast<Integer>(static_cast<LONG_PTR>(value));
-        return index < 0 ? engine_.LineFromPos(engine_.Caret()) : index;
-    };
     switch (message.Msg) {
-        case EM_GETSEL: {
-            const auto start = static_cast<DWORD>(engine_.SelStart());
-            const auto end = static_cast<DWORD>(engine_.SelEnd());
-            if (wParam) *reinterpret_cast<DWORD*>(wParam) = start;
-            if (lParam) *reinterpret_cast<DWORD*>(lParam) = end;
-            result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(std::min<DWORD>(start, 0xFFFF)),
-                                                   static_cast<WORD>(std::min<DWORD>(end, 0xFFFF))));
+        case EM_GETSEL:
+            result = ReportSelection(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
             return;
-        }
-        case EM_SETSEL: {
-            const auto start = static_cast<Int64>(static_cast<int32_t>(wParam));
-            const auto end = static_cast<Int64>(static_cast<int32_t>(lParam));
-            desiredX_ = -1;
-            if (start < 0) {
-                // -1 removes the selection, leaving the caret where it is.
-                engine_.Select(engine_.Caret(), engine_.Caret());
-            } else if (end < 0) {
-                engine_.Select(static_cast<size_t>(start), size);
-            } else {
-                // The caret goes to the end given second.
-                engine_.Select(static_cast<size_t>(start), static_cast<size_t>(end));
-            }
-            SelectionChanged();
+        case EM_SETSEL:
+            SetSelectionRange(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
             return;
-        }
-        case EM_REPLACESEL: {
-            const auto* text = reinterpret_cast<const char*>(lParam);
-            const bool canUndo = wParam != 0;
-            ReplaceAndNotify(FilterInsert(text ? std::string_view(text) : std::string_view()), false, true);
-            if (!canUndo) engine_.EmptyUndoBuffer();
+        case EM_REPLACESEL:
+            ReplaceAndNotify(FilterInsert(TextArgument(lParam)), false, true);
+            // wParam says whether the replacement can be undone.
+            if (wParam == 0) engine_.EmptyUndoBuffer();
             return;
-        }
         case EM_GETMODIFY:
             result = modified_ ? TRUE : FALSE;
             return;
@@ -1041,156 +1045,197 @@ void TCustomEdit::HandleEditMessage(TMessage& message) {
         case EM_GETFIRSTVISIBLELINE:
             result = IsMultiLine() ? firstLine_ : static_cast<LRESULT>(engine_.PosAtX(0, scrollX_));
             return;
-        case EM_LINEFROMCHAR: {
-            const auto index = static_cast<Int64>(static_cast<LONG_PTR>(wParam));
-            if (index < 0) {
-                result = engine_.LineFromPos(engine_.SelStart());
-            } else {
-                result = engine_.LineFromPos(engine_.Snap(static_cast<size_t>(index)));
-            }
+        case EM_LINEFROMCHAR:
+            result = LineFromCharacter(static_cast<LONG_PTR>(wParam));
             return;
-        }
-        case EM_LINEINDEX: {
-            const Integer line = lineOf(wParam);
-            result = line >= engine_.LineCount()
-                         ? -1
-                         : static_cast<LRESULT>(engine_.Lines()[static_cast<size_t>(line)].start);
+        case EM_LINEINDEX:
+            result = LineStartOf(static_cast<Integer>(static_cast<LONG_PTR>(wParam)));
             return;
-        }
-        case EM_LINELENGTH: {
-            const auto index = static_cast<Int64>(static_cast<LONG_PTR>(wParam));
-            if (index < 0) {
-                // The unselected rest of the lines the selection touches.
-                const Integer first = engine_.LineFromPos(engine_.SelStart());
-                const Integer last = engine_.LineFromPos(engine_.SelEnd());
-                const auto& lines = engine_.Lines();
-                result = static_cast<LRESULT>(
-                    (engine_.SelStart() - lines[static_cast<size_t>(first)].start) +
-                    (lines[static_cast<size_t>(last)].End() -
-                     std::min(engine_.SelEnd(), lines[static_cast<size_t>(last)].End())));
-                return;
-            }
-            const Integer line = engine_.LineFromPos(engine_.Snap(static_cast<size_t>(index)));
-            result = static_cast<LRESULT>(engine_.Lines()[static_cast<size_t>(line)].length);
+        case EM_LINELENGTH:
+            result = LineLengthAt(static_cast<LONG_PTR>(wParam));
             return;
-        }
-        case EM_GETLINE: {
-            auto* buffer = reinterpret_cast<char*>(lParam);
-            const auto line = static_cast<Int64>(static_cast<LONG_PTR>(wParam));
-            if (!buffer || line < 0 || line >= engine_.LineCount()) return;
-            // The first WORD of the buffer holds its size; the copy has no terminating NUL.
-            WORD capacity = 0;
-            std::copy_n(buffer, sizeof(WORD), reinterpret_cast<char*>(&capacity));
-            const TEditLine& info = engine_.Lines()[static_cast<size_t>(line)];
-            const size_t count = std::min<size_t>(info.length, capacity);
-            std::copy_n(engine_.Text().data() + info.start, count, buffer);
-            result = static_cast<LRESULT>(count);
+        case EM_GETLINE:
+            result = CopyLine(static_cast<LONG_PTR>(wParam), reinterpret_cast<char*>(lParam));
             return;
-        }
-        case EM_GETRECT: {
-            auto* rect = reinterpret_cast<RECT*>(lParam);
-            if (rect) *rect = FormatRect();
+        case EM_GETRECT:
+            if (auto* rect = reinterpret_cast<RECT*>(lParam)) *rect = FormatRect();
             return;
-        }
         case EM_SETRECT:
-        case EM_SETRECTNP: {
-            const auto* rect = reinterpret_cast<const RECT*>(lParam);
-            if (!rect) {
-                customRect_ = false;
-            } else {
-                TRect value = *rect;
-                if (wParam == 1) {
-                    const TRect current = FormatRect();
-                    value = TRect{current.left + rect->left, current.top + rect->top,
-                                  current.right + rect->right, current.bottom + rect->bottom};
-                }
-                if (value.right < value.left) value.right = value.left;
-                if (value.bottom < value.top) value.bottom = value.top;
-                formatRect_ = value;
-                customRect_ = true;
-            }
-            RelayoutWidth();
-            ScrollCaretIntoView();
-            UpdateCaret();
+        case EM_SETRECTNP:
+            SetFormatRect(reinterpret_cast<const RECT*>(lParam), wParam == 1);
             if (message.Msg == EM_SETRECT) Invalidate();
             return;
-        }
-        case EM_SETMARGINS: {
-            const WORD left = LOWORD(static_cast<DWORD_PTR>(lParam));
-            const WORD right = HIWORD(static_cast<DWORD_PTR>(lParam));
-            // Font information gives a margin of a third of the average character width.
-            const Integer fontMargin = std::max<Integer>(MeasureCharacter("x") / 3, 1);
-            if (wParam & EC_LEFTMARGIN) leftMargin_ = left == EC_USEFONTINFO ? fontMargin : left;
-            if (wParam & EC_RIGHTMARGIN) rightMargin_ = right == EC_USEFONTINFO ? fontMargin : right;
-            customRect_ = false;
-            RelayoutWidth();
-            SelectionChanged();
+        case EM_SETMARGINS:
+            SetMargins(wParam, LOWORD(static_cast<DWORD_PTR>(lParam)),
+                       HIWORD(static_cast<DWORD_PTR>(lParam)));
             return;
-        }
         case EM_GETMARGINS:
             result = PackPoint(leftMargin_, rightMargin_);
             return;
-        case EM_POSFROMCHAR: {
-            const auto index = static_cast<size_t>(static_cast<ULONG_PTR>(wParam));
-            if (index > size) {
-                result = -1;
-                return;
-            }
-            const TPoint point = PosToPoint(engine_.Snap(index));
-            result = PackPoint(point.x, point.y);
+        case EM_POSFROMCHAR:
+            result = PositionOfCharacter(static_cast<size_t>(static_cast<ULONG_PTR>(wParam)));
             return;
-        }
-        case EM_CHARFROMPOS: {
-            const TPoint point = Point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-            const size_t pos = PointToPos(point);
-            const Integer line = engine_.LineFromPos(pos);
-            result = PackPoint(static_cast<Integer>(std::min<size_t>(pos, 0xFFFF)), line);
+        case EM_CHARFROMPOS:
+            result = CharacterAtPoint(PointArgument(lParam));
             return;
-        }
         case EM_SCROLLCARET:
-            ScrollCaretIntoView();
-            UpdateScrollBars();
-            Invalidate();
-            UpdateCaret();
+            ScrollToCaret();
             result = TRUE;
             return;
         case EM_LINESCROLL:
             if (!IsMultiLine()) return;
             ScrollBy(static_cast<Integer>(static_cast<LONG_PTR>(lParam)),
-                     static_cast<Integer>(static_cast<LONG_PTR>(wParam)) *
-                         std::max<Integer>(MeasureCharacter("x"), 1));
+                     static_cast<Integer>(static_cast<LONG_PTR>(wParam)) * AverageCharacterWidth());
             result = TRUE;
             return;
-        case EM_SCROLL: {
-            if (!IsMultiLine()) return;
-            const Integer before = firstLine_;
-            Integer delta = 0;
-            switch (LOWORD(wParam)) {
-                case SB_LINEUP:
-                    delta = -1;
-                    break;
-                case SB_LINEDOWN:
-                    delta = 1;
-                    break;
-                case SB_PAGEUP:
-                    delta = -VisibleLineCount();
-                    break;
-                case SB_PAGEDOWN:
-                    delta = VisibleLineCount();
-                    break;
-                default:
-                    return;
-            }
-            ScrollBy(delta, 0);
-            result = static_cast<LRESULT>(MAKELONG(static_cast<WORD>(firstLine_ - before), TRUE));
+        case EM_SCROLL:
+            result = ScrollByCommand(LOWORD(wParam));
             return;
-        }
         case EM_GETTHUMB:
             result = IsMultiLine() ? firstLine_ : 0;
             return;
         default:
             return;
     }
+}
+
+LRESULT TCustomEdit::ReportSelection(DWORD* start, DWORD* end) const {
+    const auto first = static_cast<DWORD>(engine_.SelStart());
+    const auto last = static_cast<DWORD>(engine_.SelEnd());
+    if (start) *start = first;
+    if (end) *end = last;
+    // The packed answer cannot hold more than 16 bits of either end.
+    return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(std::min<DWORD>(first, 0xFFFF)),
+                                         static_cast<WORD>(std::min<DWORD>(last, 0xFFFF))));
+}
+
+void TCustomEdit::SetSelectionRange(Int64 start, Int64 end) {
+    desiredX_ = -1;
+    if (start < 0) {
+        // -1 removes the selection, leaving the caret where it is.
+        engine_.Select(engine_.Caret(), engine_.Caret());
+    } else if (end < 0) {
+        engine_.Select(static_cast<size_t>(start), engine_.Text().size());
+    } else {
+        // The caret goes to the end given second.
+        engine_.Select(static_cast<size_t>(start), static_cast<size_t>(end));
+    }
+    SelectionChanged();
+}
+
+Integer TCustomEdit::LineFromCharacter(Int64 index) const {
+    // -1: the line of the selection's start.
+    if (index < 0) return engine_.LineFromPos(engine_.SelStart());
+    return engine_.LineFromPos(engine_.Snap(static_cast<size_t>(index)));
+}
+
+LRESULT TCustomEdit::LineStartOf(Integer line) const {
+    // -1: the caret's line.
+    if (line < 0) line = engine_.LineFromPos(engine_.Caret());
+    if (line >= engine_.LineCount()) return -1;
+    return static_cast<LRESULT>(engine_.Lines()[static_cast<size_t>(line)].start);
+}
+
+LRESULT TCustomEdit::LineLengthAt(Int64 index) const {
+    if (index >= 0) {
+        const Integer line = engine_.LineFromPos(engine_.Snap(static_cast<size_t>(index)));
+        return static_cast<LRESULT>(engine_.Lines()[static_cast<size_t>(line)].length);
+    }
+    // -1: the unselected rest of the lines the selection touches.
+    const Integer firstLine = engine_.LineFromPos(engine_.SelStart());
+    const Integer lastLine = engine_.LineFromPos(engine_.SelEnd());
+    const TEditLine& first = engine_.Lines()[static_cast<size_t>(firstLine)];
+    const TEditLine& last = engine_.Lines()[static_cast<size_t>(lastLine)];
+    return static_cast<LRESULT>((engine_.SelStart() - first.start) +
+                                (last.End() - std::min(engine_.SelEnd(), last.End())));
+}
+
+LRESULT TCustomEdit::CopyLine(Int64 line, char* buffer) const {
+    if (!buffer || line < 0 || line >= engine_.LineCount()) return 0;
+    // The first WORD of the buffer holds its size; the copy has no terminating NUL.
+    WORD capacity = 0;
+    std::copy_n(buffer, sizeof(WORD), reinterpret_cast<char*>(&capacity));
+    const TEditLine& info = engine_.Lines()[static_cast<size_t>(line)];
+    const size_t count = std::min<size_t>(info.length, capacity);
+    std::copy_n(engine_.Text().data() + info.start, count, buffer);
+    return static_cast<LRESULT>(count);
+}
+
+void TCustomEdit::SetFormatRect(const RECT* rect, bool relative) {
+    if (!rect) {
+        customRect_ = false;
+    } else {
+        TRect value = *rect;
+        if (relative) {
+            const TRect current = FormatRect();
+            value = TRect{current.left + rect->left, current.top + rect->top, current.right + rect->right,
+                          current.bottom + rect->bottom};
+        }
+        if (value.right < value.left) value.right = value.left;
+        if (value.bottom < value.top) value.bottom = value.top;
+        formatRect_ = value;
+        customRect_ = true;
+    }
+    RelayoutWidth();
+    ScrollCaretIntoView();
+    UpdateCaret();
+}
+
+void TCustomEdit::SetMargins(WPARAM which, WORD left, WORD right) {
+    // Font information gives a margin of a third of the average character width.
+    const Integer fontMargin = std::max<Integer>(MeasureCharacter("x") / 3, 1);
+    if (which & EC_LEFTMARGIN) leftMargin_ = left == EC_USEFONTINFO ? fontMargin : left;
+    if (which & EC_RIGHTMARGIN) rightMargin_ = right == EC_USEFONTINFO ? fontMargin : right;
+    customRect_ = false;
+    RelayoutWidth();
+    SelectionChanged();
+}
+
+LRESULT TCustomEdit::PositionOfCharacter(size_t index) const {
+    if (index > engine_.Text().size()) return -1;
+    const TPoint point = PosToPoint(engine_.Snap(index));
+    return PackPoint(point.x, point.y);
+}
+
+LRESULT TCustomEdit::CharacterAtPoint(TPoint point) const {
+    const size_t pos = PointToPos(point);
+    return PackPoint(static_cast<Integer>(std::min<size_t>(pos, 0xFFFF)), engine_.LineFromPos(pos));
+}
+
+void TCustomEdit::ScrollToCaret() {
+    ScrollCaretIntoView();
+    UpdateScrollBars();
+    Invalidate();
+    UpdateCaret();
+}
+
+Integer TCustomEdit::AverageCharacterWidth() const {
+    return std::max<Integer>(MeasureCharacter("x"), 1);
+}
+
+LRESULT TCustomEdit::ScrollByCommand(WORD command) {
+    if (!IsMultiLine()) return 0;
+    Integer delta = 0;
+    switch (command) {
+        case SB_LINEUP:
+            delta = -1;
+            break;
+        case SB_LINEDOWN:
+            delta = 1;
+            break;
+        case SB_PAGEUP:
+            delta = -VisibleLineCount();
+            break;
+        case SB_PAGEDOWN:
+            delta = VisibleLineCount();
+            break;
+        default:
+            return 0;
+    }
+    const Integer before = firstLine_;
+    ScrollBy(delta, 0);
+    // The lines scrolled, and TRUE for a command that was understood.
+    return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(firstLine_ - before), TRUE));
 }
 
 }  // namespace vcl

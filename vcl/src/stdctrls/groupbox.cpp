@@ -15,20 +15,12 @@ bool registered = [] {
     return true;
 }();
 
-Integer FontTextHeight(const TFont* font) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font->Handle());
-    SIZE size{0, 0};
-    GetTextExtentPoint32(dc, "0", 1, &size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return size.cy;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TCustomGroupBox
+
+VCL_DEFINE_CLASS(TCustomGroupBox, TCustomControl)
 
 TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
     controlStyle_ = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents,
@@ -38,7 +30,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
 
 void TCustomGroupBox::AdjustClientRect(TRect& rect) const {
     Inherited::AdjustClientRect(rect);
-    rect.top += FontTextHeight(Font());
+    rect.top += TextMeasure(Font()).Height();
     InflateRect(&rect, -1, -1);
     if (Ctl3D()) InflateRect(&rect, -1, -1);
 }
@@ -46,7 +38,7 @@ void TCustomGroupBox::AdjustClientRect(TRect& rect) const {
 void TCustomGroupBox::Paint() {
     TCanvas* canvas = Canvas();
     canvas->SetFont(Font());
-    const Integer textHeight = FontTextHeight(Font());
+    const Integer textHeight = TextMeasure(Font()).Height();
     canvas->Brush()->SetStyle(bsSolid);
     canvas->Brush()->SetColor(Color());
     canvas->FillRect(ClientRect());

@@ -16,6 +16,8 @@ bool registered = [] {
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TCustomLabel, TGraphicControl)
+
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner) {
     controlStyle_.Include(csOpaque);
     controlStyle_.Include(csReplicatable);
@@ -135,21 +137,16 @@ void TCustomLabel::AdjustBounds() {
         memoryDC = CreateCompatibleDC(nullptr);
         canvas->SetHandle(memoryDC);
     }
-    try {
+    {
+        const ScopeExit release([&] {
+            if (memoryDC) {
+                canvas->SetHandle(nullptr);
+                DeleteDC(memoryDC);
+            }
+            canvas->Unlock();
+        });
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0));
-    } catch (...) {
-        if (memoryDC) {
-            canvas->SetHandle(nullptr);
-            DeleteDC(memoryDC);
-        }
-        canvas->Unlock();
-        throw;
     }
-    if (memoryDC) {
-        canvas->SetHandle(nullptr);
-        DeleteDC(memoryDC);
-    }
-    canvas->Unlock();
     const Integer newWidth = wordWrap_ ? Width() : rect.right;
     Integer x = Left();
     if (alignment_ == TAlignment::taRightJustify) x += Width() - newWidth;

@@ -7,6 +7,7 @@
 #include "vcl/stdctrls_list.h"
 #include "win32/gdi.h"
 #include "win32/menu.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 using namespace win32;
@@ -133,6 +134,8 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 // Construction
+
+VCL_DEFINE_CLASS(TCustomListBox, TWinControl)
 
 TCustomListBox::TCustomListBox(TComponent* owner)
     : TWinControl(owner),
@@ -423,13 +426,9 @@ void TCustomListBox::SetBounds(Integer left, Integer top, Integer width, Integer
 
 Integer TCustomListBox::StandardItemHeight() const {
     if (standardHeight_ > 0 && standardHeightFont_ == font_->Handle()) return standardHeight_;
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, font_->Handle());
-    TEXTMETRIC metrics{};
-    const bool ok = GetTextMetrics(dc, &metrics);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    standardHeight_ = ok && metrics.tmHeight > 0 ? std::min<Integer>(metrics.tmHeight, kMaxItemHeight) : 13;
+    // A font that cannot be measured gets the height of the default font's rows.
+    const Integer textHeight = TextMeasure(font_.get()).Height();
+    standardHeight_ = textHeight > 0 ? std::min(textHeight, kMaxItemHeight) : 13;
     standardHeightFont_ = font_->Handle();
     return standardHeight_;
 }
@@ -585,7 +584,8 @@ void TCustomListBox::ScrollIntoView(Integer index) {
 
 void TCustomListBox::UpdateScrollBar() {
     if (!HandleAllocated() || updatingScrollBar_) return;
-    updatingScrollBar_ = true;
+    // Showing or hiding the bar resizes the client area, and WM_SIZE comes back here.
+    const ScopedValue updating(updatingScrollBar_, true);
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -602,7 +602,6 @@ void TCustomListBox::UpdateScrollBar() {
         info.nPos = topIndex_;
         SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
     }
-    updatingScrollBar_ = false;
 }
 
 void TCustomListBox::HandleScroll(Word code, Integer thumb) {
@@ -943,117 +942,153 @@ void TCustomListBox::WndProc(TMessage& message) {
             message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
             return;
         case WM_SETFOCUS:
-            TWinControl::WndProc(message);
-            InvalidateItem(caret_ < 0 ? 0 : caret_);
-            NotifyParent(LBN_SETFOCUS);
+            Inherited::WndProc(message);
+            ShowFocusChange(LBN_SETFOCUS);
             return;
         case WM_KILLFOCUS:
-            TWinControl::WndProc(message);
-            InvalidateItem(caret_ < 0 ? 0 : caret_);
-            NotifyParent(LBN_KILLFOCUS);
+            Inherited::WndProc(message);
+            ShowFocusChange(LBN_KILLFOCUS);
             return;
         case WM_VSCROLL:
-        case WM_HSCROLL: {
-            SCROLLINFO info{};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_TRACKPOS;
-            GetScrollInfo(Handle(), message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, &info);
-            HandleScroll(LOWORD(message.WParam), info.nTrackPos);
+            ScrollByBar(SB_VERT, LOWORD(message.WParam));
             message.Result = 0;
             return;
-        }
-        case WM_MOUSEWHEEL: {
-            const SHORT delta = GET_WHEEL_DELTA_WPARAM(message.WParam);
-            if (columns_ == 0 && delta != 0) {
-                SetTopIndexInternal(topIndex_ - (delta / 120) * 3);
+        case WM_HSCROLL:
+            ScrollByBar(SB_HORZ, LOWORD(message.WParam));
+            message.Result = 0;
+            return;
+        case WM_MOUSEWHEEL:
+            if (ScrollByWheel(GET_WHEEL_DELTA_WPARAM(message.WParam))) {
                 message.Result = 0;
                 return;
             }
             break;
-        }
         case WM_SIZE:
-            TWinControl::WndProc(message);
-            if (!updatingScrollBar_) {
-                SetTopIndexInternal(topIndex_);
-                UpdateScrollBar();
-            }
-            Invalidate();
+            Inherited::WndProc(message);
+            FitToNewSize();
             return;
         case WM_TIMER:
             if (message.WParam == kAutoScrollTimer) {
-                if (!tracking_) {
-                    StopAutoScroll();
-                } else {
-                    MouseMove(trackShift_, lastMouse_.x, lastMouse_.y);
-                }
+                AutoScrollTick();
                 message.Result = 0;
                 return;
             }
             break;
         case WM_CAPTURECHANGED:
-            if (tracking_ && reinterpret_cast<HWND>(message.LParam) != WindowHandleOrNull()) {
-                tracking_ = false;
-                StopAutoScroll();
-            }
+            if (reinterpret_cast<HWND>(message.LParam) != WindowHandleOrNull()) StopTracking();
             break;
         case CM_FONTCHANGED:
-            TWinControl::WndProc(message);
-            standardHeight_ = 0;
-            RemeasureAll();
-            SetTopIndexInternal(topIndex_);
-            UpdateScrollBar();
-            SetBounds(Left(), Top(), Width(), Height());
+            Inherited::WndProc(message);
+            FollowFont();
             return;
         case CN_COMMAND:
-            switch (HIWORD(message.WParam)) {
-                case LBN_SELCHANGE:
-                    Click();
-                    break;
-                case LBN_DBLCLK:
-                    DblClick();
-                    break;
-                default:
-                    break;
-            }
+            FireNotificationEvent(HIWORD(message.WParam));
             message.Result = 0;
             return;
-        case CN_DRAWITEM: {
-            auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam);
-            if (!draw) return;
-            TOwnerDrawState state = OwnerDrawStateFromBits(draw->itemState);
-            {
-                const TCanvasPaintScope scope(canvas_.get(), draw->hDC);
-                canvas_->Font()->Assign(font_.get());
-                canvas_->Brush()->SetColor(Color());
-                if (state.Contains(odSelected)) {
-                    canvas_->Brush()->SetColor(clHighlight);
-                    canvas_->Font()->SetColor(clHighlightText);
-                } else if (state.Contains(odDisabled)) {
-                    canvas_->Font()->SetColor(clGrayText);
-                }
-                const TRect rect = draw->rcItem;
-                if (static_cast<int>(draw->itemID) >= 0)
-                    DrawItem(static_cast<Integer>(draw->itemID), rect, state);
-                else
-                    canvas_->FillRect(rect);
-                if (state.Contains(odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
-            }
-            message.Result = 1;
+        case CN_DRAWITEM:
+            DrawItemOnCanvas(message);
             return;
-        }
-        case CN_MEASUREITEM: {
-            auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-            if (!measure) return;
-            Integer height = static_cast<Integer>(measure->itemHeight);
-            MeasureItem(static_cast<Integer>(measure->itemID), height);
-            measure->itemHeight = static_cast<UINT>(std::max(0, height));
-            message.Result = 1;
+        case CN_MEASUREITEM:
+            MeasureItemFor(message);
             return;
-        }
         default:
             break;
     }
-    TWinControl::WndProc(message);
+    Inherited::WndProc(message);
+}
+
+void TCustomListBox::ShowFocusChange(Word notification) {
+    // Without a caret the focus rectangle is on the first row.
+    InvalidateItem(caret_ < 0 ? 0 : caret_);
+    NotifyParent(notification);
+}
+
+void TCustomListBox::ScrollByBar(int bar, Word code) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(Handle(), bar, &info);
+    HandleScroll(code, info.nTrackPos);
+}
+
+bool TCustomListBox::ScrollByWheel(SHORT delta) {
+    // Columns scroll sideways, which the wheel does not do.
+    if (columns_ != 0 || delta == 0) return false;
+    SetTopIndexInternal(topIndex_ - (delta / 120) * 3);
+    return true;
+}
+
+void TCustomListBox::FitToNewSize() {
+    if (!updatingScrollBar_) {
+        SetTopIndexInternal(topIndex_);
+        UpdateScrollBar();
+    }
+    Invalidate();
+}
+
+void TCustomListBox::AutoScrollTick() {
+    if (!tracking_)
+        StopAutoScroll();
+    else
+        MouseMove(trackShift_, lastMouse_.x, lastMouse_.y);
+}
+
+void TCustomListBox::StopTracking() {
+    if (!tracking_) return;
+    tracking_ = false;
+    StopAutoScroll();
+}
+
+void TCustomListBox::FollowFont() {
+    standardHeight_ = 0;
+    RemeasureAll();
+    SetTopIndexInternal(topIndex_);
+    UpdateScrollBar();
+    SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TCustomListBox::FireNotificationEvent(Word code) {
+    switch (code) {
+        case LBN_SELCHANGE:
+            Click();
+            break;
+        case LBN_DBLCLK:
+            DblClick();
+            break;
+        default:
+            break;
+    }
+}
+
+void TCustomListBox::DrawItemOnCanvas(TMessage& message) {
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+    if (!draw) return;
+    const TOwnerDrawState state = OwnerDrawStateFromBits(draw->itemState);
+    const TCanvasPaintScope scope(canvas_.get(), draw->hDC);
+    canvas_->Font()->Assign(font_.get());
+    canvas_->Brush()->SetColor(Color());
+    if (state.Contains(odSelected)) {
+        canvas_->Brush()->SetColor(clHighlight);
+        canvas_->Font()->SetColor(clHighlightText);
+    } else if (state.Contains(odDisabled)) {
+        canvas_->Font()->SetColor(clGrayText);
+    }
+    const TRect rect = draw->rcItem;
+    if (static_cast<int>(draw->itemID) >= 0)
+        DrawItem(static_cast<Integer>(draw->itemID), rect, state);
+    else
+        canvas_->FillRect(rect);
+    if (state.Contains(odFocused)) DrawFocusRect(draw->hDC, &draw->rcItem);
+    message.Result = 1;
+}
+
+void TCustomListBox::MeasureItemFor(TMessage& message) {
+    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+    if (!measure) return;
+    Integer height = static_cast<Integer>(measure->itemHeight);
+    MeasureItem(static_cast<Integer>(measure->itemID), height);
+    measure->itemHeight = static_cast<UINT>(std::max(0, height));
+    message.Result = 1;
 }
 
 HWND TCustomListBox::WindowHandleOrNull() const {
@@ -1264,10 +1299,7 @@ void TCustomListBox::MouseMove(TShiftState shift, Integer x, Integer y) {
 }
 
 void TCustomListBox::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
-    if (button == mbLeft && tracking_) {
-        tracking_ = false;
-        StopAutoScroll();
-    }
+    if (button == mbLeft) StopTracking();
     TWinControl::MouseUp(button, shift, x, y);
 }
 

@@ -17,6 +17,8 @@ const bool registered = [] {
 // ---------------------------------------------------------------------------------------------
 // TMemoStrings
 
+VCL_DEFINE_CLASS(TMemoStrings, TStrings)
+
 int TMemoStrings::GetCount() const {
     const TEditEngine& engine = memo_->Engine();
     int count = engine.LineCount();
@@ -101,6 +103,8 @@ void TMemoStrings::SetUpdateState(bool updating) {
 
 // ---------------------------------------------------------------------------------------------
 // TCustomMemo
+
+VCL_DEFINE_CLASS(TCustomMemo, TCustomEdit)
 
 TCustomMemo::TCustomMemo(TComponent* owner)
     : TCustomEdit(owner), lines_(std::make_unique<TMemoStrings>(this)) {

@@ -19,6 +19,8 @@ constexpr Integer kButtonIndent = 6;
 
 }  // namespace
 
+VCL_DEFINE_CLASS(TCustomRadioGroup, TCustomGroupBox)
+
 TCustomRadioGroup::TCustomRadioGroup(TComponent* owner)
     : TCustomGroupBox(owner), items_(std::make_unique<TStringList>()) {
     items_->OnChange = [this](TObject* sender) { ItemsChanged(sender); };
@@ -47,16 +49,12 @@ void TCustomRadioGroup::SetItemIndex(Integer value) {
     }
     if (value < -1 || value >= ButtonCount()) IndexError(value);
     if (value == itemIndex_) return;
-    updating_ = true;
-    try {
+    {
+        const ScopedValue quiet(updating_, true);
         if (itemIndex_ >= 0 && itemIndex_ < ButtonCount())
             buttons_[static_cast<size_t>(itemIndex_)]->SetCheckedValue(false);
         if (value >= 0) buttons_[static_cast<size_t>(value)]->SetCheckedValue(true);
-    } catch (...) {
-        updating_ = false;
-        throw;
     }
-    updating_ = false;
     itemIndex_ = value;
 }
 
@@ -115,18 +113,14 @@ void TCustomRadioGroup::UpdateButtons() {
         button->SetParent(this);
         buttons_.push_back(button);
     }
-    updating_ = true;
-    try {
+    {
+        const ScopedValue quiet(updating_, true);
         for (size_t i = 0; i < count; ++i) {
             TRadioButton* button = buttons_[i];
             button->SetCaption(items_->Strings(static_cast<Integer>(i)));
             button->SetCheckedValue(static_cast<Integer>(i) == itemIndex_);
         }
-    } catch (...) {
-        updating_ = false;
-        throw;
     }
-    updating_ = false;
     ArrangeButtons();
     Invalidate();
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "vcl/stdctrls_button.h"
+#include "win32/errors.h"
+#include "win32/kernel.h"
+#include "win32/user.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -22,13 +25,6 @@ constexpr UINT kFirstRepeatDelay = 400;
 constexpr UINT kRepeatDelay = 100;
 constexpr Integer kMinimumThumb = 8;
 constexpr std::string_view kScrollBarRange = "Scrollbar property out of range";
-
-Integer MouseX(LPARAM value) {
-    return static_cast<int16_t>(LOWORD(static_cast<DWORD_PTR>(value)));
-}
-Integer MouseY(LPARAM value) {
-    return static_cast<int16_t>(HIWORD(static_cast<DWORD_PTR>(value)));
-}
 
 Integer Clamp(Int64 value, Integer low, Integer high) {
     return static_cast<Integer>(std::clamp<Int64>(value, low, std::max(low, high)));
@@ -54,6 +50,8 @@ HBRUSH CreateShaftBrush() {
 }
 
 }  // namespace
+
+VCL_DEFINE_CLASS(TScrollBar, TWinControl)
 
 TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner) {
     controlStyle_ = TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks};
@@ -146,7 +144,7 @@ TScrollBar::Part TScrollBar::PartAt(const Layout& layout, Integer along) const {
     return Part::PageForward;
 }
 
-TRect TScrollBar::PartRect(const Layout&, Integer start, Integer end) const {
+TRect TScrollBar::PartRect(Integer start, Integer end) const {
     return kind_ == sbVertical ? Rect(0, start, Width(), end) : Rect(start, 0, end, Height());
 }
 
@@ -390,13 +388,13 @@ void TScrollBar::WndProc(TMessage& message) {
     switch (message.Msg) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            HandleMouseDown(MouseX(message.LParam), MouseY(message.LParam));
+            HandleMouseDown(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_MOUSEMOVE:
-            HandleMouseMove(MouseX(message.LParam), MouseY(message.LParam));
+            HandleMouseMove(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_LBUTTONUP:
-            HandleMouseUp(MouseX(message.LParam), MouseY(message.LParam));
+            HandleMouseUp(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
             break;
         case WM_CANCELMODE:
         case CM_CANCELMODE:
@@ -506,14 +504,14 @@ void TScrollBar::PaintWindow(HDC dc) {
         if (pressedPart_ == part && partHot_) state |= DFCS_PUSHED | DFCS_FLAT;
         return state;
     };
-    TRect back = PartRect(layout, 0, layout.arrow);
-    TRect forward = PartRect(layout, layout.length - layout.arrow, layout.length);
+    TRect back = PartRect(0, layout.arrow);
+    TRect forward = PartRect(layout.length - layout.arrow, layout.length);
     DrawFrameControl(dc, &back, DFC_SCROLL,
                      (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | arrowState(Part::ArrowBack));
     DrawFrameControl(dc, &forward, DFC_SCROLL,
                      (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | arrowState(Part::ArrowForward));
 
-    const TRect shaft = PartRect(layout, layout.arrow, layout.length - layout.arrow);
+    const TRect shaft = PartRect(layout.arrow, layout.length - layout.arrow);
     const HBRUSH shaftBrush = CreateShaftBrush();
     FillRect(dc, &shaft, shaftBrush);
     DeleteObject(shaftBrush);
@@ -521,11 +519,11 @@ void TScrollBar::PaintWindow(HDC dc) {
     if (partHot_ && (pressedPart_ == Part::PageBack || pressedPart_ == Part::PageForward)) {
         // The held paging area shows dark.
         const TRect page = pressedPart_ == Part::PageBack
-                               ? PartRect(layout, layout.arrow, layout.thumbStart)
-                               : PartRect(layout, layout.thumbEnd, layout.length - layout.arrow);
+                               ? PartRect(layout.arrow, layout.thumbStart)
+                               : PartRect(layout.thumbEnd, layout.length - layout.arrow);
         FillRect(dc, &page, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_3DDKSHADOW + 1)));
     }
-    TRect thumb = PartRect(layout, layout.thumbStart, layout.thumbEnd);
+    TRect thumb = PartRect(layout.thumbStart, layout.thumbEnd);
     DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE);
 }
 

@@ -3,7 +3,6 @@
 // belong to the UI thread, like windows.
 #pragma once
 
-#include "win32/gdi.h"
 #include "win32/messages.h"
 #include "win32/types.h"
 

@@ -539,7 +539,7 @@ std::vector<IconImage> ReadIconFile(const void* data, size_t size, bool* isCurso
         int bpp = 32;
         const uint8_t* image = bytes + offset;
         std::string reason;
-        bool ok = length >= 8 && std::memcmp(image, "\x89PNG\r\n\x1a\n", 8) == 0
+        bool ok = std::memcmp(image, "\x89PNG\r\n\x1a\n", 8) == 0
                       ? DecodePngIcon(image, length, color, mask, &reason)
                       : DecodeDibIcon(image, length, color, mask, bpp, &reason);
         if (!ok) return failAll(reason);

@@ -5,6 +5,7 @@
 
 #include "menu/menu_internal.h"
 #include "user/user_internal.h"
+#include "win32/scope.h"
 #include "win32/virtualkeys.h"
 
 namespace win32 {
@@ -567,16 +568,16 @@ void ConsumeInput(Tracker& t) {
 
 // Runs the loop and its ending; returns the chosen command (0 when cancelled).
 UINT Run(Tracker& t) {
-    auto finish = [&t] {
-        CloseFrom(t, t.barMode ? 1 : 0);
-        if (t.barMode) {
-            if (Menu* bar = Find(t.levels.empty() ? nullptr : t.levels[0].menu)) bar->selected = -1;
-            t.levels.clear();
-            RepaintBar(t.owner);
-        }
-        if (GetCapture() == t.owner) ReleaseCapture();
-    };
-    try {
+    {
+        const ScopeExit finish([&t] {
+            CloseFrom(t, t.barMode ? 1 : 0);
+            if (t.barMode) {
+                if (Menu* bar = Find(t.levels.empty() ? nullptr : t.levels[0].menu)) bar->selected = -1;
+                t.levels.clear();
+                RepaintBar(t.owner);
+            }
+            if (GetCapture() == t.owner) ReleaseCapture();
+        });
         if (!t.done)
             if (!RunModalLoop(
                     "Menu",
@@ -587,11 +588,7 @@ UINT Run(Tracker& t) {
                     MSGF_MENU)) {
                 t.chosen = false;
             }
-    } catch (...) {
-        finish();
-        throw;
     }
-    finish();
     if (IsWindow(t.owner) && t.Notify()) {
         SendMessage(t.owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
         SendMessage(t.owner, WM_EXITMENULOOP, t.popupCall ? TRUE : FALSE, 0);

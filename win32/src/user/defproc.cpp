@@ -5,6 +5,7 @@
 #include "menu/menu_internal.h"
 #include "user/scrollbar_internal.h"
 #include "user/user_internal.h"
+#include "win32/scope.h"
 #include "win32/virtualkeys.h"
 
 namespace win32 {
@@ -233,7 +234,6 @@ void PaintFrame(Window* w) {
 }
 
 LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
-    const HWND hwnd = w->Handle();
     switch (wParam & 0xFFF0) {
         case SC_CLOSE:
             if (w->cls->style & CS_NOCLOSE) return 0;
@@ -263,9 +263,205 @@ LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
             menu::SystemCommand(TopHandle(w), wParam, lParam);
             return 0;
         default:
-            (void)hwnd;
             return 0;
     }
+}
+
+bool HasVisibleCaption(const Window* w) {
+    return (w->style & WS_CAPTION) == WS_CAPTION && VisibleFlag(w);
+}
+
+bool HasWindowParent(const Window* w) {
+    return w->IsChild() && w->parent && !w->parent->isDesktop;
+}
+
+void TakeCreationText(Window* w, const CREATESTRUCT* cs) {
+    if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
+}
+
+LRESULT CalcSize(Window* w, WPARAM wParam, LPARAM lParam) {
+    if (!lParam) return 0;
+    if (wParam)
+        DefaultCalcSize(w, &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]);
+    else
+        DefaultCalcSize(w, reinterpret_cast<RECT*>(lParam));
+    return 0;
+}
+
+void ShowCaptionActivation(Window* w, bool active) {
+    if (!HasVisibleCaption(w)) return;
+    // The caption shows the new state at once.
+    auto& s = S();
+    const ScopedValue shown(s.active, active ? TopLevel(w) : (s.active == w ? nullptr : s.active));
+    PaintFrame(w);
+}
+
+void StoreText(Window* w, LPARAM lParam) {
+    w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+    if (HasVisibleCaption(w)) {
+        w->ncDirty = true;
+        RefreshPaintState(w);
+    }
+}
+
+// The cursor over a sizing border (the arrow elsewhere outside the client area).
+LPCSTR SizingCursor(SHORT hit) {
+    switch (hit) {
+        case HTLEFT:
+        case HTRIGHT:
+            return IDC_SIZEWE;
+        case HTTOP:
+        case HTBOTTOM:
+            return IDC_SIZENS;
+        case HTTOPLEFT:
+        case HTBOTTOMRIGHT:
+            return IDC_SIZENWSE;
+        case HTTOPRIGHT:
+        case HTBOTTOMLEFT:
+            return IDC_SIZENESW;
+        default:
+            return IDC_ARROW;
+    }
+}
+
+LRESULT SetCursorFor(Window* w, WPARAM wParam, LPARAM lParam) {
+    // A parent may set the cursor for its children.
+    if (HasWindowParent(w) && Send(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+    const auto hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+    const WORD mouse = HIWORD(static_cast<DWORD_PTR>(lParam));
+    switch (hit) {
+        case HTERROR:
+            if (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN || mouse == WM_MBUTTONDOWN ||
+                mouse == WM_XBUTTONDOWN)
+                MessageBeep(0);
+            return FALSE;
+        case HTCLIENT:
+            if (!w->cls->cursor) return FALSE;
+            SetCursor(w->cls->cursor);
+            return TRUE;
+        default:
+            SetStockCursor(SizingCursor(hit));
+            return TRUE;
+    }
+}
+
+LRESULT MouseActivate(Window* w, WPARAM wParam, LPARAM lParam) {
+    // The parent may decide for its child.
+    if (HasWindowParent(w)) {
+        if (const LRESULT answer = Send(w->parent, WM_MOUSEACTIVATE, wParam, lParam)) return answer;
+    }
+    return MA_ACTIVATE;
+}
+
+LRESULT PassToParent(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
+    return HasWindowParent(w) ? Send(w->parent, message, wParam, lParam) : 0;
+}
+
+void SendContextMenuForClick(Window* w, LPARAM lParam) {
+    const HWND hwnd = w->Handle();
+    POINT p = PointOf(lParam);
+    ClientToScreen(hwnd, &p);
+    Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+         MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+}
+
+LRESULT EraseWithClassBrush(Window* w, HDC dc) {
+    const HBRUSH brush = w->cls->background;
+    if (!brush || !dc) return 0;
+    const RECT r{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+    FillRect(dc, &r, brush);
+    return 1;
+}
+
+void ValidateWithoutPainting(HWND hwnd) {
+    PAINTSTRUCT ps;
+    BeginPaint(hwnd, &ps);
+    EndPaint(hwnd, &ps);
+}
+
+void SetRedraw(Window* w, bool redraw) {
+    // The redraw switch is the visibility bit, without any message.
+    if (redraw)
+        w->style |= WS_VISIBLE;
+    else
+        w->style &= ~WS_VISIBLE;
+}
+
+// The key was already down (bit 30 of a key message's lParam).
+bool IsRepeat(LPARAM lParam) {
+    return (lParam & (KF_REPEAT << 16)) != 0;
+}
+
+// Alt pressed and released alone opens the menu; Alt+F4 closes the top-level window.
+void SysKeyDown(Window* w, WPARAM key, LPARAM lParam) {
+    auto& s = S();
+    if (key == VK_MENU) {
+        if (!IsRepeat(lParam)) s.altTapped = true;
+        return;
+    }
+    s.altTapped = false;
+    if (key == VK_F4 && (lParam & (KF_ALTDOWN << 16)) && !IsRepeat(lParam))
+        Send(TopLevel(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+bool ShiftDown() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
+
+void SysKeyUp(Window* w, WPARAM key) {
+    auto& s = S();
+    const bool tapped = s.altTapped;
+    s.altTapped = false;
+    if ((key == VK_MENU && tapped) || (key == VK_F10 && !ShiftDown()))
+        Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+}
+
+void OfferContextMenuKey(Window* w, WPARAM key) {
+    // Shift+F10 and the menu key ask for the context menu at the keyboard's place (-1).
+    if ((key == VK_F10 && ShiftDown()) || key == VK_APPS)
+        Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w->Handle()), -1);
+}
+
+void SysChar(Window* w, WPARAM character, LPARAM lParam) {
+    if (character == '\r' || IsRepeat(lParam)) return;
+    Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(character));
+}
+
+// A press on the frame starts what that part of the frame does.
+void NonClientButtonDown(Window* w, LRESULT hit, LPARAM lParam) {
+    if (hit == HTCAPTION) {
+        Send(w, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+    } else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+        Send(w, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(hit - HTLEFT + 1), lParam);
+    } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
+        TrackCaptionButton(w, hit);
+    } else if (hit == HTVSCROLL || hit == HTHSCROLL) {
+        Send(w, WM_SYSCOMMAND, (hit == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | static_cast<WPARAM>(hit),
+             lParam);
+    } else if (hit == HTSYSMENU || hit == HTMENU) {
+        Send(w, WM_SYSCOMMAND, SC_MOUSEMENU + static_cast<WPARAM>(hit), lParam);
+    }
+}
+
+void NonClientDoubleClick(Window* w, WPARAM hit, LPARAM lParam) {
+    if (hit == static_cast<WPARAM>(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
+        Send(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
+    else if (hit == static_cast<WPARAM>(HTSYSMENU))
+        Send(w, WM_SYSCOMMAND, SC_CLOSE, lParam);
+    else if (hit == static_cast<WPARAM>(HTVSCROLL) || hit == static_cast<WPARAM>(HTHSCROLL))
+        // A quick second press on a scroll bar is another press.
+        Send(w, WM_SYSCOMMAND, (hit == static_cast<WPARAM>(HTVSCROLL) ? SC_VSCROLL : SC_HSCROLL) | hit,
+             lParam);
+}
+
+// Edit and list controls sit on the window colour, the others on the face colour.
+LRESULT ControlColors(UINT message, HDC dc) {
+    const bool face = message != WM_CTLCOLOREDIT && message != WM_CTLCOLORLISTBOX;
+    if (dc) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(face ? COLOR_3DFACE : COLOR_WINDOW));
+    }
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(face ? COLOR_3DFACE : COLOR_WINDOW));
 }
 
 }  // namespace
@@ -277,31 +473,17 @@ using namespace user;
 LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* w = Find(hwnd);
     if (!w) return 0;
-    auto& s = S();
     Hold hold(w);
     switch (message) {
-        case WM_NCCREATE: {
-            auto* cs = reinterpret_cast<CREATESTRUCT*>(lParam);
-            if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) w->text = cs->lpszName;
+        case WM_NCCREATE:
+            TakeCreationText(w, reinterpret_cast<const CREATESTRUCT*>(lParam));
             return TRUE;
-        }
         case WM_NCCALCSIZE:
-            if (!lParam) return 0;
-            if (wParam)
-                DefaultCalcSize(w, &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]);
-            else
-                DefaultCalcSize(w, reinterpret_cast<RECT*>(lParam));
-            return 0;
+            return CalcSize(w, wParam, lParam);
         case WM_NCHITTEST:
             return DefaultHitTest(w, PointOf(lParam));
         case WM_NCACTIVATE:
-            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleFlag(w)) {
-                // The caption shows the new state at once.
-                Window* saved = s.active;
-                s.active = wParam ? TopLevel(w) : (saved == w ? nullptr : saved);
-                PaintFrame(w);
-                s.active = saved;
-            }
+            ShowCaptionActivation(w, wParam != 0);
             return TRUE;
         case WM_GETTEXT:
             if (!lParam || wParam == 0) return 0;
@@ -309,95 +491,37 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETTEXTLENGTH:
             return static_cast<LRESULT>(w->text.size());
         case WM_SETTEXT:
-            w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-            if ((w->style & WS_CAPTION) == WS_CAPTION && VisibleFlag(w)) {
-                w->ncDirty = true;
-                RefreshPaintState(w);
-            }
+            StoreText(w, lParam);
             return TRUE;
         case WM_CLOSE:
             DestroyWindow(hwnd);
             return 0;
         case WM_SYSCOMMAND:
             return SysCommand(w, wParam, lParam);
-        case WM_SETCURSOR: {
-            if (w->IsChild() && w->parent && !w->parent->isDesktop &&
-                Send(w->parent, WM_SETCURSOR, wParam, lParam))
-                return TRUE;
-            const auto hit = static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(lParam)));
-            const WORD mouse = HIWORD(static_cast<DWORD_PTR>(lParam));
-            switch (hit) {
-                case HTERROR:
-                    if (mouse == WM_LBUTTONDOWN || mouse == WM_RBUTTONDOWN || mouse == WM_MBUTTONDOWN ||
-                        mouse == WM_XBUTTONDOWN)
-                        MessageBeep(0);
-                    return FALSE;
-                case HTCLIENT:
-                    if (w->cls->cursor) {
-                        SetCursor(w->cls->cursor);
-                        return TRUE;
-                    }
-                    return FALSE;
-                case HTLEFT:
-                case HTRIGHT:
-                    SetStockCursor(IDC_SIZEWE);
-                    return TRUE;
-                case HTTOP:
-                case HTBOTTOM:
-                    SetStockCursor(IDC_SIZENS);
-                    return TRUE;
-                case HTTOPLEFT:
-                case HTBOTTOMRIGHT:
-                    SetStockCursor(IDC_SIZENWSE);
-                    return TRUE;
-                case HTTOPRIGHT:
-                case HTBOTTOMLEFT:
-                    SetStockCursor(IDC_SIZENESW);
-                    return TRUE;
-                default:
-                    SetStockCursor(IDC_ARROW);
-                    return TRUE;
-            }
-        }
+        case WM_SETCURSOR:
+            return SetCursorFor(w, wParam, lParam);
         case WM_MOUSEACTIVATE:
-            if (w->IsChild() && w->parent && !w->parent->isDesktop) {
-                const LRESULT answer = Send(w->parent, WM_MOUSEACTIVATE, wParam, lParam);
-                if (answer) return answer;
-            }
-            return MA_ACTIVATE;
+            return MouseActivate(w, wParam, lParam);
         case WM_ACTIVATE:
+            // Activated and not minimized: the focus comes along.
             if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocusInternal(w);
             return 0;
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
         case WM_CONTEXTMENU:
         case WM_APPCOMMAND:
-            if (w->IsChild() && w->parent && !w->parent->isDesktop)
-                return Send(w->parent, message, wParam, lParam);
+            return PassToParent(w, message, wParam, lParam);
+        case WM_RBUTTONUP:
+            SendContextMenuForClick(w, lParam);
             return 0;
-        case WM_RBUTTONUP: {
-            POINT p = PointOf(lParam);
-            ClientToScreen(hwnd, &p);
-            Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
-                 MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
-            return 0;
-        }
         case WM_NCRBUTTONUP:
             Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lParam);
             return 0;
-        case WM_ERASEBKGND: {
-            HBRUSH brush = w->cls->background;
-            if (!brush || !wParam) return 0;
-            const RECT r{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
-            FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-            return 1;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
+        case WM_ERASEBKGND:
+            return EraseWithClassBrush(w, reinterpret_cast<HDC>(wParam));
+        case WM_PAINT:
+            ValidateWithoutPainting(hwnd);
             return 0;
-        }
         case WM_NCPAINT:
             if (VisibleFlag(w)) PaintFrame(w);
             return 0;
@@ -408,71 +532,31 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             if (lParam) DefaultWindowPosChanged(w, reinterpret_cast<const WINDOWPOS*>(lParam));
             return 0;
         case WM_CANCELMODE:
-            if (s.capture == w) ReleaseCapture();
+            if (S().capture == w) ReleaseCapture();
             return 0;
         case WM_SETREDRAW:
-            // The redraw switch is the visibility bit, without any message.
-            if (wParam)
-                w->style |= WS_VISIBLE;
-            else
-                w->style &= ~WS_VISIBLE;
+            SetRedraw(w, wParam != 0);
             return 0;
         case WM_KEYDOWN:
-            s.altTapped = false;
-            if (wParam == VK_F10) s.altTapped = false;
+            S().altTapped = false;
             return 0;
         case WM_SYSKEYDOWN:
-            if (wParam == VK_MENU) {
-                if (!(lParam & (KF_REPEAT << 16))) s.altTapped = true;
-            } else {
-                s.altTapped = false;
-                if (wParam == VK_F4 && (lParam & (KF_ALTDOWN << 16)) && !(lParam & (KF_REPEAT << 16)))
-                    Send(TopLevel(w), WM_SYSCOMMAND, SC_CLOSE, 0);
-            }
+            SysKeyDown(w, wParam, lParam);
             return 0;
-        case WM_SYSKEYUP: {
-            const bool tapped = s.altTapped;
-            s.altTapped = false;
-            if ((wParam == VK_MENU && tapped) || (wParam == VK_F10 && !(GetKeyState(VK_SHIFT) & 0x8000)))
-                Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        case WM_SYSKEYUP:
+            SysKeyUp(w, wParam);
             return 0;
-        }
         case WM_KEYUP:
-            if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000)) {
-                Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
-            } else if (wParam == VK_APPS) {
-                Send(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
-            }
+            OfferContextMenuKey(w, wParam);
             return 0;
         case WM_SYSCHAR:
-            if (wParam == '\r' || (lParam & (KF_REPEAT << 16))) return 0;
-            Send(TopLevel(w), WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));
+            SysChar(w, wParam, lParam);
             return 0;
-        case WM_NCLBUTTONDOWN: {
-            const auto hit = static_cast<LRESULT>(wParam);
-            if (hit == HTCAPTION) {
-                Send(w, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
-            } else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
-                Send(w, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(hit - HTLEFT + 1), lParam);
-            } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON) {
-                TrackCaptionButton(w, hit);
-            } else if (hit == HTVSCROLL || hit == HTHSCROLL) {
-                Send(w, WM_SYSCOMMAND,
-                     (hit == HTVSCROLL ? SC_VSCROLL : SC_HSCROLL) | static_cast<WPARAM>(hit), lParam);
-            } else if (hit == HTSYSMENU || hit == HTMENU) {
-                Send(w, WM_SYSCOMMAND, SC_MOUSEMENU + static_cast<WPARAM>(hit), lParam);
-            }
+        case WM_NCLBUTTONDOWN:
+            NonClientButtonDown(w, static_cast<LRESULT>(wParam), lParam);
             return 0;
-        }
         case WM_NCLBUTTONDBLCLK:
-            if (wParam == static_cast<WPARAM>(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
-                Send(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lParam);
-            else if (wParam == static_cast<WPARAM>(HTSYSMENU))
-                Send(w, WM_SYSCOMMAND, SC_CLOSE, lParam);
-            else if (wParam == static_cast<WPARAM>(HTVSCROLL) || wParam == static_cast<WPARAM>(HTHSCROLL))
-                // A quick second press on a scroll bar is another press.
-                Send(w, WM_SYSCOMMAND,
-                     (wParam == static_cast<WPARAM>(HTVSCROLL) ? SC_VSCROLL : SC_HSCROLL) | wParam, lParam);
+            NonClientDoubleClick(w, wParam, lParam);
             return 0;
         case WM_CTLCOLORMSGBOX:
         case WM_CTLCOLOREDIT:
@@ -480,20 +564,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC: {
-            const bool face = message != WM_CTLCOLOREDIT && message != WM_CTLCOLORLISTBOX;
-            auto dc = reinterpret_cast<HDC>(wParam);
-            if (dc) {
-                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-                SetBkColor(dc, GetSysColor(face ? COLOR_3DFACE : COLOR_WINDOW));
-            }
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(face ? COLOR_3DFACE : COLOR_WINDOW));
-        }
+        case WM_CTLCOLORSTATIC:
+            return ControlColors(message, reinterpret_cast<HDC>(wParam));
         case WM_QUERYENDSESSION:
         case WM_QUERYOPEN:
             return TRUE;
-        case WM_GETMINMAXINFO:
-        case WM_SHOWWINDOW:
         default:
             return 0;
     }

@@ -140,10 +140,6 @@ void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
     }
 }
 
-void ValidateAll(Window* w) {
-    ValidateInternal(w, nullptr, false);
-}
-
 Window* FindWindowToPaint(DWORD thread, Window* limit) {
     auto& s = S();
     if (s.windowsToPaint <= 0) return nullptr;

@@ -275,7 +275,6 @@ void SetDesktopSize(int width, int height);
 
 // Painting
 void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren);
-void ValidateAll(Window* w);
 void SetUpdate(Window* w, Region region);
 void RefreshPaintState(Window* w);
 void SendEraseNow(Window* w);

@@ -439,17 +439,6 @@ std::u32string DecodeUtf8(std::string_view text) {
     return result;
 }
 
-std::vector<size_t> Utf8Offsets(std::string_view text) {
-    std::vector<size_t> offsets;
-    offsets.reserve(text.size() + 1);
-    for (size_t i = 0, length = 0; i < text.size(); i += length) {
-        offsets.push_back(i);
-        DecodeOne(text, i, length);
-    }
-    offsets.push_back(text.size());
-    return offsets;
-}
-
 bool SameFaceName(std::string_view a, std::string_view b) {
     return SameName(a, b);
 }

@@ -71,8 +71,6 @@ std::shared_ptr<FontInstance> GetFont(const LOGFONT& logFont, int logPixelsY);
 
 // UTF-8 to code points; malformed bytes become U+FFFD one byte at a time, so nothing is skipped.
 std::u32string DecodeUtf8(std::string_view text);
-// Byte offsets of each code point of DecodeUtf8(text), plus text.size() at the end.
-std::vector<size_t> Utf8Offsets(std::string_view text);
 
 enum class FontKind : uint8_t { raster, device, trueType };
 
