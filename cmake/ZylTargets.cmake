@@ -1,23 +1,42 @@
 # Target helpers. Sources are collected from each library's folder so that adding a unit is
 # adding its files.
 
+include(GNUInstallDirs)
+
+# Every library is a versioned shared object (lib<name>.so.<major>) installed beside the others,
+# where the loader of packages finds them, and exported as Zyl::<name>.
+function(zyl_shared_library name)
+    add_library(${name} SHARED ${ARGN})
+    add_library(Zyl::${name} ALIAS ${name})
+    set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+                                             INSTALL_RPATH "$ORIGIN")
+    install(TARGETS ${name} EXPORT ZylTargets
+            LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+endfunction()
+
 # zyl_library(<name> <source dir> <public include dir> [DEPS <targets>...] [SYSTEM <libs>...])
 function(zyl_library name source_dir include_dir)
     cmake_parse_arguments(ARG "" "" "DEPS;SYSTEM" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${source_dir}/*.cpp)
     file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${include_dir}/*.h)
-    add_library(${name} SHARED ${sources} ${headers})
-    target_include_directories(${name} PUBLIC ${include_dir})
+    zyl_shared_library(${name} ${sources} ${headers})
+    target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${include_dir}>
+                                              $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_SYSTEM})
+    install(DIRECTORY ${include_dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 endfunction()
 
-# A package is a component library lib<package>.so built from the units in its folder.
+# A package is a component library lib<package>.so built from the units in its folder; its headers
+# install as <package>/<unit>.h.
 function(zyl_package name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp)
     file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.h)
-    add_library(${name} SHARED ${sources} ${headers})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+    zyl_shared_library(${name} ${sources} ${headers})
+    target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
+                                              $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC vcl)
+    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
 endfunction()
 
 # zyl_package_common(<package> <set>): compiles the shared source set common/<set>/ into the package
@@ -29,28 +48,21 @@ function(zyl_package_common package set)
     target_sources(${package} PRIVATE ${sources} ${headers})
     string(TOUPPER ${set} upper)
     target_compile_definitions(${package} PRIVATE ZYL_${upper}_NAMESPACE=${package})
+    # The package's public headers include the set's header inside their own namespace.
+    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/common/${set})
 endfunction()
 
-# zyl_test_suite(<name> <folder> DEPS ...): the .cpp files directly in <folder> make one GoogleTest
-# program <name>; each subfolder with tests makes its own program <name>_<subfolder>, so that one
-# area's tests build and run on their own.
+# zyl_test_suite(<name> <folder> DEPS ...): every .cpp file under <folder> goes into one GoogleTest
+# program <name>, one per library tested: each program is an expensive sanitizer link, while CTest
+# still lists and runs every test by name.
 function(zyl_test_suite name folder)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
-    if(sources)
-        add_executable(${name} ${sources})
-        target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
-        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                             PROPERTIES TIMEOUT 120
-                                        ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
-    endif()
-    file(GLOB children LIST_DIRECTORIES true CONFIGURE_DEPENDS ${folder}/*)
-    foreach(child ${children})
-        if(IS_DIRECTORY ${child})
-            get_filename_component(area ${child} NAME)
-            zyl_test_suite(${name}_${area} ${child} DEPS ${ARG_DEPS})
-        endif()
-    endforeach()
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+    add_executable(${name} ${sources})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES TIMEOUT 120
+                                    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endfunction()
 
 # zyl_add_resources(<target> MODULE <name> FILES <files>...): compiles the files into the target as

@@ -6,7 +6,7 @@ set -euo pipefail
 ZYL_PACKAGES=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev lld
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
     postfix
