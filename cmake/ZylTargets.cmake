@@ -36,7 +36,9 @@ function(zyl_package name)
     target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
                                               $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC vcl)
-    install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
+    set(public_headers ${headers})
+    list(FILTER public_headers EXCLUDE REGEX "_internal\\.h$")
+    install(FILES ${public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
 endfunction()
 
 # zyl_package_common(<package> <set>): compiles the shared source set common/<set>/ into the package
@@ -46,6 +48,9 @@ function(zyl_package_common package set)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/common/${set}/*.cpp)
     file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/common/${set}/*.h)
     target_sources(${package} PRIVATE ${sources} ${headers})
+    # The set's header has no include guard (each package includes it inside its own namespace), so
+    # its sources cannot share a translation unit with the package's.
+    set_source_files_properties(${sources} TARGET_DIRECTORY ${package} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
     string(TOUPPER ${set} upper)
     target_compile_definitions(${package} PRIVATE ZYL_${upper}_NAMESPACE=${package})
     # The package's public headers include the set's header inside their own namespace.

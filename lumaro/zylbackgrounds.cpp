@@ -1,5 +1,6 @@
 // The background component, its texture and brush-fill sub-objects, and the gradient's properties.
 #include "lumaro/zylbackgrounds.h"
+#include "lumaro/zylbackgrounds_internal.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,12 +12,6 @@ using namespace vcl;
 using win32::HDC;
 
 namespace {
-
-// A 32-bit off-screen bitmap; freed with its DC on every path out of a paint.
-void PrepareSheet(TBitmap& sheet, Integer width, Integer height) {
-    sheet.SetPixelFormat(pf32bit);
-    sheet.SetSize(width, height);
-}
 
 // Copies into a bitmap without the bitmap's own change event, so that the owner signals once.
 void CopyQuietly(TBitmap* target, TBitmap* source) {
@@ -78,7 +73,7 @@ void TileImage(HDC dc, HDC source, Integer imageWidth, Integer imageHeight, Inte
     const Integer left = firstColumn * imageWidth, top = firstRow * imageHeight;
     const Integer sheetWidth = visible.right - left, sheetHeight = visible.bottom - top;
     TBitmap sheet;
-    PrepareSheet(sheet, sheetWidth, sheetHeight);
+    detail::PrepareSheet(sheet, sheetWidth, sheetHeight);
     const HDC s = sheet.Canvas()->Handle();
     win32::BitBlt(s, 0, 0, std::min(imageWidth, sheetWidth), std::min(imageHeight, sheetHeight), source, 0, 0,
                   win32::SRCCOPY);
@@ -108,8 +103,8 @@ void FillWithBrush(HDC dc, Integer width, Integer height, const TZylBrushFill& f
                    TColor solidColor) {
     const TRect all = Rect(0, 0, width, height);
     TBitmap pattern, shape;
-    PrepareSheet(pattern, width, height);
-    PrepareSheet(shape, width, height);
+    detail::PrepareSheet(pattern, width, height);
+    detail::PrepareSheet(shape, width, height);
     TCanvas* a = pattern.Canvas();
     a->Brush()->SetColor(fill.BrushColor());
     a->Brush()->SetStyle(fill.BrushStyle());
@@ -247,7 +242,7 @@ void TZylTexture::Draw(HDC dc, Integer width, Integer height, TColor color) cons
     if (transparentColor_ != clNone) {
         // The transparent pixels take TransparentBackground in a copy; the image itself stays as it is.
         const TRect all = Rect(0, 0, imageWidth, imageHeight);
-        PrepareSheet(masked, imageWidth, imageHeight);
+        detail::PrepareSheet(masked, imageWidth, imageHeight);
         TCanvas* canvas = masked.Canvas();
         canvas->Brush()->SetColor(transparentBackground_);
         canvas->Brush()->SetStyle(bsSolid);
@@ -413,8 +408,8 @@ void TZylBackground::DrawTrans(TCanvas* canvas, Integer width, Integer height, b
     if (!canvas || width <= 0 || height <= 0) return;
     const HDC target = canvas->Handle();
     TBitmap fill, shown;
-    PrepareSheet(fill, width, height);
-    PrepareSheet(shown, width, height);
+    detail::PrepareSheet(fill, width, height);
+    detail::PrepareSheet(shown, width, height);
     Draw(fill.Canvas()->Handle(), width, height, forward);
     win32::BitBlt(shown.Canvas()->Handle(), 0, 0, width, height, target, 0, 0, win32::SRCCOPY);
     ZylDrawTransparentBitmap(fill.Canvas(), &shown, 0, 0, transparentColor);

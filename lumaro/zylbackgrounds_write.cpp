@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "lumaro/zylbackgrounds.h"
+#include "lumaro/zylbackgrounds_internal.h"
 
 namespace lumaro {
 
@@ -41,11 +42,6 @@ private:
     win32::UINT format_;
     win32::HGDIOBJ previousFont_;
 };
-
-TRect Moved(TRect r, Integer dx, Integer dy) {
-    win32::OffsetRect(&r, dx, dy);
-    return r;
-}
 
 // The extrusion and the highlight, shadow or outline copies; `r` ends where the letters go.
 void DrawRelief(TextPass& pass, const TZylFont3D& effect, TRect& r) {
@@ -87,11 +83,6 @@ void DrawRelief(TextPass& pass, const TZylFont3D& effect, TRect& r) {
     }
 }
 
-void PrepareSheet(TBitmap& sheet, Integer width, Integer height) {
-    sheet.SetPixelFormat(pf32bit);
-    sheet.SetSize(width, height);
-}
-
 }  // namespace
 
 void TZylBackground::Write(TZylFont3D* font3D, TFont* font, TCanvas* canvas, const TRect& rect,
@@ -106,7 +97,7 @@ void TZylBackground::Write(TZylFont3D* font3D, TFont* font, TCanvas* canvas, con
     if (font) letters.Assign(font);
 
     TBitmap picture;
-    PrepareSheet(picture, width, height);
+    detail::PrepareSheet(picture, width, height);
     const HDC p = picture.Canvas()->Handle();
     win32::BitBlt(p, 0, 0, width, height, target, 0, 0, win32::SRCCOPY);
     TRect r = rect;
@@ -122,8 +113,8 @@ void TZylBackground::Write(TZylFont3D* font3D, TFont* font, TCanvas* canvas, con
     // The letters' shape as an explicit mask (white letters on black) rather than a colour key, so
     // that no colour of the fill or of the picture can punch holes into the letters.
     TBitmap shape, fill;
-    PrepareSheet(shape, width, height);
-    PrepareSheet(fill, width, height);
+    detail::PrepareSheet(shape, width, height);
+    detail::PrepareSheet(fill, width, height);
     const HDC s = shape.Canvas()->Handle();
     win32::PatBlt(s, 0, 0, width, height, win32::BLACKNESS);
     {

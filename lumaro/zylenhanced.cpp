@@ -64,11 +64,6 @@ private:
     int previousBkMode_ = 0;
 };
 
-TRect Moved(TRect r, Integer dx, Integer dy) {
-    win32::OffsetRect(&r, dx, dy);
-    return r;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------

@@ -9,7 +9,7 @@ using namespace vcl;
 using namespace lumaro;
 using lumarotest::kGround;
 
-constexpr TColor kHighlight = clRed, kShadow = clBlue, kSolid = clGreen;
+constexpr TColor kFrameHighlight = clRed, kFrameShadow = clBlue, kSolid = clGreen;
 
 struct Ring {
     TColor topLeft, bottomRight;  // clNone leaves those sides out
@@ -23,27 +23,27 @@ std::vector<Ring> RingsOf(TZylFrameStyle style, int width) {
             passes = {{kSolid, kSolid}};
             break;
         case frameRaised:
-            passes = {{kHighlight, kShadow}};
+            passes = {{kFrameHighlight, kFrameShadow}};
             break;
         case frameLowered:
-            passes = {{kShadow, kHighlight}};
+            passes = {{kFrameShadow, kFrameHighlight}};
             break;
         case frameNone:
             break;
         case frameFramedUp:
-            passes = {{kHighlight, kShadow}, {kShadow, kHighlight}};
+            passes = {{kFrameHighlight, kFrameShadow}, {kFrameShadow, kFrameHighlight}};
             break;
         case frameFramedDown:
-            passes = {{kShadow, kHighlight}, {kHighlight, kShadow}};
+            passes = {{kFrameShadow, kFrameHighlight}, {kFrameHighlight, kFrameShadow}};
             break;
         case framePanelUp:
-            passes = {{kHighlight, clBlack}, {clNone, kShadow}};
+            passes = {{kFrameHighlight, clBlack}, {clNone, kFrameShadow}};
             break;
         case framePanelDown:
-            passes = {{kShadow, clNone}, {clBlack, kHighlight}};
+            passes = {{kFrameShadow, clNone}, {clBlack, kFrameHighlight}};
             break;
         case frameLightBordered:
-            passes = {{clNone, kShadow}, {kHighlight, kHighlight}};
+            passes = {{clNone, kFrameShadow}, {kFrameHighlight, kFrameHighlight}};
             break;
     }
     std::vector<Ring> rings;
@@ -77,8 +77,8 @@ class FrameTest : public lumarotest::PaintingTest {
 protected:
     void SetUp() override {
         PaintingTest::SetUp();
-        frame.SetHighlight(kHighlight);
-        frame.SetShadow(kShadow);
+        frame.SetHighlight(kFrameHighlight);
+        frame.SetShadow(kFrameShadow);
         frame.SetSolid(kSolid);
     }
 
@@ -192,8 +192,9 @@ TEST_F(FrameTest, DrawbuttonDrawsTwoRingsWhateverTheFrameWidth) {
         EXPECT_EQ(rect.top, 2);
         EXPECT_EQ(rect.right, kSize - 2);
         EXPECT_EQ(rect.bottom, kSize - 2);
-        const std::vector<Ring> rings = down ? std::vector<Ring>{{kShadow, kHighlight}, {clBlack, clWhite}}
-                                             : std::vector<Ring>{{clWhite, clBlack}, {kHighlight, kShadow}};
+        const std::vector<Ring> rings =
+            down ? std::vector<Ring>{{kFrameShadow, kFrameHighlight}, {clBlack, clWhite}}
+                 : std::vector<Ring>{{clWhite, clBlack}, {kFrameHighlight, kFrameShadow}};
         for (int y = 0; y < kSize; ++y)
             for (int x = 0; x < kSize; ++x)
                 ASSERT_EQ(At(surface.get(), x, y), ColorToRGB(Expected(rings, kAllFrameEdges, kSize, x, y)))

@@ -9,7 +9,7 @@ namespace {
 using namespace pellic;
 using storetest::StoreTest;
 
-const std::string kSectionPath = "Software\\Company\\Product\\MySection";
+using storetest::kSectionPath;
 
 class BackendTest : public StoreTest, public ::testing::WithParamInterface<TZylDatatype> {
 protected:

@@ -12,7 +12,7 @@ namespace {
 using namespace pellic;
 using storetest::StoreTest;
 
-const std::string kSectionPath = "Software\\Company\\Product\\MySection";
+using storetest::kSectionPath;
 
 // Every operation, run once on a store, with its name for messages.
 struct Operation {

@@ -15,6 +15,9 @@
 
 namespace storetest {
 
+// The registry key the stores' sections of most tests live in.
+inline const std::string kSectionPath = "Software\\Company\\Product\\MySection";
+
 class StoreTest : public zyltest::UiFixture {
 protected:
     void SetUp() override {

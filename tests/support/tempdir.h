@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zyltest {
 
@@ -20,5 +21,10 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes `text` as the whole file, creating the folders above it.
+void WriteTextFile(const std::filesystem::path& path, std::string_view text = "x");
+// The whole file, byte for byte; empty when it cannot be read.
+std::string ReadTextFile(const std::filesystem::path& path);
 
 }  // namespace zyltest

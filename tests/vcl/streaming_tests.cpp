@@ -112,8 +112,6 @@ std::string ReadError(std::string_view text) {
     return "";
 }
 
-}  // namespace
-
 TEST_F(Streaming, WritesOnlyWhatDiffersFromTheDefaults) {
     TComponentPtr<TSampleComponent> plain(new TSampleComponent(nullptr));
     plain->SetName("Plain");
@@ -407,3 +405,5 @@ TEST_F(Streaming, AFailedReadIntoAFreshRootLeavesNothing) {
                  EReadError);
     EXPECT_EQ(owner->ComponentCount(), 0);
 }
+
+}  // namespace

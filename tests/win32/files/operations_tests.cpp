@@ -18,25 +18,14 @@ namespace wt = win32::testing;
 
 constexpr DWORD kRead = 0x80000000, kWrite = 0x40000000;
 
-void Touch(const std::filesystem::path& path, const std::string& text = "x") {
-    std::ofstream(path) << text;
-}
-
-std::string Contents(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(temp.Path() / "dir" / "sub");
-        Touch(temp.Path() / "dir" / "One.txt", "one");
-        Touch(temp.Path() / "dir" / "two.TXT", "two two");
-        Touch(temp.Path() / "dir" / "noext", "n");
-        Touch(temp.Path() / "dir" / ".hidden", "h");
+        zyltest::WriteTextFile(temp.Path() / "dir" / "One.txt", "one");
+        zyltest::WriteTextFile(temp.Path() / "dir" / "two.TXT", "two two");
+        zyltest::WriteTextFile(temp.Path() / "dir" / "noext", "n");
+        zyltest::WriteTextFile(temp.Path() / "dir" / ".hidden", "h");
         wt::MapDrive('T', temp.Path().string());
     }
     void TearDown() override { wt::ResetPlatform(); }
@@ -191,10 +180,10 @@ TEST_F(FilesTest, FileTimesRoundTripThroughHandles) {
 TEST_F(FilesTest, MoveFileNeverReplacesAnExistingTarget) {
     EXPECT_FALSE(MoveFile("T:\\dir\\one.txt", "T:\\dir\\TWO.txt"));
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "two.TXT"), "two two");
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "One.txt"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "two.TXT"), "two two");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "One.txt"), "one");
     ASSERT_TRUE(MoveFile("T:\\dir\\one.txt", "T:\\dir\\sub\\moved.txt"));
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "sub" / "moved.txt"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "sub" / "moved.txt"), "one");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "dir" / "One.txt"));
     EXPECT_FALSE(MoveFile("T:\\dir\\missing", "T:\\dir\\x"));
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -210,7 +199,7 @@ TEST_F(FilesTest, MoveFileChangesLetterCaseOfTheSameEntry) {
 
 TEST_F(FilesTest, MoveFileExReplacesOnlyWhenAsked) {
     ASSERT_TRUE(MoveFileEx("T:\\dir\\one.txt", "T:\\dir\\two.txt", MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "two.TXT"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "two.TXT"), "one");
     EXPECT_FALSE(MoveFileEx("T:\\dir\\noext", "T:\\dir\\sub", MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(MoveFileEx("T:\\dir\\noext", "T:\\dir\\x", MOVEFILE_DELAY_UNTIL_REBOOT));
@@ -220,14 +209,14 @@ TEST_F(FilesTest, MoveFileExReplacesOnlyWhenAsked) {
 TEST_F(FilesTest, CopyFileHonoursFailIfExists) {
     EXPECT_FALSE(CopyFile("T:\\dir\\one.txt", "T:\\dir\\two.txt", TRUE));
     EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "two.TXT"), "two two");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "two.TXT"), "two two");
     ASSERT_TRUE(CopyFile("T:\\dir\\one.txt", "T:\\dir\\two.txt", FALSE));
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "two.TXT"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "two.TXT"), "one");
     ASSERT_TRUE(CopyFile("T:\\dir\\one.txt", "T:\\dir\\copy.txt", TRUE));
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "copy.txt"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "copy.txt"), "one");
     EXPECT_FALSE(CopyFile("T:\\dir\\one.txt", "T:\\dir\\ONE.TXT", FALSE));
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "One.txt"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "One.txt"), "one");
     // Nothing of the temporary copies stays behind.
     for (const auto& entry : std::filesystem::directory_iterator(temp.Path() / "dir"))
         EXPECT_EQ(entry.path().filename().string().find(".zylcopy"), std::string::npos);
@@ -276,7 +265,7 @@ TEST_F(FilesTest, HandlesReadWriteSeekAndTruncate) {
     EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
     EXPECT_TRUE(FlushFileBuffers(file));
     EXPECT_TRUE(CloseHandle(file));
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "data.bin"), "hello");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "data.bin"), "hello");
 }
 
 TEST_F(FilesTest, CreateDispositionsReportWhatTheyFound) {
@@ -292,12 +281,12 @@ TEST_F(FilesTest, CreateDispositionsReportWhatTheyFound) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     CloseHandle(file);
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "One.txt"), "one");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "One.txt"), "one");
     file = CreateFile("T:\\dir\\one.txt", kWrite, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
     CloseHandle(file);
-    EXPECT_EQ(Contents(temp.Path() / "dir" / "One.txt"), "");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dir" / "One.txt"), "");
     SetFileAttributes("T:\\dir\\noext", FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(CreateFile("T:\\dir\\noext", kWrite, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);

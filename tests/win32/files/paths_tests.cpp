@@ -12,15 +12,11 @@ namespace {
 using namespace win32;
 namespace wt = win32::testing;
 
-void Touch(const std::filesystem::path& path, const std::string& text = "x") {
-    std::ofstream(path) << text;
-}
-
 class DriveTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(temp.Path() / "Docs" / "Reports");
-        Touch(temp.Path() / "Docs" / "Reports" / "Annual.TXT");
+        zyltest::WriteTextFile(temp.Path() / "Docs" / "Reports" / "Annual.TXT");
         wt::MapDrive('Q', temp.Path().string(), DRIVE_FIXED, "WORK", 0x1234ABCD);
     }
     void TearDown() override { wt::ResetPlatform(); }
@@ -94,8 +90,8 @@ TEST_F(DriveTest, PathsResolveWithoutRegardToCaseAndKeepTheRealSpelling) {
 }
 
 TEST_F(DriveTest, ExactMatchWinsOverCaseInsensitiveOne) {
-    Touch(temp.Path() / "readme", "lower");
-    Touch(temp.Path() / "README", "upper");
+    zyltest::WriteTextFile(temp.Path() / "readme", "lower");
+    zyltest::WriteTextFile(temp.Path() / "README", "upper");
     EXPECT_EQ(NativePath("Q:\\README"), (temp.Path() / "README").string());
     EXPECT_EQ(NativePath("Q:\\readme"), (temp.Path() / "readme").string());
     // Without an exact match, the first in byte order.

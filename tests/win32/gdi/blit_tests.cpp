@@ -9,9 +9,9 @@ namespace {
 using namespace win32;
 using gditest::Canvas;
 
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
+using gditest::kBlack;
+using gditest::kRed;
+using gditest::kWhite;
 
 struct RopCase {
     DWORD rop;

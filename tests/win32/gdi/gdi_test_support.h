@@ -12,6 +12,10 @@ namespace gditest {
 
 using namespace win32;
 
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
 class Canvas {
 public:
     Canvas(int width, int height, int bitsPerPixel = 32) : width_(width), height_(height) {

@@ -6,9 +6,9 @@ namespace {
 using namespace win32;
 using gditest::Canvas;
 
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
+using gditest::kBlack;
+using gditest::kRed;
+using gditest::kWhite;
 
 TEST(Lines, HorizontalLineOmitsItsLastPoint) {
     Canvas c(8, 3);

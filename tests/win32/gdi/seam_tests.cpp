@@ -8,7 +8,7 @@ namespace {
 using namespace win32;
 using gditest::Canvas;
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
+using gditest::kRed;
 constexpr COLORREF kDesktop = RGB(0, 128, 128);
 
 TEST(ScreenDC, OriginAndVisiblePartInScreenCoordinates) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "win32/gdi/gdi_test_support.h"
 #include "win32/imagelist.h"
 #include "win32/kernel.h"
 #include "win32/shell.h"
@@ -12,15 +13,15 @@ using namespace win32;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
+using gditest::kRed;
+using gditest::kWhite;
 constexpr COLORREF kKey = RGB(255, 0, 255);
 
-struct Canvas {
+struct DibCanvas {
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = nullptr;
     HGDIOBJ previous = nullptr;
-    Canvas(int width, int height) {
+    DibCanvas(int width, int height) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         info.bmiHeader.biWidth = width;
@@ -32,7 +33,7 @@ struct Canvas {
         previous = SelectObject(dc, bitmap);
         PatBlt(dc, 0, 0, width, height, WHITENESS);
     }
-    ~Canvas() {
+    ~DibCanvas() {
         SelectObject(dc, previous);
         DeleteObject(bitmap);
         DeleteDC(dc);
@@ -63,7 +64,7 @@ TEST_F(ImageLists, MaskColourMakesPixelsTransparent) {
     EXPECT_EQ(ImageList_AddMasked(list, strip, kKey), 0);
     EXPECT_EQ(ImageList_GetImageCount(list), 2);
 
-    Canvas canvas(8, 8);
+    DibCanvas canvas(8, 8);
     ASSERT_TRUE(ImageList_Draw(list, 0, canvas.dc, 2, 2, ILD_TRANSPARENT));
     EXPECT_EQ(GetPixel(canvas.dc, 2, 2), kWhite);  // the key row shows the background
     EXPECT_EQ(GetPixel(canvas.dc, 2, 3), kRed);
@@ -103,7 +104,7 @@ TEST_F(ImageLists, IconsGoInAndComeOutWithTheirMasks) {
     HICON warning = LoadIcon(nullptr, IDI_WARNING);
     ASSERT_EQ(ImageList_AddIcon(list, warning), 0);
 
-    Canvas fromIcon(32, 32), fromList(32, 32);
+    DibCanvas fromIcon(32, 32), fromList(32, 32);
     DrawIconEx(fromIcon.dc, 0, 0, warning, 32, 32, 0, nullptr, DI_NORMAL);
     ImageList_Draw(list, 0, fromList.dc, 0, 0, ILD_TRANSPARENT);
     int differences = 0;
@@ -114,7 +115,7 @@ TEST_F(ImageLists, IconsGoInAndComeOutWithTheirMasks) {
 
     HICON back = ImageList_GetIcon(list, 0, ILD_NORMAL);
     ASSERT_NE(back, nullptr);
-    Canvas fromBack(32, 32);
+    DibCanvas fromBack(32, 32);
     DrawIconEx(fromBack.dc, 0, 0, back, 32, 32, 0, nullptr, DI_NORMAL);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
@@ -141,7 +142,7 @@ TEST_F(ImageLists, TheSystemImageListHoldsTheShellIcons) {
                                                    SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX));
     ASSERT_TRUE(ImageList_GetIconSize(large, &cx, &cy));
     EXPECT_EQ(cx, 32);
-    Canvas canvas(32, 32);
+    DibCanvas canvas(32, 32);
     ASSERT_TRUE(ImageList_Draw(large, info.iIcon, canvas.dc, 0, 0, ILD_TRANSPARENT));
     int ink = 0;
     for (int y = 0; y < 32; ++y)

@@ -12,18 +12,6 @@ namespace {
 using namespace win32;
 namespace wt = win32::testing;
 
-void Write(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-}
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Double-NUL-terminated name lists.
 std::string List(std::initializer_list<const char*> names) {
     std::string list;
@@ -40,10 +28,10 @@ struct Question {
 class FileOperationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Write(temp.Path() / "src" / "a.txt", "alpha");
-        Write(temp.Path() / "src" / "b.txt", "beta");
-        Write(temp.Path() / "src" / "c.log", "gamma");
-        Write(temp.Path() / "src" / "tree" / "deep" / "d.txt", "delta");
+        zyltest::WriteTextFile(temp.Path() / "src" / "a.txt", "alpha");
+        zyltest::WriteTextFile(temp.Path() / "src" / "b.txt", "beta");
+        zyltest::WriteTextFile(temp.Path() / "src" / "c.log", "gamma");
+        zyltest::WriteTextFile(temp.Path() / "src" / "tree" / "deep" / "d.txt", "delta");
         std::filesystem::create_directories(temp.Path() / "dst");
         wt::MapDrive('S', temp.Path().string());
         wt::SetTrashFolder((temp.Path() / "Trash").string());
@@ -74,8 +62,8 @@ protected:
 
 TEST_F(FileOperationTest, CopiesWildcardMatchesIntoAFolder) {
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\*.TXT"}), List({"S:\\dst"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "alpha");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "b.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "b.txt"), "beta");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "dst" / "c.log"));
     EXPECT_FALSE(op.fAnyOperationsAborted);
     EXPECT_TRUE(questions.empty());
@@ -83,8 +71,8 @@ TEST_F(FileOperationTest, CopiesWildcardMatchesIntoAFolder) {
 
 TEST_F(FileOperationTest, CopiesFoldersWithTheirTrees) {
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\tree", "S:\\src\\c.log"}), List({"S:\\dst"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "delta");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "c.log"), "gamma");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "delta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "c.log"), "gamma");
     EXPECT_TRUE(std::filesystem::exists(temp.Path() / "src" / "tree" / "deep" / "d.txt"));
 }
 
@@ -95,10 +83,10 @@ TEST_F(FileOperationTest, FilesOnlySkipsFoldersMatchedByWildcards) {
 }
 
 TEST_F(FileOperationTest, DeclinedOverwriteLeavesTheTargetIntact) {
-    Write(temp.Path() / "dst" / "a.txt", "precious");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "a.txt", "precious");
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt", "S:\\src\\b.txt"}), List({"S:\\dst"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "precious");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "b.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "precious");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "b.txt"), "beta");
     EXPECT_TRUE(op.fAnyOperationsAborted);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].kind, wt::ShellConfirmation::Overwrite);
@@ -106,38 +94,38 @@ TEST_F(FileOperationTest, DeclinedOverwriteLeavesTheTargetIntact) {
 }
 
 TEST_F(FileOperationTest, NoConfirmationStillAsksBeforeOverwriting) {
-    Write(temp.Path() / "dst" / "a.txt", "precious");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "a.txt", "precious");
     EXPECT_EQ(Run(FO_MOVE, List({"S:\\src\\a.txt"}), List({"S:\\dst"}), FOF_NOCONFIRMATION | FOF_SILENT), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "precious");
-    EXPECT_EQ(Read(temp.Path() / "src" / "a.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "precious");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "a.txt"), "alpha");
     EXPECT_TRUE(op.fAnyOperationsAborted);
     wt::SetShellConfirmation(nullptr);  // the default answer is no as well
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt"}), List({"S:\\dst"}), FOF_NOCONFIRMATION), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "precious");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "precious");
 }
 
 TEST_F(FileOperationTest, AcceptedOverwriteReplaces) {
-    Write(temp.Path() / "dst" / "a.txt", "old");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "a.txt", "old");
     Answer(IDYES);
     EXPECT_EQ(Run(FO_MOVE, List({"S:\\src\\a.txt"}), List({"S:\\dst"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "alpha");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "src" / "a.txt"));
     EXPECT_FALSE(op.fAnyOperationsAborted);
 }
 
 TEST_F(FileOperationTest, CancelStopsTheRest) {
-    Write(temp.Path() / "dst" / "a.txt", "old");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "a.txt", "old");
     Answer(IDCANCEL);
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt", "S:\\src\\b.txt"}), List({"S:\\dst"}), 0),
               ERROR_CANCELLED);
     EXPECT_TRUE(op.fAnyOperationsAborted);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "a.txt"), "old");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "a.txt"), "old");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "dst" / "b.txt"));
 }
 
 TEST_F(FileOperationTest, FolderMergeAsksPerConflictingFile) {
-    Write(temp.Path() / "dst" / "tree" / "deep" / "d.txt", "kept");
-    Write(temp.Path() / "src" / "tree" / "new.txt", "new");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "tree" / "deep" / "d.txt", "kept");
+    zyltest::WriteTextFile(temp.Path() / "src" / "tree" / "new.txt", "new");
     int asked = 0;
     wt::SetShellConfirmation([&](wt::ShellConfirmation, const std::string& path) {
         ++asked;
@@ -145,20 +133,20 @@ TEST_F(FileOperationTest, FolderMergeAsksPerConflictingFile) {
     });
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\tree"}), List({"S:\\dst"}), 0), 0);
     EXPECT_EQ(asked, 3);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "kept");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "tree" / "new.txt"), "new");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "kept");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "tree" / "new.txt"), "new");
     EXPECT_TRUE(op.fAnyOperationsAborted);
 }
 
 TEST_F(FileOperationTest, CollisionsGetCopyOfNames) {
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt"}), List({"S:\\src"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "src" / "Copy of a.txt"), "alpha");
-    Write(temp.Path() / "dst" / "b.txt", "other");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "Copy of a.txt"), "alpha");
+    zyltest::WriteTextFile(temp.Path() / "dst" / "b.txt", "other");
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\b.txt"}), List({"S:\\dst"}), FOF_RENAMEONCOLLISION), 0);
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\b.txt"}), List({"S:\\dst"}), FOF_RENAMEONCOLLISION), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "b.txt"), "other");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "Copy of b.txt"), "beta");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "Copy (2) of b.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "b.txt"), "other");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "Copy of b.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "Copy (2) of b.txt"), "beta");
     EXPECT_TRUE(questions.empty());
 }
 
@@ -166,8 +154,8 @@ TEST_F(FileOperationTest, MultipleDestinationsPairWithSources) {
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt", "S:\\src\\b.txt"}),
                   List({"S:\\dst\\one.txt", "S:\\dst\\two.txt"}), FOF_MULTIDESTFILES),
               0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "one.txt"), "alpha");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "two.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "one.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "two.txt"), "beta");
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\a.txt", "S:\\src\\b.txt"}), List({"S:\\dst\\x.txt"}),
                   FOF_MULTIDESTFILES),
               static_cast<int>(ERROR_INVALID_PARAMETER));
@@ -180,13 +168,13 @@ TEST_F(FileOperationTest, MissingTargetFolderNeedsConsent) {
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0].kind, wt::ShellConfirmation::MakeFolder);
     EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\*.txt"}), List({"S:\\new\\place"}), FOF_NOCONFIRMMKDIR), 0);
-    EXPECT_EQ(Read(temp.Path() / "new" / "place" / "a.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "new" / "place" / "a.txt"), "alpha");
 }
 
 TEST_F(FileOperationTest, MovesFilesAndFolders) {
     EXPECT_EQ(Run(FO_MOVE, List({"S:\\SRC\\TREE", "s:\\src\\c.log"}), List({"S:\\dst"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "delta");
-    EXPECT_EQ(Read(temp.Path() / "dst" / "c.log"), "gamma");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "tree" / "deep" / "d.txt"), "delta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "dst" / "c.log"), "gamma");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "src" / "tree"));
     EXPECT_EQ(Run(FO_MOVE, List({"S:\\dst\\tree"}), List({"S:\\dst\\tree\\deep"}), 0), DE_DESTSUBTREE);
     EXPECT_TRUE(std::filesystem::exists(temp.Path() / "dst" / "tree" / "deep" / "d.txt"));
@@ -218,32 +206,32 @@ TEST_F(FileOperationTest, DeleteAsksUnlessToldNotTo) {
 
 TEST_F(FileOperationTest, UndoableDeleteGoesToTheTrashWithItsInfo) {
     wt::UseManualClock(SYSTEMTIME{2024, 3, 0, 5, 14, 30, 15, 0});
-    Write(temp.Path() / "src" / "my file%.txt", "odd name");
+    zyltest::WriteTextFile(temp.Path() / "src" / "my file%.txt", "odd name");
     EXPECT_EQ(Run(FO_DELETE, List({"S:\\src\\my file%.txt", "S:\\src\\tree"}), "",
                   FOF_ALLOWUNDO | FOF_NOCONFIRMATION),
               0);
     const auto trash = temp.Path() / "Trash";
-    EXPECT_EQ(Read(trash / "files" / "my file%.txt"), "odd name");
-    EXPECT_EQ(Read(trash / "files" / "tree" / "deep" / "d.txt"), "delta");
-    EXPECT_EQ(Read(trash / "info" / "my file%.txt.trashinfo"),
+    EXPECT_EQ(zyltest::ReadTextFile(trash / "files" / "my file%.txt"), "odd name");
+    EXPECT_EQ(zyltest::ReadTextFile(trash / "files" / "tree" / "deep" / "d.txt"), "delta");
+    EXPECT_EQ(zyltest::ReadTextFile(trash / "info" / "my file%.txt.trashinfo"),
               "[Trash Info]\nPath=" + (temp.Path() / "src").string() +
                   "/my%20file%25.txt\nDeletionDate=2024-03-05T14:30:15\n");
     EXPECT_FALSE(std::filesystem::exists(temp.Path() / "src" / "tree"));
     // The same name again gets a name of its own.
-    Write(temp.Path() / "src" / "my file%.txt", "second");
+    zyltest::WriteTextFile(temp.Path() / "src" / "my file%.txt", "second");
     EXPECT_EQ(Run(FO_DELETE, List({"S:\\src\\my file%.txt"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION), 0);
-    EXPECT_EQ(Read(trash / "files" / "my file%.txt"), "odd name");
-    EXPECT_EQ(Read(trash / "files" / "my file%.2.txt"), "second");
+    EXPECT_EQ(zyltest::ReadTextFile(trash / "files" / "my file%.txt"), "odd name");
+    EXPECT_EQ(zyltest::ReadTextFile(trash / "files" / "my file%.2.txt"), "second");
     EXPECT_TRUE(std::filesystem::exists(trash / "info" / "my file%.2.txt.trashinfo"));
 }
 
 TEST_F(FileOperationTest, RenameNeverReplaces) {
     EXPECT_EQ(Run(FO_RENAME, List({"S:\\src\\a.txt"}), List({"B.TXT"}), FOF_NOCONFIRMATION),
               static_cast<int>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(Read(temp.Path() / "src" / "a.txt"), "alpha");
-    EXPECT_EQ(Read(temp.Path() / "src" / "b.txt"), "beta");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "a.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "b.txt"), "beta");
     EXPECT_EQ(Run(FO_RENAME, List({"S:\\src\\a.txt"}), List({"renamed.txt"}), 0), 0);
-    EXPECT_EQ(Read(temp.Path() / "src" / "renamed.txt"), "alpha");
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "renamed.txt"), "alpha");
     EXPECT_EQ(Run(FO_RENAME, List({"S:\\src\\renamed.txt"}), List({"S:\\src\\RENAMED.TXT"}), 0), 0);
     EXPECT_TRUE(std::filesystem::exists(temp.Path() / "src" / "RENAMED.TXT"));
     EXPECT_EQ(Run(FO_RENAME, List({"S:\\src\\*.txt"}), List({"x.txt"}), 0), DE_MANYSRC1DEST);

@@ -7,14 +7,15 @@
 
 #include "win32/fonts.h"
 #include "win32/gdi.h"
+#include "win32/gdi/gdi_test_support.h"
 #include "win32/kernel.h"
 
 using namespace win32;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+using gditest::kBlack;
+using gditest::kWhite;
 
 // A white 32-bit canvas with a font selected; pixels read back through GetPixel.
 class Canvas {

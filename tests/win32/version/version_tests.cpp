@@ -18,13 +18,6 @@ namespace wt = win32::testing;
 const std::filesystem::path kSupport =
     std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "support" / "version";
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void WriteBytes(const std::filesystem::path& path, const std::vector<BYTE>& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -81,7 +74,7 @@ void ExpectSampleFields(const void* block) {
 class VersionFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        description = ParseVersionDescription(ReadText(kSupport / "sample.ver"));
+        description = ParseVersionDescription(zyltest::ReadTextFile(kSupport / "sample.ver"));
         block = BuildVersionResource(description);
         wt::MapDrive('V', temp.Path().string());
     }
@@ -158,7 +151,7 @@ TEST_F(VersionFileTest, GeneratorScriptWritesTheSameBlock) {
                                 "' '" + (kSupport / "sample.ver").string() + "' --bin '" + output.string() +
                                 "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const std::string written = ReadText(output);
+    const std::string written = zyltest::ReadTextFile(output);
     EXPECT_EQ(written, std::string(block.begin(), block.end()));
 }
 
@@ -295,7 +288,7 @@ TEST_F(VersionFileTest, PeResourceDirectoryIsRead) {
 class MalformedBlockTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        block = BuildVersionResource(ParseVersionDescription(ReadText(kSupport / "sample.ver")));
+        block = BuildVersionResource(ParseVersionDescription(zyltest::ReadTextFile(kSupport / "sample.ver")));
     }
     bool Loads() {
         std::vector<BYTE> info;

@@ -27,6 +27,10 @@ constexpr TRect Rect(Integer left, Integer top, Integer right, Integer bottom) {
 constexpr TRect Bounds(Integer left, Integer top, Integer width, Integer height) {
     return TRect{left, top, left + width, top + height};
 }
+// `r` moved by (dx, dy).
+constexpr TRect Moved(TRect r, Integer dx, Integer dy) {
+    return TRect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 constexpr TPoint Point(Integer x, Integer y) {
     return TPoint{x, y};
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "vcl/streaming.h"
+#include "win32/utf8.h"
 
 namespace vcl {
 
@@ -23,24 +24,6 @@ int HexValue(unsigned char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
-}
-
-void AppendUtf8(std::string& out, uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 const char* TokenDescription(TTokenKind kind) {
@@ -175,7 +158,7 @@ void TParser::ScanString() {
             }
             if (digits == 0) Error("Invalid character code");
             if (code >= 0xD800 && code <= 0xDFFF) Error("Invalid character code");
-            AppendUtf8(tokenString_, code);
+            win32::AppendUtf8(tokenString_, code);
         } else {
             break;
         }

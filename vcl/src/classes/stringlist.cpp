@@ -6,6 +6,8 @@
 #include "vcl/classes.h"
 #include "vcl/lists.h"
 
+#include "rtl/chars.h"
+
 namespace vcl {
 
 namespace {
@@ -15,10 +17,6 @@ constexpr std::string_view kListCapacityError = "List capacity out of bounds (%d
 constexpr std::string_view kSortedListError = "Operation not allowed on sorted string list";
 constexpr std::string_view kDuplicateString = "String list does not allow duplicates";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
 
 std::string QuoteItem(std::string_view s, char quoteChar) {
     std::string result;
@@ -260,7 +258,7 @@ std::string TStrings::DelimitedTextWith(char delimiter, char quoteChar) const {
     for (int i = 0; i < count; ++i) {
         std::string s = Get(i);
         bool quote = std::any_of(s.begin(), s.end(), [&](char c) {
-            return c == quoteChar || c == delimiter || (!strictDelimiter_ && IsBlankOrControl(c));
+            return c == quoteChar || c == delimiter || (!strictDelimiter_ && chars::IsBlankOrControl(c));
         });
         if (i > 0) result += delimiter;
         if (quote)
@@ -275,7 +273,7 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
     const bool strict = strictDelimiter_;
     auto skipBlanks = [&](size_t& pos) {
         if (strict) return;
-        while (pos < text.size() && IsBlankOrControl(text[pos]))
+        while (pos < text.size() && chars::IsBlankOrControl(text[pos]))
             ++pos;
     };
     Updating([&] {
@@ -288,7 +286,7 @@ void TStrings::SetDelimitedTextWith(std::string_view text, char delimiter, char 
             } else {
                 size_t start = pos;
                 while (pos < text.size() && text[pos] != delimiter &&
-                       (strict || !IsBlankOrControl(text[pos])))
+                       (strict || !chars::IsBlankOrControl(text[pos])))
                     ++pos;
                 Add(std::string(text.substr(start, pos - start)));
             }

@@ -2,6 +2,7 @@
 // the application's bookkeeping that must forget a control when it goes.
 #pragma once
 
+#include <string_view>
 #include <unordered_map>
 
 #include "vcl/controls.h"
@@ -23,5 +24,11 @@ void ApplicationForgetControl(TControl* control);
 void ScreenForgetControl(TControl* control);
 // Sends CM_MOUSELEAVE / CM_MOUSEENTER when the control under the cursor changed.
 void TrackMouseControl();
+
+// The NUL-terminated text a message carries in lParam (none for a null pointer).
+inline std::string_view MessageText(win32::LPARAM lParam) {
+    const auto* text = reinterpret_cast<const char*>(lParam);
+    return text ? std::string_view(text) : std::string_view();
+}
 
 }  // namespace vcl::detail

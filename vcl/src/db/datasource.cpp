@@ -9,7 +9,7 @@ namespace vcl {
 namespace {
 
 // Datasets and data sources are read from form files by class name.
-const bool registered = [] {
+const bool datasourceClassesRegistered = [] {
     RegisterClasses({TDataSource::StaticClass(), TMemoryDataSet::StaticClass(), TTable::StaticClass(),
                      TQuery::StaticClass(), TDatabase::StaticClass()});
     return true;

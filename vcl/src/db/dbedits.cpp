@@ -12,7 +12,7 @@ using namespace win32;
 
 namespace {
 
-bool registered = [] {
+const bool dbeditsClassesRegistered = [] {
     RegisterClasses({TDBEdit::StaticClass(), TDBText::StaticClass(), TDBMemo::StaticClass(),
                      TDBImage::StaticClass(), TDBCheckBox::StaticClass(), TDBComboBox::StaticClass()});
     return true;

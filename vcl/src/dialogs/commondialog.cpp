@@ -89,7 +89,7 @@ bool TCommonDialog::RunDialog(TForm* form, const std::function<void()>& accept) 
 }
 
 namespace {
-const bool registered = [] {
+const bool commondialogClassesRegistered = [] {
     RegisterClasses({TColorDialog::StaticClass(), TFontDialog::StaticClass(), TOpenDialog::StaticClass(),
                      TSaveDialog::StaticClass()});
     return true;

@@ -321,7 +321,7 @@ void TBitBtn::Paint() {
 }
 
 namespace {
-const bool registered = [] {
+const bool bitbtnClassesRegistered = [] {
     RegisterClass<TBitBtn>();
     return true;
 }();

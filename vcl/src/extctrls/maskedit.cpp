@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "win32/user.h"
+#include "win32/utf8.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -12,7 +13,7 @@ using namespace win32;
 
 namespace {
 
-const bool registered = [] {
+const bool maskeditClassesRegistered = [] {
     RegisterClass<TMaskEdit>();
     return true;
 }();
@@ -370,19 +371,7 @@ bool TCustomMaskEdit::TypeCharacter(char32_t character) {
         return true;
     }
     if (character < 0x20 || character > 0x10FFFF) return false;
-    std::string utf8;
-    const auto c = static_cast<uint32_t>(character);
-    if (c < 0x80) {
-        utf8.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        utf8 = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-    } else if (c < 0x10000) {
-        utf8 = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (c & 0x3F))};
-    } else {
-        utf8 = {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-                static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    }
+    const std::string utf8 = win32::Utf8(character);
     // Typing a literal where it stands just steps over it.
     if (selFirst < pattern_.Slots().size() &&
         pattern_.Slots()[selFirst].kind == TEditMaskPattern::Kind::Literal &&

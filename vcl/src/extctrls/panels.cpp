@@ -433,7 +433,7 @@ void TPaintBox::Paint() {
 }
 
 namespace {
-const bool registered = [] {
+const bool panelsClassesRegistered = [] {
     RegisterClasses({TPanel::StaticClass(), TBevel::StaticClass(), TImage::StaticClass(),
                      TShape::StaticClass(), TPaintBox::StaticClass()});
     return true;

@@ -11,7 +11,7 @@ using namespace win32;
 
 namespace {
 
-const bool registered = [] {
+const bool richeditClassesRegistered = [] {
     RegisterClasses({TRichEdit::StaticClass()});
     return true;
 }();

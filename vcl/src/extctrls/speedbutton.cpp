@@ -502,7 +502,7 @@ void TSpeedButton::Paint() {
 }
 
 namespace {
-const bool registered = [] {
+const bool speedbuttonClassesRegistered = [] {
     RegisterClass<TSpeedButton>();
     return true;
 }();

@@ -93,7 +93,7 @@ void TTimer::Timer() {
 }
 
 namespace {
-const bool registered = [] {
+const bool timerClassesRegistered = [] {
     RegisterClasses({TTimer::StaticClass()});
     return true;
 }();

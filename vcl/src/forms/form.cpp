@@ -13,7 +13,7 @@ using namespace win32;
 
 namespace {
 
-bool registered = [] {
+const bool formClassesRegistered = [] {
     RegisterClasses({TForm::StaticClass(), TScrollBox::StaticClass()});
     return true;
 }();

@@ -347,7 +347,7 @@ void TCustomImageList::DefineProperties(TFiler& filer) {
 }
 
 namespace {
-const bool registered = [] {
+const bool imagelistClassesRegistered = [] {
     RegisterClass<TImageList>();
     return true;
 }();

@@ -644,7 +644,7 @@ void TPicture::DefineProperties(TFiler& filer) {
 }
 
 namespace {
-const bool registered = [] {
+const bool picturesClassesRegistered = [] {
     RegisterClasses({TFont::StaticClass(), TPen::StaticClass(), TBrush::StaticClass(), TBitmap::StaticClass(),
                      TIcon::StaticClass(), TPicture::StaticClass()});
     return true;

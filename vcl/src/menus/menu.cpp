@@ -777,7 +777,7 @@ std::string GetHotkey(std::string_view caption) {
 
 namespace {
 
-const bool registered = [] {
+const bool menuClassesRegistered = [] {
     RegisterClasses({TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass()});
     TMenuHooks& hooks = MenuHooks();
     hooks.popup = [](TComponent* component, TControl* control, Integer x, Integer y) {

@@ -9,6 +9,8 @@
 
 #include "vcl/sysutils.h"
 
+#include "rtl/chars.h"
+
 namespace vcl {
 
 namespace {
@@ -568,17 +570,10 @@ std::string FormatMaskOf(std::string_view format, const Number& n, const TFormat
 // ---------------------------------------------------------------------------------------------
 // Parsing
 
-constexpr bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-constexpr bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
+    while (!s.empty() && chars::IsBlankOrControl(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
+    while (!s.empty() && chars::IsBlankOrControl(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -596,12 +591,12 @@ bool Scan(std::string_view s, char decimalSeparator, NumberText& t) {
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) t.negative = s[i++] == '-';
     size_t start = i;
-    while (i < s.size() && IsDigit(s[i]))
+    while (i < s.size() && chars::IsDigit(s[i]))
         ++i;
     t.whole = s.substr(start, i - start);
     if (i < s.size() && s[i] == decimalSeparator) {
         start = ++i;
-        while (i < s.size() && IsDigit(s[i]))
+        while (i < s.size() && chars::IsDigit(s[i]))
             ++i;
         t.fraction = s.substr(start, i - start);
     }
@@ -610,7 +605,7 @@ bool Scan(std::string_view s, char decimalSeparator, NumberText& t) {
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) t.expNegative = s[i++] == '-';
         start = i;
-        while (i < s.size() && IsDigit(s[i])) {
+        while (i < s.size() && chars::IsDigit(s[i])) {
             if (t.exponent < 100000000) t.exponent = t.exponent * 10 + (s[i] - '0');
             ++i;
         }

@@ -1,6 +1,9 @@
 #include <algorithm>
 
 #include "vcl/sysutils.h"
+#include "win32/utf8.h"
+
+#include "rtl/chars.h"
 
 namespace vcl {
 
@@ -42,24 +45,6 @@ CodePoint Decode(std::string_view s, size_t pos) {
     }
     if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {b0, 1, false};
     return {value, length, true};
-}
-
-void Encode(char32_t cp, std::string& out) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // Simple (one-to-one) case mappings of the supported blocks.
@@ -215,7 +200,7 @@ std::string MapUtf8(std::string_view s, Map map) {
         }
         const CodePoint cp = Decode(s, pos);
         if (cp.valid)
-            Encode(map(cp.value), out);
+            win32::AppendUtf8(out, map(cp.value));
         else
             out.append(s.substr(pos, cp.length));
         pos += cp.length;
@@ -239,10 +224,6 @@ size_t MatchIgnoreCase(std::string_view s, size_t pos, std::string_view pattern)
         if (FoldedAt(s, i) != FoldedAt(pattern, j)) return std::string_view::npos;
     }
     return i - pos;
-}
-
-constexpr bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
 }
 
 }  // namespace
@@ -290,23 +271,23 @@ std::string LowerCase(std::string_view s) {
 
 std::string Trim(std::string_view s) {
     size_t first = 0, last = s.size();
-    while (first < last && IsBlank(s[first]))
+    while (first < last && chars::IsBlankOrControl(s[first]))
         ++first;
-    while (last > first && IsBlank(s[last - 1]))
+    while (last > first && chars::IsBlankOrControl(s[last - 1]))
         --last;
     return std::string(s.substr(first, last - first));
 }
 
 std::string TrimLeft(std::string_view s) {
     size_t first = 0;
-    while (first < s.size() && IsBlank(s[first]))
+    while (first < s.size() && chars::IsBlankOrControl(s[first]))
         ++first;
     return std::string(s.substr(first));
 }
 
 std::string TrimRight(std::string_view s) {
     size_t last = s.size();
-    while (last > 0 && IsBlank(s[last - 1]))
+    while (last > 0 && chars::IsBlankOrControl(s[last - 1]))
         --last;
     return std::string(s.substr(0, last));
 }

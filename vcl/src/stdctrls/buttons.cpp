@@ -13,7 +13,7 @@ using captiontext::DrawEmbossableText;
 
 namespace {
 
-bool registered = [] {
+const bool buttonsClassesRegistered = [] {
     RegisterClasses({TButton::StaticClass(), TCheckBox::StaticClass(), TRadioButton::StaticClass()});
     return true;
 }();

@@ -6,11 +6,13 @@
 #include <string_view>
 #include <utility>
 
+#include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls_list.h"
 #include "win32/gdi.h"
 #include "win32/menu.h"
 #include "win32/user.h"
+#include "win32/utf8.h"
 #include "win32/virtualkeys.h"
 
 using namespace win32;
@@ -18,27 +20,6 @@ using namespace win32;
 namespace vcl {
 
 namespace {
-
-// The bytes of the code point at the start of `key`, for type-ahead.
-std::string KeyText(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 size_t CodePointCount(std::string_view text) {
     size_t n = 0;
@@ -77,12 +58,6 @@ UINT ListMessageFor(UINT comboMessage) {
 // An item index in wParam: -1 is meaningful, so the low 32 bits are read as signed.
 Integer IndexArgument(WPARAM wParam) {
     return static_cast<Integer>(static_cast<int>(wParam));
-}
-
-// The NUL-terminated text a message carries in lParam (none for a null pointer).
-std::string_view TextArgument(LPARAM lParam) {
-    const auto* text = reinterpret_cast<const char*>(lParam);
-    return text ? std::string_view(text) : std::string_view();
 }
 
 }  // namespace
@@ -760,7 +735,7 @@ void TCustomComboBox::KeyPress(char32_t& key) {
     if (key == 0) return;
     if (!HasEdit()) {
         if (key >= 0x20 && key != 0x7F) {
-            const Integer found = TypeAheadFrom(list_->curSel_, KeyText(key));
+            const Integer found = TypeAheadFrom(list_->curSel_, win32::Utf8(key));
             if (found >= 0) ChangeSelection(found, true);
         }
         return;
@@ -786,7 +761,7 @@ void TCustomComboBox::KeyPress(char32_t& key) {
         default:
             break;
     }
-    if (key >= 0x20 && key != 0x7F) EditInsert(KeyText(key), true);
+    if (key >= 0x20 && key != 0x7F) EditInsert(win32::Utf8(key), true);
 }
 
 void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
@@ -843,7 +818,7 @@ void TCustomComboBox::WndProc(TMessage& message) {
             message.Result = SelectionOrError();
             return;
         case CB_SELECTSTRING:
-            message.Result = SelectItemStartingWith(IndexArgument(wParam), TextArgument(lParam));
+            message.Result = SelectItemStartingWith(IndexArgument(wParam), detail::MessageText(lParam));
             return;
         case CB_GETTOPINDEX:
             message.Result = list_->TopIndex();
@@ -894,7 +869,7 @@ void TCustomComboBox::WndProc(TMessage& message) {
             message.Result = CopyTextTo(reinterpret_cast<char*>(lParam), wParam);
             return;
         case WM_SETTEXT:
-            message.Result = HandleSetText(TextArgument(lParam));
+            message.Result = HandleSetText(detail::MessageText(lParam));
             return;
         case WM_GETDLGCODE:
             message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (droppedDown_ ? DLGC_WANTALLKEYS : 0);
@@ -1164,7 +1139,7 @@ void TCustomComboBox::PaintEdit(TCanvas* canvas, const TRect& rect) {
 
 namespace vcl {
 namespace {
-const bool registered = [] {
+const bool comboboxClassesRegistered = [] {
     RegisterClasses({TListBox::StaticClass(), TComboBox::StaticClass()});
     return true;
 }();

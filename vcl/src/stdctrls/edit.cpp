@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "controls/controls_internal.h"
 #include "vcl/clipbrd.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls_edit.h"
 #include "win32/user.h"
+#include "win32/utf8.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -22,12 +24,6 @@ LRESULT PackPoint(Integer x, Integer y) {
 
 TPoint PointArgument(LPARAM lParam) {
     return Point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-}
-
-// The NUL-terminated text a message carries in lParam (none for a null pointer).
-std::string_view TextArgument(LPARAM lParam) {
-    const auto* text = reinterpret_cast<const char*>(lParam);
-    return text ? std::string_view(text) : std::string_view();
 }
 
 }  // namespace
@@ -629,7 +625,7 @@ void TCustomEdit::MouseSelect(TPoint point, bool extend) {
 void TCustomEdit::WndProc(TMessage& message) {
     switch (message.Msg) {
         case WM_SETTEXT:
-            SetText(std::string(TextArgument(message.LParam)));
+            SetText(std::string(detail::MessageText(message.LParam)));
             message.Result = TRUE;
             return;
         case WM_GETTEXT:
@@ -805,25 +801,7 @@ bool TCustomEdit::TypeCharacter(char32_t character) {
     if (character < 0x20 || character == 0x7F || character > 0x10FFFF ||
         (character >= 0xD800 && character <= 0xDFFF))
         return false;
-    char buffer[4];
-    size_t length = 0;
-    const auto c = static_cast<uint32_t>(character);
-    if (c < 0x80) {
-        buffer[length++] = static_cast<char>(c);
-    } else if (c < 0x800) {
-        buffer[length++] = static_cast<char>(0xC0 | (c >> 6));
-        buffer[length++] = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        buffer[length++] = static_cast<char>(0xE0 | (c >> 12));
-        buffer[length++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        buffer[length++] = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        buffer[length++] = static_cast<char>(0xF0 | (c >> 18));
-        buffer[length++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        buffer[length++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        buffer[length++] = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return UserReplace(std::string_view(buffer, length), true);
+    return UserReplace(win32::Utf8(character), true);
 }
 
 void TCustomEdit::EditKeyDown(Word key, TShiftState shift) {
@@ -1004,7 +982,7 @@ void TCustomEdit::HandleEditMessage(TMessage& message) {
             SetSelectionRange(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
             return;
         case EM_REPLACESEL:
-            ReplaceAndNotify(FilterInsert(TextArgument(lParam)), false, true);
+            ReplaceAndNotify(FilterInsert(detail::MessageText(lParam)), false, true);
             // wParam says whether the replacement can be undone.
             if (wParam == 0) engine_.EmptyUndoBuffer();
             return;

@@ -10,7 +10,7 @@ using captiontext::DrawEmbossableText;
 
 namespace {
 
-bool registered = [] {
+const bool groupboxClassesRegistered = [] {
     RegisterClasses({TGroupBox::StaticClass()});
     return true;
 }();

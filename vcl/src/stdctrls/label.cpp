@@ -9,7 +9,7 @@ using captiontext::DrawEmbossableText;
 
 namespace {
 
-bool registered = [] {
+const bool labelClassesRegistered = [] {
     RegisterClasses({TLabel::StaticClass()});
     return true;
 }();

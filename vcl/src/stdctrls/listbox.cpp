@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls_list.h"
 #include "win32/gdi.h"
 #include "win32/menu.h"
 #include "win32/user.h"
+#include "win32/utf8.h"
 #include "win32/virtualkeys.h"
 
 using namespace win32;
@@ -37,32 +39,6 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && CompareNoCase(text.substr(0, prefix.size()), prefix) == 0;
-}
-
-std::string EncodeUtf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
-// A C string from a message's lParam: LB_ADDSTRING and friends carry NUL-terminated text.
-std::string MessageString(LPARAM lParam) {
-    const auto* text = reinterpret_cast<const char*>(lParam);
-    return text ? std::string(text) : std::string();
 }
 
 }  // namespace
@@ -768,10 +744,10 @@ LRESULT TCustomListBox::HandleListMessage(TMessage& message, bool& handled) {
     const bool valid = index >= 0 && index < Count();
     switch (message.Msg) {
         case LB_ADDSTRING:
-            return AddEntry(MessageString(lParam), 0);
+            return AddEntry(std::string(detail::MessageText(lParam)), 0);
         case LB_INSERTSTRING: {
             if (index < -1 || index > Count()) return LB_ERR;
-            return InsertEntry(index == -1 ? Count() : index, MessageString(lParam), 0);
+            return InsertEntry(index == -1 ? Count() : index, std::string(detail::MessageText(lParam)), 0);
         }
         case LB_DELETESTRING:
             if (!valid) return LB_ERR;
@@ -853,12 +829,13 @@ LRESULT TCustomListBox::HandleListMessage(TMessage& message, bool& handled) {
             return LB_OKAY;
         case LB_FINDSTRING:
         case LB_FINDSTRINGEXACT: {
-            const Integer found = FindString(index, MessageString(lParam), message.Msg == LB_FINDSTRINGEXACT);
+            const Integer found = FindString(index, std::string(detail::MessageText(lParam)),
+                                             message.Msg == LB_FINDSTRINGEXACT);
             return found >= 0 ? found : LB_ERR;
         }
         case LB_SELECTSTRING: {
             if (multiSelect_) return LB_ERR;
-            const Integer found = FindString(index, MessageString(lParam), false);
+            const Integer found = FindString(index, std::string(detail::MessageText(lParam)), false);
             if (found < 0) return LB_ERR;
             SetCurSelInternal(found);
             return found;
@@ -1237,7 +1214,7 @@ void TCustomListBox::MoveCaretByUser(Integer index, TShiftState shift) {
 void TCustomListBox::KeyPress(char32_t& key) {
     TWinControl::KeyPress(key);
     if (key < 0x20 || key == 0x7F || Count() == 0) return;
-    const std::string letter = EncodeUtf8(key);
+    const std::string letter = win32::Utf8(key);
     const Integer start = multiSelect_ ? caret_ : curSel_;
     const Integer found = FindString(start, letter, false);
     if (found >= 0) MoveCaretByUser(found, TShiftState{});

@@ -8,7 +8,7 @@ namespace vcl {
 using namespace win32;
 
 namespace {
-const bool registered = [] {
+const bool memoClassesRegistered = [] {
     RegisterClasses({TEdit::StaticClass(), TMemo::StaticClass()});
     return true;
 }();

@@ -156,7 +156,7 @@ void TCustomRadioGroup::ButtonClicked(TObject* sender) {
 }
 
 namespace {
-const bool registered = [] {
+const bool radiogroupClassesRegistered = [] {
     RegisterClass<TRadioGroup>();
     return true;
 }();

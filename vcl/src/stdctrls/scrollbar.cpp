@@ -14,7 +14,7 @@ using namespace win32;
 
 namespace {
 
-bool registered = [] {
+const bool scrollbarClassesRegistered = [] {
     RegisterClasses({TScrollBar::StaticClass()});
     return true;
 }();

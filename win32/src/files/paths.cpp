@@ -40,7 +40,7 @@ void ResetDrives(PathState& state) {
     state.currentDrive.reset();
 }
 
-PathState& State() {
+PathState& Paths() {
     static PathState* state = [] {
         auto* created = new PathState;
         ResetDrives(*created);
@@ -168,7 +168,7 @@ bool ParseWindowsPath(std::string_view path, WindowsName& name, DWORD& error, bo
             return false;
         }
     }
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     EnsureCurrent(state);
     std::string_view rest = path;
@@ -217,7 +217,7 @@ bool ParseWindowsPath(std::string_view path, WindowsName& name, DWORD& error, bo
 }
 
 bool DriveOf(char drive, DriveFacts& facts, DWORD& error) {
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     auto found = state.drives.find(drive);
     if (found == state.drives.end()) {
@@ -402,7 +402,7 @@ std::string NativePath(const std::string& windowsPath) {
 std::string WindowsPath(const std::string& nativePath) {
     if (nativePath.empty()) return {};
     std::string absolute = nativePath[0] == '/' ? nativePath : JoinNative(ProcessDirectory(), nativePath);
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     return WindowsPathLocked(state, NormalFolder(absolute));
 }
@@ -418,7 +418,7 @@ std::string FullWindowsPath(const std::string& path) {
 }
 
 DWORD GetCurrentDirectory(DWORD nBufferLength, char* lpBuffer) {
-    auto& state = State();
+    auto& state = Paths();
     std::string text;
     {
         std::lock_guard lock(state.mutex);
@@ -442,7 +442,7 @@ BOOL SetCurrentDirectory(const char* lpPathName) {
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
     }
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     state.currentDrive = resolved.name.drive;
     state.currentDirectories[resolved.name.drive] = resolved.name.components;
@@ -502,7 +502,7 @@ void MapDrive(char letter, const std::string& folder, UINT type, const std::stri
     if (upper < 'A' || upper > 'Z') throw std::invalid_argument("drive letter outside A..Z");
     if (type < DRIVE_REMOVABLE || type > DRIVE_RAMDISK) throw std::invalid_argument("unknown drive type");
     if (folder.empty() || folder[0] != '/') throw std::invalid_argument("drive folder must be absolute");
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     DriveFacts facts;
     facts.folder = NormalFolder(folder);
@@ -516,7 +516,7 @@ void MapDrive(char letter, const std::string& folder, UINT type, const std::stri
 
 void UnmapDrive(char letter) {
     const auto upper = static_cast<char>(letter & ~0x20);
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     state.currentDirectories.erase(upper);
     if (upper == 'C')
@@ -530,7 +530,7 @@ void UnmapDrive(char letter) {
 
 // Drive enumeration lives here because it reads the map directly.
 DWORD GetLogicalDrives() {
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     DWORD mask = 0;
     for (const auto& entry : state.drives)
@@ -541,7 +541,7 @@ DWORD GetLogicalDrives() {
 DWORD GetLogicalDriveStrings(DWORD nBufferLength, char* lpBuffer) {
     std::string text;
     {
-        auto& state = State();
+        auto& state = Paths();
         std::lock_guard lock(state.mutex);
         for (const auto& entry : state.drives) {
             text += entry.first;
@@ -574,7 +574,7 @@ char RootDrive(const char* root) {
 
 // The facts of a drive regardless of its medium.
 bool DriveFactsAnyMedium(char drive, DriveFacts& facts) {
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     auto found = state.drives.find(drive);
     if (found == state.drives.end()) return false;
@@ -583,7 +583,7 @@ bool DriveFactsAnyMedium(char drive, DriveFacts& facts) {
 }
 
 void SetDriveLabel(char drive, const std::string& label) {
-    auto& state = State();
+    auto& state = Paths();
     std::lock_guard lock(state.mutex);
     auto found = state.drives.find(drive);
     if (found != state.drives.end()) found->second.label = label;

@@ -54,7 +54,7 @@ struct ManualState {
     int64_t continuityMs = 0;
 };
 
-ManualState& State() {
+ManualState& Clock() {
     static ManualState state;
     return state;
 }
@@ -90,7 +90,7 @@ SYSTEMTIME RealTime(bool local) {
 
 // The manual clock's reading, or nothing when the real clock runs.
 bool ManualTime(bool local, SYSTEMTIME* time) {
-    auto& state = State();
+    auto& state = Clock();
     std::lock_guard lock(state.mutex);
     if (!state.manual) return false;
     *time = FromEpochMs(local ? state.localMs : state.localMs - state.utcOffsetMs);
@@ -102,7 +102,7 @@ bool ManualTime(bool local, SYSTEMTIME* time) {
 namespace kernel {
 
 int64_t ContinuousTicks(bool* manual) {
-    auto& state = State();
+    auto& state = Clock();
     std::lock_guard lock(state.mutex);
     *manual = state.manual;
     return static_cast<int64_t>(state.manual ? state.ticks : MonotonicMs()) + state.continuityMs;
@@ -115,7 +115,7 @@ DWORD GetTickCount() {
 }
 
 ULONGLONG GetTickCount64() {
-    auto& state = State();
+    auto& state = Clock();
     {
         std::lock_guard lock(state.mutex);
         if (state.manual) return state.ticks;
@@ -125,7 +125,7 @@ ULONGLONG GetTickCount64() {
 
 void Sleep(DWORD milliseconds) {
     {
-        auto& state = State();
+        auto& state = Clock();
         std::unique_lock lock(state.mutex);
         if (state.manual) {
             state.ticks += milliseconds;
@@ -174,7 +174,7 @@ void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes) {
         throw std::invalid_argument("SYSTEMTIME day out of range");
     if (utcOffsetMinutes < -24 * 60 || utcOffsetMinutes > 24 * 60)
         throw std::invalid_argument("UTC offset out of range");
-    auto& state = State();
+    auto& state = Clock();
     std::unique_lock lock(state.mutex);
     state.continuityMs += static_cast<int64_t>(state.manual ? state.ticks : MonotonicMs());
     state.manual = true;
@@ -188,7 +188,7 @@ void UseManualClock(const SYSTEMTIME& localNow, int utcOffsetMinutes) {
 
 void AdvanceClock(DWORD milliseconds) {
     {
-        auto& state = State();
+        auto& state = Clock();
         std::lock_guard lock(state.mutex);
         if (!state.manual) return;
         state.ticks += milliseconds;
@@ -199,7 +199,7 @@ void AdvanceClock(DWORD milliseconds) {
 
 void UseRealClock() {
     {
-        auto& state = State();
+        auto& state = Clock();
         std::lock_guard lock(state.mutex);
         if (state.manual)
             state.continuityMs += static_cast<int64_t>(state.ticks) - static_cast<int64_t>(MonotonicMs());
@@ -209,7 +209,7 @@ void UseRealClock() {
 }
 
 bool ManualClock() {
-    auto& state = State();
+    auto& state = Clock();
     std::lock_guard lock(state.mutex);
     return state.manual;
 }

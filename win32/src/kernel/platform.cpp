@@ -14,7 +14,7 @@ struct PlatformState {
     std::string windowsDirectory;
 };
 
-PlatformState& State() {
+PlatformState& Platform() {
     static PlatformState state;
     return state;
 }
@@ -23,8 +23,8 @@ PlatformState& State() {
 
 std::string PlatformWindowsDirectory() {
     {
-        std::lock_guard lock(State().mutex);
-        if (!State().windowsDirectory.empty()) return State().windowsDirectory;
+        std::lock_guard lock(Platform().mutex);
+        if (!Platform().windowsDirectory.empty()) return Platform().windowsDirectory;
     }
     if (const char* configured = std::getenv("ZYL_WINDOWS_DIR"); configured && *configured) return configured;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
@@ -36,15 +36,15 @@ std::string PlatformWindowsDirectory() {
 namespace testing {
 
 void AddResetHook(std::function<void()> hook) {
-    std::lock_guard lock(State().mutex);
-    State().resetHooks.push_back(std::move(hook));
+    std::lock_guard lock(Platform().mutex);
+    Platform().resetHooks.push_back(std::move(hook));
 }
 
 void ResetPlatform() {
     std::vector<std::function<void()>> hooks;
     {
-        std::lock_guard lock(State().mutex);
-        hooks = State().resetHooks;
+        std::lock_guard lock(Platform().mutex);
+        hooks = Platform().resetHooks;
     }
     for (auto hook = hooks.rbegin(); hook != hooks.rend(); ++hook)
         (*hook)();
@@ -53,8 +53,8 @@ void ResetPlatform() {
 }
 
 void SetWindowsDirectory(const std::string& path) {
-    std::lock_guard lock(State().mutex);
-    State().windowsDirectory = path;
+    std::lock_guard lock(Platform().mutex);
+    Platform().windowsDirectory = path;
 }
 
 }  // namespace testing

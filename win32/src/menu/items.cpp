@@ -25,7 +25,7 @@ Table& T() {
     return table;
 }
 
-const bool registered = (testing::AddResetHook([] {
+const bool menusReset = (testing::AddResetHook([] {
                              T().menus.clear();
                              T().next = 0x10010;
                          }),

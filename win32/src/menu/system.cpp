@@ -25,12 +25,12 @@ SystemState& Sys() {
     return state;
 }
 
-const bool registered = (testing::AddResetHook([] {
-                             Sys().copies.clear();
-                             Sys().accelerators.clear();
-                             Sys().nextAccelerator = 0x20010;
-                         }),
-                         true);
+const bool systemMenusReset = (testing::AddResetHook([] {
+                                   Sys().copies.clear();
+                                   Sys().accelerators.clear();
+                                   Sys().nextAccelerator = 0x20010;
+                               }),
+                               true);
 
 constexpr int kMaxAccelerators = 0x7FFF;
 

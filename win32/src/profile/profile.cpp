@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "ascii.h"
 #include "registry/store.h"
 #include "win32/files.h"
 
@@ -24,14 +25,6 @@ constexpr off_t kProfileSizeLimit = 64 << 20;
 std::atomic<long> failNextWriteAfter{-1};
 // Writers in this process take turns so that two threads do not lose each other's changes.
 std::mutex writeMutex;
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool SameName(std::string_view a, std::string_view b) {
     return registry::FoldName(a) == registry::FoldName(b);
@@ -84,21 +77,21 @@ public:
 
     // Section headers in order; each section runs to the next header.
     static bool SectionName(std::string_view line, std::string_view& name) {
-        line = TrimBlanks(line);
+        line = ascii::TrimBlanks(line);
         if (line.empty() || line.front() != '[') return false;
         size_t close = line.find(']');
         if (close == std::string_view::npos) return false;
-        name = TrimBlanks(line.substr(1, close - 1));
+        name = ascii::TrimBlanks(line.substr(1, close - 1));
         return true;
     }
 
     static bool Entry(std::string_view line, std::string_view& key, std::string_view& value) {
-        line = TrimBlanks(line);
+        line = ascii::TrimBlanks(line);
         if (line.empty() || line.front() == ';' || line.front() == '[') return false;
         size_t equals = line.find('=');
         if (equals == std::string_view::npos) return false;
-        key = TrimBlanks(line.substr(0, equals));
-        value = TrimBlanks(line.substr(equals + 1));
+        key = ascii::TrimBlanks(line.substr(0, equals));
+        value = ascii::TrimBlanks(line.substr(equals + 1));
         return true;
     }
 
@@ -145,7 +138,7 @@ public:
             if (Entry(lines_[i], key, value)) {
                 entries.push_back(std::string(key) + "=" + std::string(value));
             } else {
-                std::string_view line = TrimBlanks(lines_[i]);
+                std::string_view line = ascii::TrimBlanks(lines_[i]);
                 if (!line.empty() && line.front() != ';') entries.emplace_back(line);
             }
         }
@@ -169,7 +162,7 @@ public:
     void Set(std::string_view section, std::string_view wanted, std::string_view newValue) {
         size_t header = FindSection(section);
         if (header == std::string::npos) {
-            if (!lines_.empty() && !TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
+            if (!lines_.empty() && !ascii::TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
             lines_.push_back("[" + std::string(section) + "]");
             lines_.push_back(std::string(wanted) + "=" + std::string(newValue));
             return;
@@ -185,7 +178,7 @@ public:
         }
         // After the section's last non-blank line, so that blank separators stay between sections.
         size_t insertAt = end;
-        while (insertAt > header + 1 && TrimBlanks(lines_[insertAt - 1]).empty())
+        while (insertAt > header + 1 && ascii::TrimBlanks(lines_[insertAt - 1]).empty())
             --insertAt;
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
                       std::string(wanted) + "=" + std::string(newValue));
@@ -221,13 +214,13 @@ public:
     void ReplaceSection(std::string_view section, const std::vector<std::string>& entries) {
         size_t header = FindSection(section);
         if (header == std::string::npos) {
-            if (!lines_.empty() && !TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
+            if (!lines_.empty() && !ascii::TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
             lines_.push_back("[" + std::string(section) + "]");
             lines_.insert(lines_.end(), entries.begin(), entries.end());
             return;
         }
         size_t end = SectionEnd(header);
-        while (end > header + 1 && TrimBlanks(lines_[end - 1]).empty())
+        while (end > header + 1 && ascii::TrimBlanks(lines_[end - 1]).empty())
             --end;
         lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header + 1),
                      lines_.begin() + static_cast<std::ptrdiff_t>(end));
@@ -355,7 +348,7 @@ bool ValidSection(std::string_view section) {
 }
 
 bool ValidKey(std::string_view key) {
-    std::string_view trimmed = TrimBlanks(key);
+    std::string_view trimmed = ascii::TrimBlanks(key);
     return !trimmed.empty() && trimmed.front() != '[' && trimmed.front() != ';' &&
            key.find('=') == std::string_view::npos && !HasLineBreak(key);
 }
@@ -513,8 +506,8 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
     if (value && HasLineBreak(value)) return Fail(ERROR_INVALID_PARAMETER);
     return Modify(fileName, [&](IniDocument& document) {
         if (!key) return document.DeleteSection(section);
-        if (!value) return document.DeleteKey(section, TrimBlanks(key));
-        document.Set(section, TrimBlanks(key), value);
+        if (!value) return document.DeleteKey(section, ascii::TrimBlanks(key));
+        document.Set(section, ascii::TrimBlanks(key), value);
         return true;
     });
 }
@@ -523,7 +516,7 @@ BOOL WritePrivateProfileSection(const char* section, const char* values, const c
     if (!section || !ValidSection(section)) return Fail(ERROR_INVALID_PARAMETER);
     std::vector<std::string> entries;
     for (const char* entry = values; entry && *entry; entry += std::strlen(entry) + 1) {
-        std::string_view line = TrimBlanks(entry);
+        std::string_view line = ascii::TrimBlanks(entry);
         if (HasLineBreak(line)) return Fail(ERROR_INVALID_PARAMETER);
         std::string_view name = line.substr(0, line.find('='));
         if (!line.empty() && line.front() != ';' && !ValidKey(name)) return Fail(ERROR_INVALID_PARAMETER);

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <optional>
 
+#include "ascii.h"
 #include "registry/store.h"
 
 namespace win32 {
@@ -116,14 +117,6 @@ private:
     std::string message_;
 };
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -161,14 +154,14 @@ std::string ParseQuoted(std::string_view& s, size_t line) {
 
 std::string ParseHexList(std::string_view list, size_t line) {
     std::string out;
-    list = TrimBlanks(list);
+    list = ascii::TrimBlanks(list);
     if (list.empty()) return out;
     if (list.back() == ',') list.remove_suffix(1);
     size_t start = 0;
     while (start <= list.size()) {
         size_t end = list.find(',', start);
         if (end == std::string_view::npos) end = list.size();
-        std::string_view item = TrimBlanks(list.substr(start, end - start));
+        std::string_view item = ascii::TrimBlanks(list.substr(start, end - start));
         auto byte = item.size() <= 2 ? ParseHexNumber(item) : std::nullopt;
         if (!byte) throw ImportError(line, "'" + std::string(item) + "' is not a hexadecimal byte");
         out += static_cast<char>(*byte);
@@ -216,18 +209,18 @@ Operation ParseValue(std::string_view line, size_t number, const Operation& key)
         if (op.name.empty()) throw ImportError(number, "the default value is written @, not \"\"");
         if (!registry::ValidValueName(op.name)) throw ImportError(number, "the value name is not valid");
     }
-    line = TrimBlanks(line);
+    line = ascii::TrimBlanks(line);
     if (line.empty() || line.front() != '=') throw ImportError(number, "'=' expected after the value name");
-    line = TrimBlanks(line.substr(1));
+    line = ascii::TrimBlanks(line.substr(1));
     if (line == "-") {
         op.kind = Operation::kDeleteValue;
     } else if (!line.empty() && line.front() == '"') {
         op.type = REG_SZ;
         op.data = ParseQuoted(line, number);
-        if (!TrimBlanks(line).empty()) throw ImportError(number, "unexpected text after the string");
+        if (!ascii::TrimBlanks(line).empty()) throw ImportError(number, "unexpected text after the string");
         op.data += '\0';
     } else if (line.substr(0, 6) == "dword:") {
-        auto value = ParseHexNumber(TrimBlanks(line.substr(6)));
+        auto value = ParseHexNumber(ascii::TrimBlanks(line.substr(6)));
         if (!value) throw ImportError(number, "dword: needs one to eight hexadecimal digits");
         op.type = REG_DWORD;
         for (int i = 0; i < 4; ++i)
@@ -265,13 +258,13 @@ std::vector<Operation> ParseText(std::string_view text) {
     bool sawSignature = false;
     for (size_t index = 0; index < lines.size(); ++index) {
         auto [lineNumber, physical] = lines[index];
-        std::string logical(TrimBlanks(physical));
+        std::string logical(ascii::TrimBlanks(physical));
         while (!logical.empty() && logical.back() == '\\' && logical.front() != '[' &&
                logical.front() != ';') {
             if (++index >= lines.size())
                 throw ImportError(lineNumber, "the line continues past the end of the text");
             logical.pop_back();
-            logical += TrimBlanks(lines[index].second);
+            logical += ascii::TrimBlanks(lines[index].second);
         }
         std::string_view line = logical;
         if (line.empty()) continue;

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "ascii.h"
 #include "shell/shell_internal.h"
 #include "win32/user.h"
 #include "win32/version.h"
@@ -39,7 +40,7 @@ struct ShellRunState {
     std::map<UINT_PTR, Drop> drops;
 };
 
-ShellRunState& State() {
+ShellRunState& Runs() {
     static ShellRunState* state = [] {
         auto* created = new ShellRunState;
         testing::AddResetHook([created] {
@@ -53,12 +54,6 @@ ShellRunState& State() {
         return created;
     }();
     return *state;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return text;
 }
 
 // Splits parameters as the Windows command-line parser does: blanks separate, quotes group, and
@@ -146,11 +141,11 @@ UINT Spawn(const std::vector<std::string>& command, const std::string& directory
 
 UINT Execute(const char* verbText, const char* file, const char* parameters, const char* directory,
              int show) {
-    const std::string verb = Lower(verbText && *verbText ? verbText : "open");
+    const std::string verb = ascii::Lower(verbText && *verbText ? verbText : "open");
     if (!file || !*file) return SE_ERR_FNF;
     if (verb != "open" && verb != "explore" && verb != "print" && verb != "properties") return SE_ERR_NOASSOC;
     const std::string target = file;
-    const std::string lowered = Lower(target);
+    const std::string lowered = ascii::Lower(target);
     const bool isUrl = target.find("://") != std::string::npos || lowered.rfind("mailto:", 0) == 0;
     std::string workingFolder;
     if (directory && *directory) {
@@ -194,7 +189,7 @@ UINT Execute(const char* verbText, const char* file, const char* parameters, con
         }
     }
     {
-        auto& state = State();
+        auto& state = Runs();
         std::lock_guard lock(state.mutex);
         if (state.recording) {
             testing::ShellExecuteRecord record;
@@ -269,7 +264,7 @@ BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     testing::TrayIcon* icon = FindIcon(state, lpData->hWnd, lpData->uID);
     switch (dwMessage) {
@@ -303,7 +298,7 @@ void DragAcceptFiles(HWND hWnd, BOOL fAccept) {
 }
 
 UINT DragQueryFile(HDROP hDrop, UINT iFile, char* lpszFile, UINT cch) {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     auto found = state.drops.find(HandleValue(hDrop));
     if (found == state.drops.end()) return 0;
@@ -320,7 +315,7 @@ UINT DragQueryFile(HDROP hDrop, UINT iFile, char* lpszFile, UINT cch) {
 }
 
 BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     auto found = state.drops.find(HandleValue(hDrop));
     if (found == state.drops.end() || !ppt) return FALSE;
@@ -329,13 +324,13 @@ BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
 }
 
 void DragFinish(HDROP hDrop) {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     state.drops.erase(HandleValue(hDrop));
 }
 
 int ShellAbout(HWND /*hWnd*/, const char* szApp, const char* szOtherStuff, HICON hIcon) {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     state.about.push_back({szApp ? szApp : "", szOtherStuff ? szOtherStuff : "", hIcon});
     return TRUE;
@@ -344,19 +339,19 @@ int ShellAbout(HWND /*hWnd*/, const char* szApp, const char* szOtherStuff, HICON
 namespace testing {
 
 void RecordShellExecute(bool record) {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     state.recording = record;
 }
 
 std::vector<ShellExecuteRecord> ShellExecuteLog() {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     return state.executed;
 }
 
 std::vector<TrayIcon> TrayIcons() {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     return state.tray;
 }
@@ -364,7 +359,7 @@ std::vector<TrayIcon> TrayIcons() {
 bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage) {
     UINT message = 0;
     {
-        auto& state = State();
+        auto& state = Runs();
         std::lock_guard lock(state.mutex);
         const TrayIcon* icon = FindIcon(state, window, id);
         if (!icon || !icon->callbackMessage) return false;
@@ -376,7 +371,7 @@ bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage) {
 HDROP MakeDrop(const std::vector<std::string>& files, POINT point, bool inClientArea, HWND window) {
     const UINT_PTR value = NextHandleValue();
     {
-        auto& state = State();
+        auto& state = Runs();
         std::lock_guard lock(state.mutex);
         state.drops[value] = Drop{files, point, inClientArea};
     }
@@ -388,7 +383,7 @@ HDROP MakeDrop(const std::vector<std::string>& files, POINT point, bool inClient
 }
 
 std::vector<ShellAboutRecord> ShellAboutLog() {
-    auto& state = State();
+    auto& state = Runs();
     std::lock_guard lock(state.mutex);
     return state.about;
 }

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <mutex>
 
+#include "ascii.h"
 #include "shell/shell_internal.h"
 #include "win32/gdi.h"
 #include "win32/imagelist.h"
@@ -60,13 +61,6 @@ constexpr TypeName kTypeNames[] = {
     {"tmp", "TMP File"},
 };
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return out;
-}
-
 std::string TypeNameOf(const std::string& name, DWORD attributes, UINT driveType, bool isRoot) {
     if (isRoot) {
         switch (driveType) {
@@ -85,7 +79,7 @@ std::string TypeNameOf(const std::string& name, DWORD attributes, UINT driveType
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "File Folder";
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) return "File";
-    const std::string extension = Lower(name.substr(dot + 1));
+    const std::string extension = ascii::Lower(name.substr(dot + 1));
     for (const auto& entry : kTypeNames)
         if (entry.extension == extension) return std::string(entry.name);
     std::string upper = name.substr(dot + 1);

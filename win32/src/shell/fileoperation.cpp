@@ -40,7 +40,7 @@ struct ShellState {
     std::string trashFolder;
 };
 
-ShellState& State() {
+ShellState& Operations() {
     static ShellState* state = [] {
         auto* created = new ShellState;
         testing::AddResetHook([created] {
@@ -210,8 +210,8 @@ private:
     int Ask(testing::ShellConfirmation kind, const std::string& native) {
         std::function<int(testing::ShellConfirmation, const std::string&)> answer;
         {
-            std::lock_guard lock(State().mutex);
-            answer = State().confirmation;
+            std::lock_guard lock(Operations().mutex);
+            answer = Operations().confirmation;
         }
         const std::string shown = WindowsPath(native);
         const int reply = answer ? answer(kind, shown.empty() ? native : shown) : IDNO;
@@ -434,20 +434,20 @@ int SHFileOperation(SHFILEOPSTRUCT* lpFileOp) {
 namespace testing {
 
 void SetShellConfirmation(std::function<int(ShellConfirmation kind, const std::string& path)> answer) {
-    auto& state = State();
+    auto& state = Operations();
     std::lock_guard lock(state.mutex);
     state.confirmation = std::move(answer);
 }
 
 void SetTrashFolder(const std::string& nativeFolder) {
-    auto& state = State();
+    auto& state = Operations();
     std::lock_guard lock(state.mutex);
     state.trashFolder = nativeFolder;
 }
 
 std::string TrashFolder() {
     {
-        auto& state = State();
+        auto& state = Operations();
         std::lock_guard lock(state.mutex);
         if (!state.trashFolder.empty()) return state.trashFolder;
     }

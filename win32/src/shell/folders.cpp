@@ -28,7 +28,7 @@ struct FolderState {
     std::vector<testing::BrowseForFolderRecord> browsed;
 };
 
-FolderState& State() {
+FolderState& Folders() {
     static FolderState* state = [] {
         auto* created = new FolderState;
         testing::AddResetHook([created] {
@@ -82,7 +82,7 @@ namespace shell {
 
 std::string SpecialFolderNative(int csidl) {
     {
-        auto& state = State();
+        auto& state = Folders();
         std::lock_guard lock(state.mutex);
         auto found = state.overrides.find(csidl & 0xFF);
         if (found != state.overrides.end()) return found->second;
@@ -366,14 +366,14 @@ PIDLIST_ABSOLUTE SHBrowseForFolder(BROWSEINFO* lpbi) {
     session.record.flags = lpbi->ulFlags;
     std::optional<testing::BrowseForFolderScript> script;
     {
-        auto& state = State();
+        auto& state = Folders();
         std::lock_guard lock(state.mutex);
         script.swap(state.script);
     }
     auto finish = [&](const char* outcome, PIDLIST_ABSOLUTE result) {
         session.record.selection = session.selection;
         session.record.outcome = outcome;
-        auto& state = State();
+        auto& state = Folders();
         std::lock_guard lock(state.mutex);
         state.browsed.push_back(session.record);
         return result;
@@ -423,7 +423,7 @@ PIDLIST_ABSOLUTE SHBrowseForFolder(BROWSEINFO* lpbi) {
 namespace testing {
 
 void SetSpecialFolder(int csidl, const std::string& nativeFolder) {
-    auto& state = State();
+    auto& state = Folders();
     std::lock_guard lock(state.mutex);
     if (nativeFolder.empty())
         state.overrides.erase(csidl & 0xFF);
@@ -432,13 +432,13 @@ void SetSpecialFolder(int csidl, const std::string& nativeFolder) {
 }
 
 void SetBrowseForFolderScript(const BrowseForFolderScript& script) {
-    auto& state = State();
+    auto& state = Folders();
     std::lock_guard lock(state.mutex);
     state.script = script;
 }
 
 std::vector<BrowseForFolderRecord> BrowseForFolderLog() {
-    auto& state = State();
+    auto& state = Folders();
     std::lock_guard lock(state.mutex);
     return state.browsed;
 }

@@ -102,7 +102,7 @@ void ResetAll() {
     ResetClipboard();
 }
 
-const bool registered = (testing::AddResetHook(ResetAll), true);
+const bool desktopReset = (testing::AddResetHook(ResetAll), true);
 
 }  // namespace
 
@@ -132,7 +132,7 @@ void ResetDesktop() {
         DeleteDC(MakeHandle<HDC>(dc));
     s.dcs.clear();
     gdi::ResizeScreenSurface(1024, 768);
-    (void)registered;
+    (void)desktopReset;
 }
 
 void DestroyCaretOf(Window* w) {

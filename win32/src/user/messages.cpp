@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 
+#include "ascii.h"
 #include "user/user_internal.h"
 #include "win32/virtualkeys.h"
 
@@ -394,7 +395,7 @@ void ResetMessages() {
 UINT RegisteredAtom(std::string_view name) {
     auto& atoms = AtomTable();
     std::lock_guard lock(atoms.mutex);
-    const std::string key = Lower(name);
+    const std::string key = ascii::Lower(name);
     if (auto found = atoms.byName.find(key); found != atoms.byName.end()) return found->second;
     if (atoms.names.size() >= 0x4000) return 0;
     const UINT atom = 0xC000 + static_cast<UINT>(atoms.names.size());

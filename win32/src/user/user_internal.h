@@ -323,8 +323,6 @@ void ShowCaretAfterPaint(Window* w);
 void ClipboardWindowGone(Window* w);
 void ResetClipboard();
 
-// Strings
-std::string Lower(std::string_view text);
 bool EqualNoCase(std::string_view a, std::string_view b);
 // Copies text into a buffer of `size` bytes (NUL included), not splitting a UTF-8 sequence.
 int CopyText(const std::string& text, char* buffer, size_t size);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ascii.h"
 #include "menu/menu_internal.h"
 #include "user/user_internal.h"
 
@@ -39,13 +40,13 @@ std::shared_ptr<ClassRecord> FindClass(LPCSTR name) {
             if (cls->atom == atom) return cls;
         return nullptr;
     }
-    auto found = s.classes.find(Lower(name));
+    auto found = s.classes.find(ascii::Lower(name));
     return found == s.classes.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<ClassRecord> SystemClass(LPCSTR name, WNDPROC proc) {
     auto& s = S();
-    auto key = Lower(name);
+    auto key = ascii::Lower(name);
     if (auto found = s.classes.find(key); found != s.classes.end()) return found->second;
     auto cls = std::make_shared<ClassRecord>();
     cls->name = name;
@@ -241,14 +242,6 @@ void ReleaseRecord(Window* w) {
     if (--w->busy == 0 && w->destroyed) delete w;
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x80)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -423,7 +416,7 @@ ATOM RegisterClassEx(const WNDCLASSEX* wc) {
         return 0;
     }
     auto& s = S();
-    auto key = Lower(wc->lpszClassName);
+    auto key = ascii::Lower(wc->lpszClassName);
     if (auto found = s.classes.find(key); found != s.classes.end()) {
         SetLastError(ERROR_CLASS_ALREADY_EXISTS);
         return 0;
@@ -605,7 +598,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     CreateDesktopIfNeeded();
     if (s.uiThread == 0) s.uiThread = CurrentThread();
     auto cls = FindClass(className);
-    if (!cls || cls->key == Lower(kDesktopClass)) {
+    if (!cls || cls->key == ascii::Lower(kDesktopClass)) {
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return nullptr;
     }
