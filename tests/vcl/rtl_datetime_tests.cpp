@@ -265,6 +265,39 @@ TEST_F(RtlDateTime, StrToTimeAcceptsTheFrameworkForms) {
     }
 }
 
+// Free Pascal RTL tests, tests/test/units/sysutils/tstrtotimetest.pp (checks 26 to 51): spaces but
+// no tabs, leading zeros however many while the value stays in range.
+TEST_F(RtlDateTime, StrToTimeFollowsTheClassicReader) {
+    TFormatSettings s = DefaultFormatSettings();
+    s.TimeSeparator = ':';
+    s.DecimalSeparator = ',';
+    const struct {
+        const char* text;
+        Word h, n, sec, z;
+    } cases[] = {
+        {"1:2:3", 1, 2, 3, 0},
+        {"1:4", 1, 4, 0, 0},
+        {"1:4:55,4", 1, 4, 55, 4},
+        {"1:4:55,0012", 1, 4, 55, 12},
+        {" 1:4:55,4", 1, 4, 55, 4},
+        {"1: 4:55,12", 1, 4, 55, 12},
+        {"1:4: 55,004", 1, 4, 55, 4},
+        {"1:4:55, 2", 1, 4, 55, 2},
+        {"1:  4:   55,   4", 1, 4, 55, 4},
+        {"12:034:00056", 12, 34, 56, 0},
+        {"1:4:55,0000000000000000000000012", 1, 4, 55, 12},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(StrToTime(c.text, s), EncodeTime(c.h, c.n, c.sec, c.z)) << c.text;
+    const char* bad[] = {"111:2:3",       "1:444",    "1:2:333",           "1:4:55,004\tam",
+                         "\t1:4:55,0012", "1 4 55 4", "1:4:55,0000100012", "1:4:55,000001012",
+                         "12::45",        "12:34:5x"};
+    for (const char* text : bad) {
+        TDateTime value = 0;
+        EXPECT_FALSE(TryStrToTime(text, value, s)) << text;
+    }
+}
+
 TEST_F(RtlDateTime, StrToDateTimeCombinesBoth) {
     EXPECT_DOUBLE_EQ(StrToDateTime("3/5/2024 2:07:09 PM"), EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0));
     EXPECT_DOUBLE_EQ(StrToDateTime("3/5/2024"), EncodeDate(2024, 3, 5));

@@ -105,7 +105,7 @@ TEST(RtlIntegers, StrToIntAcceptsTheFrameworkSyntax) {
         Integer value;
     } cases[] = {{"0", 0},
                  {"  42", 42},
-                 {"\t-17", -17},
+                 {"  -17", -17},
                  {"+8", 8},
                  {"$FF", 255},
                  {"0x1f", 31},
@@ -121,6 +121,28 @@ TEST(RtlIntegers, StrToIntAcceptsTheFrameworkSyntax) {
         EXPECT_TRUE(TryStrToInt(c.text, value));
         EXPECT_EQ(value, c.value);
     }
+}
+
+// Free Pascal RTL tests, tests/test/units/sysutils/tstrtoint.pp (Validate5): the classic reader's
+// prefixes and blanks.
+TEST(RtlIntegers, StrToIntReadsTheClassicPrefixesAndSkipsOnlySpaces) {
+    const struct {
+        std::string_view text;
+        Integer value;
+    } cases[] = {{"$1E", 30},      {"-$1E", -30},
+                 {"0x1E", 30},     {"-0x1E", -30},
+                 {"x1E", 30},      {"-x1E", -30},
+                 {"X1e", 30},      {"            -10", -10},
+                 {" 3210", 3210},  {"x7FFFFFFF", INT32_MAX},
+                 {"xFFFFFFFF", -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
+    EXPECT_EQ(StrToInt64("x1E"), 30);
+    for (std::string_view text : {"\t17", "\n17", "\r17",
+                                  "\x01"
+                                  "17",
+                                  "x", "-x", "x-1", "xx1"})
+        EXPECT_THROW(StrToInt(text), EConvertError) << text;
 }
 
 TEST(RtlIntegers, StrToIntRejectsWithTheFrameworkMessage) {

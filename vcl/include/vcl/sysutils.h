@@ -297,8 +297,8 @@ std::string Format(const TFormatSettings& settings, std::string_view format, std
 // Integer conversions
 
 std::string IntToStr(Int64 value);
-// Leading blanks, an optional sign, then decimal digits or hexadecimal ones after `$` or `0x`.
-// Raises EConvertError "'%s' is not a valid integer value".
+// Leading spaces (no other blank), an optional sign, then decimal digits or hexadecimal ones after
+// `$`, `0x` or `x` ("x1E" is 30). Raises EConvertError "'%s' is not a valid integer value".
 Integer StrToInt(std::string_view s);
 Integer StrToIntDef(std::string_view s, Integer defaultValue);
 bool TryStrToInt(std::string_view s, Integer& value);
@@ -334,7 +334,8 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
 // positive, negative and zero values.
 std::string FormatFloat(std::string_view format, double value,
                         const TFormatSettings& settings = FormatSettings);
-// Blanks around the number are ignored. Raises EConvertError "'%s' is not a valid floating point value".
+// Spaces around the number are ignored; a tab or another control character is not.
+// Raises EConvertError "'%s' is not a valid floating point value".
 double StrToFloat(std::string_view s, const TFormatSettings& settings = FormatSettings);
 double StrToFloatDef(std::string_view s, double defaultValue,
                      const TFormatSettings& settings = FormatSettings);
@@ -418,7 +419,9 @@ TDateTime StrToDate(std::string_view s, const TFormatSettings& settings = Format
 TDateTime StrToDateDef(std::string_view s, TDateTime defaultValue,
                        const TFormatSettings& settings = FormatSettings);
 bool TryStrToDate(std::string_view s, TDateTime& value, const TFormatSettings& settings = FormatSettings);
-// h[:n[:s[.z]]] with an optional AM/PM marker. Raises EConvertError "'%s' is not a valid time".
+// h[:n[:s[.z]]] with an optional AM/PM marker; spaces may stand around each part, and a field may
+// have leading zeros however many ("12:034:00056" is 12:34:56). Raises EConvertError
+// "'%s' is not a valid time".
 TDateTime StrToTime(std::string_view s, const TFormatSettings& settings = FormatSettings);
 TDateTime StrToTimeDef(std::string_view s, TDateTime defaultValue,
                        const TFormatSettings& settings = FormatSettings);

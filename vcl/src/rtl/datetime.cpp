@@ -246,8 +246,9 @@ struct Scanner {
     std::string_view s;
     size_t pos = 0;
 
+    // Spaces only: a tab or another control character is not a separator of dates and times.
     void Blanks() {
-        while (pos < s.size() && static_cast<unsigned char>(s[pos]) <= ' ')
+        while (pos < s.size() && s[pos] == ' ')
             ++pos;
     }
     bool Char(char c) {
@@ -258,14 +259,15 @@ struct Scanner {
         }
         return false;
     }
-    // Up to four digits; `digits` receives how many there were.
+    // Digits whose value stays at most 9999, leading zeros however many ("00056" is 56);
+    // `digits` receives how many there were.
     bool Number(Word& value, int& digits) {
         Blanks();
         size_t start = pos;
         unsigned result = 0;
         while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') {
-            if (pos - start == 4) return false;
             result = result * 10 + static_cast<unsigned>(s[pos++] - '0');
+            if (result > 9999) return false;
         }
         digits = static_cast<int>(pos - start);
         value = static_cast<Word>(result);

@@ -570,10 +570,11 @@ std::string FormatMaskOf(std::string_view format, const Number& n, const TFormat
 // ---------------------------------------------------------------------------------------------
 // Parsing
 
-std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && chars::IsBlankOrControl(s.front()))
+// Numbers may stand between spaces, but not between tabs or other control characters.
+std::string_view TrimSpaces(std::string_view s) {
+    while (!s.empty() && s.front() == ' ')
         s.remove_prefix(1);
-    while (!s.empty() && chars::IsBlankOrControl(s.back()))
+    while (!s.empty() && s.back() == ' ')
         s.remove_suffix(1);
     return s;
 }
@@ -587,7 +588,7 @@ struct NumberText {
 };
 
 bool Scan(std::string_view s, char decimalSeparator, NumberText& t) {
-    s = TrimView(s);
+    s = TrimSpaces(s);
     size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) t.negative = s[i++] == '-';
     size_t start = i;

@@ -245,15 +245,17 @@ private:
     throw EConvertError(std::move(message));
 }
 
-// Decimal values must fit in [min, max]; hexadecimal ones may use every bit of the type.
+// "[spaces][sign][$ | 0x | x]digits". Leading spaces are skipped, but no other blank: a tab or a
+// line break makes the text invalid. Decimal values must fit in [min, max]; hexadecimal ones may
+// use every bit of the type.
 bool ParseInteger(std::string_view s, Int64 min, Int64 max, uint64_t hexMax, Int64& value) {
     size_t i = 0;
-    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ')
+    while (i < s.size() && s[i] == ' ')
         ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     bool hex = false;
-    if (i < s.size() && s[i] == '$') {
+    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
         hex = true;
         ++i;
     } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
