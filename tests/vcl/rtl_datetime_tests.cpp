@@ -9,7 +9,7 @@
 namespace vcl {
 namespace {
 
-TFormatSettings German() {
+TFormatSettings GermanDates() {
     TFormatSettings s = DefaultFormatSettings();
     s.DateSeparator = '.';
     s.TimeSeparator = ':';
@@ -188,7 +188,7 @@ TEST_F(RtlDateTime, FormatDateTimeSpecifiers) {
 }
 
 TEST_F(RtlDateTime, FormatsUnderGermanSettings) {
-    const TFormatSettings de = German();
+    const TFormatSettings de = GermanDates();
     const TDateTime t = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0);
     EXPECT_EQ(DateToStr(t, de), "05.03.2024");
     EXPECT_EQ(TimeToStr(t, de), "14:07:09");
@@ -315,7 +315,7 @@ TEST_F(RtlDateTime, StrToDateTimeCombinesBoth) {
 }
 
 TEST_F(RtlDateTime, TextRoundTripsUnderBothSettings) {
-    const TFormatSettings settings[] = {DefaultFormatSettings(), German()};
+    const TFormatSettings settings[] = {DefaultFormatSettings(), GermanDates()};
     const TDateTime values[] = {EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 0), EncodeDate(1999, 12, 31),
                                 EncodeDate(2050, 1, 1) + EncodeTime(0, 0, 1, 0), EncodeDate(1, 1, 1) + 0.5};
     for (const auto& s : settings)

@@ -8,7 +8,7 @@
 namespace vcl {
 namespace {
 
-TFormatSettings German() {
+TFormatSettings GermanNumbers() {
     TFormatSettings s = DefaultFormatSettings();
     s.DecimalSeparator = ',';
     s.ThousandSeparator = '.';
@@ -47,7 +47,7 @@ TEST(RtlFloatToStr, GeneralFormatWithFifteenDigits) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FloatToStr(c.value), c.expected) << c.expected;
-    EXPECT_EQ(FloatToStr(-1234.5, German()), "-1234,5");
+    EXPECT_EQ(FloatToStr(-1234.5, GermanNumbers()), "-1234,5");
 }
 
 TEST(RtlFloatToStr, FloatToStrFFormats) {
@@ -83,8 +83,8 @@ TEST(RtlFloatToStr, FloatToStrFFormats) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FloatToStrF(c.value, c.format, c.precision, c.digits), c.expected) << c.expected;
-    EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2, German()), "-1.234,50 €");
-    EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2, German()), "1.234,50 €");
+    EXPECT_EQ(FloatToStrF(-1234.5, ffCurrency, 15, 2, GermanNumbers()), "-1.234,50 €");
+    EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2, GermanNumbers()), "1.234,50 €");
 }
 
 TEST(RtlFormatFloat, Masks) {
@@ -131,7 +131,7 @@ TEST(RtlFormatFloat, Masks) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatFloat(c.mask, c.value), c.expected) << c.mask << " " << c.value;
-    EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891, German()), "1.234.567,89");
+    EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891, GermanNumbers()), "1.234.567,89");
     EXPECT_EQ(FormatFloat("0.00", std::numeric_limits<double>::quiet_NaN()), "NAN");
 }
 
@@ -160,8 +160,8 @@ TEST(RtlStrToFloat, ParsesWithTheSettingsSeparator) {
     // Long inputs keep their value: leading zeros do not count against the digits kept.
     EXPECT_EQ(StrToFloat("0." + std::string(900, '0') + "1e905"), 1e4);
     EXPECT_EQ(StrToFloat("1" + std::string(1000, '0') + "e-1000"), 1);
-    EXPECT_EQ(StrToFloat("1234,5", German()), 1234.5);
-    EXPECT_THROW(StrToFloat("1234.5", German()), EConvertError);
+    EXPECT_EQ(StrToFloat("1234,5", GermanNumbers()), 1234.5);
+    EXPECT_THROW(StrToFloat("1234.5", GermanNumbers()), EConvertError);
 }
 
 TEST(RtlStrToFloat, RejectsWithTheFrameworkMessage) {
@@ -184,7 +184,8 @@ TEST(RtlStrToFloat, RoundTripsThroughFloatToStrF) {
     for (double v : values)
         EXPECT_EQ(StrToFloat(FloatToStrF(v, TFloatFormat::ffGeneral, 17, 0)), v) << v;
     for (double v : values)
-        EXPECT_EQ(StrToFloat(FloatToStrF(v, TFloatFormat::ffExponent, 17, 0, German()), German()), v);
+        EXPECT_EQ(
+            StrToFloat(FloatToStrF(v, TFloatFormat::ffExponent, 17, 0, GermanNumbers()), GermanNumbers()), v);
 }
 
 TEST(RtlCurrency, ArithmeticIsExactFixedPoint) {
@@ -239,9 +240,9 @@ TEST(RtlCurrency, TextConversions) {
             EXPECT_EQ(e.Message(), "'" + std::string(text) + "' is not a valid floating point value");
         }
     }
-    EXPECT_EQ(StrToCurr("1,5", German()).raw, 15000);
+    EXPECT_EQ(StrToCurr("1,5", GermanNumbers()).raw, 15000);
     EXPECT_EQ(CurrToStrF(StrToCurr("-1234.5678"), TFloatFormat::ffCurrency, 2), "($1,234.57)");
-    EXPECT_EQ(CurrToStrF(StrToCurr("1234.5678"), TFloatFormat::ffNumber, 2, German()), "1.234,57");
+    EXPECT_EQ(CurrToStrF(StrToCurr("1234.5678"), TFloatFormat::ffNumber, 2, GermanNumbers()), "1.234,57");
     EXPECT_EQ(FormatCurr("#,##0.00", StrToCurr("9999.995")), "10,000.00");
 }
 

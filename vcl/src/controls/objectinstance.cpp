@@ -1,6 +1,8 @@
 #include "vcl/messages.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -58,6 +60,21 @@ constexpr std::array<WNDPROC, sizeof...(I)> MakeTable(std::index_sequence<I...>)
 
 const std::array<WNDPROC, MaxObjectInstances> kTrampolines =
     MakeTable(std::make_index_sequence<MaxObjectInstances>{});
+
+// The slot of a trampoline, or MaxObjectInstances for any other procedure: a binary search in the
+// trampolines sorted by address, since freeing an instance is part of destroying every window.
+size_t SlotOf(WNDPROC proc) {
+    static const auto sorted = [] {
+        std::array<std::pair<uintptr_t, size_t>, MaxObjectInstances> table;
+        for (size_t i = 0; i < MaxObjectInstances; ++i)
+            table[i] = {reinterpret_cast<uintptr_t>(kTrampolines[i]), i};
+        std::sort(table.begin(), table.end());
+        return table;
+    }();
+    const auto key = reinterpret_cast<uintptr_t>(proc);
+    const auto found = std::lower_bound(sorted.begin(), sorted.end(), std::pair<uintptr_t, size_t>{key, 0});
+    return found != sorted.end() && found->first == key ? found->second : MaxObjectInstances;
+}
 
 struct DepthGuard {
     Slot& slot;
@@ -118,12 +135,7 @@ void FreeObjectInstance(WNDPROC proc) {
     if (!proc) return;
     auto& pool = Instances();
     std::lock_guard lock(pool.mutex);
-    size_t index = MaxObjectInstances;
-    for (size_t i = 0; i < MaxObjectInstances; ++i)
-        if (kTrampolines[i] == proc) {
-            index = i;
-            break;
-        }
+    const size_t index = SlotOf(proc);
     if (index == MaxObjectInstances || pool.slots[index].state != SlotState::Live) return;
     Slot& slot = pool.slots[index];
     slot.state = SlotState::Freed;

@@ -765,6 +765,18 @@ void TWinControl::PaintHandler(TMessage& message) {
 }
 
 void TWinControl::PaintFrame(HDC dc) {
+    if (HandleAllocated()) {
+        // The platform draws the frame as the screen shows it: borders, edges and scroll bars.
+        SendMessage(handle_, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
+        RECT window{}, client{};
+        GetWindowRect(handle_, &window);
+        GetClientRect(handle_, &client);
+        POINT origin{0, 0};
+        win32::ClientToScreen(handle_, &origin);
+        OffsetViewportOrgEx(dc, origin.x - window.left, origin.y - window.top, nullptr);
+        IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+        return;
+    }
     TCreateParams params;
     CreateParams(params);
     RECT rect{0, 0, width_, height_};

@@ -234,6 +234,13 @@ inline constexpr UINT WM_PALETTECHANGED = 0x0311;
 inline constexpr UINT WM_HOTKEY = 0x0312;
 inline constexpr UINT WM_PRINT = 0x0317;
 inline constexpr UINT WM_PRINTCLIENT = 0x0318;
+// WM_PRINT and WM_PRINTCLIENT options (lParam).
+inline constexpr LPARAM PRF_CHECKVISIBLE = 0x0001;
+inline constexpr LPARAM PRF_NONCLIENT = 0x0002;
+inline constexpr LPARAM PRF_CLIENT = 0x0004;
+inline constexpr LPARAM PRF_ERASEBKGND = 0x0008;
+inline constexpr LPARAM PRF_CHILDREN = 0x0010;
+inline constexpr LPARAM PRF_OWNED = 0x0020;
 inline constexpr UINT WM_APPCOMMAND = 0x0319;
 inline constexpr UINT WM_THEMECHANGED = 0x031A;
 inline constexpr UINT WM_CLIPBOARDUPDATE = 0x031D;

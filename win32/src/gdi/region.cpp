@@ -158,6 +158,20 @@ bool Region::Contains(int x, int y) const {
 
 Region CombineRegions(const Region& a, const Region& b, int mode) {
     if (mode == RGN_COPY) return a;
+    // Shortcuts for the common cases of window clipping: regions that do not meet, and two
+    // rectangles.
+    const RECT &ea = a.extents, &eb = b.extents;
+    const bool meet = !a.Empty() && !b.Empty() && ea.left < eb.right && eb.left < ea.right &&
+                      ea.top < eb.bottom && eb.top < ea.bottom;
+    if (!meet) {
+        if (mode == RGN_AND) return Region();
+        if (mode == RGN_DIFF) return a;
+        if (a.Empty()) return b;
+        if (b.Empty()) return a;
+    } else if (mode == RGN_AND && a.rects.size() == 1 && b.rects.size() == 1) {
+        return Region::FromRect(RECT{std::max(ea.left, eb.left), std::max(ea.top, eb.top),
+                                     std::min(ea.right, eb.right), std::min(ea.bottom, eb.bottom)});
+    }
     std::vector<int> ys;
     ys.reserve((a.rects.size() + b.rects.size()) * 2);
     for (const RECT& r : a.rects)

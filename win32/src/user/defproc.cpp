@@ -155,16 +155,13 @@ void TrackCaptionButton(Window* w, LRESULT hit) {
     Send(x, WM_SYSCOMMAND, command, MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
 }
 
-// The classic frame: borders, caption with its buttons, the menu bar's ground and client edges.
-void PaintFrame(Window* w) {
+// The classic frame: borders, caption with its buttons, the menu bar's ground, client edges and
+// scroll bars, drawn into `dc` whose origin is the window's top-left corner and whose clipping
+// leaves the client area out.
+void DrawFrame(Window* w, HDC dc) {
     const HWND hwnd = w->Handle();
     const RECT outer = ScreenRect(w);
     const int width = outer.right - outer.left, height = outer.bottom - outer.top;
-    const RECT client = ScreenClientRect(w);
-    HDC dc = GetWindowDC(hwnd);
-    if (!dc) return;
-    ExcludeClipRect(dc, client.left - outer.left, client.top - outer.top, client.right - outer.left,
-                    client.bottom - outer.top);
     RECT r{0, 0, width, height};
     const DWORD style = w->style;
     auto band = [&](int thickness, int color) {
@@ -230,7 +227,50 @@ void PaintFrame(Window* w) {
     if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     PaintWindowScrollBars(w, dc);
+}
+
+void PaintFrame(Window* w) {
+    const HWND hwnd = w->Handle();
+    HDC dc = GetWindowDC(hwnd);
+    if (!dc) return;
+    const RECT& client = w->client;  // in the window's own coordinates
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    DrawFrame(w, dc);
     ReleaseDC(hwnd, dc);
+}
+
+// WM_PRINT: the window as the screen shows it, drawn into any DC at the DC's origin. PRF_NONCLIENT
+// draws the frame, PRF_ERASEBKGND and PRF_CLIENT ask the window for its background and client
+// area (WM_ERASEBKGND, WM_PRINTCLIENT) with the origin moved to the client area, PRF_CHILDREN
+// prints the visible children at their places, and PRF_CHECKVISIBLE prints nothing for a hidden
+// window. The DC's state is as it was afterwards.
+void Print(Window* w, HDC dc, LPARAM options) {
+    if (!dc || ((options & PRF_CHECKVISIBLE) && !(w->style & WS_VISIBLE))) return;
+    Hold hold(w);
+    const RECT client = w->client;
+    const int saved = SaveDC(dc);
+    if (options & PRF_NONCLIENT) {
+        const int frameSaved = SaveDC(dc);
+        ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+        DrawFrame(w, dc);
+        RestoreDC(dc, frameSaved);
+    }
+    OffsetViewportOrgEx(dc, client.left, client.top, nullptr);
+    IntersectClipRect(dc, 0, 0, client.right - client.left, client.bottom - client.top);
+    if (options & PRF_ERASEBKGND) Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (options & PRF_CLIENT) Send(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), options);
+    if ((options & PRF_CHILDREN) && !w->destroyed) {
+        // Bottom of the z-order first, so that the topmost child ends on top.
+        const std::vector<Window*> children(w->children.rbegin(), w->children.rend());
+        for (Window* child : children) {
+            if (child->destroyed || !(child->style & WS_VISIBLE)) continue;
+            const int childSaved = SaveDC(dc);
+            OffsetViewportOrgEx(dc, child->rect.left, child->rect.top, nullptr);
+            Send(child, WM_PRINT, reinterpret_cast<WPARAM>(dc), options & ~PRF_CHECKVISIBLE);
+            RestoreDC(dc, childSaved);
+        }
+    }
+    RestoreDC(dc, saved);
 }
 
 LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
@@ -524,6 +564,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NCPAINT:
             if (VisibleFlag(w)) PaintFrame(w);
+            return 0;
+        case WM_PRINT:
+            Print(w, reinterpret_cast<HDC>(wParam), lParam);
             return 0;
         case WM_WINDOWPOSCHANGING:
             if (lParam) DefaultWindowPosChanging(w, reinterpret_cast<WINDOWPOS*>(lParam));

@@ -511,6 +511,24 @@ Window* WindowAt(POINT screen, LRESULT* hitTest, bool sendHitTest) {
     return s.desktop;
 }
 
+namespace {
+
+// Windows that lie outside the region cost nothing: only those that meet its extents are cut out.
+void AddIfMeets(std::vector<RECT>& rects, const RECT& r, const RECT& extents) {
+    if (r.left < extents.right && extents.left < r.right && r.top < extents.bottom && extents.top < r.bottom)
+        rects.push_back(r);
+}
+
+// One subtraction of all the rectangles at once, not one per window: each combination costs as
+// much as the region is complex.
+Region WithoutRects(Region region, const std::vector<RECT>& rects) {
+    if (rects.empty()) return region;
+    if (rects.size() == 1) return gdi::CombineRegions(region, Region::FromRect(rects.front()), RGN_DIFF);
+    return gdi::CombineRegions(region, Region::FromRects(rects), RGN_DIFF);
+}
+
+}  // namespace
+
 Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings) {
     if (!VisibleFlag(w)) return Region();
     if (Window* locked = Find(S().lockedWindow); locked && IsDescendant(locked, w)) return Region();
@@ -528,18 +546,21 @@ Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSib
         const bool clips = p->isDesktop || (c == w ? (clipSiblings || (c->style & WS_CLIPSIBLINGS))
                                                    : (c->style & WS_CLIPSIBLINGS) != 0);
         if (clips) {
+            std::vector<RECT> above;
             for (Window* sibling : p->children) {
                 if (sibling == c) break;
-                if (sibling->style & WS_VISIBLE)
-                    region = gdi::CombineRegions(region, Region::FromRect(ScreenRect(sibling)), RGN_DIFF);
+                if (sibling->style & WS_VISIBLE) AddIfMeets(above, ScreenRect(sibling), region.extents);
             }
+            region = WithoutRects(std::move(region), above);
         }
         if (region.Empty()) return region;
     }
-    if (clipChildren)
+    if (clipChildren) {
+        std::vector<RECT> covered;
         for (Window* child : w->children)
-            if (child->style & WS_VISIBLE)
-                region = gdi::CombineRegions(region, Region::FromRect(ScreenRect(child)), RGN_DIFF);
+            if (child->style & WS_VISIBLE) AddIfMeets(covered, ScreenRect(child), region.extents);
+        region = WithoutRects(std::move(region), covered);
+    }
     return region;
 }
 

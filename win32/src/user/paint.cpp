@@ -19,7 +19,7 @@ bool NeedsPaint(const Window* w) {
 }
 
 Window* SearchPaint(Window* w, DWORD thread) {
-    if (!(w->style & WS_VISIBLE) && !w->isDesktop) return nullptr;
+    if (w->paintPending == 0 || (!(w->style & WS_VISIBLE) && !w->isDesktop)) return nullptr;
     if (w->paintListed && w->thread == thread) return w;
     for (Window* child : w->children)
         if (Window* found = SearchPaint(child, thread)) return found;
@@ -78,12 +78,17 @@ void UpdateNow(Window* w, bool children) {
 
 }  // namespace
 
+void AddPaintPending(Window* w, int delta) {
+    for (; w && delta; w = w->parent)
+        w->paintPending += delta;
+}
+
 void RefreshPaintState(Window* w) {
-    auto& s = S();
     const bool needs = NeedsPaint(w);
     if (needs != w->paintListed) {
         w->paintListed = needs;
-        s.windowsToPaint += needs ? 1 : -1;
+        S().windowsToPaint += needs ? 1 : -1;
+        AddPaintPending(w, needs ? 1 : -1);
     }
 }
 
@@ -94,6 +99,7 @@ void SetUpdate(Window* w, Region region) {
     if (w->destroyed && w->paintListed) {
         w->paintListed = false;
         --S().windowsToPaint;
+        AddPaintPending(w, -1);
     }
 }
 
@@ -127,16 +133,27 @@ void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
                       gdi::CombineRegions(local, Region::FromRect(ClientBox(parent)), RGN_AND), RGN_OR));
         if (parent->update.Empty()) parent->erase = false;
     }
+    // Top of the z-order first: what a window covers is not exposed to the windows below it, so
+    // the area shrinks as it goes down and windows wholly covered are not touched.
+    Region exposed = std::move(local);
     for (Window* sibling : parent->children) {
+        if (exposed.Empty()) break;
         if (sibling == except || !(sibling->style & WS_VISIBLE)) continue;
-        Region inChild = local;
-        inChild.Offset(-(sibling->rect.left + sibling->client.left),
-                       -(sibling->rect.top + sibling->client.top));
+        const RECT& r = sibling->rect;
+        const RECT& e = exposed.extents;
+        if (r.left >= e.right || e.left >= r.right || r.top >= e.bottom || e.top >= r.bottom) continue;
+        Region inChild = exposed;
+        inChild.Offset(-(r.left + sibling->client.left), -(r.top + sibling->client.top));
         InvalidateInternal(sibling, inChild, true, true, false);
-        if (sibling->client.left || sibling->client.top) {
+        const RECT client{r.left + sibling->client.left, r.top + sibling->client.top,
+                          r.left + sibling->client.right, r.top + sibling->client.bottom};
+        const Region frame = gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
+        if (!gdi::CombineRegions(exposed, frame, RGN_AND).Empty()) {
             sibling->ncDirty = true;
             RefreshPaintState(sibling);
         }
+        // A shaped window may let what lies below show through: it hides nothing here.
+        if (!sibling->region) exposed = gdi::CombineRegions(exposed, Region::FromRect(r), RGN_DIFF);
     }
 }
 

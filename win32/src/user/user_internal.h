@@ -65,6 +65,7 @@ struct Window {
     bool internalPaint = false;
     bool ncDirty = false;      // the frame waits for WM_NCPAINT
     bool paintListed = false;  // counted in State::windowsToPaint
+    int paintPending = 0;      // listed windows in this subtree, itself included
 
     // Placement
     RECT normalRect{};  // restored position, parent client coordinates
@@ -149,7 +150,8 @@ struct State {
     std::vector<Window*> slots;  // index 0 unused
     std::vector<uint16_t> generations;
     std::deque<uint32_t> freeSlots;
-    std::vector<Window*> graveyard;  // destroyed records still in use
+    // How many live windows hold each procedure in their chain or among what they took out of it.
+    std::unordered_map<WNDPROC, int> procUses;
 
     std::unordered_map<std::string, std::shared_ptr<ClassRecord>> classes;
     ATOM nextAtom = 0xC000;
@@ -277,6 +279,8 @@ void SetDesktopSize(int width, int height);
 void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren);
 void SetUpdate(Window* w, Region region);
 void RefreshPaintState(Window* w);
+// Adds `delta` to the pending-paint count of `w` and of every window above it.
+void AddPaintPending(Window* w, int delta);
 void SendEraseNow(Window* w);
 Window* FindWindowToPaint(DWORD thread, Window* limit);
 void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except);

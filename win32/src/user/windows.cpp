@@ -9,6 +9,7 @@
 #include "ascii.h"
 #include "menu/menu_internal.h"
 #include "user/user_internal.h"
+#include "win32/scope.h"
 
 namespace win32 {
 
@@ -86,6 +87,7 @@ Window* NewRecord(const std::shared_ptr<ClassRecord>& cls) {
     w->cls = cls;
     w->thread = CurrentThread();
     w->procs.push_back(cls->proc);
+    ++s.procUses[cls->proc];
     w->extra.assign(static_cast<size_t>(cls->wndExtra), 0);
     s.slots[index] = w;
     ++cls->windows;
@@ -102,8 +104,29 @@ void FreeSlot(Window* w) {
     }
 }
 
+// Adds one use (delta 1) or takes one away (-1) for every procedure the window holds.
+void CountProcs(Window* w, int delta) {
+    auto& s = S();
+    std::lock_guard lock(s.tableMutex);
+    auto count = [&](WNDPROC proc) {
+        auto found = s.procUses.find(proc);
+        if (found == s.procUses.end()) {
+            if (delta > 0) s.procUses.emplace(proc, delta);
+        } else if ((found->second += delta) <= 0) {
+            s.procUses.erase(found);
+        }
+    };
+    for (WNDPROC proc : w->procs)
+        count(proc);
+    for (const auto& [removed, replaced] : w->removedProcs) {
+        count(removed);
+        count(replaced);
+    }
+}
+
 void Unlink(Window* w) {
     if (!w->parent) return;
+    AddPaintPending(w->parent, -w->paintPending);
     auto& siblings = w->parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), w), siblings.end());
     w->parent = nullptr;
@@ -164,6 +187,7 @@ void FinishDestroy(Window* w) {
     // Children created while the window was going away go with it.
     for (Window* late : std::vector<Window*>(w->children))
         FinishDestroy(late);
+    CountProcs(w, -1);
     w->destroyed = true;
     --w->cls->windows;
     FreeSlot(w);
@@ -174,6 +198,7 @@ void DropSilently(Window* w) {
     for (Window* child : std::vector<Window*>(w->children))
         DropSilently(child);
     Unlink(w);
+    CountProcs(w, -1);
     w->destroyed = true;
     if (w->cls) --w->cls->windows;
     FreeSlot(w);
@@ -393,6 +418,7 @@ void ResetWindows() {
     s.appActive = false;
     s.lockedWindow = nullptr;
     s.windowsToPaint = 0;
+    s.procUses.clear();
     s.uiThread = 0;
 }
 
@@ -893,6 +919,7 @@ HWND SetParent(HWND childHandle, HWND parentHandle) {
                              SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Unlink(w);
     w->parent = parent;
+    AddPaintPending(parent, w->paintPending);
     parent->children.insert(parent->children.begin(), w);
     if (parent->isDesktop) MoveInZOrder(w, HWND_TOP);
     if (visible && !w->destroyed)
@@ -1049,6 +1076,8 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
                 return 0;
             }
             proc = ResolveRemovedProc(w, proc);
+            CountProcs(w, -1);
+            const ScopeExit recount([w] { CountProcs(w, 1); });
             auto& procs = w->procs;
             auto at = std::find(procs.begin(), procs.end(), proc);
             if (at == procs.end() || at + 1 == procs.end()) {
@@ -1123,15 +1152,7 @@ WNDPROC GetReplacedWindowProc(HWND hwnd, WNDPROC proc) {
 bool IsWindowProcInUse(WNDPROC proc) {
     auto& s = S();
     std::lock_guard lock(s.tableMutex);
-    for (Window* w : s.slots) {
-        if (!w || w->destroyed) continue;
-        if (std::find(w->procs.begin(), w->procs.end(), proc) != w->procs.end()) return true;
-        for (const auto& [removed, replaced] : w->removedProcs)
-            if (removed == proc || replaced == proc) return true;
-    }
-    for (Window* w : s.graveyard)
-        if (std::find(w->procs.begin(), w->procs.end(), proc) != w->procs.end()) return true;
-    return false;
+    return s.procUses.count(proc) != 0;
 }
 
 // ---------------------------------------------------------------------------------------------
