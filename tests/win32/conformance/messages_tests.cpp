@@ -3,6 +3,7 @@
 // non-client traffic vary between versions and are left out); WINDOWPOS flags are compared without
 // SWP_NOZORDER, as those tests do.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../user/recorder.h"
@@ -257,6 +258,49 @@ TEST_F(ConfMessages, ChildWindowSequences) {
         child,
         {Msg(WM_WINDOWPOSCHANGING, kChildShow), Msg(WM_WINDOWPOSCHANGED, kChildShow | kNoClientChange)},
         "SetWindowPos(SWP_SHOWWINDOW | SWP_NOACTIVATE) of a child");
+}
+
+// Wine: test_messages (WmShowChildInvisibleParentSeq_5, WmHideChildInvisibleParentSeq,
+// WmDestroyInvisibleChildSeq) — a child of a hidden parent hears WM_SHOWWINDOW alone.
+TEST_F(ConfMessages, ChildOfHiddenParentOnlyHearsShowWindow) {
+    const HWND parent = Overlapped();
+    const HWND child = ChildOf(parent);
+    Log().clear();
+    ShowWindow(child, SW_SHOW);
+    ExpectSequence(child, {Msg(WM_SHOWWINDOW, TRUE)}, "ShowWindow(SW_SHOW)");
+    EXPECT_NE(GetWindowLong(child, GWL_STYLE) & WS_VISIBLE, 0);
+    Log().clear();
+    ShowWindow(child, SW_HIDE);
+    ExpectSequence(child, {Msg(WM_SHOWWINDOW, FALSE)}, "ShowWindow(SW_HIDE)");
+    EXPECT_EQ(GetWindowLong(child, GWL_STYLE) & WS_VISIBLE, 0);
+    ShowWindow(child, SW_SHOW);
+    Log().clear();
+    DestroyWindow(child);
+    ExpectSequence(child, {Msg(WM_SHOWWINDOW, FALSE), Msg(WM_DESTROY), Msg(WM_NCDESTROY)}, "DestroyWindow");
+}
+
+// Wine: test_messages (WmDestroyChildSeq) — a destroyed child is hidden with WM_SHOWWINDOW and
+// hands the focus to its parent before WM_DESTROY.
+TEST_F(ConfMessages, DestroyedChildHandsTheFocusToItsParent) {
+    const HWND parent = Overlapped(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    const HWND child = ChildOf(parent, WS_CHILD | WS_VISIBLE);
+    SetFocus(child);
+    Log().clear();
+    DestroyWindow(child);
+    constexpr UINT kHide = kHideFlags | SWP_NOACTIVATE;
+    ExpectSequence(child,
+                   {Msg(WM_SHOWWINDOW, FALSE), Msg(WM_WINDOWPOSCHANGING, kHide),
+                    Msg(WM_WINDOWPOSCHANGED, kHide | kNoClientChange), Msg(WM_KILLFOCUS), Msg(WM_DESTROY),
+                    Msg(WM_NCDESTROY)},
+                   "DestroyWindow of a focused child");
+    std::vector<std::pair<HWND, UINT>> order;
+    for (const Seen& seen : Log())
+        if (seen.message == WM_KILLFOCUS || seen.message == WM_SETFOCUS || seen.message == WM_DESTROY)
+            order.emplace_back(seen.hwnd, seen.message);
+    const std::vector<std::pair<HWND, UINT>> expected = {
+        {child, WM_KILLFOCUS}, {parent, WM_SETFOCUS}, {child, WM_DESTROY}};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(GetFocus(), parent);
 }
 
 // Wine: test_messages (WmSWP_ResizeSeq, WmSWP_MoveSeq) — what did not change is reported as such.

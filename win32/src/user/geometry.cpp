@@ -449,10 +449,17 @@ BOOL ShowWindowInternal(Window* w, int command) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
     }
+    // A child of a hidden parent only changes its style: nothing of it can be seen or moved.
+    const bool parentHidden = w->IsChild() && w->parent && !VisibleFlag(w->parent);
     if (!show) {
         if (!wasVisible) return FALSE;
         Send(w, WM_SHOWWINDOW, FALSE, 0);
         if (w->destroyed) return TRUE;
+        if (parentHidden) {
+            w->style &= ~WS_VISIBLE;
+            WindowGoingAway(w, false);
+            return TRUE;
+        }
         // Only the active top-level window leaves SWP_NOACTIVATE out: it hands activation on below.
         UINT flags = SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE;
         if (w->IsChild() || S().active != w) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
@@ -472,6 +479,10 @@ BOOL ShowWindowInternal(Window* w, int command) {
     if (!wasVisible && !stateChanges) {
         Send(w, WM_SHOWWINDOW, TRUE, 0);
         if (w->destroyed) return FALSE;
+    }
+    if (parentHidden && !stateChanges) {
+        w->style |= WS_VISIBLE;
+        return wasVisible;
     }
     if (stateChanges) {
         w->style = newStyle;
