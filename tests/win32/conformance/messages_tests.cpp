@@ -70,11 +70,13 @@ void ExpectSequence(HWND hwnd, const std::vector<Expected>& expected, const std:
             continue;
         }
         if (e.optional) continue;
+        ::testing::Message got;
+        if (a < actual.size())
+            got << "0x" << std::hex << actual[a].message << " wParam 0x" << actual[a].wParam;
+        else
+            got << "nothing";
         ADD_FAILURE() << context << ": expected message 0x" << std::hex << e.message << " wParam 0x"
-                      << e.wParam << ", got "
-                      << (a < actual.size() ? "0x" + std::to_string(actual[a].message)
-                                            : std::string("nothing"))
-                      << (a < actual.size() ? " wParam " + std::to_string(actual[a].wParam) : "");
+                      << e.wParam << ", got " << got;
         return;
     }
     if (a < actual.size())
