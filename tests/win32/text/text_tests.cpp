@@ -271,7 +271,11 @@ TEST_F(Text, DrawTextMeasuresLinesAndBreaksWords) {
     RECT r = CalcRect(canvas, "one", RECT{10, 10, 10, 10}, DT_SINGLELINE);
     EXPECT_EQ(r.right - r.left, one.cx);
     EXPECT_EQ(r.bottom - r.top, tm.tmHeight);
-    EXPECT_EQ(CalcRect(canvas, "", RECT{0, 0, 50, 50}, 0).bottom, 0);
+    // An empty string (count -1) measures no lines; no characters at all leave the rectangle alone.
+    RECT empty{0, 0, 50, 50};
+    DrawText(canvas.dc(), "", -1, &empty, DT_CALCRECT);
+    EXPECT_EQ(empty.bottom, 0);
+    EXPECT_EQ(CalcRect(canvas, "", RECT{0, 0, 50, 50}, 0).bottom, 50);
 
     r = CalcRect(canvas, "a\r\nbb\nccc\rd", RECT{0, 0, 100, 0}, 0);
     EXPECT_EQ(r.bottom, 4 * tm.tmHeight);

@@ -120,10 +120,11 @@ TEST_F(Geometry, ShowWindowOnHiddenTopLevelShowsThenActivates) {
     HWND w = Top(0, 0, 300, 200, WS_OVERLAPPEDWINDOW);
     Log().clear();
     EXPECT_FALSE(ShowWindow(w, SW_SHOW));
+    // Activation comes before WM_WINDOWPOSCHANGED (its z-order step asks with WM_WINDOWPOSCHANGING).
     EXPECT_EQ(MessagesOf(w, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_ACTIVATEAPP,
                              WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS}),
-              (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_ACTIVATEAPP,
-                                 WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS}));
+              (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGING, WM_ACTIVATEAPP,
+                                 WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_WINDOWPOSCHANGED}));
     EXPECT_TRUE(ShowWindow(w, SW_SHOW));
     EXPECT_EQ(GetActiveWindow(), w);
     EXPECT_EQ(GetFocus(), w);

@@ -99,9 +99,11 @@ TForm* CreateMessageDialog(const std::string& msg, TMsgDlgType dlgType, TMsgDlgB
 
         // The text wraps at half the screen's width.
         const Integer wrapWidth = (Screen ? Screen->Width() : GetSystemMetrics(SM_CXSCREEN)) / 2;
-        TRect textRect = Rect(0, 0, wrapWidth, 0);
-        DrawText(canvas->Handle(), msg.data(), static_cast<int>(msg.size()), &textRect,
-                 DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        // An empty message measures as nothing (DrawText would leave the rectangle as it is).
+        TRect textRect = Rect(0, 0, msg.empty() ? 0 : wrapWidth, 0);
+        if (!msg.empty())
+            DrawText(canvas->Handle(), msg.data(), static_cast<int>(msg.size()), &textRect,
+                     DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         // A word longer than a line widens the measured rectangle: it is clipped instead.
         const Integer textWidth = std::min<Integer>(textRect.right - textRect.left, wrapWidth);
         const Integer textHeight = textRect.bottom - textRect.top;

@@ -38,6 +38,8 @@ TEXTMETRIC TextMeasure::Metrics() const {
 }
 
 TRect TextMeasure::TextRect(std::string_view text, TRect bounds, UINT flags) const {
+    // DrawText leaves the rectangle alone for no characters; no text measures as nothing.
+    if (text.empty()) return Rect(bounds.left, bounds.top, bounds.left, bounds.top);
     if (dc_) DrawText(dc_, text.data(), TextCount(text), &bounds, flags | DT_CALCRECT);
     return bounds;
 }

@@ -5,6 +5,11 @@ namespace vcl::captiontext {
 using namespace win32;
 
 int DrawCanvasText(TCanvas* canvas, const std::string& text, TRect& rect, UINT flags) {
+    // DrawText leaves the rectangle alone for no characters; an empty caption measures as nothing.
+    if (text.empty()) {
+        if (flags & DT_CALCRECT) rect = Rect(rect.left, rect.top, rect.left, rect.top);
+        return 0;
+    }
     const HDC dc = canvas->Handle();
     const int saved = SaveDC(dc);
     SelectObject(dc, canvas->Font()->Handle());

@@ -701,8 +701,9 @@ int ExtSelectClipRgn(HDC dc, HRGN region, int mode);
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
 int OffsetClipRgn(HDC dc, int dx, int dy);
-int GetClipBox(HDC dc, RECT* rect);   // logical coordinates
-int GetClipRgn(HDC dc, HRGN region);  // 1 copied, 0 no clip region, -1 error
+int GetClipBox(HDC dc, RECT* rect);  // logical coordinates
+// 1 copied, 0 no clip region (`region` is then not looked at), -1 error.
+int GetClipRgn(HDC dc, HRGN region);
 BOOL PtVisible(HDC dc, int x, int y);
 BOOL RectVisible(HDC dc, const RECT* rect);
 
@@ -793,7 +794,8 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 BOOL Arc(HDC dc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
 BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
 BOOL Chord(HDC dc, int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
-int FillRect(HDC dc, const RECT* rect, HBRUSH brush);  // brush may be (HBRUSH)(COLOR_xxx + 1)
+// `brush` may be (HBRUSH)(COLOR_xxx + 1); null paints with the brush selected into the DC.
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL InvertRect(HDC dc, const RECT* rect);
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
@@ -903,6 +905,13 @@ BOOL GetTextMetrics(HDC dc, TEXTMETRIC* metrics);
 int GetTextFace(HDC dc, int count, char* faceName);
 BOOL GetCharWidth32(HDC dc, UINT first, UINT last, INT* widths);
 BOOL GetCharABCWidths(HDC dc, UINT first, UINT last, ABC* widths);
+// count 0 (or a null text with a count above 0) draws nothing, returns 0 and leaves `rect` alone; a
+// null text with -1 is an empty string, which returns a line's height. A single line placed with
+// DT_VCENTER or DT_BOTTOM returns the distance of its bottom from rect->top (1 instead of 0).
+// Deliberately unlike Win32, DT_CALCRECT with DT_VCENTER or DT_BOTTOM still measures from rect->top
+// (Win32 sets the bottom to where the placed line would end), which is what callers that
+// reuse their drawing flags for measuring expect. DT_TABSTOP takes the tab length from the format's
+// second byte only without DRAWTEXTPARAMS, whose cbSize must be sizeof(DRAWTEXTPARAMS).
 int DrawText(HDC dc, const char* text, int count, RECT* rect, UINT format);
 int DrawTextEx(HDC dc, const char* text, int count, RECT* rect, UINT format, DRAWTEXTPARAMS* params);
 LONG TabbedTextOut(HDC dc, int x, int y, const char* text, int count, int tabPositions, const INT* tabStops,

@@ -69,8 +69,17 @@ LONG SetWindowLong(HWND hwnd, int index, LONG newValue);
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR newValue);
 
+// SetWindowPos sends WM_WINDOWPOSCHANGING, then activates (a top-level window: WM_ACTIVATEAPP,
+// WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS; a child: WM_CHILDACTIVATE) unless SWP_NOACTIVATE, then
+// WM_WINDOWPOSCHANGED with SWP_NOSIZE, SWP_NOMOVE and SWP_NOZORDER added for what did not change; a
+// call that changed nothing sends no WM_WINDOWPOSCHANGED. SWP_HIDEWINDOW leaves a top-level window
+// active, as Win32 does (ShowWindow(SW_HIDE) hands activation on); hiding a child this way also
+// moves the focus to its parent and releases the capture at once, which Win32 leaves to
+// ShowWindow(SW_HIDE), so that keys never go to a hidden control.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+// Sends WM_SHOWWINDOW before showing or hiding, except when the window appears minimised, maximised
+// or restored (as in Win32). SW_HIDE of the active window deactivates it after WM_WINDOWPOSCHANGED.
 BOOL ShowWindow(HWND hwnd, int command);
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);

@@ -1297,12 +1297,14 @@ int GetClipBox(HDC handle, RECT* rect) {
 
 int GetClipRgn(HDC handle, HRGN region) {
     DeviceContext* dc = DCOrFail(handle);
+    if (!dc) return -1;
+    // Without a clip region there is nothing to copy, so the region handle is not looked at.
+    if (!dc->clipRegion) return 0;
     RegionObject* target = LookupRegionObject(region);
-    if (!dc || !target) {
+    if (!target) {
         SetLastError(ERROR_INVALID_HANDLE);
         return -1;
     }
-    if (!dc->clipRegion) return 0;
     target->region = *dc->clipRegion;
     return 1;
 }

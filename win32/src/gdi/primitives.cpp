@@ -466,7 +466,8 @@ BOOL Chord(HDC dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
 int FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
     DeviceContext* dc = DCOrFail(handle);
     if (!dc || !rect) return FALSE;
-    brush = ResolveBrushHandle(brush);
+    // No brush paints with the one selected into the DC, as Win32 does.
+    brush = brush ? ResolveBrushHandle(brush) : dc->brush;
     BrushObject* object = LookupBrush(brush);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -240,7 +240,6 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
     const bool wasVisible = (w->style & WS_VISIBLE) != 0;
     if (wasVisible) flags &= ~SWP_SHOWWINDOW;
     if (!wasVisible) flags &= ~SWP_HIDEWINDOW;
-    if (w->IsChild()) flags |= SWP_NOACTIVATE;
     if (insertAfter == hwnd) flags |= SWP_NOZORDER;
     if (!(flags & SWP_NOZORDER) && insertAfter != HWND_TOP && insertAfter != HWND_BOTTOM &&
         insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) {
@@ -286,10 +285,17 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
     }
     if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE))) w->normalRect = w->rect;
 
+    // What did not change is reported as not requested, as Win32 does.
+    if (!sizeChanged) flags |= SWP_NOSIZE;
+    if (!moved) flags |= SWP_NOMOVE;
     if (!(flags & SWP_NOZORDER)) {
+        const std::vector<Window*> orderBefore = w->parent ? w->parent->children : std::vector<Window*>{};
+        const DWORD exStyleBefore = w->exStyle;
         if (insertAfter == HWND_TOPMOST && !w->IsChild()) w->exStyle |= WS_EX_TOPMOST;
         if (insertAfter == HWND_NOTOPMOST && !w->IsChild()) w->exStyle &= ~WS_EX_TOPMOST;
         MoveInZOrder(w, insertAfter);
+        if (w->exStyle == exStyleBefore && (!w->parent || w->parent->children == orderBefore))
+            flags |= SWP_NOZORDER;
     }
     if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
     if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
@@ -323,14 +329,29 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
         }
     }
 
-    pos.flags = flags;
-    Send(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-    if (w->destroyed) return TRUE;
+    // Activation comes before WM_WINDOWPOSCHANGED, so that its handler sees the new active window; a
+    // child hears WM_CHILDACTIVATE instead.
+    if (!(flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW))) {
+        if (w->IsChild())
+            Send(w, WM_CHILDACTIVATE, 0, 0);
+        else if ((w->style & WS_VISIBLE) && w->parent && w->parent->isDesktop)
+            ActivateWindow(w, WA_ACTIVE);
+        if (w->destroyed) return TRUE;
+    }
 
-    if ((flags & SWP_HIDEWINDOW) && !w->destroying) WindowGoingAway(w, false);
-    if (!(flags & SWP_NOACTIVATE) && (w->style & WS_VISIBLE) && !w->IsChild() && w->parent &&
-        w->parent->isDesktop)
-        ActivateWindow(w, WA_ACTIVE);
+    // A call that changed nothing ends with WM_WINDOWPOSCHANGING.
+    constexpr UINT kNothingChanged =
+        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE;
+    constexpr UINT kStatusFlags = kNothingChanged | SWP_FRAMECHANGED | SWP_SHOWWINDOW | SWP_HIDEWINDOW;
+    pos.flags = flags;
+    if ((flags & kStatusFlags) != kNothingChanged) {
+        Send(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+        if (w->destroyed) return TRUE;
+    }
+
+    // Hiding a top-level window keeps its activation (ShowWindow(SW_HIDE) hands it on); a hidden child
+    // gives up the focus and the capture at once.
+    if ((flags & SWP_HIDEWINDOW) && !w->destroying && w->IsChild()) WindowGoingAway(w, false);
     return TRUE;
 }
 
@@ -428,31 +449,47 @@ BOOL ShowWindowInternal(Window* w, int command) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
     }
+    // A child of a hidden parent only changes its style: nothing of it can be seen or moved.
+    const bool parentHidden = w->IsChild() && w->parent && !VisibleFlag(w->parent);
     if (!show) {
         if (!wasVisible) return FALSE;
         Send(w, WM_SHOWWINDOW, FALSE, 0);
         if (w->destroyed) return TRUE;
-        UINT flags = SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER;
-        if (S().active != w) flags |= SWP_NOACTIVATE;
-        SetWindowPosInternal(w, nullptr, 0, 0, 0, 0, flags | SWP_NOACTIVATE);
+        if (parentHidden) {
+            w->style &= ~WS_VISIBLE;
+            WindowGoingAway(w, false);
+            return TRUE;
+        }
+        // Only the active top-level window leaves SWP_NOACTIVATE out: it hands activation on below.
+        UINT flags = SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE;
+        if (w->IsChild() || S().active != w) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+        SetWindowPosInternal(w, HWND_TOP, 0, 0, 0, 0, flags);
+        if (!w->destroyed) WindowGoingAway(w, false);
         return TRUE;
     }
-    if (!wasVisible) {
+    UINT flags = SWP_SHOWWINDOW;
+    if (!activate) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+    // Of the show commands only maximising activates a child window (WM_CHILDACTIVATE).
+    if (w->IsChild() && state != SW_MAXIMIZE) flags |= SWP_NOACTIVATE | SWP_NOZORDER;
+    RECT rect = w->rect;
+    DWORD newStyle = w->style;
+    const bool stateChanges = state && StateRect(w, state, &rect, &newStyle);
+    if (w->destroyed) return wasVisible;
+    // A window that appears minimised, maximised or restored hears no WM_SHOWWINDOW, as in Win32.
+    if (!wasVisible && !stateChanges) {
         Send(w, WM_SHOWWINDOW, TRUE, 0);
         if (w->destroyed) return FALSE;
     }
-    UINT flags = SWP_SHOWWINDOW | (activate ? 0 : SWP_NOACTIVATE);
-    RECT rect = w->rect;
-    DWORD newStyle = w->style;
-    if (state && StateRect(w, state, &rect, &newStyle)) {
-        if (w->destroyed) return wasVisible;
+    if (parentHidden && !stateChanges) {
+        w->style |= WS_VISIBLE;
+        return wasVisible;
+    }
+    if (stateChanges) {
         w->style = newStyle;
-        flags |= SWP_FRAMECHANGED | SWP_STATECHANGED | SWP_NOCOPYBITS;
-        if (!activate || w->IsChild()) flags |= SWP_NOZORDER;
+        flags |= SWP_FRAMECHANGED | SWP_STATECHANGED | (state == SW_MINIMIZE ? SWP_NOCOPYBITS : 0);
         SetWindowPosInternal(w, HWND_TOP, rect.left, rect.top, Width(rect), Height(rect), flags);
     } else {
         flags |= SWP_NOSIZE | SWP_NOMOVE;
-        if (!activate || w->IsChild()) flags |= SWP_NOZORDER;
         SetWindowPosInternal(w, HWND_TOP, 0, 0, 0, 0, flags);
     }
     if (w->destroyed) return wasVisible;

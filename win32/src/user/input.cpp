@@ -288,8 +288,9 @@ void ActivateWindow(Window* w, WORD how) {
         if (s.focus && !s.active) SetFocusInternal(nullptr);
         return;
     }
-    if (s.desktop && !s.desktop->children.empty() && s.desktop->children.front() != w)
-        SetWindowPosInternal(w, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // Always asked, as Win32 does: a window already on top hears WM_WINDOWPOSCHANGING alone.
+    if (w->parent && w->parent->isDesktop)
+        SetWindowPosInternal(w, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     if (w->destroyed || s.active != w) return;
     if (!s.appActive) {
         s.appActive = true;

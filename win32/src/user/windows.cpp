@@ -793,8 +793,12 @@ BOOL DestroyWindow(HWND hwnd) {
         if (other->owner == w && !other->destroyed) DestroyWindow(other->Handle());
     if (w->destroyed) return TRUE;
     if (w->style & WS_VISIBLE) {
-        SetWindowPosInternal(w, nullptr, 0, 0, 0, 0,
-                             SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+        // Only a child hears WM_SHOWWINDOW here, and hands the focus to its parent, as in Win32.
+        if (w->IsChild())
+            ShowWindowInternal(w, SW_HIDE);
+        else
+            SetWindowPosInternal(w, nullptr, 0, 0, 0, 0,
+                                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
         if (w->destroyed) return TRUE;
     }
     WindowGoingAway(w, true);

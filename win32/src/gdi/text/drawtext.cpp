@@ -212,15 +212,23 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    if (!rect || (count != 0 && !text) || count < -1) {
+    // No characters draw nothing and leave the rectangle alone; a null text with -1 is an empty one.
+    if (count == 0 || (count > 0 && !text)) return 0;
+    if (!rect || count < -1) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    size_t length = count == -1 ? std::strlen(text) : static_cast<size_t>(count);
+    if (params && params->cbSize != sizeof(DRAWTEXTPARAMS)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    size_t length = count == -1 ? (text ? std::strlen(text) : 0) : static_cast<size_t>(count);
+    // DT_TABSTOP takes the tab length from the format's second byte in place of those flags, unless
+    // DRAWTEXTPARAMS carries it; a length of 0 is the default 8.
     int tabChars = 8;
-    if (format & DT_TABSTOP) {
-        tabChars = static_cast<int>((format >> 8) & 0xFF);
-        format &= ~0xFF00u;  // the tab length takes the place of those flags
+    if ((format & DT_TABSTOP) && !params) {
+        if (const int fromFormat = static_cast<int>((format >> 8) & 0xFF)) tabChars = fromFormat;
+        format &= ~0xFF00u;
     }
     if (params && params->iTabLength > 0) tabChars = params->iTabLength;
     const int leftMargin = params ? params->iLeftMargin : 0;
@@ -233,6 +241,15 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
     const bool singleLine = format & DT_SINGLELINE;
     const int lineHeight = metrics.height + ((format & DT_EXTERNALLEADING) ? metrics.externalLeading : 0);
     const int available = std::max(0, static_cast<int>(rect->right - rect->left) - leftMargin - rightMargin);
+    if (length == 0) {
+        // An empty string measures as no width and, on a single line, one line's height.
+        if (format & DT_CALCRECT) {
+            rect->right = rect->left;
+            rect->bottom = rect->top + (singleLine ? lineHeight : 0);
+        }
+        if (params) params->uiLengthDrawn = 0;
+        return lineHeight;
+    }
 
     Line cells =
         ApplyPrefixes(DecodeUtf8(std::string_view(text ? text : "", length)), !(format & DT_NOPREFIX));
@@ -245,7 +262,6 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
             lines.push_back(std::move(line));
         }
     }
-    if (length == 0) lines.clear();
     for (Line& line : lines) {
         if (layout.Width(line) <= available) continue;
         if (format & DT_PATH_ELLIPSIS)
@@ -260,18 +276,23 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
         maxWidth = std::max(maxWidth, layout.Width(line));
 
     int top = rect->top;
+    const bool placedVertically = singleLine && (format & (DT_VCENTER | DT_BOTTOM));
     if (singleLine) {
         if (format & DT_VCENTER)
             top = (rect->top + rect->bottom - totalHeight) / 2;
         else if (format & DT_BOTTOM)
             top = rect->bottom - totalHeight;
     }
+    // A single line placed by DT_VCENTER or DT_BOTTOM reports how far its bottom lies below the
+    // rectangle's top, and 1 rather than 0 when that is nowhere.
+    const int placedHeight = top - static_cast<int>(rect->top) + totalHeight;
+    const int result = placedVertically ? (placedHeight == 0 ? 1 : placedHeight) : totalHeight;
     if (params) params->uiLengthDrawn = static_cast<UINT>(length);
 
     if (format & DT_CALCRECT) {
         rect->right = rect->left + maxWidth + leftMargin + rightMargin;
         rect->bottom = rect->top + totalHeight;
-        return totalHeight;
+        return result;
     }
 
     const RECT* clip = (format & DT_NOCLIP) ? nullptr : rect;
@@ -286,8 +307,7 @@ int DrawTextEx(HDC handle, const char* text, int count, RECT* rect, UINT format,
         DrawCells(*dc, font, layout, line, x, y, clip, format);
         y += lineHeight;
     }
-    if (singleLine && (format & (DT_VCENTER | DT_BOTTOM))) return top - rect->top + totalHeight;
-    return totalHeight;
+    return result;
 }
 
 int DrawText(HDC dc, const char* text, int count, RECT* rect, UINT format) {

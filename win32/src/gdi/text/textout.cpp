@@ -305,7 +305,7 @@ LONG TabbedTextOut(HDC handle, int x, int y, const char* text, int count, int ta
 
 DWORD GetTabbedTextExtent(HDC handle, const char* text, int count, int tabPositions, const INT* tabStops) {
     DeviceContext* dc = CheckedDC(handle);
-    if (!dc || BadText(text, count)) return 0;
+    if (!dc || BadText(text, count) || count == 0) return 0;  // no characters: no extent, not a line's height
     return static_cast<DWORD>(TabbedRun(*dc, 0, 0,
                                         std::string_view(text ? text : "", static_cast<size_t>(count)),
                                         tabPositions, tabStops, 0, false));
