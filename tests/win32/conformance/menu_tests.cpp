@@ -814,6 +814,39 @@ TEST_F(ConfMenu, TrackPopupMenuRejectsBadHandlesBeforeAnyMessage) {
     DestroyWindow(hwnd);
 }
 
+// Wine: test_emptypopup
+TEST_F(ConfMenu, AnEmptyPopupClosesAtOnceUnlessFilledWhenItOpens) {
+    HWND hwnd = Owner();
+    HMENU m = CreatePopupMenu();
+    const auto count = [](UINT message) { return menutest::Only(message).size(); };
+    for (UINT flags : {TPM_RETURNCMD, 0u}) {
+        menutest::Log().clear();
+        EXPECT_EQ(TrackPopupMenu(m, flags, 100, 100, 0, hwnd, nullptr), 0);
+        EXPECT_EQ(count(WM_INITMENU), 1u);
+        EXPECT_EQ(count(WM_INITMENUPOPUP), 1u);
+        EXPECT_EQ(count(WM_ENTERMENULOOP), 1u);
+        EXPECT_EQ(count(WM_ENTERIDLE), 0u);
+        EXPECT_EQ(count(WM_MENUSELECT), 0u);
+    }
+    // Entries added while the popup opens are shown; cancelling reports the close and returns TRUE.
+    menutest::Answer() = [m](UINT message, WPARAM, LPARAM, LRESULT*) {
+        if (message == WM_INITMENUPOPUP) {
+            AppendMenu(m, MF_STRING, 100, "item 1");
+            AppendMenu(m, MF_STRING, 101, "item 2");
+        }
+        return false;
+    };
+    menutest::Log().clear();
+    Keys({VK_ESCAPE});
+    EXPECT_EQ(TrackPopupMenu(m, 0, 100, 100, 0, hwnd, nullptr), 1);
+    const auto selects = menutest::Only(WM_MENUSELECT);
+    ASSERT_FALSE(selects.empty());
+    EXPECT_EQ(selects.back().wParam, 0xFFFF0000u);
+    EXPECT_EQ(selects.back().lParam, 0);
+    DestroyMenu(m);
+    DestroyWindow(hwnd);
+}
+
 // Wine: test_accel1, test_accel2 (resource.c)
 TEST_F(ConfMenu, AcceleratorTablesKeepEntriesAndDropTheLastEntryBit) {
     const ACCEL entries[] = {{FVIRTKEY | FNOINVERT, 'A', 1000},
