@@ -350,8 +350,7 @@ BOOL IsMenu(HMENU menu) {
 }
 
 BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
-    return InsertMenu(menu, static_cast<UINT>(-1), (flags & ~MF_BYCOMMAND) | MF_BYPOSITION, idNewItem,
-                      newItem);
+    return InsertMenu(menu, static_cast<UINT>(-1), flags | MF_BYPOSITION, idNewItem, newItem);
 }
 
 BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
