@@ -107,8 +107,6 @@ TEST_F(ConfMenu, ItemInfoTypeStringAndBitmapTable) {
          MFT_BITMAP | MFT_OWNERDRAW, kBitmap, nullptr},
         {MIIM_TYPE, MFT_STRING, Data::Text, nullptr, true, MIIM_TYPE, Data::Null, 0, 4, MFT_STRING, nullptr,
          nullptr},
-        {MIIM_TYPE, MFT_STRING, Data::Text, nullptr, true, MIIM_TYPE, Data::Buffer, 5, 4, MFT_STRING, nullptr,
-         "wine"},
         {MIIM_TYPE, MFT_STRING, Data::Text, nullptr, true, MIIM_TYPE, Data::Buffer, 4, 3, MFT_STRING, nullptr,
          "win"},
         {MIIM_FTYPE | MIIM_STRING, MFT_OWNERDRAW, Data::Null, nullptr, true, MIIM_TYPE, Data::Null, 0, 0,
@@ -116,12 +114,8 @@ TEST_F(ConfMenu, ItemInfoTypeStringAndBitmapTable) {
         // MIIM_TYPE does not combine with MIIM_STRING, MIIM_FTYPE or MIIM_BITMAP.
         {MIIM_TYPE | MIIM_STRING, MFT_STRING, Data::Text, nullptr, false, 0, Data::Null, 0, 0, 0, nullptr,
          nullptr},
-        {MIIM_TYPE | MIIM_FTYPE, MFT_STRING, Data::Text, nullptr, false, 0, Data::Null, 0, 0, 0, nullptr,
-         nullptr},
         {MIIM_TYPE | MIIM_BITMAP, MFT_BITMAP, Data::Bitmap, kBitmap, false, 0, Data::Null, 0, 0, 0, nullptr,
          nullptr},
-        {MIIM_TYPE, MFT_STRING, Data::Text, nullptr, true, MIIM_TYPE | MIIM_STATE, Data::Buffer, 80, 4,
-         MFT_STRING, nullptr, "wine"},
         {MIIM_TYPE, MFT_STRING, Data::Text, nullptr, true, MIIM_STRING | MIIM_FTYPE, Data::Buffer, 80, 4,
          MFT_STRING, nullptr, "wine"},
         // Owner-drawn entries made with MIIM_TYPE keep no label.
