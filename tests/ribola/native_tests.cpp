@@ -137,7 +137,7 @@ TEST_F(EntryTest, TheOldPlatformPathUsesMenuFlags) {
     EXPECT_EQ(GetMenuState(handle, 0, MF_BYPOSITION), MF_CHECKED);
     EXPECT_EQ(GetMenuItemID(handle, 0), save->Command());
     EXPECT_EQ(EntryAt(handle, 0).text, "Save\tCtrl+S");
-    EXPECT_EQ(GetMenuState(handle, 1, MF_BYPOSITION), MF_SEPARATOR);
+    EXPECT_EQ(GetMenuState(handle, 1, MF_BYPOSITION), MF_SEPARATOR | MF_GRAYED | MF_DISABLED);  // as in Win32
     EXPECT_EQ(GetMenuState(handle, 2, MF_BYPOSITION), (1u << 8) | MF_POPUP | MF_GRAYED | MF_DISABLED);
     EXPECT_EQ(GetSubMenu(handle, 2), sub->Handle());
     EXPECT_EQ(EntryAt(handle, 2).text, "More");

@@ -19,10 +19,10 @@ TEST_F(Items, AppendFlagsComeBackFromGetMenuState) {
         {MF_CHECKED | MF_GRAYED, MF_CHECKED | MF_GRAYED},
         {MF_MENUBREAK, MF_MENUBREAK},
         {MF_MENUBARBREAK, MF_MENUBARBREAK},
-        {MF_SEPARATOR, MF_SEPARATOR},
+        {MF_SEPARATOR, MF_SEPARATOR | MF_GRAYED | MF_DISABLED},  // separators cannot be chosen
         {MF_OWNERDRAW, MF_OWNERDRAW},
         {MF_RIGHTJUSTIFY, MF_RIGHTJUSTIFY},
-        {MF_DEFAULT, MF_DEFAULT},
+        {MF_DEFAULT, 0},  // the default entry is SetMenuDefaultItem's to set
         {MF_HILITE, MF_HILITE},
     };
     HMENU m = CreatePopupMenu();
@@ -253,7 +253,8 @@ TEST_F(Items, RadioGroupsDefaultItemsAndMenuInfo) {
     for (UINT id = 10; id < 14; ++id)
         AppendMenu(m, MF_STRING, id, "r");
     AppendMenu(m, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Sub");
-    AppendMenu(sub, MF_STRING | MF_DEFAULT, 50, "Inner");
+    AppendMenu(sub, MF_STRING, 50, "Inner");
+    SetMenuDefaultItem(sub, 50, FALSE);
     ASSERT_TRUE(CheckMenuRadioItem(m, 11, 13, 12, MF_BYCOMMAND));
     EXPECT_EQ(GetMenuState(m, 12, MF_BYCOMMAND), MF_CHECKED | MFT_RADIOCHECK);
     ASSERT_TRUE(CheckMenuRadioItem(m, 1, 3, 1, MF_BYPOSITION));

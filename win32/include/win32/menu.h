@@ -225,6 +225,24 @@ inline constexpr LPCSTR MENU_WINDOW_CLASS = "#32768";
 
 // ---------------------------------------------------------------------------------------------
 // Menu objects
+//
+// Entries behave as in Win32: separators report MFS_GRAYED; an entry left without a label,
+// owner-draw or bitmap is a separator; MF_DEFAULT in the flag calls is ignored (SetMenuDefaultItem
+// sets the default entry); an insertion by a command that no entry has appends; new entries stay
+// left of the MDI buttons (HBMMENU_SYSTEM .. HBMMENU_MBAR_CLOSE_D) at the end of a bar; an item that
+// opens a submenu is found by its command only when no plain entry of its menu has that command.
+// Where this platform differs on purpose:
+// - AppendMenu, InsertMenu and ModifyMenu refuse two kinds of entry in one call (MF_BITMAP,
+//   MF_OWNERDRAW, MF_SEPARATOR) and MF_POPUP with a handle that is not a menu, failing with
+//   ERROR_INVALID_PARAMETER / ERROR_INVALID_MENU_HANDLE; Win32 takes the call and makes an entry
+//   that opens nothing.
+// - ModifyMenu without MF_POPUP on an entry that opens a submenu destroys the submenu and makes a
+//   plain entry, as the documentation says, where Win32 keeps the submenu.
+// - Bitmap handles given as MF_BITMAP / MFT_BITMAP data are kept whole; Win32 keeps their low word.
+// - A submenu may be nested 64 deep (Win32: fewer); deeper nesting, like a cycle, fails with
+//   ERROR_INVALID_PARAMETER, where Win32 leaves the error code alone.
+// - The system menu's entries carry no HBMMENU_POPUP_* pictures and its style is 0, not
+//   MNS_CHECKORBMP; a plain menu does not accept SC_TASKLIST as a command no entry has.
 
 HMENU CreateMenu();
 HMENU CreatePopupMenu();
@@ -237,6 +255,9 @@ BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCST
 BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCSTR newItem);
 BOOL InsertMenuItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info);
 BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info);
+// MIIM_TYPE answers MFT_BITMAP with the bitmap in dwTypeData for an entry whose hbmpItem is a
+// picture (not an HBMMENU_* value), and NULL for owner-draw entries and separators; cch is then the
+// label's length and nothing is written through dwTypeData.
 BOOL GetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFO* info);
 // RemoveMenu keeps a removed submenu alive; DeleteMenu destroys it.
 BOOL RemoveMenu(HMENU menu, UINT position, UINT flags);
@@ -249,6 +270,8 @@ int GetMenuString(HMENU menu, UINT id, LPSTR text, int maxCount, UINT flags);
 HMENU GetSubMenu(HMENU menu, int position);
 DWORD CheckMenuItem(HMENU menu, UINT id, UINT check);
 BOOL EnableMenuItem(HMENU menu, UINT id, UINT enable);
+// Positions or commands of the range that no entry has, separators, and entries outside the menu of
+// the first entry found are passed over; TRUE when `check` was checked (check = -1 clears the range).
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
 BOOL HiliteMenuItem(HWND hwnd, HMENU menu, UINT item, UINT hilite);
 UINT GetMenuDefaultItem(HMENU menu, UINT byPosition, UINT flags);

@@ -45,23 +45,43 @@ HMENU NewMenu(bool popup) {
     return h;
 }
 
+// The search by command: a submenu's entries come before the item that opens it, and an item that
+// opens a submenu is only the answer when no plain entry of its menu has the command.
 Item* FindByCommand(Menu* m, UINT id, Menu** owner, int* index, int depth) {
     if (depth > kMaxDepth) return nullptr;
+    int fallback = -1;
     for (size_t i = 0; i < m->items.size(); ++i) {
         Item& item = m->items[i];
         if (item.submenu) {
             if (Menu* sub = Find(item.submenu); sub && sub != m) {
                 if (Item* found = FindByCommand(sub, id, owner, index, depth + 1)) return found;
             }
+            if (item.id == id && fallback < 0) fallback = static_cast<int>(i);
+            continue;
         }
-        // The submenu's own entries are searched before its opening item.
         if (item.id == id) {
             *owner = m;
             *index = static_cast<int>(i);
-            return &m->items[i];
+            return &item;
         }
     }
-    return nullptr;
+    if (fallback < 0) return nullptr;
+    *owner = m;
+    *index = fallback;
+    return &m->items[static_cast<size_t>(fallback)];
+}
+
+// The commands between `first` and `last` that some entry of the tree has, each once, ascending.
+void CollectCommands(const Menu* m, UINT first, UINT last, std::vector<UINT>* out, int depth) {
+    if (depth > kMaxDepth) return;
+    for (const Item& item : m->items) {
+        if (item.id >= first && item.id <= last) out->push_back(item.id);
+        if (const Menu* sub = Find(item.submenu); sub && sub != m)
+            CollectCommands(sub, first, last, out, depth + 1);
+    }
+    if (depth > 0) return;
+    std::sort(out->begin(), out->end());
+    out->erase(std::unique(out->begin(), out->end()), out->end());
 }
 
 // True when `inner` is `outer` or reachable through its submenus: inserting would make a cycle.
@@ -79,26 +99,48 @@ void DestroyTree(Menu* m, std::unordered_set<UINT_PTR>& seen) {
         if (Menu* sub = Find(item.submenu)) DestroyTree(sub, seen);
 }
 
-// Builds an entry from the flags of AppendMenu / InsertMenu / ModifyMenu.
-bool ItemFromFlags(Menu* m, UINT flags, UINT_PTR idNewItem, LPCSTR newItem, Item* out) {
+constexpr UINT kEntryKinds = MFT_BITMAP | MFT_OWNERDRAW | MFT_SEPARATOR;
+constexpr UINT kFlagTypes = kEntryKinds | MF_MENUBARBREAK | MF_MENUBREAK | MF_RIGHTJUSTIFY;
+constexpr UINT kInfoTypes = kFlagTypes | MFT_RADIOCHECK | MFT_RIGHTORDER;
+// MF_DEFAULT is not among them: the flag calls leave the default entry to SetMenuDefaultItem.
+constexpr UINT kFlagStates = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_HILITE;
+constexpr UINT kInfoStates = MFS_GRAYED | MFS_CHECKED | MFS_HILITE | MFS_DEFAULT;
+
+bool IsStringKind(UINT type) {
+    return (type & kEntryKinds) == 0;
+}
+
+INT_PTR BitmapValue(HBITMAP bitmap) {
+    return static_cast<INT_PTR>(HandleValue(bitmap));
+}
+
+// The buttons an MDI frame puts at the end of its bar for a maximized child stay there.
+bool IsFrameButton(HBITMAP bitmap) {
+    return BitmapValue(bitmap) >= BitmapValue(HBMMENU_SYSTEM) &&
+           BitmapValue(bitmap) <= BitmapValue(HBMMENU_MBAR_CLOSE_D);
+}
+
+void SetText(Item* item, LPCSTR text) {
+    item->hasText = text != nullptr;
+    item->text = text ? text : "";
+}
+
+// Separators cannot be chosen, and say so in their state.
+void SettleSeparator(Item* item) {
+    if (item->IsSeparator()) item->state |= MFS_GRAYED;
+    item->measured = false;
+}
+
+// Applies the flags of AppendMenu / InsertMenu / ModifyMenu to an entry. What the flags do not
+// replace stays: a label survives a change to owner-draw, and the check-mark bitmaps any change.
+bool ApplyFlags(Menu* m, Item* item, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
     const int kinds =
         ((flags & MF_BITMAP) ? 1 : 0) + ((flags & MF_OWNERDRAW) ? 1 : 0) + ((flags & MF_SEPARATOR) ? 1 : 0);
     if (kinds > 1) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    Item item;
-    item.type =
-        flags & (MF_BITMAP | MF_OWNERDRAW | MF_SEPARATOR | MF_MENUBARBREAK | MF_MENUBREAK | MF_RIGHTJUSTIFY);
-    item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_HILITE | MF_DEFAULT);
-    if (flags & MF_BITMAP) {
-        item.bitmap = reinterpret_cast<HBITMAP>(const_cast<char*>(newItem));
-    } else if (flags & MF_OWNERDRAW) {
-        item.data = reinterpret_cast<ULONG_PTR>(newItem);
-    } else if (!(flags & MF_SEPARATOR) && newItem) {
-        item.text = newItem;
-        item.hasText = true;
-    }
+    HMENU submenu = nullptr;
     if (flags & MF_POPUP) {
         Menu* sub = Find(MakeHandle<HMENU>(idNewItem));
         if (!sub) {
@@ -109,12 +151,28 @@ bool ItemFromFlags(Menu* m, UINT flags, UINT_PTR idNewItem, LPCSTR newItem, Item
             SetLastError(ERROR_INVALID_PARAMETER);
             return false;
         }
-        item.submenu = sub->Handle();
-        item.id = static_cast<UINT>(idNewItem);
-    } else {
-        item.id = static_cast<UINT>(idNewItem);
+        submenu = sub->Handle();
     }
-    *out = std::move(item);
+    if (IsStringKind(flags)) {
+        item->bitmap = nullptr;
+        SetText(item, newItem);
+        if (!newItem) {
+            flags |= MF_SEPARATOR;
+        } else if (item->text.starts_with('\b')) {
+            // A label that starts with a backspace goes to the right end of a bar.
+            item->text.erase(0, 1);
+            flags |= MF_HELP;
+        }
+    } else if (flags & MF_BITMAP) {
+        item->bitmap = reinterpret_cast<HBITMAP>(const_cast<char*>(newItem));
+        SetText(item, nullptr);
+    }
+    item->data = (flags & MF_OWNERDRAW) ? reinterpret_cast<ULONG_PTR>(newItem) : 0;
+    item->id = static_cast<UINT>(idNewItem);
+    item->submenu = submenu;
+    item->type = flags & kFlagTypes;
+    item->state = flags & kFlagStates;
+    SettleSeparator(item);
     return true;
 }
 
@@ -129,30 +187,37 @@ bool Insert(Menu* m, size_t at, Item item) {
     return true;
 }
 
-// Where a new entry goes: the menu and position before which it is inserted.
-bool InsertionPoint(Menu* m, UINT position, bool byPosition, Menu** target, size_t* at) {
+// Where a new entry goes: the menu and position before which it is inserted. A command that no
+// entry has appends to the menu itself.
+void InsertionPoint(Menu* m, UINT position, bool byPosition, Menu** target, size_t* at) {
+    int index = 0;
     if (byPosition) {
         *target = m;
-        *at = position >= m->items.size() ? m->items.size() : position;
-        return true;
+        *at = std::min<size_t>(position, m->items.size());
+    } else if (FindByCommand(m, position, target, &index, 0)) {
+        *at = static_cast<size_t>(index);
+    } else {
+        *target = m;
+        *at = m->items.size();
     }
-    int index = 0;
-    if (!FindByCommand(m, position, target, &index, 0)) {
-        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
-        return false;
-    }
-    *at = static_cast<size_t>(index);
-    return true;
+    const auto& items = (*target)->items;
+    while (*at > 0 && IsFrameButton(items[*at - 1].bitmap))
+        --*at;
 }
 
 bool ValidInfoSize(UINT size) {
     return size == sizeof(MENUITEMINFO) || size == offsetof(MENUITEMINFO, hbmpItem);
 }
 
+// MIIM_TYPE is the older way to say MIIM_FTYPE, MIIM_STRING and MIIM_BITMAP at once; the two ways
+// do not mix in one call.
+bool MixesTypeMasks(UINT mask) {
+    return (mask & MIIM_TYPE) && (mask & (MIIM_STRING | MIIM_FTYPE | MIIM_BITMAP));
+}
+
 bool ApplyInfo(Menu* m, Item* item, const MENUITEMINFO* info) {
     const UINT mask = info->fMask;
-    const bool full = info->cbSize == sizeof(MENUITEMINFO);
-    if ((mask & MIIM_BITMAP) && !full) {
+    if (MixesTypeMasks(mask) || ((mask & MIIM_FTYPE) && (info->fType & MFT_BITMAP))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -170,23 +235,19 @@ bool ApplyInfo(Menu* m, Item* item, const MENUITEMINFO* info) {
         }
     }
     if (mask & MIIM_TYPE) {
-        item->type = info->fType;
-        item->text.clear();
-        item->hasText = false;
-        if (info->fType & MFT_BITMAP) {
+        // dwTypeData is a label for string entries and the bitmap for MFT_BITMAP; other kinds keep
+        // the label they had.
+        item->type = info->fType & kInfoTypes;
+        if (IsStringKind(item->type))
+            SetText(item, info->dwTypeData);
+        else if (item->type & MFT_BITMAP)
             item->bitmap = reinterpret_cast<HBITMAP>(info->dwTypeData);
-        } else if (!(info->fType & (MFT_SEPARATOR | MFT_OWNERDRAW)) && info->dwTypeData) {
-            item->text = info->dwTypeData;
-            item->hasText = true;
-        }
     }
-    if (mask & MIIM_FTYPE) item->type = info->fType;
-    if (mask & MIIM_STRING) {
-        item->hasText = info->dwTypeData != nullptr;
-        item->text = info->dwTypeData ? info->dwTypeData : "";
-    }
-    if (mask & MIIM_BITMAP) item->bitmap = info->hbmpItem;
-    if (mask & MIIM_STATE) item->state = info->fState & (MFS_GRAYED | MFS_CHECKED | MFS_HILITE | MFS_DEFAULT);
+    if (mask & MIIM_FTYPE) item->type = info->fType & kInfoTypes;
+    if (mask & MIIM_STRING) SetText(item, info->dwTypeData);
+    // A record without hbmpItem (the older, shorter size) cannot set it.
+    if ((mask & MIIM_BITMAP) && info->cbSize == sizeof(MENUITEMINFO)) item->bitmap = info->hbmpItem;
+    if (mask & MIIM_STATE) item->state = info->fState & kInfoStates;
     if (mask & MIIM_ID) item->id = info->wID;
     if (mask & MIIM_SUBMENU) item->submenu = info->hSubMenu;
     if (mask & MIIM_CHECKMARKS) {
@@ -194,7 +255,9 @@ bool ApplyInfo(Menu* m, Item* item, const MENUITEMINFO* info) {
         item->uncheckedBitmap = info->hbmpUnchecked;
     }
     if (mask & MIIM_DATA) item->data = info->dwItemData;
-    item->measured = false;
+    // An entry with nothing to show is a separator.
+    if (!item->hasText && !item->IsOwnerDraw() && !item->bitmap) item->type |= MFT_SEPARATOR;
+    SettleSeparator(item);
     return true;
 }
 
@@ -287,13 +350,7 @@ BOOL IsMenu(HMENU menu) {
 }
 
 BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
-    Menu* m = Get(menu);
-    if (!m) return FALSE;
-    Item item;
-    if (!ItemFromFlags(m, flags, idNewItem, newItem, &item)) return FALSE;
-    if (!Insert(m, m->items.size(), std::move(item))) return FALSE;
-    Changed(m);
-    return TRUE;
+    return InsertMenu(menu, static_cast<UINT>(-1), flags | MF_BYPOSITION, idNewItem, newItem);
 }
 
 BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCSTR newItem) {
@@ -301,9 +358,9 @@ BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCST
     if (!m) return FALSE;
     Menu* target = nullptr;
     size_t at = 0;
-    if (!InsertionPoint(m, position, (flags & MF_BYPOSITION) != 0, &target, &at)) return FALSE;
+    InsertionPoint(m, position, (flags & MF_BYPOSITION) != 0, &target, &at);
     Item item;
-    if (!ItemFromFlags(target, flags, idNewItem, newItem, &item)) return FALSE;
+    if (!ApplyFlags(target, &item, flags, idNewItem, newItem)) return FALSE;
     if (!Insert(target, at, std::move(item))) return FALSE;
     Changed(target);
     return TRUE;
@@ -314,12 +371,12 @@ BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idNewItem, LPCST
     int index = 0;
     Item* old = Locate(menu, position, (flags & MF_BYPOSITION) != 0, &owner, &index);
     if (!old) return FALSE;
-    Item item;
-    if (!ItemFromFlags(owner, flags, idNewItem, newItem, &item)) return FALSE;
+    Item item = *old;
+    if (!ApplyFlags(owner, &item, flags, idNewItem, newItem)) return FALSE;
     // A replaced drop-down menu is destroyed with the entry that held it.
     const HMENU previous = old->submenu;
-    owner->items[static_cast<size_t>(index)] = std::move(item);
-    if (previous && previous != owner->items[static_cast<size_t>(index)].submenu) DestroyMenu(previous);
+    *old = std::move(item);
+    if (previous && previous != old->submenu) DestroyMenu(previous);
     Changed(owner);
     return TRUE;
 }
@@ -333,7 +390,7 @@ BOOL InsertMenuItem(HMENU menu, UINT position, BOOL byPosition, const MENUITEMIN
     }
     Menu* target = nullptr;
     size_t at = 0;
-    if (!InsertionPoint(m, position, byPosition != FALSE, &target, &at)) return FALSE;
+    InsertionPoint(m, position, byPosition != FALSE, &target, &at);
     Item item;
     if (!ApplyInfo(target, &item, info)) return FALSE;
     if (!Insert(target, at, std::move(item))) return FALSE;
@@ -367,31 +424,30 @@ BOOL GetMenuItemInfo(HMENU menu, UINT position, BOOL byPosition, MENUITEMINFO* i
     const Item* item = Locate(menu, position, byPosition != FALSE, &owner, &index);
     if (!item) return FALSE;
     const UINT mask = info->fMask;
-    if ((mask & MIIM_BITMAP) && info->cbSize != sizeof(MENUITEMINFO)) {
+    if (MixesTypeMasks(mask)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (mask & (MIIM_TYPE | MIIM_FTYPE)) info->fType = item->type;
+    // Only the full record has room for hbmpItem.
+    const bool full = info->cbSize == sizeof(MENUITEMINFO);
     if (mask & MIIM_TYPE) {
-        if (item->type & MFT_BITMAP)
+        // A picture entry answers with its bitmap in dwTypeData, so no label is written there.
+        info->fType = item->type | ((item->bitmap && !IsSystemBitmap(item->bitmap)) ? MFT_BITMAP : 0);
+        if (full) info->hbmpItem = item->bitmap;
+        if (info->fType & MFT_BITMAP) {
             info->dwTypeData = reinterpret_cast<LPSTR>(item->bitmap);
-        else if (!(item->type & (MFT_SEPARATOR | MFT_OWNERDRAW)))
-            CopyItemText(*item, info);
-        else
             info->cch = 0;
-    }
-    if (mask & MIIM_STRING) {
-        if (item->type & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW) && !item->hasText) {
-            if (info->dwTypeData && info->cch) info->dwTypeData[0] = '\0';
+        } else if (info->fType & (MFT_OWNERDRAW | MFT_SEPARATOR)) {
+            info->dwTypeData = nullptr;
             info->cch = 0;
-        } else {
-            CopyItemText(*item, info);
         }
     }
-    if (mask & MIIM_BITMAP) info->hbmpItem = (item->type & MFT_BITMAP) ? nullptr : item->bitmap;
+    if (mask & (MIIM_TYPE | MIIM_STRING)) CopyItemText(*item, info);
+    if (mask & MIIM_FTYPE) info->fType = item->type;
+    if ((mask & MIIM_BITMAP) && full) info->hbmpItem = item->bitmap;
     if (mask & MIIM_STATE) info->fState = item->state;
     if (mask & MIIM_ID) info->wID = item->id;
-    if (mask & MIIM_SUBMENU) info->hSubMenu = item->submenu;
+    info->hSubMenu = (mask & MIIM_SUBMENU) ? item->submenu : nullptr;
     if (mask & MIIM_CHECKMARKS) {
         info->hbmpChecked = item->checkedBitmap;
         info->hbmpUnchecked = item->uncheckedBitmap;
@@ -486,41 +542,37 @@ BOOL EnableMenuItem(HMENU menu, UINT id, UINT enable) {
     return static_cast<BOOL>(previous);
 }
 
+// Walks the range in order: positions or commands that no entry has are passed over, and so are
+// separators and entries outside the menu of the first entry found. TRUE when `check` was checked.
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags) {
     Menu* m = Get(menu);
     if (!m) return FALSE;
-    Menu* owner = m;
-    int from = 0, to = 0, chosen = 0;
-    if (flags & MF_BYPOSITION) {
-        if (first > last || last >= m->items.size() || check < first || check > last) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        from = static_cast<int>(first), to = static_cast<int>(last), chosen = static_cast<int>(check);
+    const bool byPosition = (flags & MF_BYPOSITION) != 0;
+    std::vector<UINT> range;
+    if (byPosition) {
+        for (size_t i = first; i <= last && i < m->items.size(); ++i)
+            range.push_back(static_cast<UINT>(i));
     } else {
-        Menu *a = nullptr, *b = nullptr, *c = nullptr;
-        if (!FindByCommand(m, first, &a, &from, 0) || !FindByCommand(m, last, &b, &to, 0) ||
-            !FindByCommand(m, check, &c, &chosen, 0)) {
-            SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
-            return FALSE;
-        }
-        if (a != b || a != c || from > to || chosen < from || chosen > to) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        owner = a;
+        CollectCommands(m, first, last, &range, 0);
     }
-    for (int i = from; i <= to; ++i) {
-        Item& item = owner->items[static_cast<size_t>(i)];
-        if (item.submenu) continue;
-        if (i == chosen) {
-            item.type |= MFT_RADIOCHECK;
-            item.state |= MFS_CHECKED;
+    Menu* group = nullptr;
+    bool checked = false;
+    for (UINT value : range) {
+        Menu* owner = m;
+        int index = static_cast<int>(value);
+        Item* item = byPosition ? &m->items[value] : FindByCommand(m, value, &owner, &index, 0);
+        if (!item) continue;
+        if (!group) group = owner;
+        if (owner != group || item->IsSeparator()) continue;
+        if (value == check) {
+            item->type |= MFT_RADIOCHECK;
+            item->state |= MFS_CHECKED;
+            checked = true;
         } else {
-            item.state &= ~MFS_CHECKED;
+            item->state &= ~MFS_CHECKED;
         }
     }
-    return TRUE;
+    return checked ? TRUE : FALSE;
 }
 
 BOOL HiliteMenuItem(HWND hwnd, HMENU menu, UINT position, UINT hilite) {
@@ -592,12 +644,12 @@ BOOL SetMenuDefaultItem(HMENU menu, UINT position, UINT byPosition) {
 }
 
 BOOL GetMenuInfo(HMENU menu, MENUINFO* info) {
-    Menu* m = Get(menu);
-    if (!m) return FALSE;
     if (!info || info->cbSize != sizeof(MENUINFO)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    Menu* m = Get(menu);
+    if (!m) return FALSE;
     if (info->fMask & MIM_STYLE) info->dwStyle = m->style;
     if (info->fMask & MIM_MAXHEIGHT) info->cyMax = m->maxHeight;
     if (info->fMask & MIM_BACKGROUND) info->hbrBack = m->background;
@@ -607,14 +659,14 @@ BOOL GetMenuInfo(HMENU menu, MENUINFO* info) {
 }
 
 BOOL SetMenuInfo(HMENU menu, const MENUINFO* info) {
-    Menu* m = Get(menu);
-    if (!m) return FALSE;
     if (!info || info->cbSize != sizeof(MENUINFO) ||
         (info->fMask &
          ~(MIM_STYLE | MIM_MAXHEIGHT | MIM_BACKGROUND | MIM_HELPID | MIM_MENUDATA | MIM_APPLYTOSUBMENUS))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    Menu* m = Get(menu);
+    if (!m) return FALSE;
     std::vector<Menu*> pending{m};
     std::unordered_set<Menu*> seen;
     while (!pending.empty()) {

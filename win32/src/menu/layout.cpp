@@ -26,11 +26,6 @@ int SeparatorHeight() {
     return GetSystemMetrics(SM_CYMENU) / 2;
 }
 
-bool IsSystemBitmap(HBITMAP bitmap) {
-    const UINT_PTR value = HandleValue(bitmap);
-    return bitmap == HBMMENU_CALLBACK || (value >= 1 && value <= 11);
-}
-
 SIZE BitmapSize(HBITMAP bitmap) {
     if (!bitmap) return SIZE{0, 0};
     if (IsSystemBitmap(bitmap)) return SIZE{GetSystemMetrics(SM_CXMENUSIZE), GetSystemMetrics(SM_CYMENUSIZE)};

@@ -54,6 +54,13 @@ struct Menu {
     HMENU Handle() const { return MakeHandle<HMENU>(handle); }
 };
 
+// The system bitmaps of hbmpItem (HBMMENU_*): drawn by the menu next to a label, where any other
+// bitmap makes the entry a picture.
+inline bool IsSystemBitmap(HBITMAP bitmap) {
+    const UINT_PTR value = HandleValue(bitmap);
+    return bitmap == HBMMENU_CALLBACK || (value >= 1 && value <= HandleValue(HBMMENU_POPUP_MINIMIZE));
+}
+
 // Lookup: nullptr for zero, stale or destroyed handles (without touching the error code).
 Menu* Find(HMENU menu);
 // The same, setting ERROR_INVALID_MENU_HANDLE on failure.

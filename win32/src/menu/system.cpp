@@ -74,7 +74,8 @@ HMENU MakeSystemMenu(HWND owner) {
     AppendMenu(m, MF_STRING, SC_MINIMIZE, "Mi&nimize");
     AppendMenu(m, MF_STRING, SC_MAXIMIZE, "Ma&ximize");
     AppendMenu(m, MF_SEPARATOR, 0, nullptr);
-    AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, "&Close\tAlt+F4");
+    AppendMenu(m, MF_STRING, SC_CLOSE, "&Close\tAlt+F4");
+    SetMenuDefaultItem(m, SC_CLOSE, FALSE);
     if (Menu* record = menu::Find(m)) record->systemOwner = owner;
     UpdateSystemMenu(m, owner);
     return m;
@@ -144,7 +145,11 @@ HACCEL CreateAcceleratorTable(const ACCEL* entries, int count) {
     auto& sys = Sys();
     const UINT_PTR handle = sys.nextAccelerator;
     sys.nextAccelerator += 4;
-    sys.accelerators.emplace(handle, std::vector<ACCEL>(entries, entries + count));
+    std::vector<ACCEL> table(entries, entries + count);
+    // The high bit of fVirt marks the last entry of a table resource; a table in memory drops it.
+    for (ACCEL& entry : table)
+        entry.fVirt &= 0x7F;
+    sys.accelerators.emplace(handle, std::move(table));
     return MakeHandle<HACCEL>(handle);
 }
 

@@ -30,6 +30,7 @@ struct Tracker {
     bool system = false;     // the system menu and its submenus
     std::vector<Level> levels;
     bool done = false;
+    bool nothingShown = false;  // a popup without entries: the loop ends before it starts
     bool chosen = false;
     bool chosenByMouse = false;
     UINT command = 0;
@@ -590,7 +591,7 @@ UINT Run(Tracker& t) {
             }
     }
     if (IsWindow(t.owner) && t.Notify()) {
-        SendMessage(t.owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+        if (!t.nothingShown) SendMessage(t.owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
         SendMessage(t.owner, WM_EXITMENULOOP, t.popupCall ? TRUE : FALSE, 0);
     }
     if (!t.chosen) return 0;
@@ -782,7 +783,10 @@ BOOL TrackPopupMenuEx(HMENU handle, UINT flags, int x, int y, HWND owner, const 
     } else {
         if (t.Notify()) SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(handle), 0);
         m = Find(handle);
-        if (m && IsWindow(owner)) {
+        if (m && m->items.empty()) {
+            // A popup still empty once its owner has filled it in is not shown, and the call fails.
+            t.done = t.nothingShown = true;
+        } else if (m && IsWindow(owner)) {
             LayoutPopup(m, owner);
             const POINT at =
                 PlacePopup(x, y, m->width, m->height, flags, params ? &params->rcExclude : nullptr);
@@ -796,7 +800,7 @@ BOOL TrackPopupMenuEx(HMENU handle, UINT flags, int x, int y, HWND owner, const 
     }
     const UINT command = Run(t);
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(command);
-    return TRUE;
+    return t.nothingShown ? FALSE : TRUE;
 }
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
