@@ -201,6 +201,16 @@ TEST_F(ConfProfile, SectionNamesNeedASpareByte) {
     EXPECT_NE(buffer[1], '\0') << "a missing file gets one NUL, not two";
 }
 
+// Wine: test_profile_refresh
+TEST_F(ConfProfile, EveryReadSeesTheFileAsItIsNow) {
+    const std::string path = Write("winetest4.ini", "[Test]\nProfileInt=123\n");
+    EXPECT_EQ(GetPrivateProfileInt("Test", "ProfileInt", 0, path.c_str()), 123u);
+    Write("winetest4.ini", "[Test]\nProfileInt=124\n");
+    EXPECT_EQ(GetPrivateProfileInt("Test", "ProfileInt", 0, path.c_str()), 124u);
+    std::filesystem::remove(path);
+    EXPECT_EQ(GetPrivateProfileInt("Test", "ProfileInt", 421, path.c_str()), 421u);
+}
+
 // Wine: test_WritePrivateProfileString
 TEST_F(ConfProfile, WrittenFilesAreByteForByteWhatWin32Writes) {
     const std::string path = dir_.File("wine.tmp");

@@ -442,6 +442,27 @@ TEST_F(ConfRegistry, DeleteTreeSequence) {
     RegCloseKey(subkey);
 }
 
+// Wine: test_classesroot_enum (its sequence on an ordinary key: the roots are not merged here)
+TEST_F(ConfRegistry, EnumerationWithTwoByteBuffers) {
+    HKEY key = Create("Software\\Classes\\WineTestCls");
+    ASSERT_EQ(SetSz(key, "X", "AA", 3), ERROR_SUCCESS);
+    ASSERT_EQ(SetSz(key, "Y", "B", 2), ERROR_SUCCESS);
+    RegCloseKey(Create("Software\\Classes\\WineTestCls\\A"));
+    RegCloseKey(Create("Software\\Classes\\WineTestCls\\B"));
+    char buffer[2];
+    for (DWORD index = 0; index < 2; ++index) {
+        DWORD size = sizeof buffer;
+        ASSERT_EQ(RegEnumValue(key, index, buffer, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(buffer[0], "XY"[index]);
+        ASSERT_EQ(RegEnumKey(key, index, buffer, sizeof buffer), ERROR_SUCCESS);
+        EXPECT_EQ(buffer[0], "AB"[index]);
+    }
+    DWORD size = sizeof buffer;
+    EXPECT_EQ(RegEnumValue(key, 2, buffer, &size, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(RegEnumKey(key, 2, buffer, sizeof buffer), ERROR_NO_MORE_ITEMS);
+    RegCloseKey(key);
+}
+
 // Wine: test_deleted_key
 TEST_F(ConfRegistry, EveryCallOnADeletedKeySaysSo) {
     HKEY key = nullptr;
