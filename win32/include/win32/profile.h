@@ -15,6 +15,11 @@
 // Buffers follow Win32: a string that does not fit is truncated (size - 1 returned); a list of
 // strings that does not fit is cut and closed with two NULs (size - 2 returned). Values are not
 // limited to any length. GetProfile... and WriteProfile... use win.ini in the Windows directory.
+//
+// Deliberate differences from Win32, none of which a caller can come to harm by:
+// - Deleting a key or a section of a file that does not exist leaves no file behind (Win32
+//   creates an empty one).
+// - There is no IniFileMapping: a profile file is always the file, never registry keys.
 #pragma once
 
 #include <string>

@@ -53,13 +53,13 @@ LSTATUS CopyName(std::string_view name, char* buffer, DWORD* size) {
     return ERROR_SUCCESS;
 }
 
-// A null name is the empty one (the default value, or the key itself).
 // Keys have no class: an empty one is answered, and a buffer of no size is left untouched.
 void StoreEmptyClass(char* keyClass, DWORD* classSize) {
     if (keyClass && *classSize > 0) keyClass[0] = '\0';
     if (classSize) *classSize = 0;
 }
 
+// A null name is the empty one (the default value, or the key itself).
 std::string_view NameOf(const char* name) {
     return name ? std::string_view(name) : std::string_view("");
 }
