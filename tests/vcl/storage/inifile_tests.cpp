@@ -74,7 +74,8 @@ TEST_F(IniFileTest, WritesRoundTripAndKeepComments) {
     ini.WriteDate("Numbers", "Day", EncodeDate(2024, 1, 2));
     EXPECT_EQ(Contents(),
               "; settings of the app\r\n[Main]\r\n; the caption\r\nCaption=New\r\nCount=-3\r\nOn=1\r\n"
-              "\r\n[Numbers]\r\nRatio=0.25\r\nDay=1/2/2024\r\n");
+              "[Numbers]\r\nRatio=0.25\r\nDay=1/2/2024\r\n")
+        << "a new section follows the last line directly, as Win32 writes it";
     EXPECT_EQ(ini.ReadInteger("Main", "Count", 0), -3);
     EXPECT_EQ(ini.ReadDate("Numbers", "Day", 0), EncodeDate(2024, 1, 2));
 
@@ -86,7 +87,7 @@ TEST_F(IniFileTest, WritesRoundTripAndKeepComments) {
     ini.DeleteKey("main", "COUNT");
     ini.EraseSection("numbers");
     ini.UpdateFile();
-    EXPECT_EQ(Contents(), "; settings of the app\r\n[Main]\r\n; the caption\r\nCaption=New\r\nOn=1\r\n\r\n");
+    EXPECT_EQ(Contents(), "; settings of the app\r\n[Main]\r\n; the caption\r\nCaption=New\r\nOn=1\r\n");
 }
 
 TEST_F(IniFileTest, WritesThatWouldCorruptTheFileAreRefused) {

@@ -83,7 +83,7 @@ TEST_F(ProfileTest, BuffersTruncateTheWayWin32Does) {
 TEST_F(ProfileTest, IntegersReadLeadingDigits) {
     File("[N]\na=42\nb=  -7\nc=12abc\nd=abc\ne=\"99\"\n");
     EXPECT_EQ(GetPrivateProfileInt("N", "a", 5, path_.c_str()), 42u);
-    EXPECT_EQ(GetPrivateProfileInt("N", "b", 5, path_.c_str()), 0u);
+    EXPECT_EQ(static_cast<INT>(GetPrivateProfileInt("N", "b", 5, path_.c_str())), -7);
     EXPECT_EQ(GetPrivateProfileInt("N", "c", 5, path_.c_str()), 12u);
     EXPECT_EQ(GetPrivateProfileInt("N", "d", 5, path_.c_str()), 0u);
     EXPECT_EQ(GetPrivateProfileInt("N", "e", 5, path_.c_str()), 99u);
@@ -113,12 +113,11 @@ TEST_F(ProfileTest, RewritesKeepCommentsAndUnknownLines) {
               "\r\n"
               "[Two]\r\n"
               "B=2\r\n"
-              "\r\n"
               "[Three]\r\n"
               "C=3\r\n");
     ASSERT_TRUE(WritePrivateProfileString("TWO", "b", nullptr, path_.c_str()));
     ASSERT_TRUE(WritePrivateProfileString("one", nullptr, nullptr, path_.c_str()));
-    EXPECT_EQ(Contents(), "; header comment\r\n[Two]\r\n\r\n[Three]\r\nC=3\r\n");
+    EXPECT_EQ(Contents(), "; header comment\r\n[Two]\r\n[Three]\r\nC=3\r\n");
 }
 
 TEST_F(ProfileTest, RefusedNamesAndValuesLeaveTheFileAlone) {

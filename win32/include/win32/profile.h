@@ -15,6 +15,11 @@
 // Buffers follow Win32: a string that does not fit is truncated (size - 1 returned); a list of
 // strings that does not fit is cut and closed with two NULs (size - 2 returned). Values are not
 // limited to any length. GetProfile... and WriteProfile... use win.ini in the Windows directory.
+//
+// Deliberate differences from Win32, none of which a caller can come to harm by:
+// - Deleting a key or a section of a file that does not exist leaves no file behind (Win32
+//   creates an empty one).
+// - There is no IniFileMapping: a profile file is always the file, never registry keys.
 #pragma once
 
 #include <string>
@@ -27,17 +32,24 @@ namespace win32 {
 
 // With section nullptr: the section names; with key nullptr: the section's key names (both as
 // NUL-separated lists ended by an extra NUL). A missing key answers the default (nullptr is ""),
-// trailing blanks removed. A missing file sets ERROR_FILE_NOT_FOUND.
+// trailing blanks removed. A missing file, or no file name, sets ERROR_FILE_NOT_FOUND.
 DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                               DWORD size, const char* fileName);
-// Decimal digits with an optional sign at the start of the value; 0 when there are none, the
-// default when the key is missing, 0 for negative values.
+// Decimal digits with an optional sign at the start of the value, wrapped modulo 2^32 as Win32
+// does ("-1" answers 0xFFFFFFFF, which as an int is -1); 0 when there are none, the default when
+// the key is missing.
 UINT GetPrivateProfileInt(const char* section, const char* key, INT defaultValue, const char* fileName);
+// Unlike the other lists, the names need a spare byte: a list that would fill the buffer exactly
+// is cut as one that does not fit (Win32 answers size - 2 there too).
 DWORD GetPrivateProfileSectionNames(char* buffer, DWORD size, const char* fileName);
-// "key=value" entries of the section (values as written, blanks trimmed), comments left out.
+// "key=value" entries of the section (values as written, blanks trimmed), comments left out. A
+// null section or buffer answers 0 with ERROR_INVALID_PARAMETER.
 DWORD GetPrivateProfileSection(const char* section, char* buffer, DWORD size, const char* fileName);
 // value nullptr deletes the key; key nullptr deletes the section; all three nullptr does nothing
-// (nothing is cached) and succeeds.
+// (nothing is cached) and succeeds. Otherwise a null section fails with ERROR_FILE_NOT_FOUND and an
+// empty file name with ERROR_ACCESS_DENIED, as in Win32. A new section is appended right after the
+// last line, so a file written only through these calls is byte for byte what Win32 writes
+// ("[App1]\r\nkey1=string1\r\n[App2]\r\n...").
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value, const char* fileName);
 // Replaces the section's lines with the "key=value" entries of a NUL-separated list ended by an
 // empty string; values nullptr deletes the section.

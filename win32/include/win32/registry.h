@@ -7,19 +7,32 @@
 // processes may write at once. A file that is not a registry database is reported as ERROR_BADDB
 // and never touched.
 //
+// Data is stored exactly as given, strings included: a REG_SZ written without its NUL reads back
+// without it (RegQueryValueEx and RegEnumValue add one past the reported size when the buffer has
+// room, as Win32 does, and RegQueryValue always answers a terminated string). Databases written by
+// earlier versions hold their strings with a NUL that was added then; they read back with it.
+//
 // Choices where Win32 leaves room or differs by version:
 // - RegDeleteKey refuses a key that has subkeys (ERROR_ACCESS_DENIED), as Windows NT does;
 //   RegDeleteTree removes a whole branch in one transaction.
-// - RegSetValueEx stores REG_SZ and REG_EXPAND_SZ data with a terminating NUL and REG_MULTI_SZ
-//   data with its closing empty string, adding them when the caller left them out, so that every
-//   reader gets terminated strings.
 // - Key and value names may not hold control characters (ERROR_INVALID_PARAMETER); key names are
 //   at most 255 bytes and value names 16383.
 // - Every predefined root, HKEY_PERFORMANCE_DATA and HKEY_DYN_DATA included, is a tree of its own;
-//   HKEY_CLASSES_ROOT is not merged from HKEY_LOCAL_MACHINE\Software\Classes. Key classes and
-//   REG_OPTION_VOLATILE are accepted and ignored (every key persists).
-// - Opening a key needs no rights on the handle it is opened from; RegDeleteKey and RegDeleteTree
-//   with a subkey name need none either (they open the victim themselves, as Win32 does).
+//   HKEY_CLASSES_ROOT is not merged from HKEY_LOCAL_MACHINE\Software\Classes.
+// - Opening or creating a key needs no rights on the handle it is opened from (Win32 asks none
+//   either); RegDeleteKey and RegDeleteTree with a subkey name need none either (they open the
+//   victim themselves, as Win32 does).
+//
+// Deliberate differences from Win32, none of which a caller can come to harm by:
+// - Keys have no class: RegCreateKeyEx ignores the one given and every query answers an empty
+//   class of length 0.
+// - REG_OPTION_VOLATILE is accepted and ignored: every key persists, and a non-volatile key may
+//   live under a "volatile" one (Win32 answers ERROR_CHILD_MUST_BE_VOLATILE).
+// - Keys carry no security descriptors; RegQueryInfoKey reports a descriptor size of 0.
+// - RegSetValueEx stores exactly dataSize bytes. Win32's ANSI call also takes in a NUL that
+//   follows a string whose count left it out, which means reading past the caller's buffer.
+// - Sizes count the bytes stored (UTF-8). Win32 keeps strings as UTF-16, so its
+//   RegQueryInfoKey maximum data length of a string value is about twice as large.
 #pragma once
 
 #include <string>
@@ -117,7 +130,10 @@ inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 inline constexpr DWORD REG_MAX_DATA_SIZE = 64u << 20;
 
 // All calls return an ERROR_ code (and leave GetLastError alone, as advapi32 does).
+//
+// A bad handle leaves *result as it was; a key that cannot be found sets it to nullptr.
 LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, REGSAM desired, HKEY* result);
+// A null or empty subKey returns `key` itself, not a new handle (even a null one), as in Win32.
 LSTATUS RegOpenKey(HKEY key, const char* subKey, HKEY* result);
 LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass, DWORD options,
                        REGSAM desired, const SECURITY_ATTRIBUTES* security, HKEY* result, DWORD* disposition);
@@ -125,10 +141,12 @@ LSTATUS RegCreateKey(HKEY key, const char* subKey, HKEY* result);
 // Closing a predefined root does nothing and succeeds.
 LSTATUS RegCloseKey(HKEY key);
 
+// A missing value answers ERROR_FILE_NOT_FOUND and, when only the size was asked, a size of 0.
 LSTATUS RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* type, BYTE* data,
                         DWORD* dataSize);
 // The default value of a subkey as a string; a key without one answers "".
 LSTATUS RegQueryValue(HKEY key, const char* subKey, char* data, LONG* dataSize);
+// A null valueName sets the default value; null data with a size is ERROR_NOACCESS.
 LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, const BYTE* data,
                       DWORD dataSize);
 // Sets the default value of a subkey (created when missing); type must be REG_SZ and dataSize is
@@ -145,6 +163,8 @@ LSTATUS RegDeleteTree(HKEY key, const char* subKey);
 LSTATUS RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* reserved, char* keyClass,
                      DWORD* classSize, FILETIME* lastWriteTime);
 LSTATUS RegEnumKey(HKEY key, DWORD index, char* name, DWORD nameSize);
+// RegEnumValue reports the type and data size even when it answers ERROR_MORE_DATA; a name or
+// data buffer that is too small leaves both buffers and *valueNameSize untouched.
 LSTATUS RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize, DWORD* reserved,
                      DWORD* type, BYTE* data, DWORD* dataSize);
 LSTATUS RegQueryInfoKey(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys,

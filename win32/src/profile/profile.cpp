@@ -138,7 +138,10 @@ public:
             if (Entry(lines_[i], key, value)) {
                 entries.push_back(std::string(key) + "=" + std::string(value));
             } else {
-                std::string_view line = ascii::TrimBlanks(lines_[i]);
+                // Win32 hands lines out as C strings: a stray NUL ends one, and what is left of a
+                // line that starts with it is nothing.
+                std::string_view line = lines_[i];
+                line = ascii::TrimBlanks(line.substr(0, line.find('\0')));
                 if (!line.empty() && line.front() != ';') entries.emplace_back(line);
             }
         }
@@ -161,8 +164,8 @@ public:
 
     void Set(std::string_view section, std::string_view wanted, std::string_view newValue) {
         size_t header = FindSection(section);
+        // A new section goes right after the last line, with no blank line before it, as Win32 writes.
         if (header == std::string::npos) {
-            if (!lines_.empty() && !ascii::TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
             lines_.push_back("[" + std::string(section) + "]");
             lines_.push_back(std::string(wanted) + "=" + std::string(newValue));
             return;
@@ -214,7 +217,6 @@ public:
     void ReplaceSection(std::string_view section, const std::vector<std::string>& entries) {
         size_t header = FindSection(section);
         if (header == std::string::npos) {
-            if (!lines_.empty() && !ascii::TrimBlanks(lines_.back()).empty()) lines_.emplace_back();
             lines_.push_back("[" + std::string(section) + "]");
             lines_.insert(lines_.end(), entries.begin(), entries.end());
             return;
@@ -356,6 +358,8 @@ bool ValidKey(std::string_view key) {
 // Reads, changes and atomically replaces the file.
 template <typename Change>
 BOOL Modify(const char* fileName, Change&& change) {
+    // An empty name is refused the way Win32 refuses it.
+    if (fileName && !*fileName) return Fail(ERROR_ACCESS_DENIED);
     std::string path = ResolvePath(fileName);
     if (path.empty()) return Fail(ERROR_INVALID_PARAMETER);
     std::lock_guard lock(writeMutex);
@@ -385,14 +389,16 @@ DWORD CopyString(std::string_view value, char* buffer, DWORD size) {
     return static_cast<DWORD>(value.size());
 }
 
-DWORD CopyList(const std::vector<std::string>& items, char* buffer, DWORD size) {
+// `spare` asks for room beyond the closing NUL, as GetPrivateProfileSectionNames does: a list that
+// fills its buffer exactly is cut there too.
+DWORD CopyList(const std::vector<std::string>& items, char* buffer, DWORD size, bool spare = false) {
     if (!buffer || size == 0) return 0;
     std::string joined;
     for (const auto& item : items) {
         joined += item;
         joined += '\0';
     }
-    if (joined.size() + 1 <= size) {
+    if (joined.size() + (spare ? 2 : 1) <= size) {
         std::memcpy(buffer, joined.data(), joined.size());
         buffer[joined.size()] = '\0';
         return static_cast<DWORD>(joined.size());
@@ -408,11 +414,11 @@ DWORD CopyList(const std::vector<std::string>& items, char* buffer, DWORD size) 
     return size - 2;
 }
 
-// Loads for reading; a missing file leaves ERROR_FILE_NOT_FOUND as the last error.
+// Loads for reading; a missing file, or no file name, leaves ERROR_FILE_NOT_FOUND as the last error.
 bool LoadForRead(const char* fileName, IniDocument& document) {
     std::string path = ResolvePath(fileName);
     if (path.empty()) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
     bool exists = false;
@@ -480,28 +486,38 @@ UINT GetPrivateProfileInt(const char* section, const char* key, INT defaultValue
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
-    uint64_t number = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        number = number * 10 + static_cast<uint64_t>(value[i] - '0');
-        if (number > 0xFFFFFFFFu) number = 0xFFFFFFFFu;
-    }
-    return negative ? 0 : static_cast<UINT>(number);
+    // Unsigned arithmetic wraps modulo 2^32 as Win32's does: "-1" is 0xFFFFFFFF, "4294967297" is 1.
+    UINT number = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        number = number * 10u + static_cast<UINT>(value[i] - '0');
+    return negative ? 0u - number : number;
 }
 
 DWORD GetPrivateProfileSectionNames(char* buffer, DWORD size, const char* fileName) {
-    return GetPrivateProfileString(nullptr, nullptr, nullptr, buffer, size, fileName);
+    IniDocument document;
+    bool loaded = LoadForRead(fileName, document);
+    DWORD lastError = GetLastError();
+    DWORD result =
+        CopyList(loaded ? document.SectionNames() : std::vector<std::string>{}, buffer, size, true);
+    if (GetLastError() != ERROR_MORE_DATA) SetLastError(lastError);
+    return result;
 }
 
 DWORD GetPrivateProfileSection(const char* section, char* buffer, DWORD size, const char* fileName) {
+    if (!section || !buffer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     IniDocument document;
-    if (!section || !LoadForRead(fileName, document)) return CopyList({}, buffer, size);
+    if (!LoadForRead(fileName, document)) return CopyList({}, buffer, size);
     return CopyList(document.SectionLines(section), buffer, size);
 }
 
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* fileName) {
     if (!section && !key && !value) return TRUE;
-    if (!section || !ValidSection(section)) return Fail(ERROR_INVALID_PARAMETER);
+    if (!section) return Fail(ERROR_FILE_NOT_FOUND);
+    if (!ValidSection(section)) return Fail(ERROR_INVALID_PARAMETER);
     if (key && !ValidKey(key)) return Fail(ERROR_INVALID_PARAMETER);
     if (value && HasLineBreak(value)) return Fail(ERROR_INVALID_PARAMETER);
     return Modify(fileName, [&](IniDocument& document) {

@@ -24,21 +24,23 @@ void StoreFileTime(FILETIME* time, int64_t value) {
     time->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(value) >> 32);
 }
 
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
 // The Win32 buffer protocol: no buffer asks for the size, a short buffer gets ERROR_MORE_DATA
-// with the size needed.
-LSTATUS CopyData(std::string_view data, BYTE* buffer, DWORD* size) {
+// with the size needed. `capacity` is read before anything is stored, since callers may pass one
+// variable for both the type and the size. A string stored without its terminator gets one past
+// the reported size when the buffer has room for it, as Win32 does, so that C-string readers stay
+// safe; the size reported is always the stored one.
+LSTATUS CopyData(DWORD type, std::string_view data, BYTE* buffer, DWORD capacity, DWORD* size) {
     if (!size) return ERROR_SUCCESS;
     auto needed = static_cast<DWORD>(data.size());
-    if (!buffer) {
-        *size = needed;
-        return ERROR_SUCCESS;
-    }
-    if (*size < needed) {
-        *size = needed;
-        return ERROR_MORE_DATA;
-    }
-    if (needed) std::memcpy(buffer, data.data(), needed);
     *size = needed;
+    if (!buffer) return ERROR_SUCCESS;
+    if (capacity < needed) return ERROR_MORE_DATA;
+    if (needed) std::memcpy(buffer, data.data(), needed);
+    if (IsStringType(type) && needed && data.back() != '\0' && capacity > needed) buffer[needed] = 0;
     return ERROR_SUCCESS;
 }
 
@@ -51,8 +53,15 @@ LSTATUS CopyName(std::string_view name, char* buffer, DWORD* size) {
     return ERROR_SUCCESS;
 }
 
+// Keys have no class: an empty one is answered, and a buffer of no size is left untouched.
+void StoreEmptyClass(char* keyClass, DWORD* classSize) {
+    if (keyClass && *classSize > 0) keyClass[0] = '\0';
+    if (classSize) *classSize = 0;
+}
+
+// A null name is the empty one (the default value, or the key itself).
 std::string_view NameOf(const char* name) {
-    return name ? std::string_view(name) : std::string_view();
+    return name ? std::string_view(name) : std::string_view("");
 }
 
 // Follows existing components from `base`; ERROR_FILE_NOT_FOUND at the first missing one.
@@ -79,30 +88,21 @@ LSTATUS Locate(Session& session, HKEY key, const char* subKey, Database*& db, Op
     return Walk(*db, base.id, parts, id);
 }
 
-// Appends the terminators a string type needs so that readers always get terminated strings.
-std::string NormalisedData(DWORD type, const BYTE* data, DWORD size) {
-    std::string value(reinterpret_cast<const char*>(data), size);
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        if (value.empty() || value.back() != '\0') value += '\0';
-    } else if (type == REG_MULTI_SZ) {
-        if (value.empty() || value.back() != '\0') value += '\0';
-        if (value.size() >= 2 && value[value.size() - 2] != '\0') value += '\0';
-    }
-    return value;
-}
-
 }  // namespace
 
 LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM desired, HKEY* result) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;
     Locked locked;
-    Database* db = nullptr;
     OpenKey base;
+    // A bad handle leaves *result as it was; a failed lookup clears it.
+    if (LSTATUS status = locked.session.Resolve(key, base); status != ERROR_SUCCESS) return status;
+    *result = nullptr;
+    Database* db = nullptr;
     int64_t id = 0;
     if (LSTATUS status = Locate(locked.session, key, subKey, db, base, id); status != ERROR_SUCCESS)
         return status;
-    if (registry::RootIndex(key) >= 0 && id == base.id) {
+    // A root opened without a name is the root itself; "\\" opens it as a handle of its own.
+    if (registry::RootIndex(key) >= 0 && NameOf(subKey).empty()) {
         *result = key;
         return ERROR_SUCCESS;
     }
@@ -110,7 +110,13 @@ LSTATUS RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM desired, HKEY* 
     return ERROR_SUCCESS;
 }
 
+// Without a subkey name the handle given is the handle returned, not a new one, as in Win32.
 LSTATUS RegOpenKey(HKEY key, const char* subKey, HKEY* result) {
+    if (!result) return ERROR_INVALID_PARAMETER;
+    if (NameOf(subKey).empty()) {
+        *result = key;
+        return ERROR_SUCCESS;
+    }
     return RegOpenKeyEx(key, subKey, 0, MAXIMUM_ALLOWED, result);
 }
 
@@ -126,8 +132,9 @@ LSTATUS RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD options
     int64_t id = 0;
     LSTATUS status = Locate(locked.session, key, subKey, db, base, id);
     bool created = false;
+    // Win32 asks no rights of the parent handle: a handle opened for KEY_NOTIFY alone creates
+    // subkeys too.
     if (status == ERROR_FILE_NOT_FOUND) {
-        if (!(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
         std::vector<std::string_view> parts;
         registry::SplitKeyPath(subKey, parts);
         Transaction transaction(*db, true);
@@ -177,17 +184,21 @@ LSTATUS RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD*
     Database* db = nullptr;
     if (LSTATUS status = locked.session.Connect(db); status != ERROR_SUCCESS) return status;
     std::string_view name = NameOf(valueName);
-    if (!registry::ValidValueName(name)) return ERROR_FILE_NOT_FOUND;
     Statement query = db->Prepare("SELECT type, data FROM key_values WHERE key = ?1 AND name_folded = ?2");
     query.Bind(1, entry.id).BindText(2, registry::FoldName(name));
-    int rc = query.Step();
+    int rc = registry::ValidValueName(name) ? query.Step() : SQLITE_DONE;
     if (rc == SQLITE_DONE) {
         LSTATUS status = db->CheckAlive(entry.id);
-        return status == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : status;
+        if (status != ERROR_SUCCESS) return status;
+        // A size query of a missing value answers 0; a caller's buffer size is left alone.
+        if (dataSize && !data) *dataSize = 0;
+        return ERROR_FILE_NOT_FOUND;
     }
     if (rc != SQLITE_ROW) return db->Failure(rc);
-    if (type) *type = static_cast<DWORD>(query.Int(0));
-    return CopyData(query.Blob(1), data, dataSize);
+    DWORD capacity = dataSize ? *dataSize : 0;
+    auto valueType = static_cast<DWORD>(query.Int(0));
+    if (type) *type = valueType;
+    return CopyData(valueType, query.Blob(1), data, capacity, dataSize);
 }
 
 LSTATUS RegQueryValue(HKEY key, const char* subKey, char* data, LONG* dataSize) {
@@ -202,7 +213,8 @@ LSTATUS RegQueryValue(HKEY key, const char* subKey, char* data, LONG* dataSize) 
     Statement query = db->Prepare("SELECT type, data FROM key_values WHERE key = ?1 AND name_folded = ''");
     query.Bind(1, id);
     int rc = query.Step();
-    std::string_view value("", 1);
+    // Always a terminated string: one stored without its NUL gets it here, counted in the size.
+    std::string value;
     if (rc == SQLITE_ROW) {
         auto type = static_cast<DWORD>(query.Int(0));
         if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
@@ -210,16 +222,19 @@ LSTATUS RegQueryValue(HKEY key, const char* subKey, char* data, LONG* dataSize) 
     } else if (rc != SQLITE_DONE) {
         return db->Failure(rc);
     }
+    if (value.empty() || value.back() != '\0') value += '\0';
     if (!dataSize) return ERROR_SUCCESS;
     if (*dataSize < 0) return ERROR_INVALID_PARAMETER;
-    auto size = static_cast<DWORD>(*dataSize);
-    LSTATUS status = CopyData(value, reinterpret_cast<BYTE*>(data), &size);
+    DWORD size = 0;
+    LSTATUS status =
+        CopyData(REG_SZ, value, reinterpret_cast<BYTE*>(data), static_cast<DWORD>(*dataSize), &size);
     *dataSize = static_cast<LONG>(size);
     return status;
 }
 
 LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) {
-    if ((!data && dataSize) || dataSize > REG_MAX_DATA_SIZE) return ERROR_INVALID_PARAMETER;
+    if (!data && dataSize) return ERROR_NOACCESS;
+    if (dataSize > REG_MAX_DATA_SIZE) return ERROR_INVALID_PARAMETER;
     std::string_view name = NameOf(valueName);
     if (!registry::ValidValueName(name)) return ERROR_INVALID_PARAMETER;
     Locked locked;
@@ -228,7 +243,7 @@ LSTATUS RegSetValueEx(HKEY key, const char* valueName, DWORD, DWORD type, const 
     if (!(entry.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     Database* db = nullptr;
     if (LSTATUS status = locked.session.Connect(db); status != ERROR_SUCCESS) return status;
-    std::string value = NormalisedData(type, data, dataSize);
+    std::string_view value(reinterpret_cast<const char*>(data), data ? dataSize : 0);
     Transaction transaction(*db, true);
     if (LSTATUS status = transaction.Status(); status != ERROR_SUCCESS) return status;
     if (!registry::IsRootId(entry.id))
@@ -256,10 +271,8 @@ LSTATUS RegSetValue(HKEY key, const char* subKey, DWORD type, const char* data, 
     for (auto part : parts) {
         int64_t child = 0;
         if (LSTATUS status = db->FindChild(id, part, child); status != ERROR_SUCCESS) return status;
-        if (child == 0) {
-            if (!(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+        if (child == 0)
             if (LSTATUS status = db->CreateChild(id, part, child); status != ERROR_SUCCESS) return status;
-        }
         id = child;
     }
     std::string value(data);
@@ -347,11 +360,7 @@ LSTATUS RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* 
     }
     if (rc != SQLITE_ROW) return db->Failure(rc);
     if (LSTATUS status = CopyName(query.Text(0), name, nameSize); status != ERROR_SUCCESS) return status;
-    if (keyClass) {
-        if (*classSize < 1) return ERROR_MORE_DATA;
-        keyClass[0] = '\0';
-        *classSize = 0;
-    }
+    StoreEmptyClass(keyClass, classSize);
     StoreFileTime(lastWriteTime, query.Int(1));
     return ERROR_SUCCESS;
 }
@@ -378,10 +387,20 @@ LSTATUS RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSiz
         return status == ERROR_SUCCESS ? ERROR_NO_MORE_ITEMS : status;
     }
     if (rc != SQLITE_ROW) return db->Failure(rc);
-    if (LSTATUS status = CopyName(query.Text(0), valueName, valueNameSize); status != ERROR_SUCCESS)
-        return status;
-    if (type) *type = static_cast<DWORD>(query.Int(1));
-    return CopyData(query.Blob(2), data, dataSize);
+    std::string_view name = query.Text(0);
+    auto valueType = static_cast<DWORD>(query.Int(1));
+    std::string_view value = query.Blob(2);
+    DWORD capacity = dataSize ? *dataSize : 0;
+    // Type and data size are reported whatever else fits; a buffer that is too small, name or
+    // data, leaves both buffers and the name count untouched.
+    bool fits = name.size() < *valueNameSize && (!data || value.size() <= capacity);
+    if (type) *type = valueType;
+    if (!fits) {
+        if (dataSize) *dataSize = static_cast<DWORD>(value.size());
+        return ERROR_MORE_DATA;
+    }
+    CopyName(name, valueName, valueNameSize);
+    return CopyData(valueType, value, data, capacity, dataSize);
 }
 
 LSTATUS RegQueryInfoKey(HKEY key, char* keyClass, DWORD* classSize, DWORD* reserved, DWORD* subKeys,
@@ -412,11 +431,7 @@ LSTATUS RegQueryInfoKey(HKEY key, char* keyClass, DWORD* classSize, DWORD* reser
         " FROM key_values WHERE key = ?1");
     valueInfo.Bind(1, entry.id);
     if ((rc = valueInfo.Step()) != SQLITE_ROW) return db->Failure(rc);
-    if (keyClass) {
-        if (*classSize < 1) return ERROR_MORE_DATA;
-        keyClass[0] = '\0';
-        *classSize = 0;
-    }
+    StoreEmptyClass(keyClass, classSize);
     if (subKeys) *subKeys = static_cast<DWORD>(keys.Int(0));
     if (maxSubKeyLength) *maxSubKeyLength = static_cast<DWORD>(keys.Int(1));
     if (maxClassLength) *maxClassLength = 0;

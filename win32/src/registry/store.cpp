@@ -100,9 +100,10 @@ bool ValidValueName(std::string_view name) {
 
 LSTATUS SplitKeyPath(std::string_view path, std::vector<std::string_view>& parts) {
     parts.clear();
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
     if (path.empty()) return ERROR_SUCCESS;
     if (path.front() == '\\') return ERROR_BAD_PATHNAME;
-    if (path.back() == '\\') path.remove_suffix(1);
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find('\\', start);

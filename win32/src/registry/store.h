@@ -22,8 +22,9 @@ std::string FoldName(std::string_view name);
 bool ValidKeyComponent(std::string_view name);
 // Value names: up to 16383 bytes, no control characters.
 bool ValidValueName(std::string_view name);
-// Splits "a\b\c" into its components. One trailing backslash is tolerated; a leading one or an
-// empty component gives ERROR_BAD_PATHNAME, an invalid component ERROR_INVALID_PARAMETER.
+// Splits "a\b\c" into its components. Trailing backslashes are ignored ("\" alone names the key
+// itself); a leading one or an empty component gives ERROR_BAD_PATHNAME, an invalid component
+// ERROR_INVALID_PARAMETER.
 LSTATUS SplitKeyPath(std::string_view path, std::vector<std::string_view>& parts);
 
 // Key ids of the predefined roots are fixed: HKEY_CLASSES_ROOT is 1 ... HKEY_DYN_DATA is 7.
@@ -53,9 +54,10 @@ public:
         return *this;
     }
     Statement& BindText(int index, std::string_view text) {
+        // An empty view may have no data pointer, which would bind NULL instead of ''.
         if (statement_)
-            sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
+            sqlite3_bind_text(statement_, index, text.empty() ? "" : text.data(),
+                              static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
     Statement& BindBlob(int index, const void* data, size_t size) {
