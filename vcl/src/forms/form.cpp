@@ -334,7 +334,13 @@ TCustomForm::~TCustomForm() {
     canvas_->FreeHandle();
     if (Screen) Screen->RemoveForm(this);
     if (Application && Application->mainForm_ == this) Application->mainForm_ = nullptr;
-    if (HandleAllocated()) DestroyHandle();
+    if (!HandleAllocated()) return;
+    // The form leaves the screen in one step before its controls' windows go one by one; otherwise
+    // each control's window would expose, and have repainted, the part of the form under it.
+    if (IsWindowVisible(Handle()))
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    DestroyHandle();
 }
 
 void TCustomForm::DoCreate() {
