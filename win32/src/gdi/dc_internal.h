@@ -33,6 +33,11 @@ std::unique_ptr<Surface> MakeSurface(int width, int height, int bitsPerPixel, bo
 
 // A region as y-x banded rectangles: sorted by top, then left; rectangles of one band share top and
 // bottom, do not touch one another, and neighbouring bands with equal spans are merged.
+// Whether two rectangles share at least one pixel.
+inline bool RectsMeet(const RECT& a, const RECT& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
 struct Region {
     std::vector<RECT> rects;
     RECT extents{0, 0, 0, 0};

@@ -161,8 +161,7 @@ Region CombineRegions(const Region& a, const Region& b, int mode) {
     // Shortcuts for the common cases of window clipping: regions that do not meet, and two
     // rectangles.
     const RECT &ea = a.extents, &eb = b.extents;
-    const bool meet = !a.Empty() && !b.Empty() && ea.left < eb.right && eb.left < ea.right &&
-                      ea.top < eb.bottom && eb.top < ea.bottom;
+    const bool meet = !a.Empty() && !b.Empty() && RectsMeet(ea, eb);
     if (!meet) {
         if (mode == RGN_AND) return Region();
         if (mode == RGN_DIFF) return a;

@@ -552,8 +552,7 @@ namespace {
 
 // Windows that lie outside the region cost nothing: only those that meet its extents are cut out.
 void AddIfMeets(std::vector<RECT>& rects, const RECT& r, const RECT& extents) {
-    if (r.left < extents.right && extents.left < r.right && r.top < extents.bottom && extents.top < r.bottom)
-        rects.push_back(r);
+    if (gdi::RectsMeet(r, extents)) rects.push_back(r);
 }
 
 // One subtraction of all the rectangles at once, not one per window: each combination costs as

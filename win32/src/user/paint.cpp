@@ -140,8 +140,7 @@ void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
         if (exposed.Empty()) break;
         if (sibling == except || !(sibling->style & WS_VISIBLE)) continue;
         const RECT& r = sibling->rect;
-        const RECT& e = exposed.extents;
-        if (r.left >= e.right || e.left >= r.right || r.top >= e.bottom || e.top >= r.bottom) continue;
+        if (!gdi::RectsMeet(r, exposed.extents)) continue;
         Region inChild = exposed;
         inChild.Offset(-(r.left + sibling->client.left), -(r.top + sibling->client.top));
         InvalidateInternal(sibling, inChild, true, true, false);
