@@ -133,6 +133,7 @@ void THintWindow::CreateParams(TCreateParams& params) {
     params.Style = WS_POPUP | WS_BORDER;
     params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     params.WndParent = nullptr;
+    params.WindowClass.style |= CS_SAVEBITS;
 }
 
 TRect THintWindow::CalcHintRect(Integer maxWidth, const std::string& hint, void*) {

@@ -443,6 +443,9 @@ void TCustomForm::CreateParams(TCreateParams& params) {
     params.Style &= ~(WS_CHILD | WS_TABSTOP);
     params.Style |= WS_CLIPCHILDREN;
     params.WndParent = nullptr;
+    // The screen under a shown form is kept, so that closing it puts back what it covered instead
+    // of repainting every window below.
+    params.WindowClass.style |= CS_SAVEBITS;
     const bool caption = borderStyle_ != bsNone;
     switch (borderStyle_) {
         case bsNone:

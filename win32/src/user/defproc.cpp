@@ -231,10 +231,8 @@ void DrawFrame(Window* w, HDC dc) {
 
 void PaintFrame(Window* w) {
     const HWND hwnd = w->Handle();
-    HDC dc = GetWindowDC(hwnd);
+    HDC dc = FrameDC(w);
     if (!dc) return;
-    const RECT& client = w->client;  // in the window's own coordinates
-    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     DrawFrame(w, dc);
     ReleaseDC(hwnd, dc);
 }

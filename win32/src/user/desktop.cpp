@@ -131,6 +131,7 @@ void ResetDesktop() {
     for (auto& [dc, hwnd] : s.dcs)
         DeleteDC(MakeHandle<HDC>(dc));
     s.dcs.clear();
+    DiscardAllSavedBits();
     gdi::ResizeScreenSurface(1024, 768);
     (void)desktopReset;
 }
@@ -658,8 +659,15 @@ void SetScreenSize(int width, int height) {
                 RECT{std::min<LONG>(d.workArea.left, width - 1), std::min<LONG>(d.workArea.top, height - 1),
                      std::min<LONG>(d.workArea.right, width), std::min<LONG>(d.workArea.bottom, height)};
     }
+    DiscardAllSavedBits();
     gdi::ResizeScreenSurface(width, height);
     SetDesktopSize(width, height);
+    // The new screen starts blank: everything on it paints again.
+    if (Window* desktop = S().desktop) {
+        InvalidateInternal(desktop, Region::FromRect(RECT{0, 0, width, height}), true, true, false);
+        for (Window* w : desktop->children)
+            if (w->style & WS_VISIBLE) MarkFrames(w);
+    }
     std::vector<HWND> tops;
     for (Window* w : TopLevelWindows(false))
         tops.push_back(w->Handle());

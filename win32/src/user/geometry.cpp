@@ -214,9 +214,6 @@ void DefaultWindowPosChanged(Window* w, const WINDOWPOS* pos) {
     }
 }
 
-namespace {
-
-// Frames of a window and its visible descendants wait for WM_NCPAINT.
 void MarkFrames(Window* w) {
     const bool hasFrame = w->client.left != 0 || w->client.top != 0 || w->client.right != Width(w->rect) ||
                           w->client.bottom != Height(w->rect);
@@ -227,8 +224,6 @@ void MarkFrames(Window* w) {
     for (Window* child : w->children)
         if (child->style & WS_VISIBLE) MarkFrames(child);
 }
-
-}  // namespace
 
 BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     if (w->isDesktop || w->isMessageRoot) {
@@ -297,6 +292,9 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
         if (w->exStyle == exStyleBefore && (!w->parent || w->parent->children == orderBefore))
             flags |= SWP_NOZORDER;
     }
+    if ((flags & SWP_SHOWWINDOW) && (w->cls->style & CS_SAVEBITS) && w->parent && w->parent->isDesktop &&
+        !(flags & SWP_NOREDRAW))
+        SaveBitsUnder(w);
     if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
     if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
 
@@ -325,9 +323,15 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
         }
         if (wasVisible && w->parent && VisibleFlag(w->parent) &&
             ((flags & SWP_HIDEWINDOW) || moved || sizeChanged || !(flags & SWP_NOZORDER))) {
-            InvalidateBehind(w->parent, oldScreen, (flags & SWP_HIDEWINDOW) ? nullptr : w);
+            Region exposed = Region::FromRect(oldScreen);
+            if (flags & SWP_HIDEWINDOW)
+                exposed = RestoreSavedBits(w, std::move(exposed));
+            else if (moved || sizeChanged)
+                DiscardSavedBits(w);
+            InvalidateBehind(w->parent, std::move(exposed), w, !(flags & SWP_NOZORDER));
         }
     }
+    if ((flags & SWP_HIDEWINDOW) || ((moved || sizeChanged) && (flags & SWP_NOREDRAW))) DiscardSavedBits(w);
 
     // Activation comes before WM_WINDOWPOSCHANGED, so that its handler sees the new active window; a
     // child hears WM_CHILDACTIVATE instead.

@@ -26,8 +26,11 @@ Window* SearchPaint(Window* w, DWORD thread) {
     return nullptr;
 }
 
-HDC MakeDC(Window* w, const Region& visible, bool whole) {
+// A screen DC for `w`, clipped to `visible`. `drawn` is what the DC may draw into were nothing
+// in the way (screen coordinates); the whole DC rectangle when null.
+HDC MakeDC(Window* w, const Region& visible, bool whole, const Region* drawn = nullptr) {
     const RECT r = whole ? ScreenRect(w) : ScreenClientRect(w);
+    if (!S().savers.empty()) NoteScreenDrawing(w, drawn ? *drawn : Region::FromRect(r));
     HDC dc = gdi::CreateScreenDC(POINT{r.left, r.top}, visible.rects);
     if (dc) S().dcs[HandleValue(dc)] = w->Handle();
     return dc;
@@ -118,41 +121,47 @@ void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChi
     }
 }
 
-void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except) {
-    Region area = Region::FromRect(screenArea);
-    if (except) area = gdi::CombineRegions(area, Region::FromRect(ScreenRect(except)), RGN_DIFF);
+void InvalidateBehind(Window* parent, Region screenArea, Window* changed, bool zOrderChanged) {
+    Region area = std::move(screenArea);
+    const bool stays = changed && (changed->style & WS_VISIBLE);
+    if (stays) area = gdi::CombineRegions(area, Region::FromRect(ScreenRect(changed)), RGN_DIFF);
     if (area.Empty()) return;
     const POINT origin = ClientOrigin(parent);
-    Region local = area;
+    Region local = std::move(area);
     local.Offset(-origin.x, -origin.y);
-    if (VisibleFlag(parent) || parent->isDesktop) {
-        parent->erase = true;
-        SetUpdate(parent,
-                  gdi::CombineRegions(
-                      parent->update,
-                      gdi::CombineRegions(local, Region::FromRect(ClientBox(parent)), RGN_AND), RGN_OR));
-        if (parent->update.Empty()) parent->erase = false;
-    }
     // Top of the z-order first: what a window covers is not exposed to the windows below it, so
     // the area shrinks as it goes down and windows wholly covered are not touched.
-    Region exposed = std::move(local);
+    Region exposed = gdi::CombineRegions(local, Region::FromRect(ClientBox(parent)), RGN_AND);
+    bool below = zOrderChanged || !changed;
     for (Window* sibling : parent->children) {
         if (exposed.Empty()) break;
-        if (sibling == except || !(sibling->style & WS_VISIBLE)) continue;
+        if (sibling == changed) {
+            below = true;
+            continue;
+        }
+        if (!(sibling->style & WS_VISIBLE)) continue;
         const RECT& r = sibling->rect;
         if (!gdi::RectsMeet(r, exposed.extents)) continue;
-        Region inChild = exposed;
-        inChild.Offset(-(r.left + sibling->client.left), -(r.top + sibling->client.top));
-        InvalidateInternal(sibling, inChild, true, true, false);
-        const RECT client{r.left + sibling->client.left, r.top + sibling->client.top,
-                          r.left + sibling->client.right, r.top + sibling->client.bottom};
-        const Region frame = gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
-        if (!gdi::CombineRegions(exposed, frame, RGN_AND).Empty()) {
-            sibling->ncDirty = true;
-            RefreshPaintState(sibling);
+        if (below) {
+            Region inChild = exposed;
+            inChild.Offset(-(r.left + sibling->client.left), -(r.top + sibling->client.top));
+            InvalidateInternal(sibling, inChild, true, true, false);
+            const RECT client{r.left + sibling->client.left, r.top + sibling->client.top,
+                              r.left + sibling->client.right, r.top + sibling->client.bottom};
+            const Region frame =
+                gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
+            if (!gdi::CombineRegions(exposed, frame, RGN_AND).Empty()) {
+                sibling->ncDirty = true;
+                RefreshPaintState(sibling);
+            }
         }
         // A shaped window may let what lies below show through: it hides nothing here.
         if (!sibling->region) exposed = gdi::CombineRegions(exposed, Region::FromRect(r), RGN_DIFF);
+    }
+    // What no child covers is the parent's own.
+    if (!exposed.Empty() && (VisibleFlag(parent) || parent->isDesktop)) {
+        parent->erase = true;
+        SetUpdate(parent, gdi::CombineRegions(parent->update, exposed, RGN_OR));
     }
 }
 
@@ -177,8 +186,8 @@ void SendEraseNow(Window* w) {
         w->erase = false;
         const Region visible =
             VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
-        const Region clip = gdi::CombineRegions(visible, ToScreen(w->update, w), RGN_AND);
-        HDC dc = MakeDC(w, clip, false);
+        const Region update = ToScreen(w->update, w);
+        HDC dc = MakeDC(w, gdi::CombineRegions(visible, update, RGN_AND), false, &update);
         const LRESULT erased = Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         if (dc) {
             S().dcs.erase(HandleValue(dc));
@@ -320,8 +329,8 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     RefreshPaintState(w);
     const Region visible =
         VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
-    const Region clip = gdi::CombineRegions(visible, ToScreen(update, w), RGN_AND);
-    HDC dc = MakeDC(w, clip, false);
+    const Region drawn = ToScreen(update, w);
+    HDC dc = MakeDC(w, gdi::CombineRegions(visible, drawn, RGN_AND), false, &drawn);
     *paint = PAINTSTRUCT{};
     paint->hdc = dc;
     paint->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.extents;
@@ -344,6 +353,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 HDC GetDCEx(HWND hwnd, HRGN clipRegion, DWORD flags) {
     if (!hwnd) {
         const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (Window* desktop = S().desktop) NoteScreenDrawing(desktop, Region::FromRect(screen));
         return gdi::CreateScreenDC(POINT{0, 0}, {screen});
     }
     Window* w = Get(hwnd);
@@ -364,6 +374,19 @@ HDC GetDCEx(HWND hwnd, HRGN clipRegion, DWORD flags) {
     }
     return MakeDC(w, visible, whole);
 }
+
+namespace user {
+
+HDC FrameDC(Window* w) {
+    const RECT window = ScreenRect(w);
+    const Region frame =
+        gdi::CombineRegions(Region::FromRect(window), Region::FromRect(ScreenClientRect(w)), RGN_DIFF);
+    const bool clipSiblings = (w->style & WS_CLIPSIBLINGS) != 0;
+    return MakeDC(w, gdi::CombineRegions(VisibleRegion(w, false, true, clipSiblings), frame, RGN_AND), true,
+                  &frame);
+}
+
+}  // namespace user
 
 HDC GetDC(HWND hwnd) {
     return GetDCEx(hwnd, nullptr, 0);

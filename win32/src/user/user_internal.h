@@ -37,6 +37,16 @@ struct ClassRecord {
     bool system = false;
 };
 
+// The screen under a shown window of a CS_SAVEBITS class. Hiding the window puts these pixels
+// back instead of asking the windows below to paint again; whatever was drawn below meanwhile is
+// listed as stale and painted the ordinary way.
+struct SavedBits {
+    RECT area{};                    // screen coordinates, within the screen
+    SIZE screen{};                  // the screen size when saved
+    std::vector<uint32_t> pixels;  // the rows of `area`
+    Region stale;                   // screen coordinates
+};
+
 struct Window {
     UINT_PTR handle = 0;
     std::shared_ptr<ClassRecord> cls;
@@ -72,6 +82,8 @@ struct Window {
     POINT minPosition{-1, -1};
     POINT maxPosition{-1, -1};
     bool restoreToMaximized = false;
+    std::unique_ptr<SavedBits> savedBits;  // top-level windows of CS_SAVEBITS classes, while shown
+    int ownedCount = 0;                    // windows whose owner this is
 
     // Lifetime: the record outlives its handle until the last call on it returns.
     int busy = 0;
@@ -194,6 +206,7 @@ struct State {
     DWORD messageTime = 0;
     POINT messagePos{};
     int windowsToPaint = 0;
+    std::vector<Window*> savers;  // windows holding SavedBits
 
     // Timers
     std::vector<Timer> timers;
@@ -277,13 +290,34 @@ void SetDesktopSize(int width, int height);
 
 // Painting
 void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren);
+// Frames of a window and its visible descendants wait for WM_NCPAINT.
+void MarkFrames(Window* w);
 void SetUpdate(Window* w, Region region);
 void RefreshPaintState(Window* w);
 // Adds `delta` to the pending-paint count of `w` and of every window above it.
 void AddPaintPending(Window* w, int delta);
 void SendEraseNow(Window* w);
 Window* FindWindowToPaint(DWORD thread, Window* limit);
-void InvalidateBehind(Window* parent, const RECT& screenArea, Window* except);
+// Exposes a screen area to the children of `parent` after `changed` (one of them) was hidden,
+// moved or sized: the windows below it are asked to paint what they now show, top-down, the
+// area shrinking past each. Windows above it cover the area and are left alone unless the
+// z-order changed too. A `changed` window still visible excludes its own (new) rectangle.
+void InvalidateBehind(Window* parent, Region screenArea, Window* changed, bool zOrderChanged);
+// A frame DC: the window DC clipped to the frame.
+HDC FrameDC(Window* w);
+
+// Saved bits
+void SaveBitsUnder(Window* w);
+// Puts back the saved pixels within `exposed` (screen coordinates) and returns the part of it the
+// windows below must still paint; without saved bits that is all of it. The bits are gone after.
+Region RestoreSavedBits(Window* w, Region exposed);
+void DiscardSavedBits(Window* w);
+void DiscardAllSavedBits();
+// Drawing through a screen DC of `w` within `drawn` (screen coordinates): saved bits of windows
+// above it that cover the area are stale there.
+void NoteScreenDrawing(Window* w, const Region& drawn);
+// Sets the owner of a top-level window, keeping the owners' counts.
+void SetOwner(Window* w, Window* owner);
 
 // Window tree
 Window* CreateDesktopIfNeeded();

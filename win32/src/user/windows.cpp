@@ -177,8 +177,11 @@ void FinishDestroy(Window* w) {
     w->internalPaint = false;
     w->ncDirty = false;
     SetUpdate(w, Region());
-    for (Window* other : TopLevelWindows(true))
-        if (other->owner == w) other->owner = nullptr;
+    DiscardSavedBits(w);
+    SetOwner(w, nullptr);
+    if (w->ownedCount > 0)
+        for (Window* other : TopLevelWindows(true))
+            if (other->owner == w) SetOwner(other, nullptr);
     if (w->region) {
         DeleteObject(w->region);
         w->region = nullptr;
@@ -373,7 +376,7 @@ void MoveInZOrder(Window* w, HWND insertAfter) {
         }
     }
     // Owned windows stay above their owner.
-    if (topLevel) {
+    if (topLevel && w->ownedCount > 0) {
         std::vector<Window*> owned;
         for (Window* x : list)
             if (x != w && x->owner == w && IsTopmost(x) == IsTopmost(w)) owned.push_back(x);
@@ -399,6 +402,7 @@ WNDPROC ResolveRemovedProc(Window* w, WNDPROC proc) {
 
 void DestroyAllWindows() {
     auto& s = S();
+    DiscardAllSavedBits();
     if (s.desktop) {
         for (Window* w : TopLevelWindows(true))
             DropSilently(w);
@@ -693,7 +697,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     w->style = style & ~(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
     w->exStyle = exStyle;
     w->parent = parent;
-    w->owner = owner;
+    SetOwner(w, owner);
     w->menu = menu;
     w->instance = instance;
     w->text = windowName ? windowName : "";
@@ -789,8 +793,9 @@ BOOL DestroyWindow(HWND hwnd) {
     SendParentNotify(w, WM_DESTROY);
     if (w->destroyed) return TRUE;
     // Owned windows go first.
-    for (Window* other : TopLevelWindows(true))
-        if (other->owner == w && !other->destroyed) DestroyWindow(other->Handle());
+    if (w->ownedCount > 0)
+        for (Window* other : TopLevelWindows(true))
+            if (other->owner == w && !other->destroyed) DestroyWindow(other->Handle());
     if (w->destroyed) return TRUE;
     if (w->style & WS_VISIBLE) {
         // Only a child hears WM_SHOWWINDOW here, and hands the focus to its parent, as in Win32.
@@ -1069,7 +1074,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
             if (value && !owner) return 0;
             owner = owner ? TopLevel(owner) : nullptr;
             if (owner == w || (owner && owner->isDesktop)) owner = nullptr;
-            w->owner = owner;
+            SetOwner(w, owner);
             return old;
         }
         case GWL_WNDPROC: {
