@@ -111,4 +111,32 @@ TEST_F(FormImage, PaintToOfOneControlDrawsItsFrame) {
                 << x << ", " << y;
 }
 
+// Forms keep the screen under them: freeing one puts back the form below as it was, without
+// painting it again.
+TEST_F(FormImage, FreeingAFormGivesBackTheFormBelowWithoutRepaint) {
+    TForm* below = ShowForm();
+    auto* list = Add<TListBox>(below, 8, 8, 120, 90);
+    for (int i = 0; i < 30; ++i)
+        list->Items()->Add("Item " + std::to_string(i));
+    Add<TLabel>(below, 136, 8, 80, 16)->SetCaption("Label");
+    Add<TButton>(below, 136, 40, 90, 25)->SetCaption("Button");
+    int paints = 0;
+    auto* box = Add<TPaintBox>(below, 240, 8, 100, 100);
+    box->OnPaint = [&](TObject*) { ++paints; };
+    below->Show();
+    PumpUntilIdle();
+    const auto before = ScreenImage(below);
+
+    auto* above = new TForm(Application, 0);
+    above->SetBounds(60, 40, 300, 200);
+    Add<TEdit>(above, 8, 8, 100, 21);
+    above->Show();
+    PumpUntilIdle();
+    paints = 0;
+    delete above;
+    PumpUntilIdle();
+    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(FirstDifference(ScreenImage(below).get(), before.get()), "");
+}
+
 }  // namespace form_image_test

@@ -18,7 +18,8 @@ protected:
     }
 
     // A window that paints itself in `*color`.
-    static HWND Painted(int x, int y, int width, int height, const COLORREF* color, const char* cls = "Recorder") {
+    static HWND Painted(int x, int y, int width, int height, const COLORREF* color,
+                        const char* cls = "Recorder") {
         HWND hwnd = Top(x, y, width, height, WS_POPUP | WS_VISIBLE, cls);
         Handlers()[hwnd] = [color](HWND h, UINT m, WPARAM, LPARAM, LRESULT*) {
             if (m != WM_PAINT) return false;

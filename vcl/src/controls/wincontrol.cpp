@@ -79,6 +79,8 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), brush_(std::make_
 }
 
 TWinControl::~TWinControl() {
+    // Deleted without Free(): say so now, so that the children leaving do not realign the rest.
+    Destroying();
     // Leave the parent while this is still a windowed control.
     if (parent_) parent_->RemoveControl(this);
     // Children that are still here go with their parent (their owner may free them later).
@@ -1045,19 +1047,25 @@ void TWinControl::PaintThroughBuffer() {
     const HDC dc = BeginPaint(handle_, &ps);
     const ScopeExit endPaint([&] { EndPaint(handle_, &ps); });
     const TRect client = ClientRect();
-    if (!dc || client.right <= 0 || client.bottom <= 0) return;
+    // Only the part waiting for paint: the buffer holds it, its origin moved so that everything
+    // draws at its client coordinates, and whatever lies wholly outside it is skipped.
+    TRect area{};
+    if (!dc || !IntersectRect(&area, &ps.rcPaint, &client)) return;
+    const int width = area.right - area.left, height = area.bottom - area.top;
     const HDC memoryDC = CreateCompatibleDC(dc);
-    const HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    const HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     const HGDIOBJ old = SelectObject(memoryDC, bitmap);
     const ScopeExit releaseBuffer([&] {
         SelectObject(memoryDC, old);
         DeleteObject(bitmap);
         DeleteDC(memoryDC);
     });
+    SetViewportOrgEx(memoryDC, -area.left, -area.top, nullptr);
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memoryDC), 0);
     TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(memoryDC), 0, 0};
     PaintHandler(paint);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memoryDC, 0, 0, SRCCOPY);
+    SetViewportOrgEx(memoryDC, 0, 0, nullptr);
+    BitBlt(dc, area.left, area.top, width, height, memoryDC, 0, 0, SRCCOPY);
 }
 
 bool TWinControl::ShowClientCursor() {

@@ -331,6 +331,7 @@ TCustomForm::TCustomForm(TComponent* owner, int) : TScrollingWinControl(owner) {
 }
 
 TCustomForm::~TCustomForm() {
+    Destroying();
     canvas_->FreeHandle();
     if (Screen) Screen->RemoveForm(this);
     if (Application && Application->mainForm_ == this) Application->mainForm_ = nullptr;

@@ -148,8 +148,7 @@ void InvalidateBehind(Window* parent, Region screenArea, Window* changed, bool z
             InvalidateInternal(sibling, inChild, true, true, false);
             const RECT client{r.left + sibling->client.left, r.top + sibling->client.top,
                               r.left + sibling->client.right, r.top + sibling->client.bottom};
-            const Region frame =
-                gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
+            const Region frame = gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
             if (!gdi::CombineRegions(exposed, frame, RGN_AND).Empty()) {
                 sibling->ncDirty = true;
                 RefreshPaintState(sibling);

@@ -23,9 +23,26 @@ RECT Clip(const RECT& a, const RECT& b) {
     return r;
 }
 
+// Buffers are kept for reuse: fresh memory of a screen's size costs more in page faults than the
+// copy itself.
+constexpr size_t kSpareBuffers = 4;
+
+PixelBuffer TakeBuffer(size_t size) {
+    auto& spare = S().spareBits;
+    auto fits =
+        std::find_if(spare.begin(), spare.end(), [&](const PixelBuffer& b) { return b.size >= size; });
+    if (fits == spare.end()) return PixelBuffer{std::make_unique_for_overwrite<uint32_t[]>(size), size};
+    PixelBuffer buffer = std::move(*fits);
+    spare.erase(fits);
+    return buffer;
+}
+
 void Forget(Window* w) {
-    auto& savers = S().savers;
-    savers.erase(std::remove(savers.begin(), savers.end(), w), savers.end());
+    auto& s = S();
+    s.savers.erase(std::remove(s.savers.begin(), s.savers.end(), w), s.savers.end());
+    if (!w->savedBits) return;
+    if (s.spareBits.size() == kSpareBuffers) s.spareBits.erase(s.spareBits.begin());
+    s.spareBits.push_back(std::move(w->savedBits->pixels));
     w->savedBits.reset();
 }
 
@@ -40,29 +57,8 @@ bool Below(const Window* top, const Window* saver) {
     return false;
 }
 
-}  // namespace
-
-void SaveBitsUnder(Window* w) {
-    Forget(w);
-    gdi::Surface& screen = gdi::ScreenSurface();
-    const RECT area = Clip(w->rect, ScreenBounds());
-    if (screen.bitsPerPixel != 32 || area.right <= area.left) return;
-    auto bits = std::make_unique<SavedBits>();
-    bits->area = area;
-    bits->screen = gdi::ScreenSize();
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    bits->pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&bits->pixels[static_cast<size_t>(y) * static_cast<size_t>(width)],
-                    screen.Row32(area.top + y) + area.left, static_cast<size_t>(width) * 4);
-    w->savedBits = std::move(bits);
-    S().savers.push_back(w);
-}
-
-Region RestoreSavedBits(Window* w, Region exposed) {
-    std::unique_ptr<SavedBits> bits = std::move(w->savedBits);
-    Forget(w);
-    if (!bits || !w->parent) return exposed;
+// Copies the bits back where nothing covers them and nothing was drawn below since; returns the rest.
+Region PutBack(const Window* w, const SavedBits* bits, Region exposed) {
     const SIZE size = gdi::ScreenSize();
     if (size.cx != bits->screen.cx || size.cy != bits->screen.cy) return exposed;
     // Windows above cover what they cover; a shaped one may show what lies below, which the bits
@@ -81,11 +77,37 @@ Region RestoreSavedBits(Window* w, Region exposed) {
         const size_t count = static_cast<size_t>(r.right - r.left) * 4;
         for (int y = r.top; y < r.bottom; ++y) {
             const size_t row = static_cast<size_t>(y - bits->area.top) * static_cast<size_t>(width);
-            std::memcpy(screen.Row32(y) + r.left, &bits->pixels[row + static_cast<size_t>(r.left - bits->area.left)],
-                        count);
+            std::memcpy(screen.Row32(y) + r.left,
+                        &bits->pixels.data[row + static_cast<size_t>(r.left - bits->area.left)], count);
         }
     }
     return gdi::CombineRegions(exposed, restorable, RGN_DIFF);
+}
+
+}  // namespace
+
+void SaveBitsUnder(Window* w) {
+    Forget(w);
+    gdi::Surface& screen = gdi::ScreenSurface();
+    const RECT area = Clip(w->rect, ScreenBounds());
+    if (screen.bitsPerPixel != 32 || area.right <= area.left) return;
+    auto bits = std::make_unique<SavedBits>();
+    bits->area = area;
+    bits->screen = gdi::ScreenSize();
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    bits->pixels = TakeBuffer(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&bits->pixels.data[static_cast<size_t>(y) * static_cast<size_t>(width)],
+                    screen.Row32(area.top + y) + area.left, static_cast<size_t>(width) * 4);
+    w->savedBits = std::move(bits);
+    S().savers.push_back(w);
+}
+
+Region RestoreSavedBits(Window* w, Region exposed) {
+    if (!w->savedBits) return exposed;
+    Region rest = w->parent ? PutBack(w, w->savedBits.get(), std::move(exposed)) : std::move(exposed);
+    Forget(w);
+    return rest;
 }
 
 void DiscardSavedBits(Window* w) {
@@ -96,6 +118,7 @@ void DiscardAllSavedBits() {
     for (Window* w : S().savers)
         w->savedBits.reset();
     S().savers.clear();
+    S().spareBits.clear();
 }
 
 void NoteScreenDrawing(Window* w, const Region& drawn) {

@@ -40,11 +40,15 @@ struct ClassRecord {
 // The screen under a shown window of a CS_SAVEBITS class. Hiding the window puts these pixels
 // back instead of asking the windows below to paint again; whatever was drawn below meanwhile is
 // listed as stale and painted the ordinary way.
+struct PixelBuffer {
+    std::unique_ptr<uint32_t[]> data;
+    size_t size = 0;
+};
 struct SavedBits {
-    RECT area{};                    // screen coordinates, within the screen
-    SIZE screen{};                  // the screen size when saved
-    std::vector<uint32_t> pixels;  // the rows of `area`
-    Region stale;                   // screen coordinates
+    RECT area{};         // screen coordinates, within the screen
+    SIZE screen{};       // the screen size when saved
+    PixelBuffer pixels;  // the rows of `area`
+    Region stale;        // screen coordinates
 };
 
 struct Window {
@@ -206,7 +210,8 @@ struct State {
     DWORD messageTime = 0;
     POINT messagePos{};
     int windowsToPaint = 0;
-    std::vector<Window*> savers;  // windows holding SavedBits
+    std::vector<Window*> savers;         // windows holding SavedBits
+    std::vector<PixelBuffer> spareBits;  // buffers of bits put back, for the next window to save
 
     // Timers
     std::vector<Timer> timers;
