@@ -380,8 +380,9 @@ HDC FrameDC(Window* w) {
     const RECT window = ScreenRect(w);
     const Region frame =
         gdi::CombineRegions(Region::FromRect(window), Region::FromRect(ScreenClientRect(w)), RGN_DIFF);
+    // Children lie within the client area: they need not be cut out of the frame.
     const bool clipSiblings = (w->style & WS_CLIPSIBLINGS) != 0;
-    return MakeDC(w, gdi::CombineRegions(VisibleRegion(w, false, true, clipSiblings), frame, RGN_AND), true,
+    return MakeDC(w, gdi::CombineRegions(VisibleRegion(w, false, false, clipSiblings), frame, RGN_AND), true,
                   &frame);
 }
 
