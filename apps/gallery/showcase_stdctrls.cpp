@@ -62,10 +62,11 @@ OptionsDialog BuildOptions(gallery::Album& album) {
     d.disabled->SetEnabled(false);
 
     d.list = Place<TListBox>(d.form, 222, 8, 142, 98);
+    // More styles than fit: the list scrolls, and shows the selection scrolled into view.
     d.list->Items()->SetCommaText(
-        "Arial,\"Courier New\",\"MS Sans Serif\",\"Small Fonts\",Symbol,"
-        "\"Times New Roman\",Wingdings");
-    d.list->SetItemIndex(2);
+        "\"Body text\",Caption,Code,Emphasis,Footnote,\"Heading 1\",\"Heading 2\",\"Heading 3\","
+        "\"List bullet\",Quote,Subtitle,Title");
+    d.list->SetItemIndex(8);
 
     d.notes = Place<TMemo>(d.form, 222, 112, 142, 70);
     d.notes->Lines()->SetText("Notes on the layout:\nheadings in bold,\nbody text at 10 points.");
