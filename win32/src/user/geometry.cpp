@@ -569,10 +569,14 @@ Region WithoutRects(Region region, const std::vector<RECT>& rects) {
 
 }  // namespace
 
-Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings) {
+Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings, const RECT* limit) {
     if (!VisibleFlag(w)) return Region();
     if (Window* locked = Find(S().lockedWindow); locked && IsDescendant(locked, w)) return Region();
-    const RECT area = clientOnly ? ScreenClientRect(w) : ScreenRect(w);
+    RECT area = clientOnly ? ScreenClientRect(w) : ScreenRect(w);
+    if (limit)
+        area = RECT{std::max(area.left, limit->left), std::max(area.top, limit->top),
+                    std::min(area.right, limit->right), std::min(area.bottom, limit->bottom)};
+    if (area.right <= area.left || area.bottom <= area.top) return Region();
     Region region = Region::FromRect(area);
     if (w->region) {
         Region shape = Region::FromRects(gdi::RegionRects(w->region));

@@ -42,6 +42,14 @@ Region ToScreen(Region region, const Window* w) {
     return region;
 }
 
+// What painting `update` (screen coordinates) may touch: the visible part of it.
+Region PaintClip(Window* w, const Region& update) {
+    if (update.Empty()) return update;
+    const Region visible = VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0,
+                                         (w->style & WS_CLIPSIBLINGS) != 0, &update.extents);
+    return gdi::CombineRegions(visible, update, RGN_AND);
+}
+
 void ValidateInternal(Window* w, const Region* region, bool children) {
     if (region) {
         SetUpdate(w, gdi::CombineRegions(w->update, *region, RGN_DIFF));
@@ -183,10 +191,8 @@ void SendEraseNow(Window* w) {
     }
     if (w->erase) {
         w->erase = false;
-        const Region visible =
-            VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
         const Region update = ToScreen(w->update, w);
-        HDC dc = MakeDC(w, gdi::CombineRegions(visible, update, RGN_AND), false, &update);
+        HDC dc = MakeDC(w, PaintClip(w, update), false, &update);
         const LRESULT erased = Send(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
         if (dc) {
             S().dcs.erase(HandleValue(dc));
@@ -326,10 +332,8 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     w->erase = false;
     w->internalPaint = false;
     RefreshPaintState(w);
-    const Region visible =
-        VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0);
     const Region drawn = ToScreen(update, w);
-    HDC dc = MakeDC(w, gdi::CombineRegions(visible, drawn, RGN_AND), false, &drawn);
+    HDC dc = MakeDC(w, PaintClip(w, drawn), false, &drawn);
     *paint = PAINTSTRUCT{};
     paint->hdc = dc;
     paint->rcPaint = update.Empty() ? RECT{0, 0, 0, 0} : update.extents;

@@ -288,8 +288,10 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
 BOOL ShowWindowInternal(Window* w, int command);
 Window* TopLevel(Window* w);
 bool IsDescendant(const Window* ancestor, const Window* w);
-// Visible region of the window (whole window or client), screen coordinates.
-Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings);
+// Visible region of the window (whole window or client), screen coordinates; only the part within
+// `limit` when one is given, which spares the windows that lie elsewhere.
+Region VisibleRegion(Window* w, bool clientOnly, bool clipChildren, bool clipSiblings,
+                     const RECT* limit = nullptr);
 Window* WindowAt(POINT screen, LRESULT* hitTest, bool sendHitTest);
 void SetDesktopSize(int width, int height);
 
