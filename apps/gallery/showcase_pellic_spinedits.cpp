@@ -80,7 +80,8 @@ gallery::Registration spinEdits{
 
             normal.form->SetActiveControl(normal.price);
             normal.price->SetSelStart(3);
-            album.Shoot("Price focused, decimal comma", normal.form, normal.price);
+            normal.price->SetSelLength(2);
+            album.Shoot("Price focused, decimals selected", normal.form, normal.price);
 
             normal.form->SetActiveControl(normal.ok);
             normal.button->SetDown(TZylButtonState::bsTopDown);
