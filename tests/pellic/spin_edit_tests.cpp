@@ -261,36 +261,13 @@ TEST_F(SpinFormTest, EveryControlStreamsToTextAndBack) {
     vcl::ReadComponentText(text, loaded.get());
     EXPECT_EQ(vcl::ComponentToText(loaded.get()), text);
 
+    // Written again, the form read back says the same: every value that differs from its default
+    // was read. The value's text depends on the limits and decimals read after it.
     auto* spin2 = dynamic_cast<TZylSpinEdit*>(loaded->FindComponent("Spin1"));
-    ASSERT_NE(spin2, nullptr);
-    EXPECT_EQ(spin2->MinValue(), -50);
-    EXPECT_EQ(spin2->MaxValue(), -10);
-    EXPECT_EQ(spin2->Text(), "-20");
-    EXPECT_EQ(spin2->LineSize(), 5);
-    EXPECT_EQ(spin2->MultipleLineSize(), 7);
-    EXPECT_FALSE(spin2->CutandPaste());
-    EXPECT_EQ(spin2->ButtonColor(), vcl::clRed);
-    EXPECT_EQ(spin2->ArrowColor(), vcl::clBlue);
-    auto* button2 = dynamic_cast<TZylSpinButton*>(loaded->FindComponent("Button1"));
-    ASSERT_NE(button2, nullptr);
-    EXPECT_EQ(button2->Color(), vcl::clYellow);
-    EXPECT_EQ(button2->ArrowColor(), vcl::clNavy);
-    EXPECT_TRUE(button2->AutoRepeat());
-    EXPECT_EQ(button2->RepeatDelay(), 250u);
     auto* real2 = dynamic_cast<TZylRealSpinEdit*>(loaded->FindComponent("Real1"));
-    ASSERT_NE(real2, nullptr);
+    ASSERT_TRUE(spin2 && real2);
+    EXPECT_EQ(spin2->Text(), "-20");
     EXPECT_EQ(real2->Text(), "-1.234");
-    EXPECT_EQ(real2->Decimals(), 3);
-    EXPECT_EQ(real2->MinValue(), -5.5);
-    EXPECT_EQ(real2->MaxValue(), 99.25);
-    EXPECT_EQ(real2->StepSmall(), 0.25);
-    EXPECT_EQ(real2->StepBig(), 2.5);
-    EXPECT_EQ(real2->Alignment(), vcl::TAlignment::taCenter);
-    auto* data2 = dynamic_cast<TZylDBSpinEdit*>(loaded->FindComponent("Data1"));
-    ASSERT_NE(data2, nullptr);
-    EXPECT_EQ(data2->MinValue(), -8);
-    EXPECT_EQ(data2->MaxValue(), -2);
-    EXPECT_EQ(data2->LineSize(), 3);
 }
 
 TEST_F(SpinFormTest, LimitsFromAFormAreTakenAsStoredAndCheckedOnceRead) {
