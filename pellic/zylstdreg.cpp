@@ -3,6 +3,9 @@
 #include <vcl/designintf.h>
 
 #include "pellic/zyltautostores.h"
+#include "pellic/zyltdbspinedit.h"
+#include "pellic/zyltrealspinedit.h"
+#include "pellic/zyltspinedit.h"
 
 namespace pellic {
 
@@ -11,6 +14,9 @@ void Register() {
                             {TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
                              TZylStoreCheckbox::StaticClass(), TZylStoreRadioButton::StaticClass(),
                              TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard", {TZylRealSpinEdit::StaticClass(), TZylSpinEdit::StaticClass(),
+                                             TZylSpinButton::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBSpinEdit::StaticClass()});
 }
 
 }  // namespace pellic

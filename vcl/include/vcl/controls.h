@@ -603,7 +603,9 @@ private:
     TWndMethod windowProc_;
 };
 
-// The control that has the mouse captured (a graphic control through its parent's window).
+// The control that has the mouse captured (a graphic control through its parent's window). A
+// graphic control whose capture another window or control takes hears WM_CAPTURECHANGED, as a window
+// does; one that releases the capture itself (SetMouseCapture(false)) does not.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);
 // The windowed control of a window handle; nullptr for a window no control made.

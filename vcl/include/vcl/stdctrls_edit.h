@@ -252,6 +252,7 @@ protected:
     bool WordWrapValue() const { return wordWrap_; }
     TScrollStyle ScrollBarsValue() const { return scrollBars_; }
     void SetScrollBarsValue(TScrollStyle value);
+    // Single lines are aligned too, while they fit the formatting rectangle.
     TAlignment AlignmentValue() const { return alignment_; }
     void SetAlignmentValue(TAlignment value);
     bool wantReturns_ = true;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "controls/controls_internal.h"
 #include "vcl/forms.h"
@@ -195,17 +196,20 @@ TControl* GetCaptureControl() {
 }
 
 void SetCaptureControl(TControl* control) {
+    // Forgotten first: the release below is no loss for a graphic control that gives the capture up.
+    TControl* previous = std::exchange(detail::CaptureControlRef(), nullptr);
     ReleaseCapture();
-    detail::CaptureControlRef() = nullptr;
-    if (!control) return;
-    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
-        if (windowed->HandleAllocated()) SetCapture(windowed->Handle());
-        return;
+    if (control) {
+        if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+            if (windowed->HandleAllocated()) SetCapture(windowed->Handle());
+        } else if (TWinControl* parent = control->Parent(); parent && parent->HandleAllocated()) {
+            detail::CaptureControlRef() = control;
+            SetCapture(parent->Handle());
+        }
     }
-    TWinControl* parent = control->Parent();
-    if (!parent || !parent->HandleAllocated()) return;
-    detail::CaptureControlRef() = control;
-    SetCapture(parent->Handle());
+    // Another control took it: the graphic control that held it hears so, as a window would.
+    if (previous && control && previous != control)
+        previous->Perform(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(GetCapture()));
 }
 
 TWinControl* FindControl(HWND window) {

@@ -922,6 +922,13 @@ void TWinControl::WndProc(TMessage& message) {
         case CM_CHILDKEY:
             message.Result = parent_ ? parent_->Perform(CM_CHILDKEY, message.WParam, message.LParam) : 0;
             return;
+        case WM_CAPTURECHANGED:
+            // The capture a graphic child held through this window went elsewhere: tell the child.
+            if (TControl* graphic = detail::CaptureControlRef(); graphic && graphic->Parent() == this) {
+                detail::CaptureControlRef() = nullptr;
+                graphic->Perform(WM_CAPTURECHANGED, message.WParam, message.LParam);
+            }
+            break;
         case CM_DIALOGKEY:
         case CM_DIALOGCHAR:
             Broadcast(message);

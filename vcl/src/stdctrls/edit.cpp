@@ -336,7 +336,8 @@ Integer TCustomEdit::VisibleLineCount() const {
 }
 
 Integer TCustomEdit::AlignmentOffset(const TEditLine& line) const {
-    if (alignment_ == TAlignment::taLeftJustify || !IsMultiLine()) return 0;
+    // A single line that is wider than the rectangle scrolls instead (scrollX_).
+    if (alignment_ == TAlignment::taLeftJustify) return 0;
     const TRect rect = FormatRect();
     const Integer width = engine_.XOfPos(line.End()) - (line.length ? engine_.XOfPos(line.start) : 0);
     const Integer room = (rect.right - rect.left) - width;
@@ -510,9 +511,9 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
         if (wordWrap_) params.Style &= ~ES_AUTOHSCROLL;
         if (scrollBars_ == ssVertical || scrollBars_ == ssBoth) params.Style |= WS_VSCROLL;
         if ((scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && !wordWrap_) params.Style |= WS_HSCROLL;
-        static constexpr DWORD kAlignStyles[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
-        params.Style |= kAlignStyles[static_cast<size_t>(alignment_)];
     }
+    static constexpr DWORD kAlignStyles[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+    params.Style |= kAlignStyles[static_cast<size_t>(alignment_)];
     if (borderStyle_ != bsNone) {
         if (Ctl3D())
             params.ExStyle |= WS_EX_CLIENTEDGE;
@@ -623,6 +624,10 @@ void TCustomEdit::MouseSelect(TPoint point, bool extend) {
 // Messages
 
 void TCustomEdit::WndProc(TMessage& message) {
+    // A graphic child (an embedded button) takes the mouse over it before the text does.
+    if (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST && message.Msg != WM_MOUSEWHEEL &&
+        message.Msg != WM_MOUSEHWHEEL && IsControlMouseMsg(message))
+        return;
     switch (message.Msg) {
         case WM_SETTEXT:
             SetText(std::string(detail::MessageText(message.LParam)));
@@ -888,7 +893,7 @@ void TCustomEdit::EditKeyDown(Word key, TShiftState shift) {
         }
         case VK_DELETE:
             if (extend) {
-                CutToClipboard();
+                Perform(WM_CUT, 0, 0);
                 return;
             }
             if (readOnly_) return;
@@ -901,26 +906,28 @@ void TCustomEdit::EditKeyDown(Word key, TShiftState shift) {
             return;
         case VK_INSERT:
             if (ctrl)
-                CopyToClipboard();
+                Perform(WM_COPY, 0, 0);
             else if (extend)
-                PasteFromClipboard();
+                Perform(WM_PASTE, 0, 0);
             return;
         default:
             break;
     }
+    // The clipboard keys send the messages, as the native edit does, so that a control that takes
+    // over WM_CUT, WM_PASTE or WM_UNDO hears the keys too.
     if (ctrl && !extend && !shift.Contains(ssAlt)) {
         switch (key) {
             case 'C':
-                CopyToClipboard();
+                Perform(WM_COPY, 0, 0);
                 return;
             case 'X':
-                CutToClipboard();
+                Perform(WM_CUT, 0, 0);
                 return;
             case 'V':
-                PasteFromClipboard();
+                Perform(WM_PASTE, 0, 0);
                 return;
             case 'Z':
-                Undo();
+                Perform(WM_UNDO, 0, 0);
                 return;
             default:
                 break;
