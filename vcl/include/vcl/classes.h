@@ -131,8 +131,13 @@ public:
     }
 
 protected:
+    // The first step of Free(), while this component and everything it owns are still whole and
+    // nobody has been told yet: where a component undoes what it did to objects outside itself
+    // that its owned parts depend on (a window it subclassed, a menu it attached to a window).
+    virtual void BeforeDestruction() {}
     // Told of every component inserted into or removed from the owner, and of linked components
-    // going away. Descendants clear their links, then call the inherited method.
+    // going away. Descendants clear their links, then call the inherited method. A component that
+    // refuses an insertion raises; the insertion is then undone.
     virtual void Notification(TComponent* component, TOperation operation);
     virtual void ValidateRename(TComponent* component, const std::string& currentName,
                                 const std::string& newName);

@@ -58,6 +58,7 @@ void TComponent::Free() {
 }
 
 void TComponent::ReleaseEverything() {
+    if (!released_) BeforeDestruction();
     released_ = true;
     Destroying();
     RemoveFreeNotifications();
@@ -118,7 +119,13 @@ void TComponent::InsertComponent(TComponent* component) {
     ValidateRename(component, std::string(), component->name_);
     Insert(component);
     if (Designing()) component->SetDesigning(true);
-    Notification(component, TOperation::opInsert);
+    try {
+        Notification(component, TOperation::opInsert);
+    } catch (...) {
+        // The component is not made (its constructor fails with this): nobody may keep it.
+        RemoveComponent(component);
+        throw;
+    }
 }
 
 void TComponent::RemoveComponent(TComponent* component) {
