@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/sample_components.h"
+#include "vcl/menus.h"
 
 using namespace vcl;
 using namespace zyltest;
@@ -100,6 +101,18 @@ TEST(Components, BeforeDestructionRunsFirstWhileOwnedPartsAreWhole) {
     log.clear();
     undoer->Free();
     EXPECT_EQ(log, (std::vector<std::string>{"before, part whole", "Part"}));
+}
+
+TEST(Components, AHeldBackInsertionIsAnnouncedOnceTheClassIsKnown) {
+    std::vector<std::string> log;
+    TComponentPtr<TTracked> owner(new TTracked(nullptr, &log));
+    owner->SetName("Owner");
+    new TMainMenu(owner.get());
+    EXPECT_EQ(log, std::vector<std::string>{"Owner heard TMainMenu"});
+    // Refused once whole, it leaves the owner as if never made.
+    new TRefusingSibling(owner.get());
+    EXPECT_THROW(new TMainMenu(owner.get()), EComponentError);
+    EXPECT_EQ(owner->ComponentCount(), 2);
 }
 
 TEST(Components, AnInsertionARefusalEndsIsUndone) {
