@@ -445,8 +445,8 @@ using enum TZylSelectType;
 // Draws `bitmap` at (x, y) leaving out its pixels of `transparentColor` (through a masked image list).
 void DrawTransparent(vcl::TCanvas* canvas, vcl::TBitmap* bitmap, Integer x, TColor transparentColor,
                      Integer y);
-// Clears the canvas's (0, 0, width, height) with its brush and embosses the pixels of `bitmap` that are
-// not white: in highlight one pixel down and right, then in shadow at (x, y).
+// Clears the canvas's (0, 0, width, height) with its brush and embosses the black pixels of `bitmap`:
+// in highlight one pixel down and right, then in shadow at (x, y).
 void DrawDisabledGlyph(vcl::TCanvas* canvas, Integer x, Integer y, vcl::TBitmap* bitmap);
 
 // ---------------------------------------------------------------------------------------------

@@ -361,11 +361,16 @@ void DrawDisabledGlyph(vcl::TCanvas* canvas, Integer x, Integer y, vcl::TBitmap*
     if (!canvas || !HasPicture(bitmap)) return;
     // DSPDxax: the brush where the monochrome source is black, the destination where it is white.
     constexpr DWORD kBrushWhereBlack = 0x00E20746;
-    vcl::TBitmap shape;
-    shape.Assign(bitmap);
-    shape.Canvas()->Brush()->SetColor(vcl::clBlack);
-    shape.SetMonochrome(true);
     const Integer width = bitmap->Width(), height = bitmap->Height();
+    // The monochrome copy made on a black brush: the black pixels of the glyph become its white
+    // ones, the pixels a white-source blit paints with the brush.
+    vcl::TBitmap shape;
+    shape.SetMonochrome(true);
+    shape.SetSize(width, height);
+    const HDC glyph = bitmap->Canvas()->Handle();
+    const COLORREF ground = SetBkColor(glyph, RGB(0, 0, 0));
+    BitBlt(shape.Canvas()->Handle(), 0, 0, width, height, glyph, 0, 0, SRCCOPY);
+    SetBkColor(glyph, ground);
     canvas->FillRect(TRect{0, 0, width, height});
     const HDC dc = canvas->Handle();
     const HDC source = shape.Canvas()->Handle();
