@@ -333,6 +333,34 @@ void DrawBackground(vcl::TCanvas* canvas, const TZylMenuItem* parent, const TZyl
                 draw(column * width, row * height);
 }
 
+// The width of a submenu's shortcut column: every item measures it over all its siblings, so the
+// answer is kept for as long as the submenu's shortcuts and the font stay the same.
+struct ShortCutColumn {
+    const TZylMenuItem* parent = nullptr;
+    std::string fontName;
+    Integer fontHeight = 0;
+    vcl::TFontStyles fontStyle;
+    std::vector<vcl::TShortCut> shortCuts;
+    Integer width = 0;
+};
+
+Integer ShortCutColumnWidth(const TZylMenuItem* parent, const vcl::TFont* font,
+                            const vcl::TextMeasure& measure) {
+    static ShortCutColumn column;
+    std::vector<vcl::TShortCut> shortCuts;
+    shortCuts.reserve(static_cast<size_t>(parent->Count()));
+    for (Integer i = 0; i < parent->Count(); ++i)
+        shortCuts.push_back(parent->Items(i)->ShortCut());
+    if (column.parent == parent && column.fontName == font->Name() && column.fontHeight == font->Height() &&
+        column.fontStyle == font->Style() && column.shortCuts == shortCuts)
+        return column.width;
+    Integer width = 0;
+    for (vcl::TShortCut shortCut : shortCuts)
+        if (shortCut != 0) width = std::max(width, measure.Width(vcl::ShortCutToText(shortCut)));
+    column = ShortCutColumn{parent, font->Name(), font->Height(), font->Style(), std::move(shortCuts), width};
+    return width;
+}
+
 // The image an item shows for its state, -1 for none.
 Integer ImageFor(const TZylMenuItem* item, bool disabled, bool checked) {
     if (disabled && item->DisabledImageIndex() > -1) return item->DisabledImageIndex();
@@ -454,10 +482,7 @@ void TZylMenuItem::MeasureMenuItem(vcl::TMessage& message) {
         textPart = asBitmapItem_->Bitmap()->Width() + (barItem ? wWidth : 0);
     else
         textPart = measure.Width(barItem ? text : text + '\t');
-    Integer shortCutPart = 0;
-    if (!barItem)
-        for (const TZylMenuItem* sibling : parent_->items_)
-            shortCutPart = std::max(shortCutPart, measure.Width(vcl::ShortCutToText(sibling->shortCut_)));
+    const Integer shortCutPart = barItem ? 0 : ShortCutColumnWidth(parent_, widest, measure);
 
     Integer width = barItem ? textWidth : left + textPart + shortCutPart;
     Integer height = picture ? asBitmapItem_->Bitmap()->Height() : textHeight;
