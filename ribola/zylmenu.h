@@ -1,5 +1,6 @@
 // Owner-drawn menus: the item tree (TZylMenuItem) with its appearance objects, its mapping onto
-// native menus (menu handles and command numbers), and the menu components that hold a root item.
+// native menus (menu handles and command numbers), the measuring and painting of owner-drawn items,
+// and the four menu components that put a tree on a form's bar, in a popup or in a system menu.
 //
 // The tree lives in TZylMenuItem's own fields; the framework's TMenuItem is its ancestor only so
 // that the items stay type-compatible and share GroupIndex, Name and Tag. Every change climbs from

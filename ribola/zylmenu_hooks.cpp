@@ -234,7 +234,11 @@ struct TZylMenu::Handlers {
     static bool Help(TZylMenu& menu, vcl::TMessage& message) {
         const auto* help = reinterpret_cast<const HELPINFO*>(message.LParam);
         if (!help || help->iContextType != HELPINFO_MENUITEM) return false;
-        Integer context = menu.GetHelpContext(static_cast<UINT_PTR>(static_cast<UINT>(help->iCtrlId)), true);
+        // Id 0 is no entry (nothing selected), though the first item ever made holds command 0.
+        Integer context =
+            help->iCtrlId != 0
+                ? menu.GetHelpContext(static_cast<UINT_PTR>(static_cast<UINT>(help->iCtrlId)), true)
+                : 0;
         if (context == 0) context = menu.GetHelpContext(HandleValue(help->hItemHandle), false);
         if (context == 0) return false;
         vcl::TCustomForm* form = vcl::Screen ? vcl::Screen->ActiveForm() : nullptr;

@@ -6,7 +6,6 @@
 #include "ribola/zylmenu.h"
 #include "vcl/classregistration.h"
 #include "vcl/forms.h"
-#include "vcl/shortcuts.h"
 #include "win32/menu.h"
 #include "win32/user.h"
 
