@@ -1,5 +1,6 @@
-// Owned-drawn menus: the item tree (TZylMenuItem) with its appearance objects, its mapping onto
-// native menus (menu handles and command numbers), and the menu components that hold a root item.
+// Owner-drawn menus: the item tree (TZylMenuItem) with its appearance objects, its mapping onto
+// native menus (menu handles and command numbers), the measuring and painting of owner-drawn items,
+// and the four menu components that put a tree on a form's bar, in a popup or in a system menu.
 //
 // The tree lives in TZylMenuItem's own fields; the framework's TMenuItem is its ancestor only so
 // that the items stay type-compatible and share GroupIndex, Name and Tag. Every change climbs from
@@ -17,6 +18,8 @@
 
 #include "vcl/imglist.h"
 #include "vcl/menus.h"
+#include "vcl/messages.h"
+#include "win32/menu.h"
 
 namespace ribola {
 
@@ -138,6 +141,10 @@ public:
     void SetFadeToColor(TColor value);
     Byte ColorCount() const { return colorCount_; }
     void SetColorCount(Byte value);
+
+    // Paints the gradient top to bottom into (0, 0, width, height) of `dc`: ColorCount bands from the
+    // sub menu's BarColor to FadeToColor; nothing for a size of 0 or less.
+    void Draw(win32::HDC dc, Integer width, Integer height) const;
 
     void Assign(const vcl::TPersistent* source) override;
 
@@ -339,6 +346,12 @@ public:
     Integer MeasuredHeight() const { return measuredHeight_; }
     void SetMeasuredHeight(Integer value) { measuredHeight_ = value; }
 
+    // Owner drawing: WM_MEASUREITEM (message.LParam points at the MEASUREITEMSTRUCT, whose size this
+    // answers and whose height and width are kept in MeasuredHeight and MeasuredWidth) and
+    // WM_DRAWITEM (a DRAWITEMSTRUCT). An empty item rectangle paints nothing.
+    void MeasureMenuItem(vcl::TMessage& message);
+    void DrawMenuItem(vcl::TMessage& message);
+
     // Runs OnClick (the framework item's event) for an enabled item.
     void Click() override;
     // OnClick of system items: sends WM_SYSCOMMAND (Sender's Command, lParam -1) to the menu's window.
@@ -378,6 +391,10 @@ private:
     void TurnSiblingsOff();
     void ApplyNativeState(win32::UINT flags, bool check);
     void RemoveNativeEntries();
+    // Sets the kind, state, command and text of this item's entry in `root` (found by command).
+    void ApplyEntryState(win32::HMENU root);
+    // Refills every native menu of the subtree made so far.
+    void RefreshHandles();
     void RefillHandle();
     void AppendByFlags(win32::HMENU menu, const std::string& text);
     void AppendByInfo(win32::HMENU menu, std::string& text);
@@ -419,9 +436,35 @@ private:
 bool IterateMenus(const std::function<bool(TZylMenuItem*)>& func, TZylMenuItem* menu1, TZylMenuItem* menu2);
 
 // ---------------------------------------------------------------------------------------------
+// Painting helpers
+
+// How a selected item is framed.
+enum class TZylSelectType : uint8_t { selNormal, selRaised, selSunken };
+VCL_ENUM_NAMES(TZylSelectType, "selNormal", "selRaised", "selSunken")
+using enum TZylSelectType;
+
+// Draws `bitmap` at (x, y) leaving out its pixels of `transparentColor` (through a masked image list).
+void DrawTransparent(vcl::TCanvas* canvas, vcl::TBitmap* bitmap, Integer x, TColor transparentColor,
+                     Integer y);
+// Clears the canvas's (0, 0, width, height) with its brush and embosses the black pixels of `bitmap`:
+// in highlight one pixel down and right, then in shadow at (x, y).
+void DrawDisabledGlyph(vcl::TCanvas* canvas, Integer x, Integer y, vcl::TBitmap* bitmap);
+
+// ---------------------------------------------------------------------------------------------
 // Menu components
 
-// The common base: owns the root item (Items) and the image list link.
+// Sender is the menu; LongHint and Hint are the two parts of the selected item's Hint.
+using TZylOnHint =
+    std::function<void(vcl::TObject* Sender, const std::string& LongHint, const std::string& Hint)>;
+
+// The common base: owns the root item (Items), the fonts and the image list link, and takes over the
+// window procedure of the window that receives the menu's messages, so that it measures and paints
+// the items and dispatches commands, submenu openings, hints, help and menu characters. Keyboard
+// shortcuts of every menu outside the designer are caught by one message hook of the thread.
+//
+// Each of the four components takes over its window at the end of its constructor, and gives back
+// everything (window procedure, menu bar, system menu, hook) first when it is freed, before its
+// items go.
 class TZylMenu : public vcl::TPopupMenu {
 public:
     using Inherited = vcl::TPopupMenu;
@@ -436,62 +479,224 @@ public:
     virtual win32::HMENU GetHandle();
     win32::HMENU Handle() { return GetHandle(); }
 
+    // Appearance
     vcl::TCustomImageList* Images() const { return images_; }
     void SetImages(vcl::TCustomImageList* value);
     // Native entries are owner-drawn (and breaks are not used) while True.
     bool NewStyles() const { return newStyles_; }
     void SetNewStyles(bool value);
+    TZylSelectType SelectType() const { return selectType_; }
+    void SetSelectType(TZylSelectType value) { selectType_ = value; }
+    // Fills the selected item's text area; clNone leaves the background and marks the selection only
+    // by SelectedFont and the frame of SelectType.
+    TColor SelectedColor() const { return selectedColor_; }
+    void SetSelectedColor(TColor value);
+    vcl::TFont* MenuFont() const { return menuFont_.get(); }
+    void SetMenuFont(const vcl::TFont* value) { menuFont_->Assign(value); }
+    vcl::TFont* SelectedFont() const { return selectedFont_.get(); }
+    void SetSelectedFont(const vcl::TFont* value) { selectedFont_->Assign(value); }
+    vcl::TFont* DividerFont() const { return dividerFont_.get(); }
+    void SetDividerFont(const vcl::TFont* value) { dividerFont_->Assign(value); }
+    // Shown while the mouse is over the open menu; crDefault and crArrow leave the cursor alone.
+    vcl::TCursor Cursor() const { return cursor_; }
+    void SetCursor(vcl::TCursor value) { cursor_ = value; }
+    vcl::TPopupAlignment PopupAlignment() const { return popupAlignment_; }
+    void SetPopupAlignment(vcl::TPopupAlignment value) { popupAlignment_ = value; }
+
+    TZylOnHint OnHint;
+
+    // The window that receives the menu's messages, computed and stored: the owner's window (for a
+    // main menu of an MDI child the main form's); popup and application menus use the
+    // application's.
+    virtual win32::HWND GetWindowHandle();
+    // Stores the window and takes the bar's signature (UpdateImage).
+    void SetWindowHandle(win32::HWND value);
+    // Puts the menu's window procedure in front of `window`'s. A window chained by several menus
+    // may be given back in any order.
+    virtual void HookWin(win32::HWND window);
+    virtual void UnHookWin(win32::HWND window);
+    virtual void WndProc(vcl::TMessage& message);
+    // Applies every item's native flags (owner draw, state, breaks) to the root menu again, keeping
+    // submenus and commands.
+    virtual void SetOwnerDrawAll();
+    // Takes the signature of the window's menu bar (texts and states); true when it changed.
+    bool UpdateImage();
 
     // The first item, root items and merged items in group order, each before its children,
     // whose Command, submenu Handle or ShortCut equals value; nullptr when none (and always for
     // handle 0).
     TZylMenuItem* FindItem(win32::UINT_PTR value, TZylFindItemKind kind) const;
-    // The window that receives the menu's messages: here the owner's window when it is a windowed
-    // control; popup menus use the application's.
-    virtual win32::HWND GetWindowHandle();
+    // Clicks the item of a command; true when there was one.
+    bool DispatchCommand(Word command);
+    // Clicks the item whose submenu opens; true when there was one.
+    bool DispatchPopup(win32::HMENU menu);
+    // A key message (WM_KEYDOWN or WM_SYSKEYDOWN): clicks the item with that shortcut, its parents
+    // first, when the menu's form is the active window; true when an item has the shortcut.
+    bool IsShortCut(const vcl::TMessage& key);
+    using vcl::TPopupMenu::IsShortCut;
+    // The help context of an item (by command, or by submenu handle), or the first one set above it;
+    // a popup menu's own for its root menu.
+    Integer GetHelpContext(win32::UINT_PTR value, bool byCommand) const;
+
+    // Runs OnPopup, then shows the menu at the screen point and returns when it closes.
+    void Popup(Integer x, Integer y) override;
+    void DoPopup(vcl::TObject* sender) override;
 
     // Told after an item of the tree changed (source is nullptr when the menu itself asks).
     void MenuChanged(vcl::TMenuItem* source, bool rebuild) override;
 
     void GetChildren(const std::function<void(vcl::TComponent*)>& proc, vcl::TComponent* root) override;
+    // Native menus made before the form was read miss what reading changed: they are filled again.
+    void Loaded() override;
 
-    static void Publish(vcl::Published<TZylMenu>& p) {
-        p.Property("NewStyles", &TZylMenu::NewStyles, &TZylMenu::SetNewStyles, true);
-        p.Property("Images", &TZylMenu::Images, &TZylMenu::SetImages);
-    }
+    static void Publish(vcl::Published<TZylMenu>& p);
 
 protected:
+    // Read after running user code that may free the menu.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    // The last step of each component's constructor: takes over the window, shows the bar, sets
+    // the entries' flags and joins the shortcut hook.
+    void TakeOverWindow();
+    // Whether the root menu is a menu bar of the owner's window.
+    virtual bool ShowsBar() const { return false; }
+    // Makes the root menu the menu bar of the owner's window.
+    void SetMenu();
+    // A form or application menu shows its items in `window`'s system menu.
+    void AdoptSystemMenu(win32::HWND window);
+    void BeforeDestruction() override;
     void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
     void SetChildOrder(vcl::TComponent* child, int order) override;
 
 private:
     friend class TZylMenuItem;
+    struct Handlers;
     void ImageListChange(vcl::TObject* sender);
+    void FontChange(vcl::TObject* sender);
+    void TellWindow(win32::HWND window);
+    void GiveBack();
+    bool HandleMessage(vcl::TMessage& message);
 
     TZylMenuItem* items_ = nullptr;
     vcl::TCustomImageList* images_ = nullptr;
     std::unique_ptr<vcl::TChangeLink> imageChangeLink_;
+    std::unique_ptr<vcl::TFont> menuFont_;
+    std::unique_ptr<vcl::TFont> selectedFont_;
+    std::unique_ptr<vcl::TFont> dividerFont_;
     bool newStyles_ = true;
+    TZylSelectType selectType_ = selNormal;
+    TColor selectedColor_ = vcl::clHighlight;
+    vcl::TCursor cursor_ = vcl::crDefault;
+    vcl::TPopupAlignment popupAlignment_ = vcl::paLeft;
+    std::string menuImage_;  // the bar's signature, see UpdateImage
+    bool hasMenuImage_ = false;
+    win32::HWND hookedWindow_ = nullptr;  // whose procedure this menu replaced
+    win32::WNDPROC objectInstance_ = nullptr;
+    win32::WNDPROC oldWndProc_ = nullptr;
+    win32::HWND barWindow_ = nullptr;         // whose menu bar the root menu was made
+    win32::HWND systemMenuWindow_ = nullptr;  // whose system menu the root adopted
+    bool givenBack_ = false;
 };
 
-// A form's menu bar: its top-level items are bar items.
+// A form's menu bar: its top-level items are bar items. Made on a form that holds a framework
+// TMainMenu, it takes over that menu's items (named "Zyl" and the item's name) and frees it.
 class TZylMainMenu : public TZylMenu {
     VCL_DECLARE_CLASS(TZylMainMenu, TZylMenu)
 public:
-    explicit TZylMainMenu(vcl::TComponent* owner) : TZylMenu(owner) {}
+    explicit TZylMainMenu(vcl::TComponent* owner);
 
+    // The shared menu of in-place activation while one is set.
+    win32::HMENU GetHandle() override;
+    win32::HWND GetWindowHandle() override;
+    bool AutoMerge() const { return autoMerge_; }
+    void SetAutoMerge(bool value);
+    // Shows another main menu's root items in this bar by GroupIndex; nullptr unmerges.
+    void Merge(TZylMainMenu* menu);
+    // Unmerges only when `menu` is the one merged.
+    void Unmerge(TZylMainMenu* menu);
     // Called by the item tree after a change below the root; tells the window that shows the bar.
     virtual void ItemChanged();
+    // Redraws the bar when its signature changed.
+    void MenuChanged(vcl::TMenuItem* source, bool rebuild) override;
+    // Shows the bar's items as a popup menu.
+    void Popup(Integer x, Integer y) override;
+
+    // In-place activation
+    win32::HMENU Ole2MenuHandle() const { return ole2MenuHandle_; }
+    void SetOle2MenuHandle(win32::HMENU value);
+    // Appends the items whose GroupIndex is one of `groups` to `sharedMenu`, counting them per group
+    // in `widths` (indexed by GroupIndex; groups beyond its end are not counted).
+    void PopulateOle2Menu(win32::HMENU sharedMenu, std::span<const Integer> groups,
+                          std::span<Integer> widths);
+    // An accelerator table of the shortcuts of those items (an item without one gives its
+    // children's); nullptr and a count of 0 when there are none.
+    win32::HACCEL GetOle2AcceleratorTable(Integer& accelCount, std::span<const Integer> groups);
+
+    static void Publish(vcl::Published<TZylMainMenu>& p) {
+        p.Property("AutoMerge", &TZylMainMenu::AutoMerge, &TZylMainMenu::SetAutoMerge, false);
+    }
+
+protected:
+    bool ShowsBar() const override { return true; }
+
+private:
+    void TakeOverFrameworkMenu();
+    void ConvertMenuItem(TZylMenuItem* parent, vcl::TMenuItem* source);
+
+    bool autoMerge_ = false;
+    win32::HMENU ole2MenuHandle_ = nullptr;
 };
 
-// A context menu: its native menus are popup menus.
+// A context menu, tracked on the application's window. PopupDetails is the look of its first level
+// from its first change on.
 class TZylPopupMenu : public TZylMenu {
     VCL_DECLARE_CLASS(TZylPopupMenu, TZylMenu)
 public:
-    explicit TZylPopupMenu(vcl::TComponent* owner) : TZylMenu(owner) {}
+    explicit TZylPopupMenu(vcl::TComponent* owner);
+    ~TZylPopupMenu() override;
 
-    // The application's window.
     win32::HWND GetWindowHandle() override;
+    TZylSubMenu* PopupDetails() const { return popupDetails_.get(); }
+    void SetPopupDetails(const TZylSubMenu* value) { popupDetails_->Assign(value); }
+    // Whether the first level is drawn with PopupDetails rather than the root item's own details:
+    // once they changed, or while they are switched on (as when read from a form).
+    bool PopupDetailsInUse() const;
+    // Stored on the root item.
+    Integer HelpContext() const;
+    void SetHelpContext(Integer value);
+    // Where PopupDetails reports its changes.
+    void ChangeSubMenu(vcl::TObject* sender);
+
+    static void Publish(vcl::Published<TZylPopupMenu>& p) {
+        p.Property("PopupDetails", &TZylPopupMenu::PopupDetails);
+        p.Property("HelpContext", &TZylPopupMenu::HelpContext, &TZylPopupMenu::SetHelpContext, 0);
+    }
+
+protected:
+    // For the descendants, which take over their window themselves.
+    struct Deferred {};
+    TZylPopupMenu(vcl::TComponent* owner, Deferred);
+
+private:
+    std::unique_ptr<TZylSubMenu> popupDetails_;
+    bool popupDetailsInUse_ = false;
+};
+
+// Replaces the system menu of the form that owns it with its items; items bound with SystemItem
+// carry the standard commands.
+class TZylFormMenu : public TZylPopupMenu {
+    VCL_DECLARE_CLASS(TZylFormMenu, TZylPopupMenu)
+public:
+    explicit TZylFormMenu(vcl::TComponent* owner);
+
+    // The owner's window.
+    win32::HWND GetWindowHandle() override;
+};
+
+// Replaces the system menu of the application's window (the one its taskbar button shows).
+class TZylApplicationMenu : public TZylPopupMenu {
+    VCL_DECLARE_CLASS(TZylApplicationMenu, TZylPopupMenu)
+public:
+    explicit TZylApplicationMenu(vcl::TComponent* owner);
 };
 
 }  // namespace ribola

@@ -1,10 +1,12 @@
-// The menu component base that holds a root item, its bar and popup descendants, item lookup,
-// and the class information of the classes whose published lists leave out framework properties.
+// The menu component base: the root item, fonts and image list link, the published tables of the
+// classes that leave out framework properties, item lookup and dispatch, the native flags of every
+// entry, the menu bar's signature, popping up, and giving back what a menu took over when it goes.
 #include <array>
 
 #include "ribola/zylmenu.h"
 #include "vcl/classregistration.h"
 #include "vcl/forms.h"
+#include "win32/menu.h"
 #include "win32/user.h"
 
 namespace ribola {
@@ -39,8 +41,10 @@ constexpr std::array<std::string_view, 22> kItemProperties = {
     "RadioItem", "ShortCut", "OnClick",     "OnSelect", "ImageIndex", "CheckedIndex", "DisabledImageIndex",
     "GroupIndex"};
 
-constexpr std::array<std::string_view, 6> kMenuProperties = {"Name",      "Tag",    "AutoPopup",
-                                                             "NewStyles", "Images", "OnPopup"};
+constexpr std::array<std::string_view, 15> kMenuProperties = {
+    "Name",         "Tag",           "AutoPopup", "PopupAlignment", "Cursor",
+    "SelectedFont", "SelectedColor", "NewStyles", "SelectType",     "MenuFont",
+    "DividerFont",  "Images",        "Items",     "OnPopup",        "OnHint"};
 
 template <typename Self, typename Base, auto& Names>
 struct TSelectedClassInfo : vcl::detail::TClassInfoOf<Self, Base> {
@@ -55,8 +59,18 @@ struct TSelectedClassInfo : vcl::detail::TClassInfoOf<Self, Base> {
 };
 
 const vcl::TClassRegistration streamingRegistration{
-    TZylMenuItem::StaticClass(),   TZylMainMenu::StaticClass(), TZylPopupMenu::StaticClass(),
-    TZylBitmapItem::StaticClass(), TZylSubMenu::StaticClass(),  TZylMenuGradient::StaticClass()};
+    TZylMenuItem::StaticClass(), TZylMainMenu::StaticClass(),        TZylPopupMenu::StaticClass(),
+    TZylFormMenu::StaticClass(), TZylApplicationMenu::StaticClass(), TZylBitmapItem::StaticClass(),
+    TZylSubMenu::StaticClass(),  TZylMenuGradient::StaticClass()};
+
+// Visits every item of a tree, each before its children.
+void VisitTree(TZylMenuItem* item, const std::function<void(TZylMenuItem*)>& visit) {
+    for (Integer i = 0; i < item->Count(); ++i) {
+        TZylMenuItem* child = item->Items(i);
+        visit(child);
+        VisitTree(child, visit);
+    }
+}
 
 }  // namespace
 
@@ -94,27 +108,53 @@ void TZylMenuItem::Publish(vcl::Published<TZylMenuItem>& p) {
     p.Property("GroupIndex", &TZylMenuItem::GroupIndex, &TZylMenuItem::SetGroupIndex, Byte{0});
 }
 
+void TZylMenu::Publish(vcl::Published<TZylMenu>& p) {
+    p.Property("PopupAlignment", &TZylMenu::PopupAlignment, &TZylMenu::SetPopupAlignment, vcl::paLeft);
+    p.Property("Cursor", &TZylMenu::Cursor, &TZylMenu::SetCursor, vcl::crDefault).Idents(vcl::CursorIdents());
+    p.Property("SelectedFont", &TZylMenu::SelectedFont);
+    p.Property("SelectedColor", &TZylMenu::SelectedColor, &TZylMenu::SetSelectedColor, vcl::clHighlight)
+        .Idents(vcl::ColorIdents());
+    p.Property("NewStyles", &TZylMenu::NewStyles, &TZylMenu::SetNewStyles, true);
+    p.Property("SelectType", &TZylMenu::SelectType, &TZylMenu::SetSelectType, selNormal);
+    p.Property("MenuFont", &TZylMenu::MenuFont);
+    p.Property("DividerFont", &TZylMenu::DividerFont);
+    p.Property("Images", &TZylMenu::Images, &TZylMenu::SetImages);
+    // The tree is written as the menu's children, not as a property.
+    p.Property("Items", &TZylMenu::Items).Stored(false);
+    p.Event("OnHint", &TZylMenu::OnHint);
+}
+
 // ---------------------------------------------------------------------------------------------
-// TZylMenu
+// Life
 
 TZylMenu::TZylMenu(vcl::TComponent* owner)
     : TPopupMenu(owner),
       items_(new TZylMenuItem(this)),
-      imageChangeLink_(std::make_unique<vcl::TChangeLink>()) {
+      imageChangeLink_(std::make_unique<vcl::TChangeLink>()),
+      menuFont_(std::make_unique<vcl::TFont>()),
+      selectedFont_(std::make_unique<vcl::TFont>()),
+      dividerFont_(std::make_unique<vcl::TFont>()) {
     items_->menu_ = this;
     items_->OnClick = [this](vcl::TObject* sender) { DoPopup(sender); };
     items_->OnChange = [this](vcl::TObject* sender, bool rebuild) {
         MenuChanged(dynamic_cast<vcl::TMenuItem*>(sender), rebuild);
     };
     imageChangeLink_->OnChange = [this](vcl::TObject* sender) { ImageListChange(sender); };
+    SetAutoPopup(true);
+    if (Designing()) {
+        // What a menu dropped in the designer starts with, and so writes to its form.
+        selectedFont_->SetColor(vcl::clHighlightText);
+        dividerFont_->SetName("Small Fonts");
+        dividerFont_->SetSize(7);
+    }
+    for (vcl::TFont* font : {menuFont_.get(), selectedFont_.get(), dividerFont_.get()})
+        font->OnChange = [this](vcl::TObject* sender) { FontChange(sender); };
 }
 
 TZylMenu::~TZylMenu() {
-    if (images_) {
-        images_->UnRegisterChanges(imageChangeLink_.get());
-        images_->RemoveFreeNotification(this);
-        images_ = nullptr;
-    }
+    GiveBack();
+    for (vcl::TFont* font : {menuFont_.get(), selectedFont_.get(), dividerFont_.get()})
+        font->OnChange = nullptr;
     // Free() has taken the root down with the owned components; a plain delete has not.
     if (TZylMenuItem* root = items_) {
         items_ = nullptr;
@@ -123,6 +163,26 @@ TZylMenu::~TZylMenu() {
         root->Free();
     }
 }
+
+void TZylMenu::BeforeDestruction() {
+    GiveBack();
+    TPopupMenu::BeforeDestruction();
+}
+
+void TZylMenu::AdoptSystemMenu(HWND window) {
+    const HMENU system = window ? GetSystemMenu(window, FALSE) : nullptr;
+    if (!system || !items_) return;
+    // An empty root menu made before the window was known is replaced, not leaked.
+    if (const HMENU made = items_->Handle();
+        made && made != system && IsMenu(made) && GetMenuItemCount(made) == 0)
+        DestroyMenu(made);
+    items_->SetHandle(system);
+    systemMenuWindow_ = window;
+    if (items_->Count() > 0) items_->RebuildHandle();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
 
 HMENU TZylMenu::GetHandle() {
     return items_ ? items_->GetHandle() : nullptr;
@@ -143,21 +203,101 @@ void TZylMenu::SetImages(vcl::TCustomImageList* value) {
 }
 
 void TZylMenu::ImageListChange(vcl::TObject*) {
-    MenuChanged(nullptr, false);
+    TellWindow(GetWindowHandle());
+}
+
+void TZylMenu::FontChange(vcl::TObject*) {
+    TellWindow(WindowHandle());
+}
+
+void TZylMenu::TellWindow(HWND window) {
+    if (window && IsWindow(window)) SendMessage(window, vcl::CM_MENUCHANGED, 0, 0);
+}
+
+void TZylMenu::SetSelectedColor(TColor value) {
+    selectedColor_ = value;
+    TellWindow(GetWindowHandle());
 }
 
 void TZylMenu::SetNewStyles(bool value) {
     newStyles_ = value;
     if (!items_) return;
     // Every native menu made so far takes the new entry kinds.
-    std::function<void(TZylMenuItem*)> refill = [&refill](TZylMenuItem* item) {
-        item->RefillHandle();
-        for (TZylMenuItem* child : item->items_)
-            refill(child);
-    };
-    refill(items_);
+    items_->RefreshHandles();
+    SetOwnerDrawAll();
+    if (WindowHandle() && IsWindow(WindowHandle())) DrawMenuBar(WindowHandle());
+    if (auto* control = dynamic_cast<vcl::TControl*>(Owner()); control && !control->IsDestroying())
+        control->Refresh();
     MenuChanged(nullptr, false);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The window
+
+HWND TZylMenu::GetWindowHandle() {
+    auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
+    windowHandle_ = control && !control->IsDestroying() ? control->Handle() : nullptr;
+    return windowHandle_;
+}
+
+void TZylMenu::SetWindowHandle(HWND value) {
+    windowHandle_ = value;
+    UpdateImage();
+}
+
+void TZylMenu::SetMenu() {
+    auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
+    if (!control) return;
+    if (Designing() && !control->HandleAllocated()) return;
+    const HWND window = control->Handle();
+    const HMENU root = GetHandle();
+    if (GetMenu(window) != root && !win32::SetMenu(window, root)) return;
+    barWindow_ = window;
+    if (Designing()) SetWindowHandle(window);
+}
+
+bool TZylMenu::UpdateImage() {
+    if (!windowHandle_) return false;
+    // Entry texts with their states, as far as 512 characters take them.
+    constexpr size_t kCapacity = 512;
+    const HMENU root = GetHandle();
+    std::string image;
+    for (int position = 0, count = GetMenuItemCount(root); position < count; ++position) {
+        if (kCapacity - image.size() < 5) break;
+        char text[kCapacity] = {};
+        GetMenuString(root, static_cast<UINT>(position), text, static_cast<int>(kCapacity - image.size() - 4),
+                      MF_BYPOSITION);
+        image += text;
+        const UINT state = GetMenuState(root, static_cast<UINT>(position), MF_BYPOSITION);
+        if (state & MF_DISABLED) image += '$';
+        if (state & MF_MENUBREAK) image += '@';
+        if (state & MF_GRAYED) image += '#';
+        image += ';';
+    }
+    if (hasMenuImage_ && image == menuImage_) return false;
+    menuImage_ = std::move(image);
+    hasMenuImage_ = true;
+    return true;
+}
+
+void TZylMenu::SetOwnerDrawAll() {
+    const HMENU root = items_ ? items_->Handle() : nullptr;
+    if (!root || !IsMenu(root)) return;
+    const auto apply = [root](TZylMenuItem* item) { item->ApplyEntryState(root); };
+    VisitTree(items_, apply);
+    if (TZylMenuItem* merged = items_->Merged()) VisitTree(merged, apply);
+}
+
+void TZylMenu::Loaded() {
+    TPopupMenu::Loaded();
+    if (!items_) return;
+    items_->RefreshHandles();
+    SetOwnerDrawAll();
+    MenuChanged(nullptr, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Items
 
 TZylMenuItem* TZylMenu::FindItem(UINT_PTR value, TZylFindItemKind kind) const {
     if (!items_) return nullptr;
@@ -189,13 +329,49 @@ TZylMenuItem* TZylMenu::FindItem(UINT_PTR value, TZylFindItemKind kind) const {
     return found;
 }
 
-HWND TZylMenu::GetWindowHandle() {
-    auto* control = dynamic_cast<vcl::TWinControl*>(Owner());
-    windowHandle_ = control ? control->Handle() : nullptr;
-    return windowHandle_;
+bool TZylMenu::DispatchCommand(Word command) {
+    TZylMenuItem* item = FindItem(command, fkCommand);
+    if (!item) return false;
+    item->Click();
+    return true;
+}
+
+bool TZylMenu::DispatchPopup(HMENU menu) {
+    TZylMenuItem* item = FindItem(HandleValue(menu), fkHandle);
+    if (!item) return false;
+    item->Click();
+    return true;
+}
+
+Integer TZylMenu::GetHelpContext(UINT_PTR value, bool byCommand) const {
+    if (!byCommand && items_ && value != 0 && HandleValue(items_->Handle()) == value)
+        if (auto* popup = dynamic_cast<const TZylPopupMenu*>(this)) return popup->HelpContext();
+    for (const TZylMenuItem* item = FindItem(value, byCommand ? fkCommand : fkHandle); item;
+         item = item->Parent())
+        if (item->HelpContext() != 0) return item->HelpContext();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Popping up
+
+void TZylMenu::DoPopup(vcl::TObject* sender) {
+    TPopupMenu::DoPopup(sender);
+}
+
+void TZylMenu::Popup(Integer x, Integer y) {
+    const std::shared_ptr<bool> alive = alive_;
+    DoPopup(this);
+    if (!*alive) return;
+    static constexpr UINT kAlignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
+    const UINT flags = kAlignments[static_cast<size_t>(popupAlignment_)] | TPM_RIGHTBUTTON;
+    TrackPopupMenu(GetHandle(), flags, x, y, 0, WindowHandle(), nullptr);
 }
 
 void TZylMenu::MenuChanged(vcl::TMenuItem*, bool) {}
+
+// ---------------------------------------------------------------------------------------------
+// Components
 
 void TZylMenu::GetChildren(const std::function<void(vcl::TComponent*)>& proc, vcl::TComponent* root) {
     if (items_) items_->GetChildren(proc, root);
@@ -214,23 +390,15 @@ void TZylMenu::Notification(vcl::TComponent* component, vcl::TOperation operatio
         if (component == items_) items_ = nullptr;
     }
     TPopupMenu::Notification(component, operation);
-}
-
-// ---------------------------------------------------------------------------------------------
-// TZylMainMenu and TZylPopupMenu
-
-VCL_DEFINE_CLASS(TZylMainMenu, TZylMenu)
-
-void TZylMainMenu::ItemChanged() {
-    MenuChanged(nullptr, false);
-    if (const HWND window = WindowHandle()) SendMessage(window, vcl::CM_MENUCHANGED, 0, 0);
-}
-
-VCL_DEFINE_CLASS(TZylPopupMenu, TZylMenu)
-
-HWND TZylPopupMenu::GetWindowHandle() {
-    windowHandle_ = vcl::Application ? vcl::Application->Handle() : nullptr;
-    return windowHandle_;
+    if (component == this || IsDestroying()) return;
+    if (dynamic_cast<TZylMainMenu*>(component)) {
+        // A menu bar came or went: the form's client area changed.
+        if (auto* control = dynamic_cast<vcl::TControl*>(Owner()); control && !control->IsDestroying())
+            control->Refresh();
+    }
+    if (operation == vcl::TOperation::opInsert && dynamic_cast<TZylMainMenu*>(this) &&
+        dynamic_cast<vcl::TMainMenu*>(component))
+        throw vcl::Exception("You can not use a TMainMenu in conjunction with TZylMainMenu ");
 }
 
 }  // namespace ribola

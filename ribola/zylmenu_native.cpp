@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "ribola/zylmenu.h"
+#include "vcl/shortcuts.h"
 #include "win32/menu.h"
 #include "win32/sysinfo.h"
 
@@ -121,6 +122,36 @@ void TZylMenuItem::AppendByFlags(HMENU menu, const std::string& text) {
                    ownerDraw ? nullptr : caption_.c_str());
     else
         InsertMenu(menu, static_cast<UINT>(-1), flags, command_, content);
+}
+
+void TZylMenuItem::ApplyEntryState(HMENU root) {
+    const bool ownerDraw = NewStyles();
+    const bool picture = asBitmapItem_->HasBitmap();
+    std::string text = caption_;
+    if (shortCut_ != 0 && !ValidateType()) text += '\t' + vcl::ShortCutToText(shortCut_);
+    MENUITEMINFO info{};
+    info.cbSize = sizeof(info);
+    // Kind, state, command and content; the submenu an entry opens stays.
+    info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
+    // As appended: the old platform path gives an owner-drawn divider one kind.
+    const bool separator = divider_ && (ModernPlatform() || !ownerDraw);
+    info.fType = BreakFlag(break_) | (separator ? MFT_SEPARATOR : 0) | (radioItem_ ? MFT_RADIOCHECK : 0) |
+                 (ownerDraw ? MFT_OWNERDRAW : (picture ? MFT_BITMAP : 0));
+    info.fState = (enabled_ ? 0 : MFS_GRAYED) | (checked_ ? MFS_CHECKED : 0) | (default_ ? MFS_DEFAULT : 0);
+    info.wID = command_;
+    if (ownerDraw)
+        info.dwTypeData = nullptr;
+    else if (picture)
+        info.dwTypeData = reinterpret_cast<LPSTR>(asBitmapItem_->Bitmap()->Handle());
+    else
+        info.dwTypeData = text.data();
+    SetMenuItemInfo(root, command_, FALSE, &info);
+}
+
+void TZylMenuItem::RefreshHandles() {
+    RefillHandle();
+    for (TZylMenuItem* item : items_)
+        item->RefreshHandles();
 }
 
 void TZylMenuItem::RemoveNativeEntries() {

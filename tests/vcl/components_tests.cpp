@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/sample_components.h"
+#include "vcl/menus.h"
 
 using namespace vcl;
 using namespace zyltest;
@@ -59,6 +60,71 @@ TEST(Components, OwnerHearsOfInsertionAndItsComponentsToo) {
     new TComponent(owner.get());
     EXPECT_EQ(log, (std::vector<std::string>{"Owner heard TComponent", "First heard TComponent"}));
 }
+
+namespace {
+
+// Refuses every later sibling, as a component that cannot work beside another does.
+class TRefusingSibling : public TComponent {
+    VCL_CLASS(TRefusingSibling, TComponent)
+public:
+    explicit TRefusingSibling(TComponent* owner) : TComponent(owner) {}
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation == TOperation::opInsert && component != this) throw EComponentError("refused");
+    }
+};
+
+// Sees its owned parts from BeforeDestruction, before anybody has been told.
+class TUndoingComponent : public TComponent {
+    VCL_CLASS(TUndoingComponent, TComponent)
+public:
+    TUndoingComponent(TComponent* owner, std::vector<std::string>* log) : TComponent(owner), log_(log) {
+        part_ = new TTracked(this, log);
+        part_->SetName("Part");
+    }
+
+protected:
+    void BeforeDestruction() override {
+        log_->push_back(std::string("before, part ") + (part_->IsDestroying() ? "going" : "whole"));
+    }
+
+private:
+    std::vector<std::string>* log_;
+    TTracked* part_;
+};
+
+TEST(Components, BeforeDestructionRunsFirstWhileOwnedPartsAreWhole) {
+    std::vector<std::string> log;
+    auto* undoer = new TUndoingComponent(nullptr, &log);
+    log.clear();
+    undoer->Free();
+    EXPECT_EQ(log, (std::vector<std::string>{"before, part whole", "Part"}));
+}
+
+TEST(Components, AHeldBackInsertionIsAnnouncedOnceTheClassIsKnown) {
+    std::vector<std::string> log;
+    TComponentPtr<TTracked> owner(new TTracked(nullptr, &log));
+    owner->SetName("Owner");
+    new TMainMenu(owner.get());
+    EXPECT_EQ(log, std::vector<std::string>{"Owner heard TMainMenu"});
+    // Refused once whole, it leaves the owner as if never made.
+    new TRefusingSibling(owner.get());
+    EXPECT_THROW(new TMainMenu(owner.get()), EComponentError);
+    EXPECT_EQ(owner->ComponentCount(), 2);
+}
+
+TEST(Components, AnInsertionARefusalEndsIsUndone) {
+    TComponentPtr<TComponent> owner(new TComponent(nullptr));
+    new TRefusingSibling(owner.get());
+    EXPECT_THROW(new TTracked(owner.get()), EComponentError);
+    // The failed component left no trace: the owner holds the refuser alone.
+    ASSERT_EQ(owner->ComponentCount(), 1);
+    EXPECT_NE(dynamic_cast<TRefusingSibling*>(owner->Components(0)), nullptr);
+}
+
+}  // namespace
 
 TEST(Components, NamesAreUniqueIdentifiersWithinTheOwner) {
     TComponentPtr<TComponent> owner(new TComponent(nullptr));

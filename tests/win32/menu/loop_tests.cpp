@@ -427,6 +427,51 @@ TEST_F(Loop, AcceleratorsSendCommandsAfterInitMenu) {
     DestroyAcceleratorTable(table);
 }
 
+// Values as Wine's menu loop sends them for F1 (dlls/user32/menu.c, VK_F1).
+TEST_F(Loop, F1AsksForHelpOnTheSelectedEntryAndTheLoopShowsInThreadInfo) {
+    HWND hwnd = Owner();
+    HMENU m = FilePopup();
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_HELPID;
+    info.dwContextHelpID = 77;
+    SetMenuInfo(m, &info);
+    static std::vector<HELPINFO> requests;
+    requests.clear();
+    Answer() = [](UINT message, WPARAM, LPARAM lParam, LRESULT*) {
+        if (message == WM_HELP) requests.push_back(*reinterpret_cast<HELPINFO*>(lParam));
+        return false;
+    };
+    GUITHREADINFO during{};
+    Then([] { input::PressKey(VK_F1); });
+    Then([] { input::PressKey(VK_DOWN); });
+    Then([&during] {
+        during.cbSize = sizeof during;
+        GetGUIThreadInfo(0, &during);
+        input::PressKey(VK_F1);
+    });
+    Keys({VK_ESCAPE});
+    TrackPopupMenu(m, 0, 150, 150, 0, hwnd, nullptr);
+    ASSERT_EQ(requests.size(), 2u);
+    for (const HELPINFO& help : requests) {
+        EXPECT_EQ(help.cbSize, sizeof(HELPINFO));
+        EXPECT_EQ(help.iContextType, HELPINFO_MENUITEM);
+        EXPECT_EQ(help.hItemHandle, reinterpret_cast<HANDLE>(m));
+        EXPECT_EQ(help.dwContextId, 77u);
+    }
+    EXPECT_EQ(requests[0].iCtrlId, 0);  // nothing selected yet
+    EXPECT_EQ(requests[1].iCtrlId, 10);
+    EXPECT_EQ(during.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE),
+              GUI_INMENUMODE | GUI_POPUPMENUMODE);
+    EXPECT_EQ(during.hwndMenuOwner, hwnd);
+    GUITHREADINFO after{};
+    after.cbSize = sizeof after;
+    ASSERT_TRUE(GetGUIThreadInfo(0, &after));
+    EXPECT_EQ(after.flags & GUI_INMENUMODE, 0u);
+    EXPECT_EQ(after.hwndMenuOwner, nullptr);
+    DestroyMenu(m);
+}
+
 TEST_F(Loop, HooksSeeTheLoopAndAnIdleLoopRaises) {
     HWND hwnd = Owner();
     HMENU m = FilePopup();

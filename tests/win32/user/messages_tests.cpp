@@ -208,8 +208,10 @@ TEST_F(Hooks, NewestHookRunsFirstAndUnhookingInsideAHookIsSafe) {
     hookCalls.clear();
     SendMessage(w, WM_USER, 0, 0);
     EXPECT_EQ(hookCalls, (std::vector<int>{3, 1}));
+    EXPECT_EQ(win32::testing::InstalledHookCount(WH_CALLWNDPROC), 2);
     UnhookWindowsHookEx(hookA);
     UnhookWindowsHookEx(hookC);
+    EXPECT_EQ(win32::testing::InstalledHookCount(WH_CALLWNDPROC), 0);
 }
 
 CWPSTRUCT lastSent{};

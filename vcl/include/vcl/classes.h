@@ -130,9 +130,23 @@ public:
         p.Property("Tag", &TComponent::Tag, &TComponent::SetTag, 0);
     }
 
+    // For a class whose arrival other components may refuse: passes `owner` on to the base
+    // constructor and holds the insertion notice back until the class's constructor calls
+    // AnnounceInsertion(). The notice TComponent's constructor would send comes before the
+    // descendant's type is known, so a listener could not tell what arrived.
+    static TComponent* DeferInsertionNotice(TComponent* owner);
+
 protected:
+    // Tells the owner's components of the insertion held back by DeferInsertionNotice; when one of
+    // them refuses (raises), the component leaves the owner and the exception passes on.
+    void AnnounceInsertion();
+    // The first step of Free(), while this component and everything it owns are still whole and
+    // nobody has been told yet: where a component undoes what it did to objects outside itself
+    // that its owned parts depend on (a window it subclassed, a menu it attached to a window).
+    virtual void BeforeDestruction() {}
     // Told of every component inserted into or removed from the owner, and of linked components
-    // going away. Descendants clear their links, then call the inherited method.
+    // going away. Descendants clear their links, then call the inherited method. A component that
+    // refuses an insertion raises; the insertion is then undone.
     virtual void Notification(TComponent* component, TOperation operation);
     virtual void ValidateRename(TComponent* component, const std::string& currentName,
                                 const std::string& newName);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 
 #include "vcl/classes.h"
 #include "vcl/streaming.h"
@@ -42,8 +43,36 @@ TComponent* CreateComponent(TClass cls, TComponent* owner) {
 
 VCL_DEFINE_CLASS(TComponent, TPersistent)
 
+namespace {
+thread_local bool holdNextInsertionNotice = false;
+}  // namespace
+
 TComponent::TComponent(TComponent* owner) {
-    if (owner) owner->InsertComponent(this);
+    if (!owner) return;
+    if (std::exchange(holdNextInsertionNotice, false)) {
+        owner->ValidateInsert(this);
+        owner->ValidateRename(this, std::string(), name_);
+        owner->Insert(this);
+        if (owner->Designing()) SetDesigning(true);
+        return;
+    }
+    owner->InsertComponent(this);
+}
+
+TComponent* TComponent::DeferInsertionNotice(TComponent* owner) {
+    if (owner) holdNextInsertionNotice = true;
+    return owner;
+}
+
+void TComponent::AnnounceInsertion() {
+    if (!owner_) return;
+    TComponent* owner = owner_;
+    try {
+        owner->Notification(this, TOperation::opInsert);
+    } catch (...) {
+        if (owner_ == owner) owner->RemoveComponent(this);
+        throw;
+    }
 }
 
 TComponent::~TComponent() {
@@ -58,6 +87,7 @@ void TComponent::Free() {
 }
 
 void TComponent::ReleaseEverything() {
+    if (!released_) BeforeDestruction();
     released_ = true;
     Destroying();
     RemoveFreeNotifications();
@@ -118,7 +148,13 @@ void TComponent::InsertComponent(TComponent* component) {
     ValidateRename(component, std::string(), component->name_);
     Insert(component);
     if (Designing()) component->SetDesigning(true);
-    Notification(component, TOperation::opInsert);
+    try {
+        Notification(component, TOperation::opInsert);
+    } catch (...) {
+        // The component is not made (its constructor fails with this): nobody may keep it.
+        RemoveComponent(component);
+        throw;
+    }
 }
 
 void TComponent::RemoveComponent(TComponent* component) {

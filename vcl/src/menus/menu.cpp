@@ -584,7 +584,10 @@ void TMenu::Publish(Published<TMenu>& p) {
 
 VCL_DEFINE_CLASS(TMainMenu, TMenu)
 
-TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
+// A form's components hear of a main menu once it is one: some refuse to share the form with it.
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(DeferInsertionNotice(owner)) {
+    AnnounceInsertion();
+}
 
 TMainMenu::~TMainMenu() {
     // Freed through Free(), the root item and its links are gone already.

@@ -962,6 +962,25 @@ struct COPYDATASTRUCT {
     LPVOID lpData;
 };
 
+// WM_HELP: what help was asked for (F1 in a window, or in an open menu for its selected entry).
+inline constexpr int HELPINFO_WINDOW = 0x0001;
+inline constexpr int HELPINFO_MENUITEM = 0x0002;
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;         // the control's id, or the selected entry's command (0 for none)
+    HANDLE hItemHandle;  // the window, or the menu
+    DWORD_PTR dwContextId;
+    POINT MousePos;
+};
+
+// WinHelp commands
+inline constexpr UINT HELP_CONTEXT = 0x0001;
+inline constexpr UINT HELP_QUIT = 0x0002;
+inline constexpr UINT HELP_INDEX = 0x0003;
+inline constexpr UINT HELP_CONTEXTPOPUP = 0x0008;
+inline constexpr UINT HELP_KEY = 0x0101;
+
 struct GUITHREADINFO {
     DWORD cbSize;
     DWORD flags;

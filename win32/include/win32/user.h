@@ -504,6 +504,9 @@ std::string Wallpaper();
 void SetModalScript(std::function<void(std::string_view loopName)> script);
 // Whether the caret is shown (created, not hidden) and its rectangle in client coordinates.
 bool CaretShown(RECT* rect = nullptr);
+// The hooks of a kind (WH_*) installed on the calling thread, so that a test can tell that a
+// component removed what it installed.
+int InstalledHookCount(int hookId);
 
 }  // namespace testing
 

@@ -109,5 +109,7 @@ HMENU SystemMenuFor(HWND hwnd);
 void WindowDestroyed(HWND hwnd);
 void SystemCommand(HWND hwnd, WPARAM command, LPARAM lParam);
 bool InMenuLoop();
+// The owner window of the running loop and its GUI_*MENUMODE flags; nullptr outside a loop.
+HWND LoopOwner(DWORD* modeFlags);
 
 }  // namespace win32::menu

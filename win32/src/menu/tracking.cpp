@@ -461,6 +461,18 @@ void Character(Tracker& t, UINT character) {
         Choose(t, level, target, false, POINT{});
 }
 
+// F1 asks the owner for help on the selected entry of the innermost menu.
+void AskForHelp(const Tracker& t, const Menu& m, POINT at) {
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_MENUITEM;
+    help.iCtrlId = m.selected >= 0 ? static_cast<int>(m.items[static_cast<size_t>(m.selected)].id) : 0;
+    help.hItemHandle = reinterpret_cast<HANDLE>(m.Handle());
+    help.dwContextId = m.helpId;
+    help.MousePos = at;
+    SendMessage(t.owner, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+}
+
 void KeyDown(Tracker& t, MSG& msg) {
     const size_t level = t.levels.size() - 1;
     Menu* m = LevelMenu(t, level);
@@ -508,6 +520,9 @@ void KeyDown(Tracker& t, MSG& msg) {
                 OpenSubmenu(t, 0, m->selected, true);
             else if (m->selected >= 0)
                 Choose(t, level, m->selected, false, POINT{});
+            return;
+        case VK_F1:
+            AskForHelp(t, *m, msg.pt);
             return;
         default:
             TranslateMessage(&msg);
@@ -727,6 +742,13 @@ LRESULT MenuWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool InMenuLoop() {
     return active != nullptr;
+}
+
+HWND LoopOwner(DWORD* modeFlags) {
+    if (!active) return nullptr;
+    *modeFlags = GUI_INMENUMODE | (active->system ? GUI_SYSTEMMENUMODE : 0) |
+                 (active->popupCall ? GUI_POPUPMENUMODE : 0);
+    return active->owner;
 }
 
 void SystemCommand(HWND hwnd, WPARAM command, LPARAM lParam) {

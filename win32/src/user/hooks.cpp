@@ -134,6 +134,10 @@ LRESULT CallNextHookEx(HHOOK handle, int code, WPARAM wParam, LPARAM lParam) {
     return next ? next->proc(code, wParam, lParam) : 0;
 }
 
+int testing::InstalledHookCount(int hookId) {
+    return Supported(hookId) ? static_cast<int>(Chain(hookId).size()) : 0;
+}
+
 BOOL CallMsgFilter(MSG* msg, int code) {
     if (!msg || !HooksInstalled(WH_MSGFILTER)) return FALSE;
     return CallHooks(WH_MSGFILTER, code, 0, reinterpret_cast<LPARAM>(msg)) != 0;

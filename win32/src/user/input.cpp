@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "menu/menu_internal.h"
 #include "user/user_internal.h"
 #include "win32/input.h"
 #include "win32/virtualkeys.h"
@@ -622,7 +623,9 @@ BOOL GetGUIThreadInfo(DWORD threadId, GUITHREADINFO* info) {
     info->hwndActive = s.active ? s.active->Handle() : nullptr;
     info->hwndFocus = s.focus ? s.focus->Handle() : nullptr;
     info->hwndCapture = s.capture ? s.capture->Handle() : nullptr;
-    info->hwndMenuOwner = nullptr;
+    DWORD menuMode = 0;
+    info->hwndMenuOwner = menu::LoopOwner(&menuMode);
+    info->flags |= menuMode;
     info->hwndMoveSize = s.moveSize;
     info->hwndCaret = s.caret.hwnd;
     info->rcCaret =
