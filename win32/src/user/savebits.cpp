@@ -133,11 +133,4 @@ void NoteScreenDrawing(Window* w, const Region& drawn) {
     }
 }
 
-void SetOwner(Window* w, Window* owner) {
-    if (w->owner == owner) return;
-    if (w->owner) --w->owner->ownedCount;
-    w->owner = owner;
-    if (owner) ++owner->ownedCount;
-}
-
 }  // namespace win32::user

@@ -323,14 +323,14 @@ void DiscardAllSavedBits();
 // Drawing through a screen DC of `w` within `drawn` (screen coordinates): saved bits of windows
 // above it that cover the area are stale there.
 void NoteScreenDrawing(Window* w, const Region& drawn);
-// Sets the owner of a top-level window, keeping the owners' counts.
-void SetOwner(Window* w, Window* owner);
 
 // Window tree
 Window* CreateDesktopIfNeeded();
 void DestroyAllWindows();
 std::vector<Window*> TopLevelWindows(bool includeMessageOnly);
 void MoveInZOrder(Window* w, HWND insertAfter);
+// Sets the owner of a top-level window, keeping the owners' counts.
+void SetOwner(Window* w, Window* owner);
 void ResetWindows();
 
 // Procedures

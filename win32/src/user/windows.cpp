@@ -333,6 +333,13 @@ bool IsDescendant(const Window* ancestor, const Window* w) {
     return false;
 }
 
+void SetOwner(Window* w, Window* owner) {
+    if (w->owner == owner) return;
+    if (w->owner) --w->owner->ownedCount;
+    w->owner = owner;
+    if (owner) ++owner->ownedCount;
+}
+
 std::vector<Window*> TopLevelWindows(bool includeMessageOnly) {
     auto& s = S();
     std::vector<Window*> out;
