@@ -449,6 +449,7 @@ private:
     bool hot_ = false;
     bool pressing_ = false;
     bool playingAccelerator_ = false;
+    vcl::Integer pendingAccelerators_ = 0;
     // Cleared by the destructor: code that calls out to handlers sees whether the button survived.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -178,6 +178,8 @@ void TZylIEButton::BeginPress() {
     if (!MouseCapture()) SetMouseCapture(true);
     Invalidate();
     if (TPopupMenu* menu = dropDownMenu_) {
+        // The menu takes the mouse: given up here, the button stays pressed while the menu is open.
+        SetMouseCapture(false);
         const std::shared_ptr<bool> alive = alive_;
         const TPoint corner = ClientToScreen(Point(0, Height()));
         menu->Popup(corner.x, corner.y);
@@ -221,27 +223,36 @@ void TZylIEButton::StopTracking() {
 }
 
 void TZylIEButton::PlayAccelerator() {
-    // One at a time: an accelerator that arrives while messages are pumped below is taken as done.
-    if (playingAccelerator_) return;
+    // An accelerator that arrives while messages are pumped below is played after this one.
+    if (playingAccelerator_) {
+        ++pendingAccelerators_;
+        return;
+    }
     const std::shared_ptr<bool> alive = alive_;
     struct EndOfPlay {
         const std::shared_ptr<bool>& alive;
-        bool& playing;
+        TZylIEButton* button;
         ~EndOfPlay() {
-            if (*alive) playing = false;
+            if (!*alive) return;
+            button->playingAccelerator_ = false;
+            button->pendingAccelerators_ = 0;
         }
-    } endOfPlay{alive, playingAccelerator_};
+    } endOfPlay{alive, this};
     playingAccelerator_ = true;
 
-    hot_ = true;
-    Repaint();
-    const win32::LPARAM centre = PointParam(Width() / 2, Height() / 2);
-    Perform(win32::WM_LBUTTONDOWN, win32::MK_LBUTTON, centre);
-    if (!*alive) return;
-    if (Application) Application->ProcessMessages();
-    if (!*alive) return;
-    Perform(win32::WM_LBUTTONUP, 0, centre);
-    if (!*alive) return;
+    for (bool again = true; again;) {
+        hot_ = true;
+        Repaint();
+        const win32::LPARAM centre = PointParam(Width() / 2, Height() / 2);
+        Perform(win32::WM_LBUTTONDOWN, win32::MK_LBUTTON, centre);
+        if (!*alive) return;
+        if (Application) Application->ProcessMessages();
+        if (!*alive) return;
+        Perform(win32::WM_LBUTTONUP, 0, centre);
+        if (!*alive) return;
+        again = pendingAccelerators_ > 0;
+        if (again) --pendingAccelerators_;
+    }
 
     win32::POINT cursor{};
     win32::GetCursorPos(&cursor);

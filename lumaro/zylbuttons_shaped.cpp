@@ -99,6 +99,8 @@ std::array<TPoint, 3> TZylArrowButton::Corners() const {
 }
 
 win32::HRGN TZylArrowButton::TriangleRegion() {
+    // Below the smallest size the corners cross over: no triangle, and a point is never in it.
+    if (Width() < kArrowMinimum || Height() < kArrowMinimum) return nullptr;
     const std::array<TPoint, 3> corners = Corners();
     const bool same = std::equal(corners.begin(), corners.end(), regionCorners_.begin(),
                                  [](const TPoint& a, const TPoint& b) { return a.x == b.x && a.y == b.y; });
