@@ -72,9 +72,12 @@ protected:
     // Where plain text in the button's font lands inside `rect` with `flags`.
     static TRect TextInk(TZylButton& button, const std::string& text, TRect rect, win32::UINT flags) {
         auto bitmap = SolidPicture(button.Width(), button.Height(), clWhite);
-        bitmap->Canvas()->Font()->Assign(button.Font());
-        bitmap->Canvas()->Brush()->SetStyle(bsClear);
-        win32::DrawText(bitmap->Canvas()->Handle(), text.data(), static_cast<int>(text.size()), &rect, flags);
+        const win32::HDC dc = bitmap->Canvas()->Handle();
+        win32::SelectObject(dc, button.Font()->Handle());
+        win32::SetTextColor(dc, ColorToRGB(button.Font()->Color()));
+        win32::SetBkMode(dc, win32::TRANSPARENT);
+        win32::DrawText(dc, text.data(), static_cast<int>(text.size()), &rect, flags);
+        win32::SelectObject(dc, win32::GetStockObject(win32::SYSTEM_FONT));
         return InkBounds(bitmap.get(), button.Font()->Color(), Rect(0, 0, button.Width(), button.Height()));
     }
 };

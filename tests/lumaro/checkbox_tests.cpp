@@ -1,5 +1,6 @@
 // The painted check box and radio button: the window style their properties give, the caption's
 // rectangle and flags inside its bitmap, and the bitmap the native control shows.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,15 @@ public:
 
 using CheckBoxTest = zyltest::UiFixture;
 
-TEST_F(CheckBoxTest, PropertiesMakeTheWindowStyleAndANewWindow) {
+template <typename T>
+void SetStyleProperties(T* control, bool asButton, bool sunk, bool boxRight, bool wordWrap) {
+    control->SetAsButton(asButton);
+    control->SetButtonSunk(sunk);
+    control->SetAlignButton(boxRight ? TLeftRight::taRightJustify : TLeftRight::taLeftJustify);
+    control->SetWordWrap(wordWrap);
+}
+
+TEST_F(CheckBoxTest, PropertiesMakeTheWindowStyle) {
     struct Case {
         bool asButton, sunk, boxRight, wordWrap;
         DWORD style;
@@ -48,33 +57,32 @@ TEST_F(CheckBoxTest, PropertiesMakeTheWindowStyleAndANewWindow) {
     constexpr DWORD kBits =
         BS_TYPEMASK | BS_LEFTTEXT | BS_BITMAP | BS_CENTER | BS_VCENTER | BS_PUSHLIKE | BS_MULTILINE;
     TForm* form = ShowForm();
-    auto* check = new TZylCheckbox(form);
-    auto* radio = new TZylRadiobutton(form);
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
+        auto* check = new TZylCheckbox(form);
+        auto* radio = new TZylRadiobutton(form);
+        SetStyleProperties(check, c.asButton, c.sunk, c.boxRight, c.wordWrap);
+        SetStyleProperties(radio, c.asButton, c.sunk, c.boxRight, c.wordWrap);
         for (TButtonControl* control : std::initializer_list<TButtonControl*>{check, radio}) {
-            auto* zylCheck = dynamic_cast<TZylCheckbox*>(control);
-            auto* zylRadio = dynamic_cast<TZylRadiobutton*>(control);
             control->SetParent(form);
-            const HWND before = control->Handle();
-            if (zylCheck) {
-                zylCheck->SetAsButton(c.asButton);
-                zylCheck->SetButtonSunk(c.sunk);
-                zylCheck->SetAlignButton(c.boxRight ? TLeftRight::taRightJustify : TLeftRight::taLeftJustify);
-            } else {
-                zylRadio->SetAsButton(c.asButton);
-                zylRadio->SetButtonSunk(c.sunk);
-                zylRadio->SetAlignButton(c.boxRight ? TLeftRight::taRightJustify : TLeftRight::taLeftJustify);
-            }
-            control->SetWordWrap(c.wordWrap);
-            const DWORD type = zylCheck ? BS_3STATE : BS_RADIOBUTTON;
+            const DWORD type = control == check ? BS_3STATE : BS_RADIOBUTTON;
             const auto style = static_cast<DWORD>(GetWindowLong(control->Handle(), GWL_STYLE));
             EXPECT_EQ(style & kBits, c.style | BS_BITMAP | type) << control->ClassName() << " " << c.asButton;
             const auto exStyle = static_cast<DWORD>(GetWindowLong(control->Handle(), GWL_EXSTYLE));
             EXPECT_EQ((exStyle & WS_EX_CLIENTEDGE) != 0, c.clientEdge) << control->ClassName();
-            if (c.asButton || c.boxRight) {
-                EXPECT_NE(control->Handle(), before) << control->ClassName();
-            }
         }
+    }
+    // AsButton, ButtonSunk and AlignButton make a new window; WordWrap and Alignment only repaint.
+    auto* check = new TZylCheckbox(form);
+    check->SetParent(form);
+    const std::vector<std::function<void()>> changes = {
+        [check] { check->SetAsButton(true); }, [check] { check->SetButtonSunk(false); },
+        [check] { check->SetAlignButton(TLeftRight::taRightJustify); }, [check] { check->SetWordWrap(true); },
+        [check] { check->SetAlignment(TAlignment::taCenter); }};
+    for (size_t i = 0; i < changes.size(); ++i) {
+        const HWND before = check->Handle();
+        changes[i]();
+        EXPECT_EQ(check->Handle() != before, i < 3) << i;
+    }
 }
 
 TEST_F(CheckBoxTest, CaptionRectangleAndFlagsInsideTheBitmap) {
@@ -88,8 +96,9 @@ TEST_F(CheckBoxTest, CaptionRectangleAndFlagsInsideTheBitmap) {
     const Case cases[] = {
         {false, false, false, TAlignment::taLeftJustify, {18, 6, 114, 16}, DT_LEFT | kAlways},
         {false, true, false, TAlignment::taRightJustify, {6, 6, 102, 16}, DT_RIGHT | kAlways},
-        {true, false, true, TAlignment::taCenter, {6, 6, 114, 16}, DT_CENTER | DT_WORDBREAK | kAlways},
-        {true, true, false, TAlignment::taLeftJustify, {6, 6, 114, 16}, DT_LEFT | kAlways},
+        // A button's client edge takes two pixels from each side of the client area.
+        {true, false, true, TAlignment::taCenter, {6, 6, 110, 12}, DT_CENTER | DT_WORDBREAK | kAlways},
+        {true, true, false, TAlignment::taLeftJustify, {6, 6, 110, 12}, DT_LEFT | kAlways},
     };
     for (const Case& c : cases) {
         TZylRadiobutton radio(nullptr);  // 120 x 22
