@@ -137,6 +137,12 @@ TEST_F(ShapedButtonTest, ArrowShadowFaceAndBevelTurnWhenPressed) {
     auto down = Painted(&arrow);
     EXPECT_EQ(At(down.get(), 14, 14), ColorToRGB(clBtnShadow));
     EXPECT_EQ(At(down.get(), 26, 26), ColorToRGB(clBtnHighlight));
+    // A press that loses the mouse comes up again.
+    for (win32::UINT lost : {win32::WM_CANCELMODE, win32::WM_CAPTURECHANGED}) {
+        arrow.Perform(win32::WM_LBUTTONDOWN, win32::MK_LBUTTON, At(26, 20));
+        arrow.Perform(lost, 0, 0);
+        EXPECT_FALSE(arrow.Pressed()) << lost;
+    }
 }
 
 TEST_F(ShapedButtonTest, ArrowMouseCountsOnlyInsideTheTriangle) {
