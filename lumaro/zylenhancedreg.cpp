@@ -1,6 +1,7 @@
 // Registration unit of the enhanced package: puts its components on their palette pages, its
 // sub-object classes into the streaming registry and its property editors into the designer.
 #include "lumaro/zylbackgrounds.h"
+#include "lumaro/zylbuttons.h"
 #include "lumaro/zyleditors.h"
 #include "lumaro/zyllabels.h"
 #include "vcl/classregistration.h"
@@ -22,11 +23,13 @@ public:
 };
 
 const vcl::TClassRegistration streamingRegistration{
-    TZylFont3D::StaticClass(),       TZylFrame::StaticClass(),      TZylGlyph::StaticClass(),
-    TZylGradient::StaticClass(),     TZylTexture::StaticClass(),    TZylBrushFill::StaticClass(),
-    TZylTimer32::StaticClass(),      TZylBackground::StaticClass(), TZylFillBackground::StaticClass(),
-    TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),      TZylDBLabel::StaticClass(),
-    TZylFileLabel3D::StaticClass()};
+    TZylFont3D::StaticClass(),       TZylFrame::StaticClass(),        TZylGlyph::StaticClass(),
+    TZylGradient::StaticClass(),     TZylTexture::StaticClass(),      TZylBrushFill::StaticClass(),
+    TZylTimer32::StaticClass(),      TZylBackground::StaticClass(),   TZylFillBackground::StaticClass(),
+    TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),        TZylDBLabel::StaticClass(),
+    TZylFileLabel3D::StaticClass(),  TZylButton::StaticClass(),       TZylArrowButton::StaticClass(),
+    TZylRoundButton::StaticClass(),  TZylOfficeButton::StaticClass(), TZylIEButton::StaticClass(),
+    TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass()};
 
 }  // namespace
 
@@ -35,8 +38,10 @@ void Register() {
                           TZylFrame::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Enhanced",
-        {TZylBackground::StaticClass(), TZylLabel::StaticClass(), TZylFillBackground::StaticClass(),
-         TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
+        {TZylBackground::StaticClass(), TZylCheckbox::StaticClass(), TZylRadiobutton::StaticClass(),
+         TZylLabel::StaticClass(), TZylButton::StaticClass(), TZylIEButton::StaticClass(),
+         TZylOfficeButton::StaticClass(), TZylFillBackground::StaticClass(), TZylArrowButton::StaticClass(),
+         TZylRoundButton::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass()});
     vcl::RegisterComponents("Zyl System", {TZylTimer32::StaticClass()});
     vcl::RegisterPropertyEditor("TStrings", TZylGradient::StaticClass(), "ColorsInBetween",

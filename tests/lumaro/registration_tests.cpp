@@ -47,7 +47,9 @@ protected:
 
 TEST_F(PackageTest, ComponentsSitOnTheirPagesInOrder) {
     EXPECT_EQ(Page("Zyl Enhanced"),
-              (std::vector<std::string>{"TZylBackground", "TZylLabel", "TZylFillBackground",
+              (std::vector<std::string>{"TZylBackground", "TZylCheckbox", "TZylRadiobutton", "TZylLabel",
+                                        "TZylButton", "TZylIEButton", "TZylOfficeButton",
+                                        "TZylFillBackground", "TZylArrowButton", "TZylRoundButton",
                                         "TZylScreenCanvas", "TZylFileLabel3D"}));
     EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel"}));
     EXPECT_EQ(Page("Zyl System"), (std::vector<std::string>{"TZylTimer32"}));

@@ -270,7 +270,7 @@ TEST(StringListText, SetTextSplitsAtEveryKindOfLineBreak) {
     for (const Case& c : cases) {
         TStringList list;
         list.SetText(c.text);
-        EXPECT_EQ(Lines(list), c.lines) << testing::PrintToString(c.text);
+        EXPECT_EQ(Lines(list), c.lines) << ::testing::PrintToString(c.text);
     }
 }
 

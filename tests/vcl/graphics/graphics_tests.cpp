@@ -113,6 +113,26 @@ TEST(Canvas, DrawsWithItsPenBrushAndCopyMode) {
     EXPECT_EQ(clip.right, 10);
 }
 
+TEST(Canvas, ChangingPenBrushOrFontWhileTheyAreSelectedLeaksNoHandle) {
+    TBitmap bitmap;
+    bitmap.SetSize(10, 10);
+    TCanvas* canvas = bitmap.Canvas();
+    auto draw = [canvas](TColor colour) {
+        canvas->Pen()->SetColor(colour);
+        canvas->Brush()->SetColor(colour);
+        canvas->Font()->SetColor(colour);
+        canvas->Font()->SetSize(8 + (colour & 3));
+        canvas->Rectangle(1, 1, 9, 9);
+        canvas->TextOut(0, 0, "x");
+    };
+    draw(clRed);
+    const size_t objects = win32::testing::GdiObjectCount();
+    for (TColor colour : {clBlue, clLime, clYellow, clRed})
+        draw(colour);
+    EXPECT_EQ(win32::testing::GdiObjectCount(), objects);
+    EXPECT_EQ(canvas->Pixels(4, 4), clRed);
+}
+
 TEST(Canvas, CopyRectAndBrushCopy) {
     TBitmap source, target;
     source.SetSize(4, 1);
@@ -500,8 +520,9 @@ TEST(TextMeasure, WrapsTextAsDrawTextWould) {
     const TRect one = measure.TextRect("one line", Rect(0, 0, 500, 0), win32::DT_SINGLELINE);
     EXPECT_EQ(one.bottom, line);
     EXPECT_EQ(one.right, measure.Width("one line"));
-    const TRect wrapped = measure.TextRect("several words that cannot fit on one narrow line",
-                                           Rect(0, 0, measure.Width("several words"), 0), win32::DT_WORDBREAK);
+    const TRect wrapped =
+        measure.TextRect("several words that cannot fit on one narrow line",
+                         Rect(0, 0, measure.Width("several words"), 0), win32::DT_WORDBREAK);
     EXPECT_GE(wrapped.bottom, 3 * line);
     EXPECT_EQ(wrapped.bottom % line, 0);
 }

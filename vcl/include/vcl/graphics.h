@@ -117,10 +117,16 @@ class TGraphicsObject : public TPersistent {
     VCL_DECLARE_CLASS(TGraphicsObject, TPersistent)
 public:
     TNotifyEvent OnChange;
+    // Heard just before the object deletes its handle, which may still be selected into a device
+    // context: a canvas takes it out then, since a selected object cannot be deleted.
+    TNotifyEvent OnReleasing;
     // The object this one belongs to (a control or canvas), for name paths.
     TPersistent* GetOwner() const override { return owner_; }
     void SetOwner(TPersistent* owner) { owner_ = owner; }
     virtual void Changed();
+
+protected:
+    void ReleasingHandle() const;
 
 private:
     TPersistent* owner_ = nullptr;
@@ -412,6 +418,8 @@ protected:
 
 private:
     void ObjectChanged(TObject* sender);
+    // Selects the device context's own object back in place of `sender`'s handle.
+    void ObjectReleasing(TObject* sender);
 
     win32::HDC dc_ = nullptr;
     uint8_t state_ = 0;

@@ -131,8 +131,9 @@ public:
 
 // What push buttons, check boxes and radio buttons share: the pressed look while the mouse is held
 // inside or Space is down, BN_CLICKED to the parent when the press completes (which comes back as
-// CN_COMMAND and runs ButtonClicked), BM_CLICK / BM_GETSTATE / BM_SETSTATE, and painting
-// on Canvas.
+// CN_COMMAND and runs ButtonClicked), BM_CLICK / BM_GETSTATE / BM_SETSTATE / BM_SETIMAGE, and painting
+// on Canvas. A button whose style is BS_OWNERDRAW paints nothing itself: each paint asks its parent
+// with WM_DRAWITEM, which comes back as CN_DRAWITEM.
 class TButtonControl : public TWinControl {
     VCL_DECLARE_CLASS(TButtonControl, TWinControl)
 public:
@@ -143,6 +144,8 @@ public:
     void SetWordWrap(bool value);
     // True while the button shows pressed (mouse held inside, Space down, or BM_SETSTATE).
     bool Pressed() const { return pressed_ || stateHighlight_; }
+    // The bitmap (not owned) a BS_BITMAP button shows instead of its caption (BM_SETIMAGE).
+    win32::HBITMAP Image() const { return image_; }
 
     void WndProc(TMessage& message) override;
 
@@ -162,7 +165,7 @@ protected:
         return GetChecked() ? win32::BST_CHECKED : win32::BST_UNCHECKED;
     }
     virtual void SetCheckValue(win32::WPARAM value) { SetChecked(value == win32::BST_CHECKED); }
-    // The native control's style bits (BS_*), for CreateParams and BM_SETSTYLE.
+    // The native control's style bits (BS_*), for CreateParams and BM_SETSTYLE; painting follows them.
     virtual win32::DWORD ButtonStyle() const { return win32::BS_PUSHBUTTON; }
     // Sends BN_CLICKED to the parent window, which reflects it back as CN_COMMAND; a parent that is
     // no framework control does not, so ButtonClicked runs directly then.
@@ -171,9 +174,11 @@ protected:
     void KeyUp(Word& key, TShiftState shift) override;
     // Caption text (with DT_CALCRECT only measured); embossed when disabled.
     void DrawCaption(TRect& rect, win32::UINT flags);
-    // Check boxes and radio buttons: the box drawn with `frameState` (DFC_BUTTON), the caption beside
-    // it and the focus rectangle around the caption.
-    void PaintCheckControl(win32::UINT frameState, bool captionLeft);
+    // Check boxes and radio buttons: the box drawn with `frameState` (DFC_BUTTON), the caption (or the
+    // BS_BITMAP image) beside it, placed by the BS_LEFT / BS_RIGHT / BS_TOP / BS_BOTTOM bits, and the
+    // focus rectangle around it; BS_LEFTTEXT puts the box on the right. With BS_PUSHLIKE the control
+    // is a push button that stays down while checked (DFCS_CHECKED in `frameState`).
+    void PaintCheckControl(win32::UINT frameState);
 
     bool ClicksDisabled() const { return clicksDisabled_; }
     void SetClicksDisabled(bool value) { clicksDisabled_ = value; }
@@ -184,8 +189,16 @@ private:
     void EndMousePress(Integer x, Integer y);
     void SetPressed(bool value);
     bool Inside(Integer x, Integer y) const;
+    bool OwnerDrawn() const { return (ButtonStyle() & win32::BS_TYPEMASK) == win32::BS_OWNERDRAW; }
+    // The DRAWITEMSTRUCT of the button's state, to the parent (or to itself without one).
+    void RequestOwnerDraw(win32::HDC dc);
+    void SetImage(TMessage& message);
+    void PaintPushLike(bool down, win32::DWORD style);
+    // The image (or, without one, the caption) at its place inside `area`; returns where it went.
+    TRect DrawContent(const TRect& area, win32::DWORD style, win32::UINT textFlags);
 
     std::unique_ptr<TControlCanvas> canvas_;
+    win32::HBITMAP image_ = nullptr;
     bool wordWrap_ = false;
     bool clicksDisabled_ = false;
     bool pressed_ = false;

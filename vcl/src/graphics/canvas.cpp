@@ -182,6 +182,10 @@ void TGraphicsObject::Changed() {
     if (OnChange) OnChange(this);
 }
 
+void TGraphicsObject::ReleasingHandle() const {
+    if (OnReleasing) OnReleasing(const_cast<TGraphicsObject*>(this));
+}
+
 VCL_DEFINE_CLASS(TFont, TGraphicsObject)
 
 TFont::TFont() = default;
@@ -190,7 +194,9 @@ TFont::~TFont() {
 }
 
 void TFont::FreeHandle() const {
-    if (handle_) DeleteObject(handle_);
+    if (!handle_) return;
+    ReleasingHandle();
+    DeleteObject(handle_);
     handle_ = nullptr;
 }
 
@@ -291,7 +297,9 @@ TPen::~TPen() {
 }
 
 void TPen::FreeHandle() const {
-    if (handle_) DeleteObject(handle_);
+    if (!handle_) return;
+    ReleasingHandle();
+    DeleteObject(handle_);
     handle_ = nullptr;
 }
 
@@ -351,7 +359,9 @@ TBrush::~TBrush() {
 }
 
 void TBrush::FreeHandle() const {
-    if (handle_) DeleteObject(handle_);
+    if (!handle_) return;
+    ReleasingHandle();
+    DeleteObject(handle_);
     handle_ = nullptr;
 }
 
@@ -416,11 +426,13 @@ TCanvas::TCanvas()
           static_cast<TGraphicsObject*>(brush_.get())}) {
         o->SetOwner(this);
         o->OnChange = [this](TObject* sender) { ObjectChanged(sender); };
+        o->OnReleasing = [this](TObject* sender) { ObjectReleasing(sender); };
     }
 }
 
 TCanvas::~TCanvas() {
     DeselectHandles();
+    font_->OnReleasing = pen_->OnReleasing = brush_->OnReleasing = nullptr;
 }
 
 void TCanvas::ObjectChanged(TObject* sender) {
@@ -449,6 +461,17 @@ void TCanvas::DeselectHandles() {
     }
     oldPen_ = oldBrush_ = oldFont_ = nullptr;
     state_ &= csHandleValid;
+}
+
+void TCanvas::ObjectReleasing(TObject* sender) {
+    auto restore = [this](HGDIOBJ& old, uint8_t valid) {
+        if (dc_ && old) SelectObject(dc_, old);
+        old = nullptr;
+        state_ &= ~valid;
+    };
+    if (sender == font_.get()) restore(oldFont_, csFontValid);
+    if (sender == pen_.get()) restore(oldPen_, csPenValid);
+    if (sender == brush_.get()) restore(oldBrush_, csBrushValid);
 }
 
 void TCanvas::Refresh() {

@@ -4,6 +4,7 @@
 #include "stdctrls/captiontext.h"
 #include "vcl/forms.h"
 #include "vcl/stdctrls_button.h"
+#include "win32/menu.h"
 #include "win32/virtualkeys.h"
 
 namespace vcl {
@@ -66,10 +67,45 @@ void TButtonControl::CreateParams(TCreateParams& params) {
 }
 
 void TButtonControl::PaintWindow(HDC dc) {
+    if (OwnerDrawn()) {
+        RequestOwnerDraw(dc);
+        return;
+    }
     const TCanvasPaintScope scope(canvas_.get(), dc);
     canvas_->Font()->Assign(Font());
     canvas_->Brush()->SetColor(Color());
     Paint();
+}
+
+void TButtonControl::RequestOwnerDraw(HDC dc) {
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState =
+        (Pressed() ? ODS_SELECTED : 0) | (Focused() ? ODS_FOCUS : 0) | (Enabled() ? 0 : ODS_DISABLED);
+    item.hDC = dc;
+    item.rcItem = ClientRect();
+    const auto itemParam = reinterpret_cast<LPARAM>(&item);
+    if (HandleAllocated()) {
+        item.hwndItem = Handle();
+        item.CtlID = static_cast<UINT>(GetWindowLong(item.hwndItem, GWL_ID));
+        if (const HWND parentWindow = GetParent(item.hwndItem)) {
+            SendMessage(parentWindow, WM_DRAWITEM, item.CtlID, itemParam);
+            // A parent the framework did not make does not hand the request back.
+            if (FindControl(parentWindow)) return;
+        }
+    }
+    Perform(CN_DRAWITEM, item.CtlID, itemParam);
+}
+
+void TButtonControl::SetImage(TMessage& message) {
+    message.Result = 0;
+    if (message.WParam != IMAGE_BITMAP) return;
+    const HBITMAP previous = image_;
+    image_ = reinterpret_cast<HBITMAP>(message.LParam);
+    message.Result = reinterpret_cast<LRESULT>(previous);
+    // The same image again (its pixels redrawn by its owner while painting) asks for no new paint.
+    if (image_ != previous) Invalidate();
 }
 
 void TButtonControl::DestroyWindowHandle() {
@@ -143,7 +179,75 @@ void TButtonControl::DrawCaption(TRect& rect, UINT flags) {
     DrawEmbossableText(canvas_.get(), Caption(), rect, flags, Enabled());
 }
 
-void TButtonControl::PaintCheckControl(UINT frameState, bool captionLeft) {
+TRect TButtonControl::DrawContent(const TRect& area, DWORD style, UINT textFlags) {
+    // A check box lays its caption against the box; a push-like one centres it.
+    const bool pushLike = (style & BS_PUSHLIKE) != 0;
+    const DWORD horizontal = (style & BS_CENTER) ? (style & BS_CENTER) : (pushLike ? BS_CENTER : BS_LEFT);
+    const DWORD vertical = (style & BS_VCENTER) ? (style & BS_VCENTER) : BS_VCENTER;
+    auto place = [&](TSize size) {
+        const Integer x = horizontal == BS_LEFT    ? area.left
+                          : horizontal == BS_RIGHT ? area.right - size.cx
+                                                   : area.left + (area.right - area.left - size.cx) / 2;
+        const Integer y = vertical == BS_TOP      ? area.top
+                          : vertical == BS_BOTTOM ? area.bottom - size.cy
+                                                  : area.top + (area.bottom - area.top - size.cy) / 2;
+        return Bounds(x, y, size.cx, size.cy);
+    };
+    TRect placed{};
+    BITMAP bitmap{};
+    if ((style & BS_BITMAP) && image_ && GetObject(image_, sizeof bitmap, &bitmap) == sizeof bitmap) {
+        // The image is drawn as given, enabled or not: its owner chooses how a disabled one looks.
+        placed = place(TSize{bitmap.bmWidth, bitmap.bmHeight});
+        const HDC dc = canvas_->Handle();
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+        DrawState(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image_), 0, placed.left, placed.top,
+                  bitmap.bmWidth, bitmap.bmHeight, DST_BITMAP);
+        RestoreDC(dc, saved);
+    } else {
+        if (style & BS_MULTILINE) textFlags = (textFlags & ~DT_SINGLELINE) | DT_WORDBREAK;
+        TRect measured = area;
+        DrawCaption(measured, textFlags | DT_LEFT | DT_CALCRECT);
+        placed = place(TSize{std::min(measured.right - measured.left, area.right - area.left),
+                             measured.bottom - measured.top});
+        const UINT alignment = horizontal == BS_LEFT    ? DT_LEFT
+                               : horizontal == BS_RIGHT ? DT_RIGHT
+                                                        : DT_CENTER;
+        TRect drawn = placed;
+        DrawCaption(drawn, textFlags | alignment);
+        if (Caption().empty()) return TRect{};
+    }
+    IntersectRect(&placed, &placed, &area);
+    return placed;
+}
+
+void TButtonControl::PaintPushLike(bool down, DWORD style) {
+    TCanvas* canvas = canvas_.get();
+    const TRect client = ClientRect();
+    TRect face = client;
+    UINT state = DFCS_BUTTONPUSH;
+    if (down || Pressed()) state |= DFCS_PUSHED;
+    if (!Enabled()) state |= DFCS_INACTIVE;
+    DrawFrameControl(canvas->Handle(), &face, DFC_BUTTON, state);
+    TRect area = client;
+    InflateRect(&area, -2, -2);
+    if (state & DFCS_PUSHED) OffsetRect(&area, 1, 1);
+    DrawContent(area, style, DT_SINGLELINE);
+    if (Focused()) {
+        TRect focus = client;
+        InflateRect(&focus, -4, -4);
+        canvas->Brush()->SetColor(clBtnFace);
+        canvas->DrawFocusRect(focus);
+    }
+}
+
+void TButtonControl::PaintCheckControl(UINT frameState) {
+    const DWORD style = ButtonStyle();
+    if (style & BS_PUSHLIKE) {
+        PaintPushLike((frameState & DFCS_CHECKED) != 0, style);
+        return;
+    }
+    const bool captionLeft = (style & BS_LEFTTEXT) != 0;
     TCanvas* canvas = canvas_.get();
     const TRect client = ClientRect();
     canvas->Brush()->SetStyle(bsSolid);
@@ -157,19 +261,12 @@ void TButtonControl::PaintCheckControl(UINT frameState, bool captionLeft) {
     if (Pressed()) frameState |= DFCS_PUSHED;
     DrawFrameControl(canvas->Handle(), &box, DFC_BUTTON, frameState);
 
-    TRect textArea = captionLeft ? Rect(0, 0, client.right - kCheckBoxSize - kCheckCaptionGap, client.bottom)
-                                 : Rect(kCheckBoxSize + kCheckCaptionGap, 0, client.right, client.bottom);
-    const UINT flags = DT_LEFT | (wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE);
-    TRect measured = textArea;
-    DrawCaption(measured, flags | DT_CALCRECT);
-    const Integer textHeight = measured.bottom - measured.top;
-    TRect text = Rect(textArea.left, (client.bottom - textHeight) / 2,
-                      std::min(textArea.right, textArea.left + (measured.right - measured.left)),
-                      (client.bottom - textHeight) / 2 + textHeight);
-    TRect drawn = text;
-    DrawCaption(drawn, flags);
-    if (Focused() && !Caption().empty()) {
-        TRect focus = text;
+    const TRect area = captionLeft
+                           ? Rect(0, 0, client.right - kCheckBoxSize - kCheckCaptionGap, client.bottom)
+                           : Rect(kCheckBoxSize + kCheckCaptionGap, 0, client.right, client.bottom);
+    const TRect content = DrawContent(area, style, wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE);
+    if (Focused() && !IsRectEmpty(&content)) {
+        TRect focus = content;
         InflateRect(&focus, 1, 1);
         IntersectRect(&focus, &focus, &client);
         canvas->Brush()->SetColor(Color());
@@ -235,6 +332,12 @@ void TButtonControl::WndProc(TMessage& message) {
         case BM_SETSTYLE:
             if (message.LParam) Invalidate();
             message.Result = 0;
+            return;
+        case BM_GETIMAGE:
+            message.Result = message.WParam == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(image_) : 0;
+            return;
+        case BM_SETIMAGE:
+            SetImage(message);
             return;
         default:
             break;
@@ -442,7 +545,7 @@ void TCustomCheckBox::Paint() {
     UINT state = DFCS_BUTTONCHECK;
     if (state_ == cbChecked) state |= DFCS_CHECKED;
     if (state_ == cbGrayed) state |= DFCS_BUTTON3STATE | DFCS_CHECKED;
-    PaintCheckControl(state, alignment_ == TLeftRight::taLeftJustify);
+    PaintCheckControl(state);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -539,8 +642,7 @@ void TRadioButton::WndProc(TMessage& message) {
 }
 
 void TRadioButton::Paint() {
-    PaintCheckControl(DFCS_BUTTONRADIO | (checked_ ? DFCS_CHECKED : 0),
-                      alignment_ == TLeftRight::taLeftJustify);
+    PaintCheckControl(DFCS_BUTTONRADIO | (checked_ ? DFCS_CHECKED : 0));
 }
 
 }  // namespace vcl

@@ -186,6 +186,8 @@ inline constexpr UINT BM_GETSTATE = 0x00F2;
 inline constexpr UINT BM_SETSTATE = 0x00F3;
 inline constexpr UINT BM_SETSTYLE = 0x00F4;
 inline constexpr UINT BM_CLICK = 0x00F5;
+inline constexpr UINT BM_GETIMAGE = 0x00F6;
+inline constexpr UINT BM_SETIMAGE = 0x00F7;
 
 inline constexpr LRESULT BST_UNCHECKED = 0x0000;
 inline constexpr LRESULT BST_CHECKED = 0x0001;
@@ -201,8 +203,20 @@ inline constexpr DWORD BS_DEFPUSHBUTTON = 0x0001;
 inline constexpr DWORD BS_3STATE = 0x0005;
 inline constexpr DWORD BS_GROUPBOX = 0x0007;
 inline constexpr DWORD BS_RADIOBUTTON = 0x0004;
+inline constexpr DWORD BS_OWNERDRAW = 0x000B;
 inline constexpr DWORD BS_TYPEMASK = 0x000F;
 inline constexpr DWORD BS_LEFTTEXT = 0x0020;
+inline constexpr DWORD BS_BITMAP = 0x0080;
+// Where the caption (or image) lies: BS_LEFT and BS_RIGHT together are BS_CENTER, BS_TOP and
+// BS_BOTTOM together BS_VCENTER; neither bit leaves the control's usual place.
+inline constexpr DWORD BS_LEFT = 0x0100;
+inline constexpr DWORD BS_RIGHT = 0x0200;
+inline constexpr DWORD BS_CENTER = 0x0300;
+inline constexpr DWORD BS_TOP = 0x0400;
+inline constexpr DWORD BS_BOTTOM = 0x0800;
+inline constexpr DWORD BS_VCENTER = 0x0C00;
+inline constexpr DWORD BS_PUSHLIKE = 0x1000;
+inline constexpr DWORD BS_MULTILINE = 0x2000;
 
 inline constexpr DWORD SBS_HORZ = 0x0000;
 inline constexpr DWORD SBS_VERT = 0x0001;
