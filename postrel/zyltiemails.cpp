@@ -202,7 +202,38 @@ VCL_DEFINE_CLASS(TZylMailHost, TZylMailsComponent)
 TZylMailHost::TZylMailHost(vcl::TComponent* owner)
     : TZylMailsComponent(owner), messages_(std::make_unique<TZylMessages>(this)) {}
 
-TZylMailHost::~TZylMailHost() = default;
+TZylMailHost::~TZylMailHost() {
+    if (run_) {
+        // Freed by a handler during a run: the frames below still use the connection objects,
+        // so the run releases them when it unwinds.
+        run_->alive = false;
+        if (socket_) {
+            socket_->OnConnect = nullptr;
+            socket_->OnDisconnect = nullptr;
+            socket_->OnError = nullptr;
+        }
+        run_->socket = std::move(socket_);
+        run_->stream = std::move(stream_);
+        return;
+    }
+    ReleaseSocket();
+}
+
+void TZylMailHost::ReleaseSocket() {
+    stream_.reset();
+    if (socket_) {
+        socket_->OnConnect = nullptr;
+        socket_->OnDisconnect = nullptr;
+        socket_->OnError = nullptr;
+        socket_.reset();
+    }
+}
+
+void TZylMailHost::Pump() {
+    TRun* run = run_;
+    ProcessMessages();
+    if (run && !run->alive) throw TComponentFreed{};
+}
 
 bool TZylMailHost::Execute() {
     if (OnExecute) OnExecute(this);
