@@ -50,6 +50,10 @@ void TZylAttachment::SetEncodedLines(std::unique_ptr<vcl::TStringList> lines) {
 void TZylAttachment::SaveToFile(const std::string& fileName) {
     if (!stream_) throw EZylMailError("Invalid Operation");
     try {
+        // A name without a folder stays in the current folder: "." and ".." name no file there.
+        if (fileName.find('/') == std::string::npos &&
+            (fileName.empty() || fileName == "." || fileName == ".."))
+            throw EZylMailError(vcl::Format("\"%s\" is not a file name", {fileName}));
         stream_->SaveToFile(fileName);
     } catch (const std::exception& e) {
         HandleException(this, e);

@@ -64,7 +64,9 @@ public:
     TZylMessage* Message() const { return message_; }
 
     // Writes the decoded content. Without content: EZylMailError "Invalid Operation"; a failure
-    // while writing goes to HandleException and is not passed on.
+    // while writing (also a name without folder that names no file: "", "." or "..") goes to
+    // HandleException and is not passed on. FileName of a received attachment is always safe to
+    // put after a folder the application chose.
     void SaveToFile(const std::string& fileName);
 
     std::string DisplayName() const override { return "Mail Attachment"; }

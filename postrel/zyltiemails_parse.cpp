@@ -184,8 +184,8 @@ private:
             return;
         }
         std::string name;
-        if (const std::string* fileName =
-                ParseHeaderValue(FieldValue(fields, "Content-Disposition")).Parameter("filename"))
+        TZylHeaderValue disposition = ParseHeaderValue(FieldValue(fields, "Content-Disposition"));
+        if (const std::string* fileName = disposition.Parameter("filename"))
             name = *fileName;
         else if (const std::string* typeName = type.Parameter("name"))
             name = *typeName;
@@ -238,17 +238,16 @@ private:
     void TakeUUAttachments(std::vector<std::string>& lines) {
         std::vector<std::string> kept;
         size_t i = 0;
-        bool found = false;
         while (i < lines.size()) {
             std::string fileName;
             if (!IsUUBeginLine(lines[i], &fileName)) {
                 kept.push_back(std::move(lines[i++]));
                 continue;
             }
-            found = true;
             std::vector<std::string_view> block;
             size_t end = i;
-            while (end < lines.size() && (end == i || !IsUUEndLine(lines[end]))) {
+            // The block runs to its "end" line; the decoder itself stops at the line before it.
+            while (end < lines.size() && (end == i || vcl::LowerCase(vcl::Trim(lines[end])) != "end")) {
                 if (!lines[end].empty()) block.push_back(lines[end]);
                 ++end;
             }
@@ -256,7 +255,7 @@ private:
                                  true);
             i = end < lines.size() ? end + 1 : end;
         }
-        if (found) lines = std::move(kept);
+        lines = std::move(kept);
     }
 
     void AddAttachment(const std::string& type, const std::string& encoding, std::string name,
@@ -267,7 +266,10 @@ private:
                 body = body.subspan(1);
         if (name.empty() && IsUUEncoding(encoding) && !body.empty()) IsUUBeginLine(body.front(), &name);
         bool nameless = name.empty();
-        std::string fileName = SafeAttachmentName(nameless ? subject_ : name);
+        if (nameless)
+            for (char c : subject_)
+                if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) name += c;
+        std::string fileName = SafeAttachmentName(name);
         if (nameless && type == "text/html") fileName += ".html";
         std::string mimeType = IsMimeTypeText(type) ? type : TZylAttachments::GetMimeType(fileName);
         if (encoded) {

@@ -319,7 +319,6 @@ bool TZylPOPMail::ReadStatus() {
         }
         ReceiveChunk();
     }
-    received_ += line.size() + 2;
     size_t blank = line.find(' ');
     status_ = vcl::Trim(std::string_view(line).substr(0, blank));
     replyText_ =
