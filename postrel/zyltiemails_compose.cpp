@@ -293,6 +293,14 @@ void Base64EncodeText(const uint8_t* data, size_t size, std::string& text, std::
 
 Word PercentOf(uint64_t numerator, uint64_t denominator) {
     if (denominator == 0) return 100;
+    if (numerator <= UINT64_MAX / 200) {
+        // The common case, without the wide division.
+        uint64_t scaled = numerator * 100;
+        uint64_t quotient = scaled / denominator, remainder = scaled % denominator;
+        uint64_t half = denominator - remainder;
+        if (remainder > half || (remainder == half && (quotient & 1))) ++quotient;
+        return static_cast<Word>(std::min<uint64_t>(quotient, 0xFFFF));
+    }
     __extension__ using Wide = unsigned __int128;
     Wide scaled = static_cast<Wide>(numerator) * 100;
     auto quotient = static_cast<uint64_t>(scaled / denominator);

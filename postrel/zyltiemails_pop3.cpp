@@ -216,6 +216,7 @@ bool TZylPOPMail::ReadBody(std::string& text, uint64_t expectedSize, bool withPr
         if (status == TZylPOP3Reader::TStatus::Complete) break;
         if (status == TZylPOP3Reader::TStatus::TooLong) return false;
         ReceiveChunk();
+        Pump();
         if (!withProgress) continue;
         // The status line counts too, so a server's announced size is passed before the end.
         Word percent = ClampedPercent(received_, expectedSize);
