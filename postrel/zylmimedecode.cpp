@@ -283,8 +283,6 @@ constexpr Base64Table kBase64;
 
 }  // namespace mimedecode
 
-using namespace mimedecode;
-
 // ---------------------------------------------------------------------------------------------
 // Lines and header fields
 
@@ -322,7 +320,7 @@ size_t ReadHeaderBlock(std::span<const std::string_view> lines, std::vector<TZyl
             ++i;
             break;
         }
-        if (IsBlank(line[0])) {
+        if (mimedecode::IsBlank(line[0])) {
             if (fields.size() == firstField) break;
             fields.back().value += line;
             continue;
@@ -330,18 +328,18 @@ size_t ReadHeaderBlock(std::span<const std::string_view> lines, std::vector<TZyl
         if (!IsHeaderFieldLine(line)) break;
         size_t colon = line.find(':');
         size_t valueStart = colon + 1;
-        while (valueStart < line.size() && IsBlank(line[valueStart]))
+        while (valueStart < line.size() && mimedecode::IsBlank(line[valueStart]))
             ++valueStart;
         fields.push_back({std::string(line.substr(0, colon)), std::string(line.substr(valueStart))});
     }
     for (size_t k = firstField; k < fields.size(); ++k)
-        fields[k].value = std::string(TrimBlanks(fields[k].value));
+        fields[k].value = std::string(mimedecode::TrimBlanks(fields[k].value));
     return i;
 }
 
 const TZylHeaderField* FindHeaderField(const std::vector<TZylHeaderField>& fields, std::string_view name) {
     for (const TZylHeaderField& field : fields)
-        if (EqualsNoCase(field.name, name)) return &field;
+        if (mimedecode::EqualsNoCase(field.name, name)) return &field;
     return nullptr;
 }
 
@@ -354,8 +352,8 @@ const std::string* TZylHeaderValue::Parameter(std::string_view name) const {
 TZylHeaderValue ParseHeaderValue(std::string_view text) {
     TZylHeaderValue result;
     size_t position = text.find(';');
-    result.value = LowerAscii(TrimBlanks(text.substr(0, position)));
-    std::vector<RawParameter> raw;
+    result.value = mimedecode::LowerAscii(mimedecode::TrimBlanks(text.substr(0, position)));
+    std::vector<mimedecode::RawParameter> raw;
     while (position < text.size()) {
         ++position;  // the semicolon
         while (position < text.size() && static_cast<unsigned char>(text[position]) <= ' ')
@@ -363,23 +361,24 @@ TZylHeaderValue ParseHeaderValue(std::string_view text) {
         size_t nameStart = position;
         while (position < text.size() && text[position] != '=' && text[position] != ';')
             ++position;
-        std::string name = LowerAscii(TrimBlanks(text.substr(nameStart, position - nameStart)));
+        std::string name =
+            mimedecode::LowerAscii(mimedecode::TrimBlanks(text.substr(nameStart, position - nameStart)));
         if (position >= text.size() || text[position] == ';') continue;  // a name without value
         ++position;                                                      // the equals sign
-        while (position < text.size() && IsBlank(text[position]))
+        while (position < text.size() && mimedecode::IsBlank(text[position]))
             ++position;
         std::string value;
         if (position < text.size() && text[position] == '"') {
-            value = ReadQuoted(text, position);
+            value = mimedecode::ReadQuoted(text, position);
             position = std::min(text.find(';', position), text.size());
         } else {
             size_t valueStart = position;
             position = std::min(text.find(';', position), text.size());
-            value = std::string(TrimBlanks(text.substr(valueStart, position - valueStart)));
+            value = std::string(mimedecode::TrimBlanks(text.substr(valueStart, position - valueStart)));
         }
-        if (!name.empty()) raw.push_back(SplitParameterName(std::move(name), std::move(value)));
+        if (!name.empty()) raw.push_back(mimedecode::SplitParameterName(std::move(name), std::move(value)));
     }
-    result.parameters = AssembleParameters(raw);
+    result.parameters = mimedecode::AssembleParameters(raw);
     return result;
 }
 
@@ -403,15 +402,15 @@ bool IsMimeTypeText(std::string_view text) {
 // Charsets and encoded words
 
 bool CharsetToUtf8(std::string_view bytes, std::string_view charset, std::string& out) {
-    std::string name = LowerAscii(TrimBlanks(charset));
+    std::string name = mimedecode::LowerAscii(mimedecode::TrimBlanks(charset));
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
     if (name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii" ||
         name == "ansi_x3.4-1968") {
         out.assign(bytes);
         return true;
     }
-    SingleByteCharset single;
-    if (!SingleByteCharsetOf(name, single)) return false;
+    mimedecode::SingleByteCharset single;
+    if (!mimedecode::SingleByteCharsetOf(name, single)) return false;
     std::string result;
     result.reserve(bytes.size() + bytes.size() / 8);
     for (char c : bytes) {
@@ -421,9 +420,10 @@ bool CharsetToUtf8(std::string_view bytes, std::string_view charset, std::string
             continue;
         }
         uint32_t code = u;
-        if (single == SingleByteCharset::Latin9) code = Latin9CodePoint(u);
-        if (single == SingleByteCharset::Windows1252 && u < 0xA0) code = kWindows1252High[u - 0x80];
-        AppendUtf8(code, result);
+        if (single == mimedecode::SingleByteCharset::Latin9) code = mimedecode::Latin9CodePoint(u);
+        if (single == mimedecode::SingleByteCharset::Windows1252 && u < 0xA0)
+            code = mimedecode::kWindows1252High[u - 0x80];
+        mimedecode::AppendUtf8(code, result);
     }
     out = std::move(result);
     return true;
@@ -450,7 +450,7 @@ std::string DecodeHeaderText(std::string_view text) {
                 if (static_cast<unsigned char>(c) <= ' ') shaped = false;
         std::string decoded;
         if (shaped) {
-            char encoding = AsciiLower(text[charsetEnd + 1]);
+            char encoding = mimedecode::AsciiLower(text[charsetEnd + 1]);
             std::string bytes;
             if (encoding == 'b')
                 bytes = DecodeBase64Text(encoded);
@@ -466,7 +466,7 @@ std::string DecodeHeaderText(std::string_view text) {
             continue;
         }
         std::string_view between = text.substr(copied, start - copied);
-        if (!(afterWord && TrimBlanks(between).empty())) result += between;
+        if (!(afterWord && mimedecode::TrimBlanks(between).empty())) result += between;
         result += decoded;
         copied = search = end + 2;
         afterWord = true;
@@ -485,15 +485,15 @@ std::vector<TZylMailAddress> ParseAddressList(std::string_view text) {
     auto finish = [&] {
         TZylMailAddress entry;
         if (hasAngle) {
-            std::string address = WithoutBlanks(angle);
+            std::string address = mimedecode::WithoutBlanks(angle);
             // An obsolete source route ("@relay,@relay:user@host") is not part of the address.
             if (!address.empty() && address[0] == '@' && address.find(':') != std::string::npos)
                 address = address.substr(address.find(':') + 1);
             entry.address = address;
-            entry.name = DecodeHeaderText(TrimBlanks(phrase));
+            entry.name = DecodeHeaderText(mimedecode::TrimBlanks(phrase));
         } else {
-            entry.address = WithoutBlanks(phrase);
-            entry.name = DecodeHeaderText(TrimBlanks(comment));
+            entry.address = mimedecode::WithoutBlanks(phrase);
+            entry.name = DecodeHeaderText(mimedecode::TrimBlanks(comment));
         }
         if (!entry.address.empty()) addresses.push_back(std::move(entry));
         phrase.clear();
@@ -505,9 +505,9 @@ std::vector<TZylMailAddress> ParseAddressList(std::string_view text) {
     while (position < text.size()) {
         char c = text[position];
         if (c == '"') {
-            phrase += ReadQuoted(text, position);
+            phrase += mimedecode::ReadQuoted(text, position);
         } else if (c == '(') {
-            std::string inner = ReadComment(text, position);
+            std::string inner = mimedecode::ReadComment(text, position);
             if (comment.empty()) comment = inner;
         } else if (c == '<') {
             size_t close = text.find('>', position + 1);
@@ -578,9 +578,9 @@ void TZylBase64Decoder::Decode(std::string_view text, std::string& out) {
         if (count_ == 0) {
             // Whole groups of alphabet characters, the common case, four at a time.
             while (end - in >= 4) {
-                uint32_t a = kBase64.values[in[0]], b = kBase64.values[in[1]], c = kBase64.values[in[2]],
-                         d = kBase64.values[in[3]];
-                if ((a | b | c | d) & (kPad | kSkip)) break;
+                uint32_t a = mimedecode::kBase64.values[in[0]], b = mimedecode::kBase64.values[in[1]],
+                         c = mimedecode::kBase64.values[in[2]], d = mimedecode::kBase64.values[in[3]];
+                if ((a | b | c | d) & (mimedecode::kPad | mimedecode::kSkip)) break;
                 uint32_t bits = a << 18 | b << 12 | c << 6 | d;
                 o[0] = static_cast<unsigned char>(bits >> 16);
                 o[1] = static_cast<unsigned char>(bits >> 8);
@@ -590,7 +590,7 @@ void TZylBase64Decoder::Decode(std::string_view text, std::string& out) {
             }
             if (in == end) break;
         }
-        uint8_t value = kBase64.values[*in++];
+        uint8_t value = mimedecode::kBase64.values[*in++];
         if (value < 64) {
             bits_ = bits_ << 6 | value;
             if (++count_ == 4) {
@@ -601,7 +601,7 @@ void TZylBase64Decoder::Decode(std::string_view text, std::string& out) {
                 count_ = 0;
                 bits_ = 0;
             }
-        } else if (value == kPad) {
+        } else if (value == mimedecode::kPad) {
             if (count_ == 2) {
                 *o++ = static_cast<unsigned char>(bits_ >> 4);
             } else if (count_ == 3) {
@@ -638,13 +638,13 @@ std::string DecodeQuotedPrintable(std::span<const std::string_view> lines) {
     std::string out;
     for (size_t index = 0; index < lines.size(); ++index) {
         std::string_view line = lines[index];
-        while (!line.empty() && IsBlank(line.back()))
+        while (!line.empty() && mimedecode::IsBlank(line.back()))
             line.remove_suffix(1);
         bool soft = !line.empty() && line.back() == '=';
         if (soft) line.remove_suffix(1);
         for (size_t i = 0; i < line.size(); ++i) {
             if (line[i] == '=' && i + 2 < line.size()) {
-                int high = HexValue(line[i + 1]), low = HexValue(line[i + 2]);
+                int high = mimedecode::HexValue(line[i + 1]), low = mimedecode::HexValue(line[i + 2]);
                 if (high >= 0 && low >= 0) {
                     out += static_cast<char>(high << 4 | low);
                     i += 2;
@@ -664,9 +664,10 @@ std::string DecodeQuotedPrintableWord(std::string_view text) {
         char c = text[i];
         if (c == '_') {
             out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-                   HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) << 4 | HexValue(text[i + 2]));
+        } else if (c == '=' && i + 2 < text.size() && mimedecode::HexValue(text[i + 1]) >= 0 &&
+                   mimedecode::HexValue(text[i + 2]) >= 0) {
+            out +=
+                static_cast<char>(mimedecode::HexValue(text[i + 1]) << 4 | mimedecode::HexValue(text[i + 2]));
             i += 2;
         } else {
             out += c;
@@ -680,15 +681,15 @@ bool IsUUBeginLine(std::string_view line, std::string* fileName) {
     for (size_t i = 6; i < 9; ++i)
         if (line[i] < '0' || line[i] > '7') return false;
     if (line.substr(6, 3) == "777") return false;
-    std::string_view name = TrimBlanks(line.substr(10));
+    std::string_view name = mimedecode::TrimBlanks(line.substr(10));
     if (name.empty()) return false;
     if (fileName) *fileName = std::string(name);
     return true;
 }
 
 bool IsUUEndLine(std::string_view line) {
-    std::string_view trimmed = TrimBlanks(line);
-    return trimmed == "`" || EqualsNoCase(trimmed, "end");
+    std::string_view trimmed = mimedecode::TrimBlanks(line);
+    return trimmed == "`" || mimedecode::EqualsNoCase(trimmed, "end");
 }
 
 bool DecodeUULine(std::string_view line, std::string& out) {

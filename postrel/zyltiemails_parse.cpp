@@ -110,8 +110,6 @@ std::vector<std::span<const std::string_view>> SplitParts(std::span<const std::s
 
 }  // namespace parse
 
-using namespace parse;
-
 // Walks one message: created for it and dropped afterwards. Handlers of the decode events may
 // delete the message or the attachment under way; everything is therefore looked up again by
 // identity after they ran.
@@ -162,21 +160,22 @@ private:
         }
         const TZylHeaderField* replyTo = FindHeaderField(fields, "Reply-To");
         message->SetReplyTo(replyTo ? replyTo->value : message->FromMail());
-        subject_ = vcl::Trim(DecodeHeaderText(FieldValue(fields, "Subject")));
+        subject_ = vcl::Trim(DecodeHeaderText(parse::FieldValue(fields, "Subject")));
         message->SetSubject(subject_);
-        message->SetDate(FieldValue(fields, "Date"));
-        message->SetMessageId(FieldValue(fields, "Message-ID"));
-        message->SetInReplyTo(FieldValue(fields, "In-Reply-To"));
+        message->SetDate(parse::FieldValue(fields, "Date"));
+        message->SetMessageId(parse::FieldValue(fields, "Message-ID"));
+        message->SetInReplyTo(parse::FieldValue(fields, "In-Reply-To"));
     }
 
     void ReadEntity(const std::vector<TZylHeaderField>& fields, std::span<const std::string_view> body,
                     int depth) {
-        TZylHeaderValue type = ParseHeaderValue(FieldValue(fields, "Content-Type"));
-        std::string encoding = vcl::LowerCase(vcl::Trim(FieldValue(fields, "Content-Transfer-Encoding")));
+        TZylHeaderValue type = ParseHeaderValue(parse::FieldValue(fields, "Content-Type"));
+        std::string encoding =
+            vcl::LowerCase(vcl::Trim(parse::FieldValue(fields, "Content-Transfer-Encoding")));
         if (type.value.starts_with("multipart/")) {
             const std::string* boundary = type.Parameter("boundary");
-            if (!boundary || boundary->empty() || depth >= kMaxNesting) throw EZylMessageFormatError();
-            for (std::span<const std::string_view> part : SplitParts(body, *boundary)) {
+            if (!boundary || boundary->empty() || depth >= parse::kMaxNesting) throw EZylMessageFormatError();
+            for (std::span<const std::string_view> part : parse::SplitParts(body, *boundary)) {
                 std::vector<TZylHeaderField> partFields;
                 size_t headerLines = ReadHeaderBlock(part, partFields);
                 ReadEntity(partFields, part.subspan(headerLines), depth + 1);
@@ -184,7 +183,7 @@ private:
             return;
         }
         std::string name;
-        TZylHeaderValue disposition = ParseHeaderValue(FieldValue(fields, "Content-Disposition"));
+        TZylHeaderValue disposition = ParseHeaderValue(parse::FieldValue(fields, "Content-Disposition"));
         if (const std::string* fileName = disposition.Parameter("filename"))
             name = *fileName;
         else if (const std::string* typeName = type.Parameter("name"))
@@ -202,7 +201,7 @@ private:
                        const std::string& name) {
         if (depth == 0) return type.empty() || type.starts_with("text/") || type.starts_with("message/");
         if (!vcl::Trim(name).empty() || type == "text/html") return false;
-        if (!IsAttachmentEncoding(encoding)) return true;
+        if (!parse::IsAttachmentEncoding(encoding)) return true;
         return encoding == "base64" && (type.empty() || type == "text/plain");
     }
 
@@ -220,13 +219,13 @@ private:
             } else {
                 bytes = DecodeQuotedPrintable(body);
             }
-            if (charset && !IsAscii(bytes)) CharsetToUtf8(std::string(bytes), *charset, bytes);
-            lines = TextLines(bytes);
+            if (charset && !parse::IsAscii(bytes)) CharsetToUtf8(std::string(bytes), *charset, bytes);
+            lines = parse::TextLines(bytes);
         } else {
             lines.reserve(body.size());
             for (std::string_view line : body) {
                 std::string& added = lines.emplace_back(line);
-                if (charset && !IsAscii(line)) CharsetToUtf8(line, *charset, added);
+                if (charset && !parse::IsAscii(line)) CharsetToUtf8(line, *charset, added);
             }
         }
         if (whole) TakeUUAttachments(lines);
@@ -260,11 +259,12 @@ private:
 
     void AddAttachment(const std::string& type, const std::string& encoding, std::string name,
                        std::span<const std::string_view> body) {
-        const bool encoded = IsAttachmentEncoding(encoding);
+        const bool encoded = parse::IsAttachmentEncoding(encoding);
         if (encoded)
             while (!body.empty() && vcl::Trim(body.front()).empty())
                 body = body.subspan(1);
-        if (name.empty() && IsUUEncoding(encoding) && !body.empty()) IsUUBeginLine(body.front(), &name);
+        if (name.empty() && parse::IsUUEncoding(encoding) && !body.empty())
+            IsUUBeginLine(body.front(), &name);
         bool nameless = name.empty();
         if (nameless)
             for (char c : subject_)
@@ -278,11 +278,11 @@ private:
         }
         TZylAttachment* attachment = NewAttachment(fileName, mimeType);
         if (encoding == "quoted-printable") {
-            attachment->SetEncodedLines(StringListOf(body));
-            attachment->SetStream(StreamOf(DecodeQuotedPrintable(body)));
+            attachment->SetEncodedLines(parse::StringListOf(body));
+            attachment->SetStream(parse::StreamOf(DecodeQuotedPrintable(body)));
         } else {
             // The line end before a delimiter belongs to the delimiter (RFC 2046).
-            attachment->SetStream(StreamOf(JoinWithCrLf(body)));
+            attachment->SetStream(parse::StreamOf(parse::JoinWithCrLf(body)));
         }
     }
 
@@ -296,12 +296,12 @@ private:
     void AddEncodedAttachment(const std::string& fileName, const std::string& mimeType,
                               std::span<const std::string_view> lines, bool uuencoded) {
         TZylAttachment* attachment = NewAttachment(fileName, mimeType);
-        attachment->SetEncodedLines(StringListOf(lines));
+        attachment->SetEncodedLines(parse::StringListOf(lines));
         const int attachmentId = attachment->ID();
         bool whole = mail_.DecodeLines(fileName, lines, uuencoded, [&](std::string& bytes) {
             if (auto* current =
                     static_cast<TZylAttachment*>(Message()->Attachments()->FindItemID(attachmentId)))
-                current->SetStream(StreamOf(bytes));
+                current->SetStream(parse::StreamOf(bytes));
         });
         if (!whole) throw EZylMessageFormatError();
     }
@@ -374,7 +374,7 @@ bool TZylPOPMail::DecodeLines(const std::string& fileName, std::span<const std::
             while (nextStep <= percent)
                 nextStep += ProgressStep();
         }
-        if ((i + 1) % kLinesPerPump == 0) Pump();
+        if ((i + 1) % parse::kLinesPerPump == 0) Pump();
     }
     if (!uuencoded) base64.Finish(bytes);
     Pump();
@@ -403,7 +403,7 @@ void TZylPOPMail::DecodeAttachment(TZylAttachment* attachment, bool uuencoded) {
             current = owner ? static_cast<TZylAttachment*>(owner->Attachments()->FindItemID(attachmentId))
                             : nullptr;
         }
-        if (current) current->SetStream(StreamOf(bytes));
+        if (current) current->SetStream(parse::StreamOf(bytes));
     });
     if (!whole) throw EZylMessageFormatError();
 }
