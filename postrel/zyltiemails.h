@@ -485,6 +485,9 @@ public:
     // item of Messages, decoding its attachments with the decode events, and fires AfterRetrieve.
     // Raises EZylMessageFormatError for a message that cannot be read (the item is removed first).
     TZylMessage* ParseMessage(std::string_view text);
+    // Reads only the header fields of a message's text (such as RetrieveHeaders gives) into a new
+    // item of Messages; whatever follows them is not read, and no event is fired.
+    TZylMessage* ParseHeaders(std::string_view text);
     // Decodes the attachment's encoded lines into a new stream, with the decode events.
     void Base64Decode(TZylAttachment* attachment);
     // The same for uuencoded lines (from the line after "begin"); a character outside the

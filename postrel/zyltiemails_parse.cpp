@@ -120,10 +120,11 @@ public:
 
     TZylMessageBuilder(TZylPOPMail& mail, int messageId) : mail_(mail), messageId_(messageId) {}
 
-    void Build(std::span<const std::string_view> lines) {
+    void Build(std::span<const std::string_view> lines, bool headersOnly) {
         std::vector<TZylHeaderField> fields;
         size_t headerLines = ReadHeaderBlock(lines, fields);
         ReadFields(fields);
+        if (headersOnly) return;
         ReadEntity(fields, lines.subspan(headerLines), 0);
         TZylMessage* message = Message();
         vcl::TStringList& target = *message->Message();
@@ -323,7 +324,7 @@ TZylMessage* TZylPOPMail::ParseMessage(std::string_view text) {
     std::vector<std::string_view> lines = SplitMailLines(text);
     const int id = Messages()->Add()->ID();
     try {
-        TZylMessageBuilder(*this, id).Build(lines);
+        TZylMessageBuilder(*this, id).Build(lines, false);
     } catch (const TZylMessageBuilder::TMessageGone&) {
         return nullptr;
     } catch (const TComponentFreed&) {
@@ -334,6 +335,13 @@ TZylMessage* TZylPOPMail::ParseMessage(std::string_view text) {
     }
     Fire(AfterRetrieve, this);
     return FindMessage(id);
+}
+
+TZylMessage* TZylPOPMail::ParseHeaders(std::string_view text) {
+    std::vector<std::string_view> lines = SplitMailLines(text);
+    TZylMessage* message = Messages()->Add();
+    TZylMessageBuilder(*this, message->ID()).Build(lines, true);
+    return message;
 }
 
 bool TZylPOPMail::DecodeLines(const std::string& fileName, std::span<const std::string_view> lines,

@@ -156,8 +156,8 @@ void PrintMessage(int number, const postrel::TZylMessage& message) {
     std::string from = message.FromName().empty() || message.FromName() == message.FromMail()
                            ? message.FromMail()
                            : message.FromName() + " <" + message.FromMail() + ">";
-    std::printf("%3d  %-31s  %-40s  %s\n", number, message.Date().substr(0, 31).c_str(), from.c_str(),
-                message.Subject().c_str());
+    std::string date = message.Date().empty() ? "" : "  (" + message.Date() + ")";
+    std::printf("%3d  %s: %s%s\n", number, from.c_str(), message.Subject().c_str(), date.c_str());
 }
 
 // The header lines of every message (TOP n 0), without retrieving or changing anything.
@@ -170,8 +170,7 @@ bool List(postrel::TZylPOPMail& mail) {
     for (vcl::Integer index = 1; index <= count && mail.Connected(); ++index) {
         std::string headers;
         if (!mail.RetrieveHeaders(index, headers)) continue;
-        TZylMessage* message = mail.ParseMessage(headers);
-        if (message) PrintMessage(index, *message);
+        PrintMessage(index, *mail.ParseHeaders(headers));
     }
     mail.Disconnect();
     return true;

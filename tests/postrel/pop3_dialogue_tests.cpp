@@ -101,13 +101,15 @@ TEST_F(Pop3Dialogue, EachRefusalIsReportedWithItsCodeAndMakesTheRunFail) {
 }
 
 TEST_F(Pop3Dialogue, TopGivesTheHeaderLinesAndItsRefusalIsReported) {
-    peer.AddMessage(MailText({"Subject: One", "X-Dotted: a", "", "body"}));
+    peer.AddMessage(
+        MailText({"Subject: One", "Content-Type: multipart/mixed; boundary=b", "", "--b", "", "body"}));
     peer.SetReply("TOP", "-ERR no TOP\r\n", 1);
     mail->Connect();
     ASSERT_TRUE(mail->Login());
     std::string headers;
     ASSERT_TRUE(mail->RetrieveHeaders(1, headers));
-    EXPECT_EQ(headers, "Subject: One\r\nX-Dotted: a\r\n\r\n");
+    EXPECT_EQ(headers, "Subject: One\r\nContent-Type: multipart/mixed; boundary=b\r\n\r\n");
+    EXPECT_EQ(mail->ParseHeaders(headers)->Subject(), "One") << "the header of a multipart message alone";
     EXPECT_FALSE(mail->RetrieveHeaders(1, headers));
     EXPECT_EQ(Join(Errors()), "Error mail 2005 no TOP");
     EXPECT_THROW(mail->RetrieveHeaders(1, headers), EZylMailError);
