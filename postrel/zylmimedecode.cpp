@@ -545,13 +545,16 @@ std::string SafeAttachmentName(std::string_view name) {
         if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) continue;
         clean += c;
     }
-    size_t begin = 0;
-    while (begin < clean.size() && (clean[begin] == '.' || clean[begin] == ' '))
-        ++begin;
-    size_t end = clean.size();
-    while (end > begin && (clean[end - 1] == '.' || clean[end - 1] == ' '))
-        --end;
-    clean = clean.substr(begin, end - begin);
+    auto trim = [](std::string& text) {
+        size_t begin = 0;
+        while (begin < text.size() && (text[begin] == '.' || text[begin] == ' '))
+            ++begin;
+        size_t end = text.size();
+        while (end > begin && (text[end - 1] == '.' || text[end - 1] == ' '))
+            --end;
+        text = text.substr(begin, end - begin);
+    };
+    trim(clean);
     constexpr size_t kMaxNameBytes = 255;
     if (clean.size() > kMaxNameBytes) {
         size_t dot = clean.rfind('.');
@@ -559,7 +562,9 @@ std::string SafeAttachmentName(std::string_view name) {
         size_t keep = kMaxNameBytes - extension.size();
         while (keep > 0 && (static_cast<unsigned char>(clean[keep]) & 0xC0) == 0x80)
             --keep;  // not inside a UTF-8 sequence
-        clean = clean.substr(0, keep) + extension;
+        std::string stem = clean.substr(0, keep);
+        trim(stem);  // the cut may leave a blank or a dot at the end
+        clean = stem + extension;
     }
     return clean.empty() ? kFallbackAttachmentName : clean;
 }

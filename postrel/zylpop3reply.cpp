@@ -35,6 +35,13 @@ void TZylPOP3Reader::Compact() {
     }
 }
 
+bool TZylPOP3Reader::PendingMayEnd() const {
+    // "." or ".\r" may still become the terminating line, which adds nothing to the text.
+    const size_t pending = Pending();
+    return pending >= 1 && pending <= 2 && buffer_[consumed_] == '.' &&
+           (pending == 1 || buffer_[consumed_ + 1] == '\r');
+}
+
 size_t TZylPOP3Reader::CompleteLinesEnd() const {
     size_t last = buffer_.rfind('\n');
     return last == std::string::npos || last < consumed_ ? consumed_ : last + 1;
@@ -81,7 +88,7 @@ TZylPOP3Reader::TStatus TZylPOP3Reader::NextBody(std::string& text, size_t limit
         position = pieceEnd;
     }
     consumed_ = position;
-    if (Pending() > limit - std::min(limit, text.size())) return TStatus::TooLong;
+    if (Pending() > limit - std::min(limit, text.size()) && !PendingMayEnd()) return TStatus::TooLong;
     return TStatus::NeedMore;
 }
 
@@ -106,7 +113,7 @@ TZylPOP3Reader::TStatus TZylPOP3Reader::SkipBody(size_t limit) {
         }
     }
     consumed_ = position;
-    if (skipped_ + Pending() > limit) return TStatus::TooLong;
+    if (skipped_ + Pending() > limit && !PendingMayEnd()) return TStatus::TooLong;
     return TStatus::NeedMore;
 }
 

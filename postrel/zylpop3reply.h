@@ -39,6 +39,8 @@ public:
 private:
     // The position after the last line end among the pending bytes, or consumed_ when none.
     size_t CompleteLinesEnd() const;
+    // Whether the bytes after the last whole line may be the start of the terminating line.
+    bool PendingMayEnd() const;
     void Compact();
 
     std::string buffer_;

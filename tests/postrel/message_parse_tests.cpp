@@ -171,6 +171,8 @@ TEST_F(MessageParse, AttachmentNamesNeverLeaveTheFolder) {
     }
     std::string longName = std::string(300, 'a') + ".txt";
     EXPECT_EQ(SafeAttachmentName(longName), std::string(251, 'a') + ".txt");
+    // A cut that ends on a blank does not leave it at the end.
+    EXPECT_EQ(SafeAttachmentName(std::string(254, 'x') + " " + std::string(10, 'y')), std::string(254, 'x'));
     std::string wide;
     for (int i = 0; i < 200; ++i)
         wide += "\xC3\xBC";

@@ -59,6 +59,17 @@ TEST(Pop3Reader, EveryAnswerIsBounded) {
     EXPECT_EQ(reader.NextLine(line), Status::Complete);
     EXPECT_EQ(line, "+OK next");
 
+    // A text exactly at the limit still ends, however its last line arrives.
+    reader.Clear();
+    text.clear();
+    reader.Feed("abc\r\n", 5);
+    for (char c : std::string(".\r\n")) {
+        EXPECT_EQ(reader.NextBody(text, 5), Status::NeedMore);
+        reader.Feed(&c, 1);
+    }
+    EXPECT_EQ(reader.NextBody(text, 5), Status::Complete);
+    EXPECT_EQ(text, "abc\r\n");
+
     // An endless line without line end is refused too.
     reader.Clear();
     text.clear();
