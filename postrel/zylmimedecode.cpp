@@ -560,11 +560,13 @@ std::string SafeAttachmentName(std::string_view name) {
         size_t dot = clean.rfind('.');
         std::string extension = dot != std::string::npos && clean.size() - dot <= 16 ? clean.substr(dot) : "";
         size_t keep = kMaxNameBytes - extension.size();
-        while (keep > 0 && (static_cast<unsigned char>(clean[keep]) & 0xC0) == 0x80)
-            --keep;  // not inside a UTF-8 sequence
+        // Not inside a UTF-8 sequence (at most three bytes back: beyond that it is no UTF-8).
+        for (int back = 0; back < 3 && keep > 0 && (static_cast<unsigned char>(clean[keep]) & 0xC0) == 0x80;
+             ++back)
+            --keep;
         std::string stem = clean.substr(0, keep);
         trim(stem);  // the cut may leave a blank or a dot at the end
-        clean = stem + extension;
+        clean = (stem.empty() ? std::string(kFallbackAttachmentName) : stem) + extension;
     }
     return clean.empty() ? kFallbackAttachmentName : clean;
 }
