@@ -7,10 +7,10 @@
 namespace postrel {
 
 void Register() {
-    // Palette page "Zyl EMail": TZylSMTPMail (joined by the retrieving and MAPI components).
-    vcl::RegisterClasses({TZylSMTPMail::StaticClass(), TZylMessages::StaticClass(),
-                          TZylMessage::StaticClass(), TZylAttachments::StaticClass(),
-                          TZylAttachment::StaticClass()});
+    // Palette page "Zyl EMail": TZylSMTPMail and TZylPOPMail (joined by the MAPI components).
+    vcl::RegisterClasses({TZylSMTPMail::StaticClass(), TZylPOPMail::StaticClass(),
+                          TZylMessages::StaticClass(), TZylMessage::StaticClass(),
+                          TZylAttachments::StaticClass(), TZylAttachment::StaticClass()});
 }
 
 }  // namespace postrel

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "vcl/dialogs.h"
 #include "vcl/forms.h"
 #include "win32/user.h"
 
@@ -12,6 +13,11 @@ namespace {
 
 TZylExceptionHandler& InstalledHandler() {
     static TZylExceptionHandler handler;
+    return handler;
+}
+
+TZylMessageHandler& InstalledMessageHandler() {
+    static TZylMessageHandler handler;
     return handler;
 }
 
@@ -55,6 +61,18 @@ void HandleException(vcl::TObject* Sender, const std::exception& E) {
         return;
     }
     vcl::Application->HandleException(Sender, E);
+}
+
+void SetMessageHandler(TZylMessageHandler handler) {
+    InstalledMessageHandler() = std::move(handler);
+}
+
+void ShowMailMessage(vcl::TObject* Sender, const std::string& Text) {
+    if (auto& handler = InstalledMessageHandler()) {
+        handler(Sender, Text);
+        return;
+    }
+    vcl::ShowMessage(Text);
 }
 
 }  // namespace postrel

@@ -50,4 +50,11 @@ using TZylExceptionHandler = std::function<void(vcl::TObject* Sender, const std:
 void SetExceptionHandler(TZylExceptionHandler handler);
 void HandleException(vcl::TObject* Sender, const std::exception& E);
 
+// Where a component's notices to the user go ("Unable to connect"): by default a modal message box
+// (ShowMessage); a program without a user interface or a test installs its own handler. An empty
+// handler restores the default.
+using TZylMessageHandler = std::function<void(vcl::TObject* Sender, const std::string& Text)>;
+void SetMessageHandler(TZylMessageHandler handler);
+void ShowMailMessage(vcl::TObject* Sender, const std::string& Text);
+
 }  // namespace postrel

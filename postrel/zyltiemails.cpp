@@ -50,6 +50,10 @@ void TZylAttachment::SetEncodedLines(std::unique_ptr<vcl::TStringList> lines) {
 void TZylAttachment::SaveToFile(const std::string& fileName) {
     if (!stream_) throw EZylMailError("Invalid Operation");
     try {
+        // A name without a folder stays in the current folder: "." and ".." name no file there.
+        if (fileName.find('/') == std::string::npos &&
+            (fileName.empty() || fileName == "." || fileName == ".."))
+            throw EZylMailError(vcl::Format("\"%s\" is not a file name", {fileName}));
         stream_->SaveToFile(fileName);
     } catch (const std::exception& e) {
         HandleException(this, e);
@@ -202,7 +206,38 @@ VCL_DEFINE_CLASS(TZylMailHost, TZylMailsComponent)
 TZylMailHost::TZylMailHost(vcl::TComponent* owner)
     : TZylMailsComponent(owner), messages_(std::make_unique<TZylMessages>(this)) {}
 
-TZylMailHost::~TZylMailHost() = default;
+TZylMailHost::~TZylMailHost() {
+    if (run_) {
+        // Freed by a handler during a run: the frames below still use the connection objects,
+        // so the run releases them when it unwinds.
+        run_->alive = false;
+        if (socket_) {
+            socket_->OnConnect = nullptr;
+            socket_->OnDisconnect = nullptr;
+            socket_->OnError = nullptr;
+        }
+        run_->socket = std::move(socket_);
+        run_->stream = std::move(stream_);
+        return;
+    }
+    ReleaseSocket();
+}
+
+void TZylMailHost::ReleaseSocket() {
+    stream_.reset();
+    if (socket_) {
+        socket_->OnConnect = nullptr;
+        socket_->OnDisconnect = nullptr;
+        socket_->OnError = nullptr;
+        socket_.reset();
+    }
+}
+
+void TZylMailHost::Pump() {
+    TRun* run = run_;
+    ProcessMessages();
+    if (run && !run->alive) throw TComponentFreed{};
+}
 
 bool TZylMailHost::Execute() {
     if (OnExecute) OnExecute(this);

@@ -1,16 +1,19 @@
-// Internet mail: the message model shared by sending and retrieving, the mail host, and SMTP
-// sending with composition of the header lines, MIME multipart bodies and base64 attachments.
+// Internet mail: the message model shared by sending and retrieving, the mail host, SMTP sending
+// with composition of the header lines, MIME multipart bodies and base64 attachments, and POP3
+// retrieval with parsing of headers and MIME parts and decoding of attachments.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "vcl/classes.h"
 #include "vcl/scktcomp.h"
 #include "zylmails.h"
+#include "zylpop3reply.h"
 #include "zylsmtpreply.h"
 
 namespace postrel {
@@ -32,6 +35,7 @@ using TZylBeforeRetrieve = std::function<void(vcl::TObject* Sender, Word Index)>
 class TZylMailHost;
 class TZylMessage;
 class TZylSMTPMail;
+class TZylPOPMail;
 
 // ---------------------------------------------------------------------------------------------
 // Message model
@@ -60,7 +64,9 @@ public:
     TZylMessage* Message() const { return message_; }
 
     // Writes the decoded content. Without content: EZylMailError "Invalid Operation"; a failure
-    // while writing goes to HandleException and is not passed on.
+    // while writing (also a name without folder that names no file: "", "." or "..") goes to
+    // HandleException and is not passed on. FileName of a received attachment is always safe to
+    // put after a folder the application chose.
     void SaveToFile(const std::string& fileName);
 
     std::string DisplayName() const override { return "Mail Attachment"; }
@@ -202,6 +208,29 @@ public:
         p.Event("OnExecute", &TZylMailHost::OnExecute);
     }
 
+protected:
+    // What outlives the component when a handler frees it during a run: the connection objects
+    // are released only after every frame that uses them has returned.
+    struct TRun {
+        bool alive = true;
+        vcl::TComponentPtr<vcl::TClientSocket> socket;
+        std::unique_ptr<vcl::TWinSocketStream> stream;
+    };
+    // Thrown through the dialogue when a handler freed the component; only Execute catches it.
+    struct TComponentFreed {};
+
+    // Runs a handler, then leaves the run at once when the handler freed the component.
+    template <typename Handler, typename... Args>
+    void Fire(const Handler& handler, Args&&... args);
+    // Dispatches waiting messages, then leaves the run when a handler freed the component.
+    void Pump();
+    // Drops the connection's notifications, then the stream and the connection.
+    void ReleaseSocket();
+
+    vcl::TComponentPtr<vcl::TClientSocket> socket_;
+    std::unique_ptr<vcl::TWinSocketStream> stream_;
+    TRun* run_ = nullptr;
+
 private:
     bool PortStored() const { return port_ != DefaultPort(); }
 
@@ -210,6 +239,15 @@ private:
     std::unique_ptr<TZylMessages> messages_;
     TZylPStep progressStep_ = 1;
 };
+
+template <typename Handler, typename... Args>
+void TZylMailHost::Fire(const Handler& handler, Args&&... args) {
+    if (!handler) return;
+    TRun* run = run_;
+    Handler call = handler;  // the handler may replace itself or free the component
+    call(std::forward<Args>(args)...);
+    if (run && !run->alive) throw TComponentFreed{};
+}
 
 // ---------------------------------------------------------------------------------------------
 // SMTP sending
@@ -314,25 +352,10 @@ public:
     }
 
 private:
-    // What outlives the component when a handler frees it during a run: the connection objects
-    // are released only after every frame that uses them has returned.
-    struct TRun {
-        bool alive = true;
-        vcl::TComponentPtr<vcl::TClientSocket> socket;
-        std::unique_ptr<vcl::TWinSocketStream> stream;
-    };
-    // Thrown through the dialogue when a handler freed the component; only Execute catches it.
-    struct TComponentFreed {};
-
     bool DateTimeFormatStored() const { return dateTimeFormat_ != DefaultDateTimeFormat(); }
 
     void CreateConnection();
     void ReleaseConnection();
-    // Runs a handler, then leaves the run at once when the handler freed the component.
-    template <typename Handler, typename... Args>
-    void Fire(const Handler& handler, Args&&... args);
-    // Dispatches waiting messages, then leaves the run when a handler freed the component.
-    void Pump();
     void RaiseErrorAndExit(vcl::TObject* sender);
     // Reports a failure of the connection through its error route and raises ESocketError.
     [[noreturn]] void ConnectionError(Integer code, const char* api);
@@ -361,9 +384,6 @@ private:
     TZylSMTPTimeouts timeouts_;
     Integer waitSlice_ = 200;
 
-    vcl::TComponentPtr<vcl::TClientSocket> socket_;
-    std::unique_ptr<vcl::TWinSocketStream> stream_;
-    TRun* run_ = nullptr;
     TZylReplyReader reader_;
     std::string output_;
 
@@ -379,14 +399,200 @@ private:
     Word lastEncodePercent_ = 0;
 };
 
-template <typename Handler, typename... Args>
-void TZylSMTPMail::Fire(const Handler& handler, Args&&... args) {
-    if (!handler) return;
-    TRun* run = run_;
-    Handler call = handler;  // the handler may replace itself or free the component
-    call(std::forward<Args>(args)...);
-    if (run && !run->alive) throw TComponentFreed{};
-}
+// ---------------------------------------------------------------------------------------------
+// POP3 retrieval
+
+enum class TZylMailSessionState : uint8_t { Authorization, Transaction };
+VCL_ENUM_NAMES(TZylMailSessionState, "Authorization", "Transaction")
+
+// The Error of OnError when the server refused a command (2000-2006), or when this side refused a
+// message it could not take (2007, 2008; the message stays on the server and the run goes on).
+inline constexpr Integer kPOPErrorGreeting = 2000;
+inline constexpr Integer kPOPErrorLogin = 2001;
+inline constexpr Integer kPOPErrorQuit = 2002;
+inline constexpr Integer kPOPErrorDelete = 2003;
+inline constexpr Integer kPOPErrorRetrieve = 2004;
+inline constexpr Integer kPOPErrorTop = 2005;
+inline constexpr Integer kPOPErrorStat = 2006;
+inline constexpr Integer kPOPErrorTooLarge = 2007;
+inline constexpr Integer kPOPErrorFormat = 2008;
+
+// A message that cannot be read as mail: "Message Format Error".
+class EZylMessageFormatError : public EZylMailError {
+public:
+    EZylMessageFormatError() : EZylMailError("Message Format Error") {}
+    using EZylMailError::EZylMailError;
+    const char* ClassName() const noexcept override { return "EZylMessageFormatError"; }
+};
+
+class TZylPOPMail : public TZylMailHost {
+    VCL_DECLARE_CLASS(TZylPOPMail, TZylMailHost)
+public:
+    // The connection stream's own wait, in milliseconds.
+    static constexpr Integer kStreamTimeOut = 100;
+    // How long the server may stay silent while a reply or a message is awaited.
+    static constexpr Integer kDefaultTimeout = 2 * 60'000;
+    static constexpr Integer kDefaultMaxMessageSize = 64 * 1024 * 1024;
+
+    explicit TZylPOPMail(vcl::TComponent* owner);
+    ~TZylPOPMail() override;
+
+    // Logs in, retrieves every message into Messages (deleting each on the server when
+    // DeleteOfServer is set) and logs out. False when an exception ended the run or any error was
+    // reported through OnError. A call during a run only fires OnExecute.
+    bool Execute() override;
+
+    bool DeleteOfServer() const { return deleteOfServer_; }
+    void SetDeleteOfServer(bool value) { deleteOfServer_ = value; }
+    // Sent with USER and PASS; a line break or NUL in them is refused when they are sent.
+    const std::string& Username() const { return username_; }
+    void SetUsername(const std::string& value) { username_ = value; }
+    const std::string& Password() const { return password_; }
+    void SetPassword(const std::string& value) { password_ = value; }
+    // The largest message taken, in bytes; a larger one is passed over with OnError (2007) and
+    // left on the server. Raises vcl::ERangeError below 1.
+    Integer MaxMessageSize() const { return maxMessageSize_; }
+    void SetMaxMessageSize(Integer value);
+
+    vcl::TNotifyEvent OnConnect;
+    vcl::TNotifyEvent OnDisconnect;
+    TZylOnError OnError;
+    TZylOnCodingStart OnDecodeStart;
+    TZylOnCodingProgress OnDecodeProgress;
+    vcl::TNotifyEvent OnDecodeEnd;
+    TZylBeforeRetrieve BeforeRetrieve;
+    vcl::TNotifyEvent AfterRetrieve;
+    TZylOnCodingProgress OnRetrieveProgress;
+    TZylOnDelete OnDelete;
+
+    // The dialogue, as Execute runs it. Index is the message's number on the server (from 1).
+    void Connect();
+    bool Login();
+    // STAT: the number of messages in the mailbox, 0 when refused.
+    Integer Init();
+    // Retrieves every message not yet deleted on this connection; returns how many arrived whole.
+    Integer RetrieveAllMessages();
+    // Downloads and parses one message into a new item of Messages. nullptr when the server
+    // refused (OnError 2004, connection closed) or the message was refused here (OnError 2007 or
+    // 2008, connection kept).
+    TZylMessage* RetrieveMessage(Integer index);
+    void DeleteMessage(Integer index);
+    // TOP index 0: the message's header lines, each ended by CR LF. False when refused (2005).
+    bool RetrieveHeaders(Integer index, std::string& headers);
+    void Disconnect();
+
+    // Parses a message's text as retrieved (CR LF or LF line ends, dot stuffing undone) into a new
+    // item of Messages, decoding its attachments with the decode events, and fires AfterRetrieve.
+    // Raises EZylMessageFormatError for a message that cannot be read (the item is removed first).
+    TZylMessage* ParseMessage(std::string_view text);
+    // Reads only the header fields of a message's text (such as RetrieveHeaders gives) into a new
+    // item of Messages; whatever follows them is not read, and no event is fired.
+    TZylMessage* ParseHeaders(std::string_view text);
+    // Decodes the attachment's encoded lines into a new stream, with the decode events.
+    void Base64Decode(TZylAttachment* attachment);
+    // The same for uuencoded lines (from the line after "begin"); a character outside the
+    // uuencode range raises EZylMessageFormatError, with what was decoded before it kept.
+    void UUDecode(TZylAttachment* attachment);
+
+    // Search helpers over lists of lines; true and the index of the first hit (positions 0-based).
+    // The line whose upper-case form begins with key:
+    static bool FindInHeaders(std::string_view key, const vcl::TStrings& list, int& index);
+    // The line whose upper-case form contains key, and where:
+    static bool FindInStringList(std::string_view key, const vcl::TStrings& list, int& position, int& index);
+    static bool FindInStringListCS(std::string_view key, const vcl::TStrings& list, int& position,
+                                   int& index);
+    // The first uuencode "begin" line and the file name it gives.
+    static bool GetUUAttachments(const vcl::TStrings& list, int& index, std::string& fileName);
+
+    // Run state, for applications and tests.
+    bool Busy() const { return busy_; }
+    bool Connected() const { return connected_; }
+    TZylMailSessionState SessionState() const { return sessionState_; }
+    // "+OK" or "-ERR" (or whatever else began the last status line), and the text after it.
+    const std::string& LastStatus() const { return status_; }
+    const std::string& LastReplyText() const { return replyText_; }
+    Integer MessageCount() const { return messageCount_; }
+    // The numbers deleted on this connection, as decimal strings.
+    const vcl::TStringList* DeletedMessages() const { return deleted_.get(); }
+    Word LastRetrievePercent() const { return lastRetrievePercent_; }
+    Word LastDecodePercent() const { return lastDecodePercent_; }
+    vcl::TClientSocket* Socket() const { return socket_.get(); }
+
+    Integer Timeout() const { return timeout_; }
+    void SetTimeout(Integer value) { timeout_ = value > 0 ? value : 1; }
+    // Length of one wait for the server between two pumps of the message queue (200 ms).
+    Integer WaitSlice() const { return waitSlice_; }
+    void SetWaitSlice(Integer value) { waitSlice_ = value > 0 ? value : 1; }
+
+    std::string DefaultPort() const override { return "110"; }
+
+    static void Publish(vcl::Published<TZylPOPMail>& p) {
+        p.Property("Messages", &TZylMailHost::Messages, &TZylMailHost::SetZylMessages).Stored(false);
+        p.Property("DeleteOfServer", &TZylPOPMail::DeleteOfServer, &TZylPOPMail::SetDeleteOfServer, false);
+        p.Property("Username", &TZylPOPMail::Username, &TZylPOPMail::SetUsername);
+        p.Property("Password", &TZylPOPMail::Password, &TZylPOPMail::SetPassword);
+        p.Property("MaxMessageSize", &TZylPOPMail::MaxMessageSize, &TZylPOPMail::SetMaxMessageSize,
+                   kDefaultMaxMessageSize);
+        p.Event("OnConnect", &TZylPOPMail::OnConnect);
+        p.Event("OnDisconnect", &TZylPOPMail::OnDisconnect);
+        p.Event("OnError", &TZylPOPMail::OnError);
+        p.Event("OnDecodeStart", &TZylPOPMail::OnDecodeStart);
+        p.Event("OnDecodeProgress", &TZylPOPMail::OnDecodeProgress);
+        p.Event("OnDecodeEnd", &TZylPOPMail::OnDecodeEnd);
+        p.Event("BeforeRetrieve", &TZylPOPMail::BeforeRetrieve);
+        p.Event("AfterRetrieve", &TZylPOPMail::AfterRetrieve);
+        p.Event("OnRetrieveProgress", &TZylPOPMail::OnRetrieveProgress);
+        p.Event("OnDelete", &TZylPOPMail::OnDelete);
+    }
+
+private:
+    friend class TZylMessageBuilder;
+
+    void CreateConnection();
+    void ReleaseConnection();
+    // The error routine: closes the connection and reports code and the last reply text.
+    void RaiseErrorAndExit(vcl::TObject* sender, Integer code);
+    void RaiseError(Integer code) { RaiseErrorAndExit(this, code); }
+    // Reports a message refused here, keeping the connection.
+    void ReportRefusal(Integer code, const std::string& text);
+    [[noreturn]] void ConnectionError(Integer code, const char* api);
+    void Command(std::string_view text);
+    // Reads one status line; true for "+OK".
+    bool ReadStatus();
+    // Waits for the next bytes from the server within the time limit and feeds them to the reader.
+    size_t ReceiveChunk();
+    // Reads a multi-line answer into text, with retrieval progress if asked; false when it passes
+    // MaxMessageSize, with the rest of the answer still to be passed over by SkipBody.
+    bool ReadBody(std::string& text, uint64_t expectedSize, bool withProgress);
+    void SkipBody(uint64_t expectedSize);
+    TZylMessage* FindMessage(int id) const;
+    // Decodes base64 or uuencoded lines with the decode events; store takes the bytes before the
+    // final events. False when a uuencoded line held a character outside the code.
+    bool DecodeLines(const std::string& fileName, std::span<const std::string_view> lines, bool uuencoded,
+                     const std::function<void(std::string& bytes)>& store);
+    void DecodeAttachment(TZylAttachment* attachment, bool uuencoded);
+
+    bool deleteOfServer_ = false;
+    std::string username_;
+    std::string password_;
+    Integer maxMessageSize_ = kDefaultMaxMessageSize;
+    Integer timeout_ = kDefaultTimeout;
+    Integer waitSlice_ = 200;
+
+    TZylPOP3Reader reader_;
+    bool busy_ = false;
+    bool connected_ = false;
+    bool errorFlag_ = false;
+    bool errorReported_ = false;
+    std::string status_;
+    std::string replyText_;
+    TZylMailSessionState sessionState_ = TZylMailSessionState::Authorization;
+    Integer messageCount_ = 0;
+    std::unique_ptr<vcl::TStringList> deleted_;
+    uint64_t received_ = 0;
+    Word lastRetrievePercent_ = 0;
+    Word lastDecodePercent_ = 0;
+};
 
 // ---------------------------------------------------------------------------------------------
 // Base64
@@ -400,5 +606,10 @@ void Base64EncodeText(const uint8_t* data, size_t size, std::string& text, std::
 
 // Rounds numerator * 100 / denominator to the nearest integer, halves to even (64-bit).
 Word PercentOf(uint64_t numerator, uint64_t denominator);
+// The same, never above 100.
+inline Word ClampedPercent(uint64_t numerator, uint64_t denominator) {
+    Word percent = PercentOf(numerator, denominator);
+    return percent > 100 ? Word{100} : percent;
+}
 
 }  // namespace postrel

@@ -2,6 +2,7 @@
 // identifiers, and base64 coding of attachments with its events.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -154,6 +155,98 @@ std::string TextCharset(const std::vector<std::string>& lines) {
     return "UTF-8";
 }
 
+// The most characters a line may hold on the wire, its CR LF not counted (RFC 5322 2.1.1), and
+// the length a header line is folded to where it can be (RFC 5322 2.2.3).
+constexpr size_t kMaxLineLength = 998;
+constexpr size_t kFoldLength = 78;
+
+bool IsAddressListField(std::string_view line) {
+    for (std::string_view name : {"From:", "To:", "Reply-To:"})
+        if (line.starts_with(name)) return true;
+    return false;
+}
+
+// Folds a header line longer than 78 characters where folding keeps its meaning: before a blank
+// outside quoted strings and angle brackets, and in address lists also after a comma between
+// addresses. Raises EZylMailError when a piece still passes 998 characters.
+std::vector<std::string> FoldHeaderLine(const std::string& line) {
+    if (line.size() <= kFoldLength) return {line};
+    const bool addresses = IsAddressListField(line);
+    // Where a continuation line may begin.
+    std::vector<size_t> breaks;
+    bool quoted = false, angled = false;
+    for (size_t i = line.find(':') + 2; i < line.size(); ++i) {
+        char c = line[i];
+        if (quoted) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                quoted = false;
+            continue;
+        }
+        if (c == '"') quoted = true;
+        if (c == '<') angled = true;
+        if (c == '>') angled = false;
+        if (angled) continue;
+        if (c == ' ' || c == '\t' || (addresses && line[i - 1] == ',')) breaks.push_back(i);
+    }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t next = 0;  // the first break after start
+    for (;;) {
+        while (next < breaks.size() && breaks[next] <= start)
+            ++next;
+        size_t chosen = std::string::npos;
+        if (line.size() - start > kFoldLength) {
+            for (size_t k = next; k < breaks.size() && breaks[k] - start <= kFoldLength; ++k)
+                chosen = breaks[k];
+            if (chosen == std::string::npos && next < breaks.size()) chosen = breaks[next];
+        }
+        std::string piece =
+            line.substr(start, chosen == std::string::npos ? std::string::npos : chosen - start);
+        // A continuation begins with a blank; after a bare comma it brings its own.
+        if (start > 0 && piece[0] != ' ' && piece[0] != '\t') piece.insert(0, 1, ' ');
+        if (piece.size() > kMaxLineLength)
+            throw EZylMailError(
+                vcl::Format("The header field \"%s\" holds more than %d characters without a "
+                            "place to fold it",
+                            {line.substr(0, line.find(':')), static_cast<Integer>(kMaxLineLength)}));
+        lines.push_back(std::move(piece));
+        if (chosen == std::string::npos) return lines;
+        start = chosen;
+    }
+}
+
+// Quoted-printable (RFC 2045 6.7) lines of at most 76 characters for text lines that are too long
+// to go out as they are.
+std::vector<std::string> QuotedPrintableLines(const std::vector<std::string>& text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::vector<std::string> lines;
+    for (const std::string& source : text) {
+        std::string line;
+        for (size_t i = 0; i < source.size(); ++i) {
+            auto c = static_cast<unsigned char>(source[i]);
+            bool literal =
+                (c >= 33 && c <= 126 && c != '=') || ((c == ' ' || c == '\t') && i + 1 < source.size());
+            char token[3] = {static_cast<char>(c), 0, 0};
+            size_t tokenSize = 1;
+            if (!literal) {
+                token[0] = '=';
+                token[1] = kHex[c >> 4];
+                token[2] = kHex[c & 15];
+                tokenSize = 3;
+            }
+            if (line.size() + tokenSize > 75) {
+                lines.push_back(line + "=");
+                line.clear();
+            }
+            line.append(token, tokenSize);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 // A parameter value inside double quotes: quotes and backslashes are escaped.
 std::string Quoted(std::string_view value) {
     std::string result = "\"";
@@ -200,6 +293,14 @@ void Base64EncodeText(const uint8_t* data, size_t size, std::string& text, std::
 
 Word PercentOf(uint64_t numerator, uint64_t denominator) {
     if (denominator == 0) return 100;
+    if (numerator <= UINT64_MAX / 200) {
+        // The common case, without the wide division.
+        uint64_t scaled = numerator * 100;
+        uint64_t quotient = scaled / denominator, remainder = scaled % denominator;
+        uint64_t half = denominator - remainder;
+        if (remainder > half || (remainder == half && (quotient & 1))) ++quotient;
+        return static_cast<Word>(std::min<uint64_t>(quotient, 0xFFFF));
+    }
     __extension__ using Wide = unsigned __int128;
     Wide scaled = static_cast<Wide>(numerator) * 100;
     auto quotient = static_cast<uint64_t>(scaled / denominator);
@@ -328,9 +429,15 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
     text.emplace_back();
     text.emplace_back();
     AppendTextLines(*signature_, text);
+    const std::string charset = TextCharset(text);
+    // A text line too long for the wire goes out in quoted-printable, which breaks it softly.
+    const bool quotedPrintable = std::any_of(
+        text.begin(), text.end(), [](const std::string& line) { return line.size() > kMaxLineLength; });
+    if (quotedPrintable) text = QuotedPrintableLines(text);
+    const char* textEncoding =
+        quotedPrintable ? "Content-Transfer-Encoding: quoted-printable" : "Content-Transfer-Encoding: 8bit";
     for (std::string& line : text)
         if (!line.empty() && line[0] == '.') line.insert(0, 1, '.');
-    const std::string charset = TextCharset(text);
 
     std::vector<std::string> header;
     header.push_back("Message-Id: " + CreateUIN());
@@ -339,9 +446,9 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
     if (message->FromName().empty())
         header.push_back("From: " + message->FromMail());
     else if (message->FromMail().find('@') != std::string::npos)
-        header.push_back("From: \"" + message->FromName() + "\" <" + message->FromMail() + ">");
+        header.push_back("From: " + Quoted(message->FromName()) + " <" + message->FromMail() + ">");
     else
-        header.push_back("From: \"" + message->FromName() + "\" <" + message->FromMail() + "@" + Host() +
+        header.push_back("From: " + Quoted(message->FromName()) + " <" + message->FromMail() + "@" + Host() +
                          ">");
     if (!message->ReplyTo().empty()) header.push_back("Reply-To: " + message->ReplyTo());
     header.push_back("X-Mailer: " + ApplicationTitle() + " - [" + std::string(ClassName()) + "]");
@@ -368,7 +475,7 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
     std::vector<std::string> body;
     if (parts.empty()) {
         header.push_back("Content-Type: Text/Plain; charset=" + charset);
-        header.push_back("Content-Transfer-Encoding: 8bit");
+        header.push_back(textEncoding);
         body = std::move(text);
     } else {
         const std::string boundary = CreateBounds();
@@ -376,7 +483,7 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
         header.push_back("Content-Type: multipart/mixed; boundary=\"" + boundary + "\"");
         body.push_back(delimiter);
         body.push_back("Content-Type: Text/Plain; charset=" + charset);
-        body.push_back("Content-Transfer-Encoding: 8bit");
+        body.push_back(textEncoding);
         body.emplace_back();
         body.insert(body.end(), std::make_move_iterator(text.begin()), std::make_move_iterator(text.end()));
         const int messageId = message->Collection() == Messages() ? message->ID() : -1;
@@ -406,8 +513,9 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
     if (abort_) return nullptr;
     auto result = std::make_unique<vcl::TStringList>();
     result->BeginUpdate();
-    for (std::string& line : header)
-        result->Add(line);
+    for (const std::string& line : header)
+        for (std::string& folded : FoldHeaderLine(line))
+            result->Add(folded);
     result->Add("");
     for (std::string& line : body)
         result->Add(line);

@@ -38,22 +38,7 @@ TZylSMTPMail::TZylSMTPMail(vcl::TComponent* owner)
     SetPort(DefaultPort());
 }
 
-TZylSMTPMail::~TZylSMTPMail() {
-    if (run_) {
-        // Freed by a handler during a run: the frames below still use the connection objects,
-        // so the run releases them when it unwinds.
-        run_->alive = false;
-        if (socket_) {
-            socket_->OnConnect = nullptr;
-            socket_->OnDisconnect = nullptr;
-            socket_->OnError = nullptr;
-        }
-        run_->socket = std::move(socket_);
-        run_->stream = std::move(stream_);
-        return;
-    }
-    ReleaseConnection();
-}
+TZylSMTPMail::~TZylSMTPMail() = default;
 
 std::string TZylSMTPMail::DefaultDateTimeFormat() {
     return vcl::FormatSettings.LongDateFormat + ", " + vcl::FormatSettings.LongTimeFormat;
@@ -130,20 +115,8 @@ void TZylSMTPMail::CreateConnection() {
 }
 
 void TZylSMTPMail::ReleaseConnection() {
-    stream_.reset();
-    if (socket_) {
-        socket_->OnConnect = nullptr;
-        socket_->OnDisconnect = nullptr;
-        socket_->OnError = nullptr;
-        socket_.reset();
-    }
+    ReleaseSocket();
     connected_ = false;
-}
-
-void TZylSMTPMail::Pump() {
-    TRun* run = run_;
-    ProcessMessages();
-    if (run && !run->alive) throw TComponentFreed{};
 }
 
 // ---------------------------------------------------------------------------------------------

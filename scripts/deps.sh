@@ -9,7 +9,7 @@ ZYL_PACKAGES=(
     clang libclang-rt-14-dev lld
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
-    postfix
+    postfix dovecot-core dovecot-pop3d
 )
 
 zyl_missing_packages() {
@@ -31,7 +31,8 @@ zyl_install_dependencies() {
     fi
     echo "Installing:" $missing
     apt-get update -qq
-    # The mail sink of the SMTP tests comes with postfix, which would otherwise ask how to set it up.
+    # The mail sink of the SMTP tests comes with postfix, which would otherwise ask how to set it up;
+    # the POP3 tests start Dovecot themselves, in a folder of their own.
     if grep -qx postfix <<<"$missing"; then
         echo "postfix postfix/main_mailer_type select No configuration" | debconf-set-selections
     fi

@@ -1,77 +1,99 @@
-// mailtool: sends one message, with any number of attachments, through TZylSMTPMail.
+// mailtool: sends one message, with any number of attachments, through TZylSMTPMail, or fetches a
+// mailbox through TZylPOPMail: lists it, or retrieves every message and saves the attachments.
 //
-//   mailtool --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES
-//            [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]
-//            [--attach FILE]... [--line-delay MS] [--quiet]
+//   mailtool [send] --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES
+//                   [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]
+//                   [--attach FILE]... [--line-delay MS] [--quiet]
+//   mailtool fetch --host HOST [--port PORT] --user NAME [--password SECRET] [--list]
+//                  [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]
 //
-// Exit status: 0 sent, 1 the server refused or the connection failed, 2 bad arguments.
+// The password may come from the environment (MAILTOOL_PASSWORD) instead of the command line.
+// Exit status: 0 done, 1 the server refused, a message was refused or the connection failed,
+// 2 bad arguments.
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "postrel/zylmimedecode.h"
 #include "postrel/zyltiemails.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: mailtool --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES\n"
-    "                [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]\n"
-    "                [--attach FILE]... [--line-delay MS] [--quiet]\n";
+    "usage: mailtool [send] --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES\n"
+    "                       [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]\n"
+    "                       [--attach FILE]... [--line-delay MS] [--quiet]\n"
+    "       mailtool fetch --host HOST [--port PORT] --user NAME [--password SECRET] [--list]\n"
+    "                      [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]\n"
+    "       (the password may also come from MAILTOOL_PASSWORD)\n";
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "mailtool: %s\n%s", problem.c_str(), kUsage);
     return 2;
 }
 
-}  // namespace
+// Options with a value, and flags; false with a message for anything unknown.
+struct Options {
+    std::map<std::string, std::vector<std::string>> values;
+    std::vector<std::string> flags;
 
-int main(int argc, char** argv) {
-    using namespace postrel;
-    std::string host, port = "25", from, name, to, subject, replyTo, body, textFile;
-    std::vector<std::string> attachments;
-    int lineDelay = 0;
-    bool quiet = false;
-    for (int i = 1; i < argc; ++i) {
+    bool Has(const std::string& flag) const {
+        for (const auto& f : flags)
+            if (f == flag) return true;
+        return false;
+    }
+    std::string Value(const std::string& option, const std::string& fallback = {}) const {
+        auto found = values.find(option);
+        return found == values.end() ? fallback : found->second.back();
+    }
+};
+
+bool ReadOptions(int argc, char** argv, int first, const std::vector<std::string>& valued,
+                 const std::vector<std::string>& flags, Options& options, std::string& problem) {
+    for (int i = first; i < argc; ++i) {
         std::string option = argv[i];
-        if (option == "--quiet") {
-            quiet = true;
+        if (std::find(flags.begin(), flags.end(), option) != flags.end()) {
+            options.flags.push_back(option);
             continue;
         }
-        if (option == "--help" || option == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+        if (std::find(valued.begin(), valued.end(), option) == valued.end()) {
+            problem = "unknown option " + option;
+            return false;
         }
-        if (i + 1 >= argc) return Usage("missing value after " + option);
-        std::string value = argv[++i];
-        if (option == "--host")
-            host = value;
-        else if (option == "--port")
-            port = value;
-        else if (option == "--from")
-            from = value;
-        else if (option == "--name")
-            name = value;
-        else if (option == "--to")
-            to = value;
-        else if (option == "--subject")
-            subject = value;
-        else if (option == "--reply-to")
-            replyTo = value;
-        else if (option == "--body")
-            body = value;
-        else if (option == "--text")
-            textFile = value;
-        else if (option == "--attach")
-            attachments.push_back(value);
-        else if (option == "--line-delay") {
-            if (!vcl::TryStrToInt(value, lineDelay) || lineDelay < 0)
-                return Usage("bad --line-delay " + value);
-        } else
-            return Usage("unknown option " + option);
+        if (i + 1 >= argc) {
+            problem = "missing value after " + option;
+            return false;
+        }
+        options.values[option].push_back(argv[++i]);
     }
+    return true;
+}
+
+// Reports what went wrong and remembers it for the exit status.
+struct Failures {
+    bool any = false;
+    void Install(postrel::TZylOnError& onError) {
+        onError = [this](vcl::TObject*, vcl::Integer error, const std::string& text) {
+            std::fprintf(stderr, "mailtool: error %d %s\n", error, text.c_str());
+            any = true;
+        };
+    }
+};
+
+int Send(const Options& options) {
+    using namespace postrel;
+    std::string host = options.Value("--host"), port = options.Value("--port", "25");
+    std::string from = options.Value("--from"), to = options.Value("--to");
+    std::string body = options.Value("--body"), textFile = options.Value("--text");
+    int lineDelay = 0;
+    if (!vcl::TryStrToInt(options.Value("--line-delay", "0"), lineDelay) || lineDelay < 0)
+        return Usage("bad --line-delay " + options.Value("--line-delay"));
     if (host.empty() || from.empty() || to.empty()) return Usage("--host, --from and --to are required");
     if (!textFile.empty()) {
         std::ifstream in(textFile, std::ios::binary);
@@ -80,11 +102,12 @@ int main(int argc, char** argv) {
         content << in.rdbuf();
         body = content.str();
     }
+    const bool quiet = options.Has("--quiet");
 
-    bool failed = false;
+    Failures failures;
     SetExceptionHandler([&](vcl::TObject*, const std::exception& e) {
         std::fprintf(stderr, "mailtool: %s\n", e.what());
-        failed = true;
+        failures.any = true;
     });
     vcl::TComponentPtr<TZylSMTPMail> mail(new TZylSMTPMail(nullptr));
     mail->SetHost(host);
@@ -93,18 +116,17 @@ int main(int argc, char** argv) {
     mail->SetProgressStep(10);
     TZylMessage* message = mail->Messages()->Add();
     message->SetFromMail(from);
-    message->SetFromName(name);
+    message->SetFromName(options.Value("--name"));
     message->SetSendTo(to);
-    message->SetSubject(subject);
-    message->SetReplyTo(replyTo);
+    message->SetSubject(options.Value("--subject"));
+    message->SetReplyTo(options.Value("--reply-to"));
     message->Message()->SetText(body);
-    for (const std::string& file : attachments)
-        message->Attachments()->Add(file);
+    auto attachments = options.values.find("--attach");
+    if (attachments != options.values.end())
+        for (const std::string& file : attachments->second)
+            message->Attachments()->Add(file);
 
-    mail->OnError = [&](vcl::TObject*, vcl::Integer error, const std::string& text) {
-        std::fprintf(stderr, "mailtool: error %d %s\n", error, text.c_str());
-        failed = true;
-    };
+    failures.Install(mail->OnError);
     if (!quiet) {
         mail->OnConnect = [&](vcl::TObject*) {
             std::printf("connected to %s:%s\n", host.c_str(), port.c_str());
@@ -118,5 +140,138 @@ int main(int argc, char** argv) {
         mail->OnSuccessSend = [](vcl::TObject*) { std::printf("accepted\n"); };
     }
     bool ran = mail->Execute();
-    return ran && !failed ? 0 : 1;
+    return ran && !failures.any ? 0 : 1;
+}
+
+// A name in the folder that no file has yet: "name", "name (2)", "name (3)"... before the extension.
+std::filesystem::path FreePath(const std::filesystem::path& folder, const std::string& fileName) {
+    std::filesystem::path path = folder / fileName;
+    std::string stem = path.stem().string(), extension = path.extension().string();
+    for (int copy = 2; std::filesystem::exists(path); ++copy)
+        path = folder / (stem + " (" + std::to_string(copy) + ")" + extension);
+    return path;
+}
+
+void PrintMessage(int number, const postrel::TZylMessage& message) {
+    std::string from = message.FromName().empty() || message.FromName() == message.FromMail()
+                           ? message.FromMail()
+                           : message.FromName() + " <" + message.FromMail() + ">";
+    std::string date = message.Date().empty() ? "" : "  (" + message.Date() + ")";
+    std::printf("%3d  %s: %s%s\n", number, from.c_str(), message.Subject().c_str(), date.c_str());
+}
+
+// The header lines of every message (TOP n 0), without retrieving or changing anything.
+bool List(postrel::TZylPOPMail& mail) {
+    using namespace postrel;
+    mail.Connect();
+    if (!mail.Login()) return false;
+    vcl::Integer count = mail.Init();
+    std::printf("%d message%s\n", count, count == 1 ? "" : "s");
+    for (vcl::Integer index = 1; index <= count && mail.Connected(); ++index) {
+        std::string headers;
+        if (!mail.RetrieveHeaders(index, headers)) continue;
+        PrintMessage(index, *mail.ParseHeaders(headers));
+    }
+    mail.Disconnect();
+    return true;
+}
+
+int Fetch(const Options& options) {
+    using namespace postrel;
+    std::string host = options.Value("--host"), port = options.Value("--port", "110");
+    std::string user = options.Value("--user");
+    const char* fromEnvironment = std::getenv("MAILTOOL_PASSWORD");
+    std::string password = options.Value("--password", fromEnvironment ? fromEnvironment : "");
+    if (host.empty() || user.empty()) return Usage("--host and --user are required");
+    int maxSize = TZylPOPMail::kDefaultMaxMessageSize;
+    if (!vcl::TryStrToInt(options.Value("--max-size", std::to_string(maxSize)), maxSize) || maxSize < 1)
+        return Usage("bad --max-size " + options.Value("--max-size"));
+    const std::string folder = options.Value("--save");
+    const bool quiet = options.Has("--quiet");
+
+    Failures failures;
+    SetExceptionHandler([&](vcl::TObject*, const std::exception& e) {
+        std::fprintf(stderr, "mailtool: %s\n", e.what());
+        failures.any = true;
+    });
+    SetMessageHandler(
+        [](vcl::TObject*, const std::string& text) { std::fprintf(stderr, "mailtool: %s\n", text.c_str()); });
+    vcl::TComponentPtr<TZylPOPMail> mail(new TZylPOPMail(nullptr));
+    mail->SetHost(host);
+    mail->SetPort(port);
+    mail->SetUsername(user);
+    mail->SetPassword(password);
+    mail->SetMaxMessageSize(maxSize);
+    mail->SetDeleteOfServer(options.Has("--delete"));
+    mail->SetProgressStep(25);
+    failures.Install(mail->OnError);
+
+    if (options.Has("--list")) {
+        try {
+            List(*mail);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mailtool: %s\n", e.what());
+            return 1;
+        }
+        return failures.any ? 1 : 0;
+    }
+
+    if (!quiet) {
+        mail->OnConnect = [&](vcl::TObject*) {
+            std::printf("connected to %s:%s\n", host.c_str(), port.c_str());
+        };
+        mail->BeforeRetrieve = [](vcl::TObject*, vcl::Word index) {
+            std::printf("retrieving message %u\n", index);
+        };
+        mail->OnRetrieveProgress = [](vcl::TObject*, vcl::Word percent) {
+            std::printf("  received %u%%\n", static_cast<unsigned>(percent));
+        };
+        mail->OnDelete = [](vcl::TObject*, vcl::Word index) {
+            std::printf("deleted message %u on the server\n", index);
+        };
+    }
+    bool ran = mail->Execute();
+    if (!folder.empty()) std::filesystem::create_directories(folder);
+    for (int i = 0; i < mail->Messages()->Count(); ++i) {
+        TZylMessage* message = mail->Messages()->GetZylMessage(i);
+        PrintMessage(i + 1, *message);
+        for (int k = 0; k < message->Attachments()->Count(); ++k) {
+            TZylAttachment* attachment = message->Attachments()->GeTZylAttachment(k);
+            vcl::Int64 size = attachment->Stream() ? attachment->Stream()->Size() : 0;
+            if (folder.empty()) {
+                std::printf("     attachment %s (%lld bytes)\n", attachment->FileName().c_str(),
+                            static_cast<long long>(size));
+                continue;
+            }
+            std::filesystem::path path = FreePath(folder, SafeAttachmentName(attachment->FileName()));
+            attachment->SaveToFile(path.string());
+            std::printf("     saved %s (%lld bytes)\n", path.c_str(), static_cast<long long>(size));
+        }
+    }
+    return ran && !failures.any ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    Options options;
+    std::string problem;
+    if (command == "fetch") {
+        if (!ReadOptions(argc, argv, 2, {"--host", "--port", "--user", "--password", "--save", "--max-size"},
+                         {"--list", "--delete", "--quiet"}, options, problem))
+            return Usage(problem);
+        return Fetch(options);
+    }
+    int first = command == "send" ? 2 : 1;
+    if (!ReadOptions(argc, argv, first,
+                     {"--host", "--port", "--from", "--name", "--to", "--subject", "--reply-to", "--body",
+                      "--text", "--attach", "--line-delay"},
+                     {"--quiet"}, options, problem))
+        return Usage(problem);
+    return Send(options);
 }

@@ -1,143 +1,44 @@
 // A round trip through a real SMTP server (the mail sink of Debian's postfix package), read back by
 // an independent MIME parser (Python's email package).
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <pwd.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <random>
-#include <thread>
 
 #include "mail_fixture.h"
-
-extern char** environ;
+#include "support/real_peers.h"
 
 namespace mailtest {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string FindSink() {
-    for (const char* path : {"/usr/sbin/smtp-sink", "/usr/bin/smtp-sink", "/usr/lib/postfix/sbin/smtp-sink"})
-        if (access(path, X_OK) == 0) return path;
-    return {};
-}
-
-int FreePort() {
-    int handle = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length);
-    close(handle);
-    return ntohs(address.sin_port);
-}
-
-bool Accepting(int port) {
-    int handle = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(handle);
-    return ok;
-}
-
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    pclose(pipe);
-    return output;
-}
-
-std::string FromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
+using zyltest::FromHex;
+using zyltest::RunCommand;
 
 class RealServer : public MailTest {
 protected:
     void SetUp() override {
         MailTest::SetUp();
-        sink_ = FindSink();
-        if (sink_.empty()) GTEST_SKIP() << "smtp-sink is not installed (Debian package postfix)";
-        spool_ = temp.Path() / "spool";
-        fs::create_directory(spool_);
-        std::vector<std::string> arguments = {sink_};
-        if (geteuid() == 0) {
-            passwd* postfix = getpwnam("postfix");
-            if (!postfix) GTEST_SKIP() << "smtp-sink needs the postfix user to drop privileges to";
-            ASSERT_EQ(chown(spool_.c_str(), postfix->pw_uid, postfix->pw_gid), 0);
-            // The sink's user must pass through the test's private directory to reach its spool.
-            fs::permissions(temp.Path(), fs::perms::others_exec, fs::perm_options::add);
-            arguments.insert(arguments.end(), {"-u", "postfix"});
-        }
-        port_ = FreePort();
-        arguments.insert(arguments.end(),
-                         {"-d", (spool_ / "%M.").string(), "-c", "127.0.0.1:" + std::to_string(port_), "10"});
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        ASSERT_EQ(Spawn(argv), 0);
-        // The external server needs a moment to listen; this is its start, not a test's wait.
-        for (int attempt = 0; attempt < 500 && !Accepting(port_); ++attempt)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ASSERT_TRUE(Accepting(port_)) << "smtp-sink did not start";
-        mail->SetPort(std::to_string(port_));
+        StartSink({});
     }
     void TearDown() override {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
+        sink_.reset();
         MailTest::TearDown();
     }
 
-    // Starts the sink with its running counter sent to /dev/null.
-    int Spawn(std::vector<char*>& argv) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        int result = posix_spawn(&pid_, sink_.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return result;
+    void StartSink(std::vector<std::string> arguments) {
+        sink_.reset();
+        sink_ = std::make_unique<zyltest::SmtpSink>(temp.Path(), std::move(arguments));
+        if (!sink_->Error().empty()) GTEST_SKIP() << sink_->Error();
+        mail->SetPort(std::to_string(sink_->Port()));
     }
 
     // The one message the sink stored, once it is complete.
-    std::string StoredMessage() {
-        for (int attempt = 0; attempt < 500; ++attempt) {
-            for (const auto& entry : fs::directory_iterator(spool_))
-                if (entry.is_regular_file() && entry.file_size() > 0) return entry.path().string();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return {};
-    }
+    std::string StoredMessage() { return sink_->WaitForMessage(5000); }
 
-    std::string sink_;
-    fs::path spool_;
-    int port_ = 0;
-    pid_t pid_ = 0;
+    std::unique_ptr<zyltest::SmtpSink> sink_;
 };
 
 TEST_F(RealServer, MessageWithAttachmentsComesBackWhole) {
@@ -221,20 +122,9 @@ TEST_F(RealServer, MessageWithAttachmentsComesBackWhole) {
 }
 
 TEST_F(RealServer, RefusedRecipientComesBackAsOnError) {
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = 0;
     // A second sink that refuses RCPT.
-    std::vector<std::string> arguments = {sink_};
-    if (geteuid() == 0) arguments.insert(arguments.end(), {"-u", "postfix"});
-    arguments.insert(arguments.end(), {"-r", "RCPT", "-c", "127.0.0.1:" + std::to_string(port_), "10"});
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    ASSERT_EQ(Spawn(argv), 0);
-    for (int attempt = 0; attempt < 500 && !Accepting(port_); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    StartSink({"-r", "RCPT"});
+    if (IsSkipped()) return;
     AddMessage();
     EXPECT_TRUE(mail->Execute());
     ASSERT_EQ(Errors().size(), 1u) << Join(log);
