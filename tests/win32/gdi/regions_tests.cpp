@@ -1,4 +1,8 @@
 // Regions: combination results and shapes, clipping through regions, painting regions, rectangles.
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "gdi_test_support.h"
@@ -52,6 +56,76 @@ TEST(Regions, BandsAreCoalescedSoEqualShapesCompareEqual) {
     EXPECT_EQ(CombineRgn(joined, top, bottom, RGN_OR), SIMPLEREGION);
     for (HRGN r : {left, right, whole, joined, top, bottom})
         DeleteObject(r);
+}
+
+// Random shapes built by every combination mode agree pixel for pixel with the same operations on
+// a grid, and stay in banded form: rows of equal top and bottom, sorted, neither touching nor
+// overlapping, and no two adjacent bands with the same spans (so equal shapes compare equal).
+TEST(Regions, RandomCombinationsMatchAPixelGridAndStayBanded) {
+    constexpr int kSize = 24;
+    using Grid = std::array<std::array<bool, kSize>, kSize>;
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coordinate(0, kSize);
+    const auto randomRegion = [&](Grid& grid) {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        grid = Grid{};
+        for (int n = random() % 4; n >= 0; --n) {
+            int x0 = coordinate(random), x1 = coordinate(random), y0 = coordinate(random),
+                y1 = coordinate(random);
+            HRGN rect = CreateRectRgn(std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1));
+            CombineRgn(region, region, rect, RGN_OR);
+            DeleteObject(rect);
+            for (int y = std::min(y0, y1); y < std::max(y0, y1); ++y)
+                for (int x = std::min(x0, x1); x < std::max(x0, x1); ++x)
+                    grid[y][x] = true;
+        }
+        return region;
+    };
+    for (int round = 0; round < 300; ++round) {
+        Grid ga, gb;
+        HRGN a = randomRegion(ga), b = randomRegion(gb), out = CreateRectRgn(0, 0, 0, 0);
+        for (int mode : {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF}) {
+            SCOPED_TRACE("round " + std::to_string(round) + " mode " + std::to_string(mode));
+            CombineRgn(out, a, b, mode);
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x) {
+                    const bool inA = ga[y][x], inB = gb[y][x];
+                    const bool expected = mode == RGN_AND   ? inA && inB
+                                          : mode == RGN_OR  ? inA || inB
+                                          : mode == RGN_XOR ? inA != inB
+                                                            : inA && !inB;
+                    ASSERT_EQ(PtInRegion(out, x, y) != FALSE, expected) << x << "," << y;
+                }
+            const std::vector<RECT> rects = Rects(out);
+            for (size_t i = 1; i < rects.size(); ++i) {
+                const RECT &p = rects[i - 1], &r = rects[i];
+                if (r.top == p.top) {
+                    ASSERT_EQ(r.bottom, p.bottom);
+                    ASSERT_GT(r.left, p.right);  // sorted, apart
+                } else {
+                    ASSERT_GE(r.top, p.bottom);
+                }
+            }
+            for (size_t first = 0, next = 0; first < rects.size(); first = next) {
+                next = first;
+                while (next < rects.size() && rects[next].top == rects[first].top)
+                    ++next;
+                size_t after = next;
+                while (after < rects.size() && rects[after].top == rects[next < rects.size() ? next : 0].top)
+                    ++after;
+                if (next == rects.size() || rects[next].top != rects[first].bottom ||
+                    after - next != next - first)
+                    continue;
+                bool same = true;
+                for (size_t i = 0; i < next - first; ++i)
+                    same = same && rects[first + i].left == rects[next + i].left &&
+                           rects[first + i].right == rects[next + i].right;
+                ASSERT_FALSE(same) << "bands at " << rects[first].top << " and " << rects[next].top;
+            }
+        }
+        for (HRGN r : {a, b, out})
+            DeleteObject(r);
+    }
 }
 
 TEST(Regions, OffsetRectInRegionAndRegionData) {

@@ -389,16 +389,17 @@ DeviceContext::~DeviceContext() = default;
 void UpdateEffectiveClip(DeviceContext& dc) {
     RECT bounds{0, 0, dc.surface ? dc.surface->width : 0, dc.surface ? dc.surface->height : 0};
     Region clip = Region::FromRect(bounds);
-    if (dc.visibleRegion) {
-        Region visible = *dc.visibleRegion;
-        visible.Offset(dc.surfaceOrigin.x, dc.surfaceOrigin.y);
-        clip = CombineRegions(clip, visible, RGN_AND);
-    }
-    if (dc.clipRegion) {
-        Region app = *dc.clipRegion;
-        app.Offset(dc.surfaceOrigin.x, dc.surfaceOrigin.y);
-        clip = CombineRegions(clip, app, RGN_AND);
-    }
+    const auto keepInside = [&](const Region& limit) {
+        if (dc.surfaceOrigin.x == 0 && dc.surfaceOrigin.y == 0) {
+            clip = CombineRegions(clip, limit, RGN_AND);
+            return;
+        }
+        Region moved = limit;
+        moved.Offset(dc.surfaceOrigin.x, dc.surfaceOrigin.y);
+        clip = CombineRegions(clip, moved, RGN_AND);
+    };
+    if (dc.visibleRegion) keepInside(*dc.visibleRegion);
+    if (dc.clipRegion) keepInside(*dc.clipRegion);
     dc.effectiveClip = std::move(clip);
 }
 
@@ -1224,8 +1225,11 @@ int CombineClip(DeviceContext& dc, const Region* region, int mode) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return ERROR;
     }
-    Region current = dc.clipRegion ? *dc.clipRegion : Region::FromRect(DeviceBounds(dc));
-    dc.clipRegion = std::make_unique<Region>(CombineRegions(current, *region, mode));
+    if (dc.clipRegion)
+        *dc.clipRegion = CombineRegions(*dc.clipRegion, *region, mode);
+    else
+        dc.clipRegion =
+            std::make_unique<Region>(CombineRegions(Region::FromRect(DeviceBounds(dc)), *region, mode));
     return ClipResult(dc);
 }
 

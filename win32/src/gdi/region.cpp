@@ -1,7 +1,9 @@
 // Regions as y-x banded rectangle lists, their boolean combination, and the rectangle helpers.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "gdi/gdi_objects.h"
 #include "gdi/raster.h"
@@ -49,61 +51,84 @@ void Finish(Region& region) {
     region.extents = e;
 }
 
-// Boolean combination of two sorted, disjoint interval lists.
-Intervals CombineIntervals(const Intervals& a, const Intervals& b, int mode) {
-    std::vector<int> xs;
-    xs.reserve((a.size() + b.size()) * 2);
-    for (auto& [l, r] : a)
-        xs.insert(xs.end(), {l, r});
-    for (auto& [l, r] : b)
-        xs.insert(xs.end(), {l, r});
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    Intervals out;
-    size_t ia = 0, ib = 0;
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        int x = xs[i];
-        while (ia < a.size() && a[ia].second <= x)
-            ++ia;
-        while (ib < b.size() && b[ib].second <= x)
-            ++ib;
-        bool inA = ia < a.size() && a[ia].first <= x;
-        bool inB = ib < b.size() && b[ib].first <= x;
-        bool in = false;
-        switch (mode) {
-            case RGN_AND:
-                in = inA && inB;
-                break;
-            case RGN_OR:
-                in = inA || inB;
-                break;
-            case RGN_XOR:
-                in = inA != inB;
-                break;
-            case RGN_DIFF:
-                in = inA && !inB;
-                break;
-            default:
-                in = inA;
-                break;
-        }
-        if (!in) continue;
-        if (!out.empty() && out.back().second == x)
-            out.back().second = xs[i + 1];
-        else
-            out.emplace_back(x, xs[i + 1]);
+// Whether a point lies in the result, from whether it lies in either operand.
+bool Inside(int mode, bool inA, bool inB) {
+    switch (mode) {
+        case RGN_AND:
+            return inA && inB;
+        case RGN_OR:
+            return inA || inB;
+        case RGN_XOR:
+            return inA != inB;
+        case RGN_DIFF:
+            return inA && !inB;
+        default:
+            return inA;
     }
+}
+
+int LeftOf(const RECT& r) {
+    return r.left;
+}
+int RightOf(const RECT& r) {
+    return r.right;
+}
+int LeftOf(const std::pair<int, int>& span) {
+    return span.first;
+}
+int RightOf(const std::pair<int, int>& span) {
+    return span.second;
+}
+
+// Boolean combination of two sorted, disjoint span lists (one band's rectangles, or intervals).
+// One pass over the edges in x order; spans that touch are joined.
+template <typename Span>
+void CombineSpans(const Span* a, size_t countA, const Span* b, size_t countB, int mode, Intervals& out) {
+    out.clear();
+    constexpr int kEnd = std::numeric_limits<int>::max();
+    size_t ia = 0, ib = 0;
+    bool inA = false, inB = false, in = false;
+    int start = 0;
+    for (;;) {
+        const int xa = ia < countA ? (inA ? RightOf(a[ia]) : LeftOf(a[ia])) : kEnd;
+        const int xb = ib < countB ? (inB ? RightOf(b[ib]) : LeftOf(b[ib])) : kEnd;
+        const int x = std::min(xa, xb);
+        if (x == kEnd) break;
+        if (xa == x) {
+            if (inA) ++ia;
+            inA = !inA;
+        }
+        if (xb == x) {
+            if (inB) ++ib;
+            inB = !inB;
+        }
+        const bool now = Inside(mode, inA, inB);
+        if (now == in) continue;
+        in = now;
+        if (in) {
+            start = x;
+            if (!out.empty() && out.back().second == x) {  // touches the span before: reopen it
+                start = out.back().first;
+                out.pop_back();
+            }
+        } else {
+            out.emplace_back(start, x);
+        }
+    }
+}
+
+Intervals CombineIntervals(const Intervals& a, const Intervals& b, int mode) {
+    Intervals out;
+    CombineSpans(a.data(), a.size(), b.data(), b.size(), mode, out);
     return out;
 }
 
-// The spans of a banded region over [y, ...) starting the search at `index`.
-Intervals BandAt(const std::vector<RECT>& rects, size_t& index, int y) {
-    while (index < rects.size() && rects[index].bottom <= y)
-        ++index;
-    Intervals spans;
-    for (size_t i = index; i < rects.size() && rects[i].top <= y && rects[i].top == rects[index].top; ++i)
-        spans.emplace_back(rects[i].left, rects[i].right);
-    return spans;
+// One past the last rectangle of the band that begins at `first`.
+size_t BandEnd(const std::vector<RECT>& rects, size_t first) {
+    size_t last = first;
+    while (last < rects.size() && rects[last].top == rects[first].top)
+        ++last;
+    return last;
 }
 
 }  // namespace
@@ -171,19 +196,29 @@ Region CombineRegions(const Region& a, const Region& b, int mode) {
         return Region::FromRect(RECT{std::max(ea.left, eb.left), std::max(ea.top, eb.top),
                                      std::min(ea.right, eb.right), std::min(ea.bottom, eb.bottom)});
     }
-    std::vector<int> ys;
-    ys.reserve((a.rects.size() + b.rects.size()) * 2);
-    for (const RECT& r : a.rects)
-        ys.insert(ys.end(), {r.top, r.bottom});
-    for (const RECT& r : b.rects)
-        ys.insert(ys.end(), {r.top, r.bottom});
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    // Sweep down both band lists at once: every stretch of y where neither operand changes bands
+    // becomes one band of the result (joined with the band above when their spans match).
+    const std::vector<RECT>&ra = a.rects, &rb = b.rects;
+    const bool keepsA = mode != RGN_AND, keepsB = mode == RGN_OR || mode == RGN_XOR;
     Region out;
-    size_t ia = 0, ib = 0, previousStart = 0;
-    for (size_t i = 0; i + 1 < ys.size(); ++i) {
-        Intervals spans = CombineIntervals(BandAt(a.rects, ia, ys[i]), BandAt(b.rects, ib, ys[i]), mode);
-        AppendBand(out.rects, previousStart, ys[i], ys[i + 1], spans);
+    out.rects.reserve(ra.size() + rb.size());
+    Intervals spans;
+    size_t ia = 0, ib = 0, endA = BandEnd(ra, 0), endB = BandEnd(rb, 0), previousStart = 0;
+    int y = std::min(ra.empty() ? INT_MAX : ra.front().top, rb.empty() ? INT_MAX : rb.front().top);
+    while ((ia < ra.size() && (keepsA || ib < rb.size())) || (ib < rb.size() && keepsB)) {
+        const bool hereA = ia < ra.size() && ra[ia].top <= y;
+        const bool hereB = ib < rb.size() && rb[ib].top <= y;
+        int next = INT_MAX;
+        if (ia < ra.size()) next = std::min(next, hereA ? ra[ia].bottom : ra[ia].top);
+        if (ib < rb.size()) next = std::min(next, hereB ? rb[ib].bottom : rb[ib].top);
+        if (hereA || hereB) {
+            CombineSpans(hereA ? &ra[ia] : nullptr, hereA ? endA - ia : 0, hereB ? &rb[ib] : nullptr,
+                         hereB ? endB - ib : 0, mode, spans);
+            AppendBand(out.rects, previousStart, y, next, spans);
+        }
+        y = next;
+        if (ia < ra.size() && ra[ia].bottom <= y) endA = BandEnd(ra, ia = endA);
+        if (ib < rb.size() && rb[ib].bottom <= y) endB = BandEnd(rb, ib = endB);
     }
     Finish(out);
     return out;
@@ -623,8 +658,9 @@ DWORD GetRegionData(HRGN region, DWORD size, RGNDATA* data) {
     data->rdh.nCount = static_cast<DWORD>(r->region.rects.size());
     data->rdh.nRgnSize = static_cast<DWORD>(r->region.rects.size() * sizeof(RECT));
     data->rdh.rcBound = r->region.extents;
-    std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), r->region.rects.data(),
-                r->region.rects.size() * sizeof(RECT));
+    if (!r->region.rects.empty())  // an empty vector may hold no storage at all
+        std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), r->region.rects.data(),
+                    r->region.rects.size() * sizeof(RECT));
     return needed;
 }
 
