@@ -133,6 +133,7 @@ public:
     vcl::TBorderStyle HeaderBorderStyle() const { return header_->BorderStyle(); }
     void SetHeaderBorderStyle(vcl::TBorderStyle value) { header_->SetBorderStyle(value); }
     vcl::TFont* HeaderFont() const { return header_->Font(); }
+    bool IsHeaderFontStored() const { return !header_->ParentFont(); }
     Integer HeaderHeight() const { return header_->Height(); }
     void SetHeaderHeight(Integer value);
     bool HeaderVisible() const { return header_->Visible(); }
@@ -193,6 +194,8 @@ public:
     Integer ItemAtPos(vcl::TPoint pos, bool existing) const;
     void Clear();
     void SetFocus() override;
+    // The header and the list box are parts of the list, never written as its children.
+    void GetChildren(const std::function<void(vcl::TComponent*)>& proc, vcl::TComponent* root) override;
 
     // Draws the lines for a ListBoxStyle other than lbStandard (Control is the list box).
     vcl::TDrawItemEvent OnDrawItem;
@@ -211,7 +214,7 @@ public:
         p.Property("HeaderFont3D", &TZylHeaderList::HeaderFont3D, &TZylHeaderList::SetHeaderFont3D);
         p.Property("HeaderBorderStyle", &TZylHeaderList::HeaderBorderStyle,
                    &TZylHeaderList::SetHeaderBorderStyle, vcl::bsNone);
-        p.Property("HeaderFont", &TZylHeaderList::HeaderFont);
+        p.Property("HeaderFont", &TZylHeaderList::HeaderFont).Stored(&TZylHeaderList::IsHeaderFontStored);
         p.Property("HeaderHeight", &TZylHeaderList::HeaderHeight, &TZylHeaderList::SetHeaderHeight, 25);
         p.Property("HeaderVisible", &TZylHeaderList::HeaderVisible, &TZylHeaderList::SetHeaderVisible, true);
         p.Property("HeaderSections", &TZylHeaderList::HeaderSections, &TZylHeaderList::SetHeaderSections);

@@ -19,7 +19,7 @@ namespace {
 
 // The line without the blanks and control characters at its ends, the delimiter excepted: a line
 // that begins with a tab delimiter keeps its empty first column.
-std::string TrimLine(std::string_view line, char delimiter) {
+std::string TrimHeaderListLine(std::string_view line, char delimiter) {
     const auto blank = [delimiter](char c) { return c != delimiter && static_cast<unsigned char>(c) <= ' '; };
     size_t first = 0, last = line.size();
     while (first < last && blank(line[first]))
@@ -29,7 +29,7 @@ std::string TrimLine(std::string_view line, char delimiter) {
     return std::string(line.substr(first, last - first));
 }
 
-std::vector<std::string> SplitLine(const std::string& line, char delimiter) {
+std::vector<std::string> SplitHeaderListLine(const std::string& line, char delimiter) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (true) {
@@ -46,8 +46,9 @@ VCL_DEFINE_CLASS(TZylHeaderList, vcl::TCustomPanel)
 
 TZylHeaderList::TZylHeaderList(TComponent* owner)
     : TCustomPanel(owner), header_(new TZylHeader(this)), listBox_(new TZylHeaderListBox(this)) {
-    // The list never shows a caption of its own.
+    // The list never shows a caption of its own, nor holds other controls.
     controlStyle_.Exclude(csSetCaption);
+    controlStyle_.Exclude(csAcceptsControls);
     SetCtl3D(false);
     SetBounds(Left(), Top(), 250, 150);
 
@@ -283,6 +284,14 @@ void TZylHeaderList::SetFocus() {
     listBox_->SetFocus();
 }
 
+void TZylHeaderList::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+    TCustomPanel::GetChildren(
+        [&](TComponent* child) {
+            if (child != header_ && child != listBox_) proc(child);
+        },
+        root);
+}
+
 void TZylHeaderList::DrawLine(Integer index, TRect rect, TOwnerDrawState state) {
     if (listBoxStyle_ != lbStandard && OnDrawItem) {
         OnDrawItem(listBox_, index, rect, state);
@@ -301,14 +310,14 @@ void TZylHeaderList::DrawLine(Integer index, TRect rect, TOwnerDrawState state) 
     // The list box draws the focus rectangle of the focused line after this.
     canvas->Brush()->SetStyle(bsClear);
 
-    const std::string line = TrimLine(listBox_->Items()->Strings(index), delimiter_);
+    const std::string line = TrimHeaderListLine(listBox_->Items()->Strings(index), delimiter_);
     if (line.empty()) return;
     const Integer sections = header_->Sections()->Count();
     if (sections == 0) {
         canvas->TextRect(rect, rect.left + 2, rect.top, line);
         return;
     }
-    const std::vector<std::string> parts = SplitLine(line, delimiter_);
+    const std::vector<std::string> parts = SplitHeaderListLine(line, delimiter_);
     Integer x = rect.left;
     for (Integer i = 0; i < sections && i < static_cast<Integer>(parts.size()); ++i) {
         const Integer width = header_->GetWidth(i);

@@ -25,23 +25,23 @@ constexpr Integer kBubbleExtraWidth = 16;
 constexpr Integer kUpExtraHeight = 20;
 constexpr Integer kDownExtraHeight = 29;
 
-bool IsDown(TZylDirectionB direction) {
+bool BubbleOpensDown(TZylDirectionB direction) {
     return direction == dDownRight || direction == dDownLeft;
 }
 
-Integer ExtraHeight(TZylDirectionB direction) {
-    return IsDown(direction) ? kDownExtraHeight : kUpExtraHeight;
+Integer BubbleExtraHeight(TZylDirectionB direction) {
+    return BubbleOpensDown(direction) ? kDownExtraHeight : kUpExtraHeight;
 }
 
 // A region that frees itself.
-class OwnedRegion {
+class BubbleRegion {
 public:
-    explicit OwnedRegion(HRGN region) : region_(region) {}
-    ~OwnedRegion() {
+    explicit BubbleRegion(HRGN region) : region_(region) {}
+    ~BubbleRegion() {
         if (region_) win32::DeleteObject(region_);
     }
-    OwnedRegion(const OwnedRegion&) = delete;
-    OwnedRegion& operator=(const OwnedRegion&) = delete;
+    BubbleRegion(const BubbleRegion&) = delete;
+    BubbleRegion& operator=(const BubbleRegion&) = delete;
     HRGN get() const { return region_; }
 
 private:
@@ -112,15 +112,15 @@ std::array<TPoint, 3> TailCorners(TZylDirectionB direction, Integer width, Integ
 // Where the shadow falls: the right and bottom bands of the body's shadow, and under an upward
 // tail the tail's shadow.
 HRGN ShadowRegion(TZylDirectionB direction, bool speechbubble, Integer width, Integer height) {
-    const bool down = IsDown(direction);
+    const bool down = BubbleOpensDown(direction);
     const TRect body = down ? Rect(10, 23, width, height - 2) : Rect(10, 8, width, height - 9);
     const HRGN region = speechbubble
                             ? win32::CreateRoundRectRgn(body.left, body.top, body.right, body.bottom, 8, 8)
                             : win32::CreateRectRgn(body.left, body.top, body.right, body.bottom);
-    const OwnedRegion rightBand(win32::CreateRectRgn(width - 14, 0, width + 1, height));
-    const OwnedRegion bottomBand(down ? win32::CreateRectRgn(0, height - 8, width, height - 1)
-                                      : win32::CreateRectRgn(0, height - 14, width, height - 8));
-    const OwnedRegion bands(win32::CreateRectRgn(0, 0, 0, 0));
+    const BubbleRegion rightBand(win32::CreateRectRgn(width - 14, 0, width + 1, height));
+    const BubbleRegion bottomBand(down ? win32::CreateRectRgn(0, height - 8, width, height - 1)
+                                       : win32::CreateRectRgn(0, height - 14, width, height - 8));
+    const BubbleRegion bands(win32::CreateRectRgn(0, 0, 0, 0));
     win32::CombineRgn(bands.get(), rightBand.get(), bottomBand.get(), win32::RGN_OR);
     win32::CombineRgn(region, region, bands.get(), win32::RGN_AND);
     if (speechbubble && !down) {
@@ -128,7 +128,7 @@ HRGN ShadowRegion(TZylDirectionB direction, bool speechbubble, Integer width, In
             direction == dUpRight ? win32::POINT{12, height - 15} : win32::POINT{width - 33, height - 15},
             direction == dUpRight ? win32::POINT{25, height - 15} : win32::POINT{width - 11, height - 15},
             direction == dUpRight ? win32::POINT{12, height} : win32::POINT{width - 6, height}};
-        const OwnedRegion tailShadow(win32::CreatePolygonRgn(tail, 3, win32::WINDING));
+        const BubbleRegion tailShadow(win32::CreatePolygonRgn(tail, 3, win32::WINDING));
         win32::CombineRgn(region, region, tailShadow.get(), win32::RGN_OR);
     }
     return region;
@@ -295,11 +295,11 @@ TZylNewHint::Placement TZylNewHint::Place(TZylHint* hint, const TRect& text, TPo
         std::optional<TZylDirectionB> instead;
     };
     const auto attempt = [&](TZylDirectionB d) -> Try {
-        const Integer height = textHeight + ExtraHeight(d);
+        const Integer height = textHeight + BubbleExtraHeight(d);
         const bool right = d == dUpRight || d == dDownRight;
         const Integer x = right ? pointer.x : pointer.x - width + 6;
         const bool fitsAcross = right ? pointer.x + width <= screenWidth : x >= 0;
-        if (IsDown(d)) {
+        if (BubbleOpensDown(d)) {
             const Integer y = pointer.y + 15;
             if (!fitsAcross) return {Point(x, y), d == dDownRight ? dDownLeft : dDownRight};
             if (y + height > screenHeight) return {Point(x, y), d == dDownRight ? dUpRight : dUpLeft};
@@ -315,7 +315,7 @@ TZylNewHint::Placement TZylNewHint::Place(TZylHint* hint, const TRect& text, TPo
     while (true) {
         tried[static_cast<size_t>(direction)] = true;
         const Try result = attempt(direction);
-        const TSize size{width, textHeight + ExtraHeight(direction)};
+        const TSize size{width, textHeight + BubbleExtraHeight(direction)};
         if (!result.instead) return {direction, result.at, size};
         if (tried[static_cast<size_t>(*result.instead)]) {
             // It fits nowhere: the last try, pushed onto the screen.
@@ -375,7 +375,7 @@ void TZylNewHint::Paint() {
 
 void TZylNewHint::PaintBubble(TZylHint* hint) {
     const Integer width = Width(), height = Height();
-    const bool down = IsDown(direction_);
+    const bool down = BubbleOpensDown(direction_);
     const bool rounded = hint->Speechbubble();
     const TColor inside = hint->UnUsedHintColor();
 
@@ -394,7 +394,7 @@ void TZylNewHint::PaintBubble(TZylHint* hint) {
     win32::BitBlt(workDC, 0, 0, width, height, capture_->Canvas()->Handle(), 0, 0, win32::SRCCOPY);
 
     if (hint->Shadow()) {
-        const OwnedRegion shadow(ShadowRegion(direction_, rounded, width, height));
+        const BubbleRegion shadow(ShadowRegion(direction_, rounded, width, height));
         const win32::COLORREF dot = ColorToRGB(hint->HintShadowColor());
         for (Integer y = 0; y < height; ++y)
             for (Integer x = y & 1; x < width; x += 2)

@@ -14,7 +14,7 @@ namespace {
 
 using gallery::Place;
 
-gallery::Registration headers{
+gallery::Registration headerList{
     "TZylHeaderList", "lumaro",
     "A column header over a gradient with raised 3D captions, and a header list of four columns (an "
     "empty first column for the line's marker) whose lines are cut at ';' and drawn in the header's "
@@ -53,13 +53,13 @@ gallery::Registration headers{
         list->SetItemIndex(2);
         form->Show();
         Application->ProcessMessages();
-        album.Shoot("A header, and a header list with one line selected", form, list);
+        album.Shoot("A header, and a header list with one line selected", form);
 
         const TPoint size = list->Header()->ClientToScreen(Point(210, 12));
         win32::input::MoveMouse(size.x, size.y);
         win32::input::PressButton(win32::input::Button::Left);
         Application->ProcessMessages();
-        album.Shoot("The \"Size\" section held down", form, list);
+        album.Shoot("The \"Size\" section held down", form);
         win32::input::ReleaseButton(win32::input::Button::Left);
         Application->ProcessMessages();
     }};

@@ -23,7 +23,7 @@ void HintAt(TControl* control, int x, int y) {
     Application->ProcessMessages();
 }
 
-gallery::Registration hints{
+gallery::Registration bubbleHints{
     "TZylHint", "lumaro",
     "Speech-bubble hints over a form: the bubble opens up-right, up-left, down-right and down-left of the "
     "mouse pointer with its tail pointing at it, a dotted shadow to the right and below, 3D text and a "
@@ -48,7 +48,8 @@ gallery::Registration hints{
         hint->HintFont()->SetColor(clNavy);
 
         const char* captions[] = {"Open", "Save", "Print", "Close"};
-        const char* hints[] = {"Opens a document", "Saves every change", "Prints the pages", "Closes the window"};
+        const char* hints[] = {"Opens a document", "Saves every change", "Prints the pages",
+                               "Closes the window"};
         TZylButton* buttons[4];
         for (int i = 0; i < 4; ++i) {
             buttons[i] = Place<TZylButton>(form, i % 2 == 0 ? 20 : 300, i < 2 ? 20 : 200, 100, 30);

@@ -314,6 +314,17 @@ TEST_F(HeaderListTest, PartsAreDrawnInTheirColumnsAndFollowTheHeader) {
     picture = BitmapOf(list->ListBox());
     EXPECT_FALSE(InkIn(picture.get(), clBlack, 0, 92, row, 2 * row));
     EXPECT_TRUE(InkIn(picture.get(), clBlack, 92, 140, row, 2 * row));
+
+    // A style of the owner's hands every line to OnDrawItem.
+    std::vector<Integer> drawn;
+    list->OnDrawItem = [&](TWinControl* control, Integer index, TRect, TOwnerDrawState) {
+        EXPECT_EQ(control, list->ListBox());
+        drawn.push_back(index);
+    };
+    list->SetListBoxStyle(lbOwnerDrawFixed);
+    picture = BitmapOf(list->ListBox());
+    EXPECT_EQ(drawn, (std::vector<Integer>{0, 1, 2}));
+    EXPECT_FALSE(InkIn(picture.get(), clBlack, 0, 290, 0, 3 * row));
 }
 
 TEST_F(HeaderListTest, MouseAndKeysSelectLinesInTheSelectedColour) {
@@ -350,6 +361,8 @@ TEST_F(HeaderListTest, SectionsItemHeightAndStyleAreStored) {
     list->SetListBoxStyle(lbOwnerDrawFixed);
     list->SetItemHeight(30);
     const std::string text = ComponentToText(designed);
+    EXPECT_EQ(ComponentToText(list).find("TZylHeader\n"), std::string::npos)
+        << "its parts are not its children";
     designed->Free();
 
     TComponentPtr<TForm> loaded(new TForm(nullptr, 0));
