@@ -1,5 +1,6 @@
 // The header list: a header over an owner-drawn list box whose lines are drawn in the header's columns.
 #include <algorithm>
+#include <functional>
 
 #include "lumaro/zylheaders.h"
 
@@ -7,12 +8,19 @@ namespace lumaro {
 
 using namespace vcl;
 
-// The list box of a header list; the list draws on its canvas.
+// The list box of a header list; the list draws on its canvas and hears when its font changes.
 class TZylHeaderListBox : public TListBox {
     VCL_CLASS(TZylHeaderListBox, TListBox)
 public:
     explicit TZylHeaderListBox(TComponent* owner) : TListBox(owner) {}
     using TCustomListBox::Canvas;
+
+    std::function<void()> OnFontChanged;
+
+    void WndProc(TMessage& message) override {
+        TListBox::WndProc(message);
+        if (message.Msg == CM_FONTCHANGED && OnFontChanged) OnFontChanged();
+    }
 };
 
 namespace {
@@ -67,6 +75,10 @@ TZylHeaderList::TZylHeaderList(TComponent* owner)
         DrawLine(index, rect, state);
     };
     SetListBoxStyle(lbStandard);
+    // The lines the list draws itself stay as high as the font's text.
+    listBox_->OnFontChanged = [this] {
+        if (listBoxStyle_ == lbStandard) SetListBoxStyle(lbStandard);
+    };
     RelayListEvents();
     Realign();
 }

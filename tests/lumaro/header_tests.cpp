@@ -275,6 +275,12 @@ TEST_F(HeaderListTest, TheListSitsUnderTheHeaderOrFillsThePanelWithoutIt) {
     EXPECT_EQ(Box(list->ListBox()->BoundsRect()), Box(Rect(4, 33, 296, 146)));
     list->SetHeaderVisible(false);
     EXPECT_EQ(Box(list->ListBox()->BoundsRect()), Box(Rect(3, 3, 297, 147)));
+
+    // The lines stay as high as the text when the font grows.
+    const int small = list->ItemHeight();
+    list->ListFont()->SetSize(20);
+    EXPECT_EQ(list->ItemHeight(), TextMeasure(list->ListFont()).Height());
+    EXPECT_GT(list->ItemHeight(), small);
 }
 
 TEST_F(HeaderListTest, PartsAreDrawnInTheirColumnsAndFollowTheHeader) {
