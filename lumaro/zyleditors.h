@@ -22,4 +22,13 @@ public:
     void Edit() override;
 };
 
+// Every component's Hint: typed in place, or edited in the hint dialog with the short hint in a memo
+// and the long one (after "|") in an edit box.
+class TZylHintProperty : public vcl::TStringProperty {
+    VCL_DECLARE_CLASS(TZylHintProperty, vcl::TStringProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override;
+    void Edit() override;
+};
+
 }  // namespace lumaro

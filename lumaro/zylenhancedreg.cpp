@@ -3,6 +3,8 @@
 #include "lumaro/zylbackgrounds.h"
 #include "lumaro/zylbuttons.h"
 #include "lumaro/zyleditors.h"
+#include "lumaro/zylheaders.h"
+#include "lumaro/zylhints.h"
 #include "lumaro/zyllabels.h"
 #include "vcl/classregistration.h"
 #include "vcl/designintf.h"
@@ -29,7 +31,8 @@ const vcl::TClassRegistration streamingRegistration{
     TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),        TZylDBLabel::StaticClass(),
     TZylFileLabel3D::StaticClass(),  TZylButton::StaticClass(),       TZylArrowButton::StaticClass(),
     TZylRoundButton::StaticClass(),  TZylOfficeButton::StaticClass(), TZylIEButton::StaticClass(),
-    TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass()};
+    TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass(),  TZylHint::StaticClass(),
+    TZylHeader::StaticClass(),       TZylHeaderList::StaticClass()};
 
 }  // namespace
 
@@ -40,12 +43,15 @@ void Register() {
         "Zyl Enhanced",
         {TZylBackground::StaticClass(), TZylCheckbox::StaticClass(), TZylRadiobutton::StaticClass(),
          TZylLabel::StaticClass(), TZylButton::StaticClass(), TZylIEButton::StaticClass(),
-         TZylOfficeButton::StaticClass(), TZylFillBackground::StaticClass(), TZylArrowButton::StaticClass(),
-         TZylRoundButton::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
+         TZylOfficeButton::StaticClass(), TZylHint::StaticClass(), TZylFillBackground::StaticClass(),
+         TZylArrowButton::StaticClass(), TZylRoundButton::StaticClass(), TZylHeader::StaticClass(),
+         TZylHeaderList::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass()});
     vcl::RegisterComponents("Zyl System", {TZylTimer32::StaticClass()});
     vcl::RegisterPropertyEditor("TStrings", TZylGradient::StaticClass(), "ColorsInBetween",
                                 TZylColorInBetweenProperty::StaticClass());
+    vcl::RegisterPropertyEditor("string", vcl::TComponent::StaticClass(), "Hint",
+                                TZylHintProperty::StaticClass());
     vcl::RegisterPropertyEditor("TCaption", vcl::TControl::StaticClass(), "Caption",
                                 TZylCaptionProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylEnhancedExecStr", TZylEnhancedExecComponent::StaticClass(),

@@ -47,10 +47,10 @@ protected:
 
 TEST_F(PackageTest, ComponentsSitOnTheirPagesInOrder) {
     EXPECT_EQ(Page("Zyl Enhanced"),
-              (std::vector<std::string>{"TZylBackground", "TZylCheckbox", "TZylRadiobutton", "TZylLabel",
-                                        "TZylButton", "TZylIEButton", "TZylOfficeButton",
-                                        "TZylFillBackground", "TZylArrowButton", "TZylRoundButton",
-                                        "TZylScreenCanvas", "TZylFileLabel3D"}));
+              (std::vector<std::string>{
+                  "TZylBackground", "TZylCheckbox", "TZylRadiobutton", "TZylLabel", "TZylButton",
+                  "TZylIEButton", "TZylOfficeButton", "TZylHint", "TZylFillBackground", "TZylArrowButton",
+                  "TZylRoundButton", "TZylHeader", "TZylHeaderList", "TZylScreenCanvas", "TZylFileLabel3D"}));
     EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel"}));
     EXPECT_EQ(Page("Zyl System"), (std::vector<std::string>{"TZylTimer32"}));
 }

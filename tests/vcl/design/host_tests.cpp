@@ -46,6 +46,18 @@ TEST_F(HostTest, DroppedComponentsGetUniqueNamesAndCaptions) {
     EXPECT_THROW(host->DeleteComponent(form), EDesignError);
 }
 
+TEST_F(HostTest, ComponentsFindTheDesignerOfTheirRoot) {
+    TComponent* label = host->DropComponent("TLabel");
+    EXPECT_EQ(FindRootDesigner(label), host.get());
+    EXPECT_EQ(FindRootDesigner(form), host.get());
+    TComponentPtr<TForm> elsewhere(new TForm(nullptr, 0));
+    auto* other = new TLabel(elsewhere.get());
+    EXPECT_EQ(FindRootDesigner(other), nullptr);
+    EXPECT_EQ(FindRootDesigner(nullptr), nullptr);
+    host.reset();
+    EXPECT_EQ(FindRootDesigner(other), nullptr);
+}
+
 TEST_F(HostTest, ControlsGoIntoTheirParentAndOthersKeepTheirPosition) {
     auto* panel = static_cast<TPanel*>(host->DropComponent("TPanel", nullptr, 10, 20, 200, 100));
     auto* button = static_cast<TButton*>(host->DropComponent("TButton", panel, 5, 6, 80, -1));

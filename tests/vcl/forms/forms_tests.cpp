@@ -171,6 +171,23 @@ TEST_F(FormsTest, HintsShowAfterThePauseAndHideAfterTheHidePause) {
     EXPECT_THROW(Application->SetHintWindowClass(TTestPanel::StaticClass()), EInvalidCast);
 }
 
+TEST_F(FormsTest, AHintEndsWhenThePointerLeavesTheApplicationsWindows) {
+    TForm* form = ShowForm(100, 100, 200, 100);
+    auto* panel = new TTestPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 0, 200, 100);
+    panel->SetHint("Panel");
+    panel->SetShowHint(true);
+    MoveMouseTo(panel, 5, 5);
+    Advance(Application->HintPause() + 10);
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    // Nothing tells the application that the pointer went to the desktop; its idle step notices.
+    win32::input::MoveMouse(900, 700);
+    PumpUntilIdle();
+    Application->HandleMessage();
+    EXPECT_EQ(Application->HintWindow(), nullptr);
+}
+
 TEST_F(FormsTest, ScreenCenterPositionsTheFormOnFirstShow) {
     auto* form = new TForm(Application, 0);
     form->SetBounds(0, 0, 200, 100);

@@ -107,7 +107,7 @@ std::vector<std::string> LoadedPackages();
 // The notifications to design windows are the designer's own; a concrete designer supplies the rest.
 class IDesigner {
 public:
-    IDesigner() = default;
+    IDesigner();
     IDesigner(const IDesigner&) = delete;
     IDesigner& operator=(const IDesigner&) = delete;
     // Frees the design windows still open.
@@ -174,6 +174,10 @@ private:
 
     std::vector<TDesignWindow*> windows_;
 };
+
+// The designer of the root that `component` belongs to (the component itself or one of its owners),
+// nullptr when that root is not being designed. Components tell it of changes they make themselves.
+IDesigner* FindRootDesigner(const TComponent* component);
 
 // A window a package opens to edit a component (a collection or menu editor). One window of each
 // class per designer and component: asking again brings the open one forward.

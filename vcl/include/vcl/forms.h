@@ -436,6 +436,9 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void Paint() override;
     void WndProc(TMessage& message) override;
+    // Places the window at `rect` (screen coordinates) and shows it on top of everything without
+    // activating it; the contents are painted later.
+    void ShowAt(const TRect& rect);
 };
 
 using THintWindowClass = TClass;

@@ -389,8 +389,30 @@ std::vector<std::string> LoadedPackages() {
 // ---------------------------------------------------------------------------------------------
 // Designer and design windows
 
+namespace {
+
+// The designers alive, newest last (the designer runs on the main thread only).
+std::vector<IDesigner*>& LiveDesigners() {
+    static std::vector<IDesigner*> designers;
+    return designers;
+}
+
+}  // namespace
+
+IDesigner::IDesigner() {
+    LiveDesigners().push_back(this);
+}
+
 IDesigner::~IDesigner() {
+    std::erase(LiveDesigners(), this);
     FreeWindows([](TDesignWindow*) { return true; });
+}
+
+IDesigner* FindRootDesigner(const TComponent* component) {
+    for (; component; component = component->Owner())
+        for (IDesigner* designer : LiveDesigners())
+            if (designer->GetRoot() == component) return designer;
+    return nullptr;
 }
 
 std::string IDesigner::GetDefaultMethodName(TComponent* component, const TPropInfo& event) const {

@@ -157,6 +157,10 @@ void THintWindow::ActivateHint(TRect rect, const std::string& hint) {
         rect.right -= rect.left;
         rect.left = 0;
     }
+    ShowAt(rect);
+}
+
+void THintWindow::ShowAt(const TRect& rect) {
     SetBounds(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     HandleNeeded();
     SetWindowPos(Handle(), HWND_TOPMOST, rect.left, rect.top, width_, height_,
@@ -381,6 +385,8 @@ void TApplication::ProcessMessages() {
 void TApplication::Idle(const MSG&) {
     try {
         detail::TrackMouseControl();
+        // The pointer left the application's windows: no control is there to say so.
+        if (!mouseControl && hintControl_) CancelHint();
         bool done = true;
         if (OnIdle) OnIdle(this, done);
     } catch (...) {
