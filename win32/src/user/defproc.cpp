@@ -340,6 +340,7 @@ void StoreText(Window* w, LPARAM lParam) {
         w->ncDirty = true;
         RefreshPaintState(w);
     }
+    if (w->parent && w->parent->isDesktop) session::TopLevelChanged();
 }
 
 // The cursor over a sizing border (the arrow elsewhere outside the client area).
