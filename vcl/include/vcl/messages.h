@@ -27,4 +27,12 @@ win32::WNDPROC MakeObjectInstance(TWndMethod method);
 // Unknown or already freed procedures are ignored.
 void FreeObjectInstance(win32::WNDPROC proc);
 
+// A hidden window of its own whose messages go to `method` (which sets Result, typically through
+// DefWindowProc for what it does not handle): for components that need a window handle without a
+// control, such as a tray icon's callback target or a timer's. It is a message-only window, so
+// it is never listed among the desktop's windows. Raises EOutOfResources when it cannot be made.
+win32::HWND AllocateHWnd(TWndMethod method);
+// Destroys a window from AllocateHWnd and releases its method; other handles are ignored.
+void DeallocateHWnd(win32::HWND window);
+
 }  // namespace vcl
