@@ -212,7 +212,8 @@ void TZylApplication::TakeOverEvents() {
 
 VCL_DEFINE_CLASS(TZylTopMost, TZylSystemsComponent)
 
-TZylTopMost::~TZylTopMost() {
+void TZylTopMost::BeforeDestruction() {
+    TZylSystemsComponent::BeforeDestruction();
     active_ = false;
     if (auto* form = dynamic_cast<vcl::TCustomForm*>(Owner()); form && form->HandleAllocated()) Apply();
 }

@@ -133,7 +133,6 @@ class TZylTopMost : public TZylSystemsComponent {
     VCL_DECLARE_CLASS(TZylTopMost, TZylSystemsComponent)
 public:
     explicit TZylTopMost(vcl::TComponent* owner) : TZylSystemsComponent(owner) {}
-    ~TZylTopMost() override;
 
     bool Active() const { return active_; }
     void SetActive(bool value);
@@ -144,6 +143,8 @@ public:
 
 protected:
     void Loaded() override;
+    // Lets the form go while it is still the owner.
+    void BeforeDestruction() override;
 
 private:
     void Apply();

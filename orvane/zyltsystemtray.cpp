@@ -212,8 +212,13 @@ void TZylSystemTray::TrayMessage(vcl::TMessage& message) {
                 POINT cursor{};
                 GetCursorPos(&cursor);
                 const HWND main = MainFormWindow();
-                if (popupMenu_ && (!main || !IsWindowVisible(main) || normalIcon_))
+                if (popupMenu_ && (!main || !IsWindowVisible(main) || normalIcon_)) {
+                    // The menu hears the keyboard and closes on a click elsewhere only while the
+                    // application holds the foreground; the posted message lets it close at once.
+                    SetForegroundWindow(window_);
                     popupMenu_->Popup(cursor.x, cursor.y);
+                    if (*alive) PostMessage(window_, WM_NULL, 0, 0);
+                }
                 if (*alive && OnRightClick)
                     OnRightClick(this, vcl::TMouseButton::mbRight, vcl::TShiftState{}, cursor.x, cursor.y);
                 break;

@@ -48,8 +48,9 @@ TEST_F(ApplicationComponents, AssignedEventsStandInForTheApplicationsUntilTheCom
     };
     auto* form = new TForm(Application, 0);
     form->RegisterMethod<TNotifyEvent>("Minimized", [&](TObject*) { calls.push_back("component"); });
-    form->RegisterMethod<THelpEvent>("Helped", [&](Word, Integer, bool&) {
+    form->RegisterMethod<THelpEvent>("Helped", [&](Word, Integer, bool& callHelp) {
         calls.push_back("component help");
+        callHelp = false;
         return true;
     });
     ReadComponentText(

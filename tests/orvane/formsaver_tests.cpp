@@ -101,9 +101,9 @@ TEST_F(FormSaver, FormsAndControlsRoundTripInTheRegistryAndAnIniFile) {
 TEST_F(FormSaver, OnlyItsOwnFormWritesTheBoundsItHadBeforeMaximizing) {
     auto* other = new TSaverOtherForm(Application);
     other->SetBounds(300, 200, 200, 150);
+    main_->Show();  // restores every form, from nothing stored yet
     other->Show();
     other->SetWindowState(wsMaximized);  // not through its system menu
-    main_->Show();
     // Through the system menu, as a double click on the caption sends it (SC_MAXIMIZE | HTCAPTION).
     SystemCommand(main_, win32::SC_MAXIMIZE | win32::HTCAPTION);
     ASSERT_TRUE(win32::IsZoomed(main_->Handle()));

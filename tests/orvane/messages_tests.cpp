@@ -138,7 +138,7 @@ TEST_F(MessageComponents, TheChoiceBoxIsLaidOutAsDesignedAndReturnsTheChoice) {
         EXPECT_EQ(combo->Width(), form->ClientWidth() - 20);
         EXPECT_EQ(combo->MaxLength(), 127);
         EXPECT_EQ(combo->Items()->Strings(0), "Apple");
-        EXPECT_EQ(combo->ItemIndex(), 2) << "the return value is selected";
+        EXPECT_EQ(combo->ItemIndex(), 1) << "the return value is selected";
         const Integer buttonTop = combo->Top() + combo->Height() + 10;
         EXPECT_EQ(systemtest::Sides(ok->BoundsRect()),
                   systemtest::Sides({form->ClientWidth() / 2 - 82, buttonTop, form->ClientWidth() / 2 - 5,
@@ -147,7 +147,7 @@ TEST_F(MessageComponents, TheChoiceBoxIsLaidOutAsDesignedAndReturnsTheChoice) {
         EXPECT_EQ(cancel->Width(), 77);
         EXPECT_TRUE(cancel->Glyph()->Empty());
         EXPECT_EQ(form->ClientHeight(), buttonTop + 27 + 10);
-        win32::input::PressKey(win32::VK_UP);  // Cherry -> Pear
+        win32::input::PressKey(win32::VK_DOWN);  // Cherry -> Pear
         ClickControl("InputQueryEx", "OK");
     }});
     EXPECT_TRUE(select->Execute());

@@ -90,7 +90,7 @@ TEST_F(SystemTray, ARefusedIconLeavesTheApplicationWhereTheUserCanReachIt) {
     EXPECT_TRUE(win32::IsWindowVisible(main_->Handle()));
     EXPECT_FALSE(tray_->InTray());
     ASSERT_FALSE(Application->ExceptionLog().empty());
-    EXPECT_EQ(Application->ExceptionLog().back(), "Cannot create shell notification Icon");
+    EXPECT_EQ(Application->ExceptionLog().back(), "Cannot create shell notification Icon.");
 }
 
 TEST_F(SystemTray, TheApplicationsOwnMinimizeAndRestoreHandlersStayAndComeBack) {
@@ -129,8 +129,8 @@ TEST_F(SystemTray, ClicksReachTheirEventsAndTheMenuShowsOnlyForAHiddenApplicatio
     auto* item = new TMenuItem(menu);
     item->SetCaption("Restore");
     menu->Items()->Add(item);
-    auto closeMenu = [] { win32::input::PressKey(win32::VK_ESCAPE); };
-    Answer({closeMenu, closeMenu});
+    // The user closes every menu shown.
+    win32::testing::SetModalScript([](std::string_view) { win32::input::PressKey(win32::VK_ESCAPE); });
     int popups = 0;
     menu->OnPopup = [&](TObject*) { ++popups; };
     tray_->SetPopupMenu(menu);
@@ -161,6 +161,7 @@ TEST_F(SystemTray, ClicksReachTheirEventsAndTheMenuShowsOnlyForAHiddenApplicatio
     // A freed menu is forgotten.
     menu->Free();
     EXPECT_EQ(tray_->PopupMenu(), nullptr);
+    EXPECT_TRUE(Application->ExceptionLog().empty());
 }
 
 TEST_F(SystemTray, TheTipIsTheHintCutBetweenCharactersAndChangesAtRunTime) {

@@ -159,7 +159,7 @@ HWND AllocateHWnd(TWndMethod method) {
     }
     const HWND window =
         win32::CreateWindowEx(win32::WS_EX_TOOLWINDOW, kUtilityWindowClass, "", win32::WS_POPUP, 0, 0, 0, 0,
-                              win32::HWND_MESSAGE, nullptr, nullptr, nullptr);
+                              nullptr, nullptr, nullptr, nullptr);
     if (!window) throw EOutOfResources("Error creating window class");
     const WNDPROC instance = MakeObjectInstance(std::move(method));
     win32::SetWindowLongPtr(window, win32::GWLP_WNDPROC, reinterpret_cast<win32::LONG_PTR>(instance));
