@@ -108,12 +108,12 @@ void PaintNotificationArea(TCanvas* canvas, const TRect& box) {
     canvas->Font()->SetSize(8);
     const std::string tip = icons.front().tip;
     const Integer width = canvas->TextWidth(tip) + 8;
-    TRect box{area.right - width - 30, area.top - 22, area.right - 30, area.top - 4};
+    const TRect balloon{area.right - width - 30, area.top - 22, area.right - 30, area.top - 4};
     canvas->Brush()->SetColor(clInfoBk);
     canvas->Pen()->SetColor(clBlack);
-    canvas->Rectangle(box.left, box.top, box.right, box.bottom);
+    canvas->Rectangle(balloon.left, balloon.top, balloon.right, balloon.bottom);
     canvas->Brush()->SetStyle(bsClear);
-    canvas->TextOut(box.left + 4, box.top + 3, tip);
+    canvas->TextOut(balloon.left + 4, balloon.top + 3, tip);
     canvas->Brush()->SetStyle(bsSolid);
 }
 
@@ -138,6 +138,7 @@ gallery::Registration trayIcon{
         tray->SetNormalIcon(true);
         album.Shoot("Shown, with NormalIcon", form, tray);
         tray->SetHint("");
+        box->Invalidate();
         album.Shoot("Empty Hint: the application's title", form, tray);
         tray->Free();
         Application->SetTitle("");

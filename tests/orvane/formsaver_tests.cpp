@@ -9,6 +9,7 @@
 #include "system_fixture.h"
 #include "vcl/extctrls.h"
 #include "vcl/stdctrls.h"
+#include "vcl/streaming.h"
 #include "win32/user.h"
 
 namespace formsaver_tests {
@@ -218,6 +219,35 @@ TEST_F(FormSaver, TheFormsHandlersComeBackOnlyIfTheyAreStillTheSaversOwn) {
     calls.clear();
     form->Show();
     EXPECT_EQ(calls, (std::vector<std::string>{"later", "form"}));
+}
+
+TEST_F(FormSaver, ASaverReadFromAFormFileStoresWhereTheFileSays) {
+    RegisterClass<TSaverOtherForm>();
+    auto* form = new TSaverOtherForm(Application);
+    ReadComponentText(
+        "object Other: TSaverOtherForm\n"
+        "  Left = 40\n  Top = 30\n  Width = 320\n  Height = 240\n"
+        "  BorderStyle = bsSingle\n"
+        "  object Saver: TZylFormSaver\n"
+        "    FormStore.Datatype = sIniFile\n"
+        "    FormStore.Inifile.Filename = '" +
+            IniPath() +
+            "'\n"
+            "    FormStore.Inifile.Section = 'Windows'\n"
+            "    StoreControls = False\n"
+            "  end\n"
+            "end\n",
+        form);
+    auto* saver = dynamic_cast<TZylFormSaver*>(form->FindComponent("Saver"));
+    ASSERT_NE(saver, nullptr);
+    EXPECT_EQ(saver->HookedWindow(), form->Handle());
+    form->Show();
+    SystemCommand(form, win32::SC_MAXIMIZE);
+    form->Close();
+    const std::string ini = zyltest::ReadTextFile(IniPath());
+    EXPECT_NE(ini.find("[Windows]"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("TSaverOtherForm_Width=320"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("TSaverOtherForm_WindowState=3"), std::string::npos) << ini;
 }
 
 TEST_F(FormSaver, ADisabledStoreNeitherStoresNorRestoresButStillReports) {
