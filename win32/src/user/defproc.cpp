@@ -362,7 +362,7 @@ void StoreText(Window* w, LPARAM lParam) {
         w->ncDirty = true;
         RefreshPaintState(w);
     }
-    if (w->parent && w->parent->isDesktop) session::TopLevelChanged();
+    if (w->parent && w->parent->isDesktop) session::WindowChanged(w);
 }
 
 // The cursor over a sizing border (the arrow elsewhere outside the client area).

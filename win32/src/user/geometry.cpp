@@ -232,7 +232,7 @@ BOOL MoveWindowRecord(Window* w, HWND insertAfter, int x, int y, int cx, int cy,
 BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     Hold hold(w);
     const BOOL done = MoveWindowRecord(w, insertAfter, x, y, cx, cy, flags);
-    if (!w->destroyed && w->parent && w->parent->isDesktop) session::TopLevelChanged();
+    if (!w->destroyed && w->parent && w->parent->isDesktop) session::WindowChanged(w);
     return done;
 }
 

@@ -287,7 +287,7 @@ void ActivateWindow(Window* w, WORD how) {
                 if (Window* top = Find(h)) Send(top, WM_ACTIVATEAPP, FALSE, 0);
         }
         if (s.focus && !s.active) SetFocusInternal(nullptr);
-        session::TopLevelChanged();
+        session::ActivationChanged();
         return;
     }
     // Always asked, as Win32 does: a window already on top hears WM_WINDOWPOSCHANGING alone.
@@ -312,7 +312,7 @@ void ActivateWindow(Window* w, WORD how) {
     if (w->destroyed || s.active != w) return;
     // Focus stays inside the active window.
     if (s.focus && TopLevel(s.focus) != w) SetFocusInternal(nullptr);
-    session::TopLevelChanged();
+    session::ActivationChanged();
 }
 
 void SetFocusInternal(Window* w) {

@@ -153,9 +153,11 @@ struct SessionState {
     uint64_t raised = 0;
     uint64_t activated = 0;
     uint64_t lastStamp = 0;
-    // What the server thread answers from
+    // What the server thread answers from, in local handles
     std::mutex publishedMutex;
-    RemoteProcess published;  // local handles
+    RemoteProcess published;                             // the process, without its windows
+    std::unordered_map<UINT_PTR, RemoteWindow> windows;  // by handle
+    std::vector<UINT_PTR> order;                         // z-order, topmost first
 };
 
 SessionState& Session() {
@@ -394,31 +396,58 @@ std::vector<DWORD> PeerProcesses() {
 // ---------------------------------------------------------------------------------------------
 // Serving
 
-void Publish() {
+RemoteWindow LocalWindow(const Window* w) {
+    RemoteWindow r;
+    r.handle = w->Handle();
+    r.thread = w->thread;
+    r.style = w->style;
+    r.exStyle = w->exStyle;
+    r.owner = w->owner ? w->owner->Handle() : nullptr;
+    r.rect = w->rect;
+    r.className = w->cls->name;
+    r.text = w->text;
+    return r;
+}
+
+// Under publishedMutex.
+void PublishHeader(SessionState& session) {
     auto& s = S();
+    session.published.process = OwnProcess();
+    session.published.raised = session.raised;
+    session.published.activated = session.activated;
+    session.published.appActive = s.appActive;
+    session.published.active = s.active ? s.active->Handle() : nullptr;
+}
+
+// Under publishedMutex.
+void PublishOrder(SessionState& session) {
+    session.order.clear();
+    if (S().desktop)
+        for (const Window* w : S().desktop->children)
+            if (!w->destroyed) session.order.push_back(w->handle);
+}
+
+void PublishAll() {
     auto& session = Session();
-    RemoteProcess p;
-    p.process = OwnProcess();
-    p.raised = session.raised;
-    p.activated = session.activated;
-    p.appActive = s.appActive;
-    p.active = s.active ? s.active->Handle() : nullptr;
-    if (s.desktop)
-        for (Window* w : s.desktop->children) {
-            if (w->destroyed) continue;
-            RemoteWindow r;
-            r.handle = w->Handle();
-            r.thread = w->thread;
-            r.style = w->style;
-            r.exStyle = w->exStyle;
-            r.owner = w->owner ? w->owner->Handle() : nullptr;
-            r.rect = w->rect;
-            r.className = w->cls->name;
-            r.text = w->text;
-            p.windows.push_back(std::move(r));
-        }
     std::lock_guard lock(session.publishedMutex);
-    session.published = std::move(p);
+    session.windows.clear();
+    if (S().desktop)
+        for (const Window* w : S().desktop->children)
+            if (!w->destroyed) session.windows[w->handle] = LocalWindow(w);
+    PublishOrder(session);
+    PublishHeader(session);
+}
+
+bool Join();
+
+// Whether this process publishes its windows, joining the session with its first top-level window.
+bool Publishing() {
+    auto& session = Session();
+    if (session.mode == Mode::isolated || !IsUiThread()) return false;
+    if (session.joined) return true;
+    if (!S().desktop || S().desktop->children.empty() || !Join()) return false;
+    PublishAll();
+    return true;
 }
 
 struct CallAnswer {
@@ -497,7 +526,6 @@ void Deactivated(uint64_t stamp) {
     auto& session = Session();
     if (stamp <= session.activated || !S().appActive) return;
     ActivateWindow(nullptr, WA_INACTIVE);
-    TopLevelChanged();
 }
 
 std::string Serve(std::string_view requestBytes, DWORD uiThread) {
@@ -508,9 +536,13 @@ std::string Serve(std::string_view requestBytes, DWORD uiThread) {
     if (request == Request::list) {
         std::lock_guard lock(session.publishedMutex);
         WriteProcessHeader(out, session.published);
-        out.U32(static_cast<uint32_t>(session.published.windows.size()));
-        for (const RemoteWindow& w : session.published.windows)
-            WriteWindow(out, w);
+        std::vector<const RemoteWindow*> listed;
+        for (UINT_PTR handle : session.order)
+            if (auto found = session.windows.find(handle); found != session.windows.end())
+                listed.push_back(&found->second);
+        out.U32(static_cast<uint32_t>(listed.size()));
+        for (const RemoteWindow* w : listed)
+            WriteWindow(out, *w);
         return out.Frame();
     }
     if (request == Request::deactivate) {
@@ -528,11 +560,9 @@ std::string Serve(std::string_view requestBytes, DWORD uiThread) {
     const HWND hwnd = MakeHandle<HWND>(static_cast<UINT_PTR>(in.U64()));
     if (request == Request::describe) {
         std::lock_guard lock(session.publishedMutex);
-        const auto& windows = session.published.windows;
-        auto found = std::find_if(windows.begin(), windows.end(),
-                                  [&](const RemoteWindow& w) { return w.handle == hwnd; });
-        out.U8(found != windows.end() ? 1 : 0);
-        if (found != windows.end()) WriteWindow(out, *found);
+        auto found = session.windows.find(HandleValue(hwnd));
+        out.U8(found != session.windows.end() ? 1 : 0);
+        if (found != session.windows.end()) WriteWindow(out, found->second);
         WriteProcessHeader(out, session.published);
         return out.Frame();
     }
@@ -833,11 +863,36 @@ bool ForegroundElsewhere(HWND* window) {
     return elsewhere;
 }
 
-void TopLevelChanged() {
+void WindowChanged(Window* w) {
+    if (!Publishing()) return;
+    RemoteWindow entry = LocalWindow(w);
     auto& session = Session();
-    if (session.mode == Mode::isolated || !IsUiThread()) return;
-    if (!session.joined && (!S().desktop || S().desktop->children.empty() || !Join())) return;
-    Publish();
+    std::lock_guard lock(session.publishedMutex);
+    session.windows[w->handle] = std::move(entry);
+}
+
+void OrderChanged(Window* moved) {
+    if (!Publishing()) return;
+    auto& session = Session();
+    std::lock_guard lock(session.publishedMutex);
+    if (moved) session.windows[moved->handle] = LocalWindow(moved);
+    PublishOrder(session);
+    PublishHeader(session);
+}
+
+void WindowGone(Window* w) {
+    if (!Publishing()) return;
+    auto& session = Session();
+    std::lock_guard lock(session.publishedMutex);
+    session.windows.erase(w->handle);
+    PublishOrder(session);
+}
+
+void ActivationChanged() {
+    if (!Publishing()) return;
+    auto& session = Session();
+    std::lock_guard lock(session.publishedMutex);
+    PublishHeader(session);
 }
 
 void RaisedToTop() {
@@ -849,7 +904,7 @@ void BecameForeground() {
     if (session.mode == Mode::isolated || !Shared()) return;
     session.activated = NextStamp();
     session.raised = session.activated;
-    TopLevelChanged();
+    ActivationChanged();
     WireWriter notice;
     notice.U8(static_cast<uint8_t>(Request::deactivate)).U64(session.activated);
     for (DWORD process : PeerProcesses())
@@ -865,6 +920,8 @@ void ResetSession() {
     session.raised = session.activated = 0;
     std::lock_guard lock(session.publishedMutex);
     session.published = RemoteProcess{};
+    session.windows.clear();
+    session.order.clear();
 }
 
 }  // namespace user::session
@@ -878,7 +935,7 @@ void SetSessionFolder(const std::string& folder) {
     session.mode = user::session::Mode::folder;
     session.folder = folder;
     session.resolved = false;
-    user::session::TopLevelChanged();
+    user::session::Publishing();
 }
 
 std::string SessionFolder() {

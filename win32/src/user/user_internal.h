@@ -431,10 +431,14 @@ bool RemoteSend(HWND foreign, UINT message, WPARAM wParam, LPARAM lParam, UINT t
 // The foreground window when another process holds the foreground; false when this one does.
 bool ForegroundElsewhere(HWND* window);
 
-// Bookkeeping of the UI thread, cheap when the session is private.
-void TopLevelChanged();   // a top-level window was made, changed, moved or destroyed
-void RaisedToTop();       // a top-level window came to the top of its band
-void BecameForeground();  // this process took the foreground (tells the others)
+// Bookkeeping of the UI thread: what the others see follows each change at once, at the cost of
+// the one window that changed (an order change copies the list of handles). Nothing when private.
+void WindowChanged(Window* w);     // a top-level window's caption, style, place or size
+void OrderChanged(Window* moved);  // a top-level window came, or moved in the z-order
+void WindowGone(Window* w);        // a top-level window is destroyed or no longer top-level
+void ActivationChanged();          // the active window, or whether the application is active
+void RaisedToTop();                // a top-level window came to the top of its band
+void BecameForeground();           // this process took the foreground (tells the others)
 void ResetSession();
 
 }  // namespace session

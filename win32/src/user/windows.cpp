@@ -188,7 +188,7 @@ void FinishDestroy(Window* w) {
     }
     const bool topLevel = w->parent && w->parent->isDesktop;
     Unlink(w);
-    if (topLevel) session::TopLevelChanged();
+    if (topLevel) session::WindowGone(w);
     // Children created while the window was going away go with it.
     for (Window* late : std::vector<Window*>(w->children))
         FinishDestroy(late);
@@ -399,7 +399,7 @@ void MoveInZOrder(Window* w, HWND insertAfter) {
     }
     if (topLevel) {
         if (w == list.front() || (!IsTopmost(w) && w == *firstNonTopmost())) session::RaisedToTop();
-        session::TopLevelChanged();
+        session::OrderChanged(w);
     }
 }
 
@@ -795,7 +795,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         ShowWindowInternal(w, SW_SHOW);
         if (w->destroyed) return nullptr;
     }
-    if (parent->isDesktop) session::TopLevelChanged();
+    if (parent->isDesktop) session::WindowChanged(w);
     return hwnd;
 }
 
@@ -973,7 +973,7 @@ HWND SetParent(HWND childHandle, HWND parentHandle) {
     if (parent->isDesktop)
         MoveInZOrder(w, HWND_TOP);
     else if (old && old->isDesktop)
-        session::TopLevelChanged();
+        session::WindowGone(w);
     if (visible && !w->destroyed)
         SetWindowPosInternal(w, nullptr, 0, 0, 0, 0,
                              SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -1105,7 +1105,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
                 change.styleNew = (change.styleNew & ~WS_EX_TOPMOST) | (field & WS_EX_TOPMOST);
             change.styleOld = old;
             field = change.styleNew;
-            if (w->parent && w->parent->isDesktop) session::TopLevelChanged();
+            if (w->parent && w->parent->isDesktop) session::WindowChanged(w);
             Send(w, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
             return static_cast<LONG>(old);
         }
