@@ -874,9 +874,18 @@ void WindowChanged(Window* w) {
 void OrderChanged(Window* moved) {
     if (!Publishing()) return;
     auto& session = Session();
+    const auto& children = S().desktop->children;
+    const auto place = std::find(children.begin(), children.end(), moved);
     std::lock_guard lock(session.publishedMutex);
-    if (moved) session.windows[moved->handle] = LocalWindow(moved);
-    PublishOrder(session);
+    session.windows[moved->handle] = LocalWindow(moved);
+    // One window moved: its handle moves in the list, which otherwise stays as it is.
+    auto& order = session.order;
+    order.erase(std::remove(order.begin(), order.end(), moved->handle), order.end());
+    const auto index = static_cast<size_t>(place - children.begin());
+    if (place == children.end() || order.size() + 1 != children.size())
+        PublishOrder(session);
+    else
+        order.insert(order.begin() + static_cast<std::ptrdiff_t>(index), moved->handle);
     PublishHeader(session);
 }
 
@@ -885,7 +894,8 @@ void WindowGone(Window* w) {
     auto& session = Session();
     std::lock_guard lock(session.publishedMutex);
     session.windows.erase(w->handle);
-    PublishOrder(session);
+    session.order.erase(std::remove(session.order.begin(), session.order.end(), w->handle),
+                        session.order.end());
 }
 
 void ActivationChanged() {
