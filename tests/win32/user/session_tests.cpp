@@ -103,6 +103,11 @@ TEST_F(SharedDesktop, OtherProcessesWindowsAreListedAndDescribed) {
         EXPECT_TRUE(GetWindowRect(e.window, &rect));
         EXPECT_EQ(rect.right - rect.left, 300);
     }
+    // A process told to keep to itself is not among them.
+    zyltest::ChildProcess alone(ZYL_SESSION_PEER, {"PeerAlone", "Alone"}, {{"ZYL_SESSION", "none"}});
+    ASSERT_TRUE(alone.WaitForLine("ready"));
+    EXPECT_EQ(FindWindow("PeerAlone", nullptr), nullptr);
+
     // A desktop of its own again: the others are out of sight.
     win32::testing::SetSessionFolder("");
     EXPECT_EQ(FindWindow("PeerOne", nullptr), nullptr);

@@ -19,11 +19,12 @@
 // activation (WM_ACTIVATEAPP) when one takes it. A process that ends, or dies, takes its windows
 // with it. Handles of other processes' windows carry the owner's process id above the low 32 bits.
 //
-// Where the session lives: the folder ZYL_SESSION names, else $XDG_RUNTIME_DIR/zyl-session, else
-// /tmp/zyl-session-<uid>; it must belong to the user (it is made private to the user). A process
-// joins it when it makes its first top-level window (listening on "<pid>.sock" there) and leaves
-// at exit. testing::ResetPlatform gives the process a desktop of its own; tests that start other
-// processes point them and themselves at a folder of their own with testing::SetSessionFolder.
+// Where the session lives: the folder ZYL_SESSION names ("none": a desktop of the process's own),
+// else $XDG_RUNTIME_DIR/zyl-session, else /tmp/zyl-session-<uid>; it must belong to the user (it is
+// made private to the user). A process joins it when it makes its first top-level window
+// (listening on "<pid>.sock" there) and leaves at exit. testing::ResetPlatform gives the process a desktop of
+// its own; tests that start other processes point them and themselves at a folder of their own with
+// testing::SetSessionFolder.
 #pragma once
 
 #include <functional>

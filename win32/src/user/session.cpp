@@ -193,8 +193,10 @@ uint64_t NextStamp() {
     return session.lastStamp;
 }
 
+// Empty for "none": a desktop of the process's own.
 std::string DefaultFolder() {
-    if (const char* configured = std::getenv("ZYL_SESSION"); configured && *configured) return configured;
+    if (const char* configured = std::getenv("ZYL_SESSION"); configured && *configured)
+        return std::string_view(configured) == "none" ? std::string() : std::string(configured);
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
         return std::string(runtime) + "/zyl-session";
     return "/tmp/zyl-session-" + std::to_string(::getuid());
@@ -222,7 +224,7 @@ const std::string& Folder() {
     if (!session.resolved) {
         session.resolved = true;
         if (session.mode == Mode::automatic) session.folder = DefaultFolder();
-        if (!PrepareFolder(session.folder)) session.folder.clear();
+        if (session.folder.empty() || !PrepareFolder(session.folder)) session.folder.clear();
     }
     return session.folder;
 }
