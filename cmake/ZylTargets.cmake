@@ -65,9 +65,10 @@ function(zyl_test_suite name folder)
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
+    # Every test process keeps a desktop of its own unless a test shares one on purpose.
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          PROPERTIES TIMEOUT 120
-                                    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+                                    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;ZYL_SESSION=none")
 endfunction()
 
 # zyl_add_resources(<target> MODULE <name> FILES <files>...): compiles the files into the target as

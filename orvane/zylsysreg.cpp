@@ -1,9 +1,52 @@
-// Registration unit of the system package: puts its components on their palette pages and its
-// sub-object classes into the streaming registry. Components are added here as they are built.
-#include <vcl/classes.h>
+// Registration unit of the system package: puts its components on their palette pages, its classes
+// into the streaming registry and its property editor into the designer.
+#include "orvane/zylsystem.h"
+#include "orvane/zyltapplication.h"
+#include "orvane/zyltformexplode.h"
+#include "orvane/zyltformsaver.h"
+#include "orvane/zyltformsizes.h"
+#include "orvane/zyltmessages.h"
+#include "orvane/zyltstoredata.h"
+#include "orvane/zyltsystemtray.h"
+#include "vcl/classregistration.h"
+#include "vcl/designeditors.h"
+#include "vcl/designintf.h"
 
 namespace orvane {
 
-void Register() {}
+namespace {
+
+// DesignExecute of an executable component: a read-only entry whose button runs the component.
+class TZylExecSystemProperty : public vcl::TStringProperty {
+    VCL_CLASS(TZylExecSystemProperty, vcl::TStringProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override { return {vcl::paDialog, vcl::paReadOnly}; }
+    std::string GetValue() const override { return "(Execute Test)"; }
+    void Edit() override {
+        if (auto* component = dynamic_cast<TZylExecuteComponent*>(GetComponent(0))) component->Execute();
+    }
+};
+
+const vcl::TClassRegistration streamingRegistration{
+    TZylDataStore::StaticClass(),    TZylStoreData::StaticClass(),  TZylFormSaver::StaticClass(),
+    TZylIllegalAbort::StaticClass(), TZylFormAspect::StaticClass(), TZylFormSizes::StaticClass(),
+    TZylFormHook::StaticClass(),     TZylSystemTray::StaticClass(), TZylMsgBox::StaticClass(),
+    TZylMsgDlg::StaticClass(),       TZylMsgSelect::StaticClass(),  TZylOnlyOne::StaticClass(),
+    TZylApplication::StaticClass(),  TZylTopMost::StaticClass(),    TZylFormExplode::StaticClass()};
+
+}  // namespace
+
+void Register() {
+    vcl::RegisterClasses({TZylDataStore::StaticClass()});
+    vcl::RegisterComponents(
+        "Zyl System", {TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(), TZylMsgDlg::StaticClass(),
+                       TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(), TZylFormHook::StaticClass()});
+    vcl::RegisterComponents("Zyl System 2", {TZylFormSizes::StaticClass(), TZylFormAspect::StaticClass(),
+                                             TZylApplication::StaticClass(), TZylStoreData::StaticClass(),
+                                             TZylIllegalAbort::StaticClass(), TZylFormSaver::StaticClass(),
+                                             TZylSystemTray::StaticClass(), TZylFormExplode::StaticClass()});
+    vcl::RegisterPropertyEditor("TZylSystemExecStr", TZylExecuteComponent::StaticClass(), "DesignExecute",
+                                TZylExecSystemProperty::StaticClass());
+}
 
 }  // namespace orvane

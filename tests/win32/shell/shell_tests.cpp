@@ -2,8 +2,10 @@
 // browser, dropped files and the about box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "support/tempdir.h"
 #include "win32/shell.h"
@@ -253,6 +255,71 @@ TEST_F(ShellTest, TrayIconsAreKeptAsState) {
     wt::ResetPlatform();
     EXPECT_TRUE(wt::TrayIcons().empty());
     window = nullptr;
+}
+
+TEST_F(ShellTest, TrayIconsSitInTheNotificationAreaAndHearClicksAsTheShellDeliversThem) {
+    HWND owner = Window();
+    NOTIFYICONDATA first = IconData(owner, 1, NIF_MESSAGE | NIF_TIP, "First");
+    NOTIFYICONDATA second = IconData(owner, 2, NIF_MESSAGE, "");
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &first));
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &second));
+    auto rectOf = [&](UINT id) {
+        NOTIFYICONIDENTIFIER which{sizeof which, owner, id};
+        RECT rect{};
+        return Shell_NotifyIconGetRect(&which, &rect) == S_OK ? rect : RECT{-1, -1, -1, -1};
+    };
+    auto same = [](RECT a, RECT b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    // 1024 x 768: slots of 24 ending 4 pixels from the right, icons 16 x 16 above a 4-pixel margin.
+    EXPECT_TRUE(same(rectOf(1), RECT{976, 748, 992, 764}));
+    EXPECT_TRUE(same(rectOf(2), RECT{1000, 748, 1016, 764}));
+    second.uFlags = NIF_STATE;
+    second.dwState = second.dwStateMask = NIS_HIDDEN;
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, &second));
+    EXPECT_TRUE(same(rectOf(1), RECT{1000, 748, 1016, 764}));
+    EXPECT_TRUE(same(rectOf(2), RECT{-1, -1, -1, -1}));
+    EXPECT_FALSE(wt::ClickTrayIcon(owner, 2, input::Button::Left));
+
+    ASSERT_TRUE(wt::ClickTrayIcon(owner, 1, input::Button::Right, 2));
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 1008);
+    EXPECT_EQ(cursor.y, 756);
+    std::vector<LPARAM> delivered;
+    for (MSG message{}; PeekMessage(&message, owner, WM_USER + 5, WM_USER + 5, PM_REMOVE);) {
+        EXPECT_EQ(message.wParam, 1u);
+        delivered.push_back(message.lParam);
+    }
+    EXPECT_EQ(delivered, (std::vector<LPARAM>{WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK,
+                                              WM_RBUTTONUP}));
+}
+
+TEST_F(ShellTest, TheFirstFormOfTheIconRecordKeepsATipOf63BytesCutBetweenCharacters) {
+    HWND owner = Window();
+    struct Case {
+        DWORD size;
+        std::string tip;
+        std::string kept;
+    };
+    const std::string sixtyTwo(62, 'a');
+    const Case cases[] = {
+        {NOTIFYICONDATA_V1_SIZE, std::string(70, 'b'), std::string(63, 'b')},
+        {NOTIFYICONDATA_V1_SIZE, sixtyTwo + "\xC3\xA9", sixtyTwo},  // no half of the e acute
+        {sizeof(NOTIFYICONDATA), sixtyTwo + "\xC3\xA9", sixtyTwo + "\xC3\xA9"},
+        {sizeof(NOTIFYICONDATA), std::string(126, 'c') + "\xC3\xA9", std::string(126, 'c')},
+    };
+    UINT id = 10;
+    for (const Case& c : cases) {
+        NOTIFYICONDATA data = IconData(owner, ++id, NIF_TIP | NIF_INFO, "");
+        data.cbSize = c.size;
+        std::memcpy(data.szTip, c.tip.data(), std::min(c.tip.size(), sizeof data.szTip));
+        std::strcpy(data.szInfo, "balloon");
+        ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, &data));
+        const auto icon = wt::TrayIcons().back();
+        EXPECT_EQ(icon.tip, c.kept);
+        EXPECT_EQ(icon.info, c.size == NOTIFYICONDATA_V1_SIZE ? "" : "balloon");
+    }
 }
 
 TEST_F(ShellTest, SpecialFoldersAndItemIdLists) {

@@ -514,6 +514,9 @@ public:
     void HandleMessage();
     // Whether the message was for the application (key routing, hints, OnMessage) or dispatched.
     bool ProcessMessage(win32::MSG& msg);
+    // Minimize and Restore act on the main form, which stands for the application on the desktop;
+    // minimizing or restoring the main form through its system menu comes here too. Each fires
+    // its event after the window changed.
     void Minimize();
     void Restore();
     void BringToFront();
@@ -586,6 +589,8 @@ private:
     void StartHintTimer(Integer delay);
     void StopHintTimer();
     void DoActivate(bool active);
+    // Restores a minimized main form and makes it the foreground window.
+    void BringMainFormForward();
     void EnsureMessageFilter();
     static win32::LRESULT MessageFilter(int code, win32::WPARAM wParam, win32::LPARAM lParam);
 

@@ -27,4 +27,13 @@ win32::WNDPROC MakeObjectInstance(TWndMethod method);
 // Unknown or already freed procedures are ignored.
 void FreeObjectInstance(win32::WNDPROC proc);
 
+// A hidden window of its own whose messages go to `method` (which sets Result, typically through
+// DefWindowProc for what it does not handle): for components that need a window handle without a
+// control, such as a tray icon's callback target or a timer's. A hidden top-level tool window of
+// class "TPUtilWindow", so that it can also be made the foreground window (a tray menu needs that
+// to hear the keyboard). Raises EOutOfResources when it cannot be made.
+win32::HWND AllocateHWnd(TWndMethod method);
+// Destroys a window from AllocateHWnd and releases its method; other handles are ignored.
+void DeallocateHWnd(win32::HWND window);
+
 }  // namespace vcl

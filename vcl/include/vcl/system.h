@@ -190,4 +190,8 @@ double Random();
 // Seeds from the tick count of the platform clock.
 void Randomize();
 
+// Ends the program at once with `exitCode`: exit procedures run (the platform leaves the shared
+// desktop, streams are flushed), but no form or component is freed.
+[[noreturn]] void Halt(Integer exitCode = 0);
+
 }  // namespace vcl

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -142,6 +143,37 @@ void FreeObjectInstance(WNDPROC proc) {
     if (slot.depth == 0) slot.method = nullptr;
     pool.retired.push_back(index);
     if (pool.retired.size() > 64) Reclaim(pool);
+}
+
+namespace {
+constexpr char kUtilityWindowClass[] = "TPUtilWindow";
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod method) {
+    win32::WNDCLASS existing{};
+    if (!win32::GetClassInfo(nullptr, kUtilityWindowClass, &existing)) {
+        win32::WNDCLASS cls{};
+        cls.lpfnWndProc = win32::DefWindowProc;
+        cls.lpszClassName = kUtilityWindowClass;
+        win32::RegisterClass(&cls);
+    }
+    const HWND window =
+        win32::CreateWindowEx(win32::WS_EX_TOOLWINDOW, kUtilityWindowClass, "", win32::WS_POPUP, 0, 0, 0, 0,
+                              nullptr, nullptr, nullptr, nullptr);
+    if (!window) throw EOutOfResources("Error creating window class");
+    const WNDPROC instance = MakeObjectInstance(std::move(method));
+    win32::SetWindowLongPtr(window, win32::GWLP_WNDPROC, reinterpret_cast<win32::LONG_PTR>(instance));
+    return window;
+}
+
+void DeallocateHWnd(HWND window) {
+    char name[sizeof kUtilityWindowClass + 1] = {};
+    if (!win32::IsWindow(window) || win32::GetClassName(window, name, sizeof name) == 0 ||
+        std::string_view(name) != kUtilityWindowClass)
+        return;
+    const auto instance = reinterpret_cast<WNDPROC>(win32::GetWindowLongPtr(window, win32::GWLP_WNDPROC));
+    win32::DestroyWindow(window);
+    FreeObjectInstance(instance);
 }
 
 }  // namespace vcl

@@ -258,6 +258,14 @@ void TApplication::WndProc(TMessage& message) {
         case WM_ACTIVATEAPP:
             DoActivate(message.WParam != 0);
             break;
+        case WM_ACTIVATE:
+            // Another program activates the hidden application window to bring the application
+            // forward (a second copy of it that found the first, say): the main form takes over.
+            if (LOWORD(message.WParam) != WA_INACTIVE) PostMessage(handle_, CM_ACTIVATE, 0, 0);
+            break;
+        case CM_ACTIVATE:
+            BringMainFormForward();
+            return;
         case WM_SYSCOMMAND:
             if ((message.WParam & 0xFFF0) == SC_MINIMIZE) {
                 Minimize();
@@ -434,6 +442,13 @@ void TApplication::Minimize() {
 void TApplication::Restore() {
     if (mainForm_ && mainForm_->HandleAllocated()) ShowWindow(mainForm_->Handle(), SW_RESTORE);
     if (OnRestore) OnRestore(this);
+}
+
+void TApplication::BringMainFormForward() {
+    if (!mainForm_ || !mainForm_->HandleAllocated()) return;
+    const HWND main = mainForm_->Handle();
+    if (IsIconic(main)) Restore();
+    if (IsWindowVisible(main)) SetForegroundWindow(main);
 }
 
 void TApplication::BringToFront() {

@@ -882,6 +882,22 @@ void TCustomForm::WndProc(TMessage& message) {
                 }
             }
             break;
+        case WM_SYSCOMMAND:
+            // The main form stands for the application: minimizing it minimizes the application.
+            if (Application && Application->MainForm() == this && HandleAllocated()) {
+                const WPARAM command = message.WParam & 0xFFF0;
+                if (command == SC_MINIMIZE) {
+                    Application->Minimize();
+                    message.Result = 0;
+                    return;
+                }
+                if (command == SC_RESTORE && IsIconic(Handle())) {
+                    Application->Restore();
+                    message.Result = 0;
+                    return;
+                }
+            }
+            break;
         case WM_SIZE:
             if (!parent_) {
                 if (message.WParam == SIZE_MINIMIZED)

@@ -1,5 +1,7 @@
 #include "vcl/system.h"
 
+#include <cstdlib>
+
 namespace vcl {
 
 namespace {
@@ -19,6 +21,10 @@ std::optional<size_t> FindEnumName(std::span<const std::string_view> names, std:
     for (size_t i = 0; i < names.size(); ++i)
         if (SameIdentifier(names[i], name)) return i;
     return std::nullopt;
+}
+
+void Halt(Integer exitCode) {
+    std::exit(exitCode);
 }
 
 }  // namespace vcl

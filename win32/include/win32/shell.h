@@ -7,12 +7,14 @@
 // and the callback answers IDNO unless a test or the application sets another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "win32/files.h"
+#include "win32/input.h"
 #include "win32/kernel.h"
 #include "win32/types.h"
 
@@ -221,9 +223,28 @@ struct NOTIFYICONDATA {
     DWORD dwInfoFlags;
 };
 
-// cbSize must be sizeof(NOTIFYICONDATA). Icons are keyed by window and uID: adding one twice, or
-// changing or deleting one that is not there, fails. The tray keeps the icon handle, not a copy.
+// The first form of the record: up to and with a tip of 64 bytes; the fields after it are not read.
+inline constexpr DWORD NOTIFYICONDATA_V1_SIZE = offsetof(NOTIFYICONDATA, szTip) + 64;
+
+// cbSize must be sizeof(NOTIFYICONDATA) or NOTIFYICONDATA_V1_SIZE. Icons are keyed by window and
+// uID: adding one twice, or changing or deleting one that is not there, fails. The tray keeps the
+// icon handle, not a copy. Tips are cut to the record's tip field (127 or 63 bytes), never inside a
+// UTF-8 sequence.
+//
+// The notification area is a row at the bottom right of the screen: shown icons (not NIS_HIDDEN)
+// sit 16 x 16 in slots 24 pixels wide, the first added leftmost. A click on an icon reaches its
+// window as the shell delivers it: the callback message with uID in wParam and the mouse message in
+// lParam, WM_MOUSEMOVE first, then WM_xBUTTONDOWN and WM_xBUTTONUP (a double click adds
+// WM_xBUTTONDBLCLK and WM_xBUTTONUP), posted while the cursor is on the icon.
 BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData);
+
+struct NOTIFYICONIDENTIFIER {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+};
+// The icon's rectangle on the screen; E_FAIL for an icon that is not there or hidden.
+HRESULT Shell_NotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* iconLocation);
 
 // ---------------------------------------------------------------------------------------------
 // Special folders and item ID lists
@@ -373,6 +394,10 @@ std::vector<TrayIcon> TrayIcons();
 // Posts the icon's callback message (wParam uID, lParam the mouse message) as a click would; false
 // when no such icon exists or it has no callback message.
 bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage);
+// The user clicks (clicks 1) or double-clicks (2) the icon with `button`: the cursor moves onto it
+// and its window receives what the shell delivers (see Shell_NotifyIcon). False when no such icon
+// is shown or it has no callback message.
+bool ClickTrayIcon(HWND window, UINT id, input::Button button, int clicks = 1);
 
 struct BrowseForFolderScript {
     std::vector<std::string> selections;  // folders the user selects, in order

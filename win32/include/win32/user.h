@@ -1,6 +1,30 @@
 // The window manager: classes, windows, messages, hooks, timers, focus and capture, the keyboard
 // state, the cursor, the desktop's settings, the clipboard and carets. Windows live in memory and
 // belong to the thread that created them (the UI thread); other threads post or send to them.
+//
+// One desktop across processes. The processes of a user session share the list of top-level
+// windows: EnumWindows and FindWindow list every process's windows in the desktop's z-order
+// (topmost windows first, then the processes by when they last brought a window to the top, each
+// process's windows in its own order), and GetClassName, GetWindowText, GetWindowTextLength,
+// GetWindowThreadProcessId, GetWindowRect, IsWindow, IsWindowVisible, IsWindowEnabled, IsIconic,
+// IsZoomed and GetLastActivePopup answer for other processes' windows as those processes published
+// them (without a message, so a program that does not answer cannot block the caller).
+// ShowWindow, BringWindowToTop and SetForegroundWindow on another process's window are carried out
+// by that process's window thread, waiting at most five seconds; PostMessage, SendNotifyMessage,
+// SendMessage and SendMessageTimeout reach them too. Across processes, wParam and lParam travel as
+// numbers, except that WM_SETTEXT, WM_GETTEXT and WM_COPYDATA carry their data (they cannot be
+// posted: ERROR_MESSAGE_SYNC_ONLY), and SendMessage without a time limit gives up after five
+// seconds. Registered message numbers and class atoms belong to each process. GetForegroundWindow
+// answers the active window of the process that last took the foreground; the others lose their
+// activation (WM_ACTIVATEAPP) when one takes it. A process that ends, or dies, takes its windows
+// with it. Handles of other processes' windows carry the owner's process id above the low 32 bits.
+//
+// Where the session lives: the folder ZYL_SESSION names ("none": a desktop of the process's own),
+// else $XDG_RUNTIME_DIR/zyl-session, else /tmp/zyl-session-<uid>; it must belong to the user (it is
+// made private to the user). A process joins it when it makes its first top-level window
+// (listening on "<pid>.sock" there) and leaves at exit. testing::ResetPlatform gives the process a desktop of
+// its own; tests that start other processes point them and themselves at a folder of their own with
+// testing::SetSessionFolder.
 #pragma once
 
 #include <functional>
@@ -507,6 +531,12 @@ bool CaretShown(RECT* rect = nullptr);
 // The hooks of a kind (WH_*) installed on the calling thread, so that a test can tell that a
 // component removed what it installed.
 int InstalledHookCount(int hookId);
+// Leaves the current session and joins the one in `folder` (created, private to the user); empty
+// gives the process a desktop of its own, as ResetPlatform does. Processes started afterwards join
+// the same folder when ZYL_SESSION names it in their environment.
+void SetSessionFolder(const std::string& folder);
+// The folder of the session this process shares, empty when it has a desktop of its own.
+std::string SessionFolder();
 
 }  // namespace testing
 

@@ -217,10 +217,23 @@ std::string Bounded(const char* text, size_t size) {
     return std::string(text, strnlen(text, size));
 }
 
+// At most size - 1 bytes of the text (the field keeps its NUL), not cutting a UTF-8 sequence.
+std::string BoundedText(const char* text, size_t size) {
+    std::string bounded = Bounded(text, size);
+    if (bounded.size() < size) return bounded;
+    size_t end = size - 1;
+    while (end > 0 && (static_cast<unsigned char>(bounded[end]) & 0xC0) == 0x80)
+        --end;
+    bounded.resize(end);
+    return bounded;
+}
+
 void ApplyIcon(testing::TrayIcon& icon, const NOTIFYICONDATA& data) {
+    const bool firstForm = data.cbSize == NOTIFYICONDATA_V1_SIZE;
     if (data.uFlags & NIF_MESSAGE) icon.callbackMessage = data.uCallbackMessage;
     if (data.uFlags & NIF_ICON) icon.icon = data.hIcon;
-    if (data.uFlags & NIF_TIP) icon.tip = Bounded(data.szTip, sizeof data.szTip);
+    if (data.uFlags & NIF_TIP) icon.tip = BoundedText(data.szTip, firstForm ? 64 : sizeof data.szTip);
+    if (firstForm) return;
     if (data.uFlags & NIF_STATE)
         icon.state = (icon.state & ~data.dwStateMask) | (data.dwState & data.dwStateMask);
     if (data.uFlags & NIF_INFO) {
@@ -259,8 +272,25 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* pExecInfo) {
     return TRUE;
 }
 
+// The icon's place in the notification area (see Shell_NotifyIcon); false when it is not shown.
+bool TrayIconRect(const ShellRunState& state, HWND window, UINT id, RECT* rect) {
+    constexpr int kSlot = 24, kIcon = 16, kMargin = 4;
+    std::vector<const testing::TrayIcon*> shown;
+    for (const auto& icon : state.tray)
+        if (!(icon.state & NIS_HIDDEN)) shown.push_back(&icon);
+    for (size_t slot = 0; slot < shown.size(); ++slot) {
+        if (shown[slot]->window != window || shown[slot]->id != id) continue;
+        const int right = GetSystemMetrics(SM_CXSCREEN) - kMargin;
+        const int left = right - static_cast<int>(shown.size() - slot) * kSlot + (kSlot - kIcon) / 2;
+        const int top = GetSystemMetrics(SM_CYSCREEN) - kMargin - kIcon;
+        *rect = RECT{left, top, left + kIcon, top + kIcon};
+        return true;
+    }
+    return false;
+}
+
 BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
-    if (!lpData || lpData->cbSize != sizeof(NOTIFYICONDATA)) {
+    if (!lpData || (lpData->cbSize != sizeof(NOTIFYICONDATA) && lpData->cbSize != NOTIFYICONDATA_V1_SIZE)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -288,6 +318,14 @@ BOOL Shell_NotifyIcon(DWORD dwMessage, NOTIFYICONDATA* lpData) {
         default:
             return icon != nullptr;
     }
+}
+
+HRESULT Shell_NotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* iconLocation) {
+    if (!identifier || !iconLocation || identifier->cbSize != sizeof(NOTIFYICONIDENTIFIER))
+        return E_INVALIDARG;
+    auto& state = Runs();
+    std::lock_guard lock(state.mutex);
+    return TrayIconRect(state, identifier->hWnd, identifier->uID, iconLocation) ? S_OK : E_FAIL;
 }
 
 void DragAcceptFiles(HWND hWnd, BOOL fAccept) {
@@ -366,6 +404,30 @@ bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage) {
         message = icon->callbackMessage;
     }
     return PostMessage(window, message, id, static_cast<LPARAM>(mouseMessage)) != FALSE;
+}
+
+bool ClickTrayIcon(HWND window, UINT id, input::Button button, int clicks) {
+    UINT message = 0;
+    RECT rect{};
+    {
+        auto& state = Runs();
+        std::lock_guard lock(state.mutex);
+        const TrayIcon* icon = FindIcon(state, window, id);
+        if (!icon || !icon->callbackMessage || !TrayIconRect(state, window, id, &rect)) return false;
+        message = icon->callbackMessage;
+    }
+    struct ButtonMessages {
+        UINT down, up, doubleClick;
+    };
+    ButtonMessages messages{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
+    if (button == input::Button::Right) messages = {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK};
+    if (button == input::Button::Middle) messages = {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK};
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    std::vector<UINT> sequence{WM_MOUSEMOVE, messages.down, messages.up};
+    if (clicks >= 2) sequence.insert(sequence.end(), {messages.doubleClick, messages.up});
+    for (UINT mouseMessage : sequence)
+        if (!PostMessage(window, message, id, static_cast<LPARAM>(mouseMessage))) return false;
+    return true;
 }
 
 HDROP MakeDrop(const std::vector<std::string>& files, POINT point, bool inClientArea, HWND window) {

@@ -43,6 +43,27 @@ void SizeMoveLoop(Window* w, WPARAM command, LPARAM where) {
     SetCapture(hwnd);
     s.moveSize = hwnd;
     Send(w, WM_ENTERSIZEMOVE, 0, 0);
+    // The tracking limits are asked once, as Win32 does, and hold the dragged edge, not the opposite one.
+    MINMAXINFO limits{};
+    if (sizing && Find(hwnd)) {
+        DefaultMinMaxInfo(w, &limits);
+        Send(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    }
+    auto keepWithinLimits = [&](RECT& r) {
+        const LONG minWidth = limits.ptMinTrackSize.x, maxWidth = std::max(minWidth, limits.ptMaxTrackSize.x);
+        const LONG minHeight = limits.ptMinTrackSize.y,
+                   maxHeight = std::max(minHeight, limits.ptMaxTrackSize.y);
+        const LONG width = std::clamp(r.right - r.left, minWidth, maxWidth);
+        const LONG height = std::clamp(r.bottom - r.top, minHeight, maxHeight);
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+            r.left = r.right - width;
+        else
+            r.right = r.left + width;
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+            r.top = r.bottom - height;
+        else
+            r.bottom = r.top + height;
+    };
     bool done = false;
     auto apply = [&](POINT p) {
         Window* x = Find(hwnd);
@@ -60,6 +81,7 @@ void SizeMoveLoop(Window* w, WPARAM command, LPARAM where) {
             if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) r.right += dx;
             if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) r.top += dy;
             if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) r.bottom += dy;
+            keepWithinLimits(r);
             Send(x, WM_SIZING, edge, reinterpret_cast<LPARAM>(&r));
         }
         if (!Find(hwnd)) return;
@@ -340,6 +362,7 @@ void StoreText(Window* w, LPARAM lParam) {
         w->ncDirty = true;
         RefreshPaintState(w);
     }
+    if (w->parent && w->parent->isDesktop) session::WindowChanged(w);
 }
 
 // The cursor over a sizing border (the arrow elsewhere outside the client area).

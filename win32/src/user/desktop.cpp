@@ -94,6 +94,7 @@ void BroadcastSettingChange(UINT action) {
 }
 
 void ResetAll() {
+    session::ResetSession();
     ResetWindows();
     ResetHooks();
     ResetMessages();

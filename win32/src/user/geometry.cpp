@@ -225,7 +225,20 @@ void MarkFrames(Window* w) {
         if (child->style & WS_VISIBLE) MarkFrames(child);
 }
 
+namespace {
+BOOL MoveWindowRecord(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+}  // namespace
+
 BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    Hold hold(w);
+    const BOOL done = MoveWindowRecord(w, insertAfter, x, y, cx, cy, flags);
+    if (!w->destroyed && w->parent && w->parent->isDesktop) session::WindowChanged(w);
+    return done;
+}
+
+namespace {
+
+BOOL MoveWindowRecord(Window* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
     if (w->isDesktop || w->isMessageRoot) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -358,6 +371,8 @@ BOOL SetWindowPosInternal(Window* w, HWND insertAfter, int x, int y, int cx, int
     if ((flags & SWP_HIDEWINDOW) && !w->destroying && w->IsChild()) WindowGoingAway(w, false);
     return TRUE;
 }
+
+}  // namespace
 
 namespace {
 
@@ -629,6 +644,10 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
+    if (session::IsForeign(hwnd)) {
+        BOOL result = FALSE;
+        return session::RemoteShowWindow(hwnd, command, &result) ? result : FALSE;
+    }
     Window* w = Get(hwnd);
     if (!w) return FALSE;
     if (w->thread != CurrentThread()) {
@@ -639,6 +658,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
 }
 
 BOOL BringWindowToTop(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return session::RemoteBringToTop(hwnd);
     return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 BOOL CloseWindow(HWND hwnd) {
@@ -655,11 +675,13 @@ BOOL OpenIcon(HWND hwnd) {
 }
 
 BOOL IsIconic(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return (session::StyleOf(hwnd) & WS_MINIMIZE) != 0;
     Window* w = Find(hwnd);
     return w && (w->style & WS_MINIMIZE);
 }
 
 BOOL IsZoomed(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return (session::StyleOf(hwnd) & WS_MAXIMIZE) != 0;
     Window* w = Find(hwnd);
     return w && (w->style & WS_MAXIMIZE);
 }
@@ -712,6 +734,15 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
 }
 
 BOOL GetWindowRect(HWND hwnd, RECT* rect) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        if (!rect || !session::Describe(hwnd, &remote, nullptr)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        *rect = remote.rect;
+        return TRUE;
+    }
     Window* w = Get(hwnd);
     if (!w || !rect) return FALSE;
     *rect = ScreenRect(w);

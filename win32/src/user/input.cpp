@@ -287,6 +287,7 @@ void ActivateWindow(Window* w, WORD how) {
                 if (Window* top = Find(h)) Send(top, WM_ACTIVATEAPP, FALSE, 0);
         }
         if (s.focus && !s.active) SetFocusInternal(nullptr);
+        session::ActivationChanged();
         return;
     }
     // Always asked, as Win32 does: a window already on top hears WM_WINDOWPOSCHANGING alone.
@@ -301,6 +302,8 @@ void ActivateWindow(Window* w, WORD how) {
         for (HWND h : tops)
             if (Window* top = Find(h)) Send(top, WM_ACTIVATEAPP, TRUE, 0);
         if (w->destroyed || s.active != w) return;
+        session::BecameForeground();
+        if (w->destroyed || s.active != w) return;
     }
     Send(w, WM_NCACTIVATE, TRUE, 0);
     if (w->destroyed || s.active != w) return;
@@ -309,6 +312,7 @@ void ActivateWindow(Window* w, WORD how) {
     if (w->destroyed || s.active != w) return;
     // Focus stays inside the active window.
     if (s.focus && TopLevel(s.focus) != w) SetFocusInternal(nullptr);
+    session::ActivationChanged();
 }
 
 void SetFocusInternal(Window* w) {
@@ -578,15 +582,22 @@ HWND GetActiveWindow() {
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return session::RemoteSetForeground(hwnd);
     Window* w = Get(hwnd);
     if (!w) return FALSE;
     w = TopLevel(w);
     if (!w->parent || !w->parent->isDesktop) return FALSE;
+    const bool wasForeground = S().appActive;
     ActivateWindow(w, WA_ACTIVE);
-    return S().active == w;
+    if (S().active != w) return FALSE;
+    // An application active in the background takes the foreground back from the others.
+    if (wasForeground) session::BecameForeground();
+    return TRUE;
 }
 
 HWND GetForegroundWindow() {
+    HWND elsewhere = nullptr;
+    if (session::ForegroundElsewhere(&elsewhere)) return elsewhere;
     return GetActiveWindow();
 }
 

@@ -108,8 +108,12 @@ void ProcessSentMessages(Queue& q) {
         replyTarget = item;
         ++crossThreadDepth;
         try {
-            Window* w = Find(item->hwnd);
-            const LRESULT result = w ? Send(w, item->message, item->wParam, item->lParam) : 0;
+            LRESULT result = 0;
+            if (item->task) {
+                result = item->task();
+            } else if (Window* w = Find(item->hwnd)) {
+                result = Send(w, item->message, item->wParam, item->lParam);
+            }
             if (!item->done) item->result = result;  // ReplyMessage may have answered already
         } catch (...) {
             if (!item->done) item->error = std::current_exception();
@@ -120,16 +124,11 @@ void ProcessSentMessages(Queue& q) {
     }
 }
 
-LRESULT SendToOtherThread(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool notify, UINT timeout,
-                          bool* timedOut) {
-    auto target = QueueOf(w->thread);
-    if (!target) return 0;
-    auto item = std::make_shared<SentItem>();
-    item->hwnd = w->Handle();
-    item->message = message;
-    item->wParam = wParam;
-    item->lParam = lParam;
-    item->notify = notify;
+// Queues the item on the target thread and, unless it is a notification, waits for its answer while
+// processing what other threads send to this one.
+LRESULT DeliverToThread(const std::shared_ptr<Queue>& target, const std::shared_ptr<SentItem>& item,
+                        UINT timeout, bool* timedOut) {
+    const bool notify = item->notify;
     auto self = CurrentQueue();
     if (!notify) item->sender = self;
     {
@@ -158,6 +157,19 @@ LRESULT SendToOtherThread(Window* w, UINT message, WPARAM wParam, LPARAM lParam,
     }
     if (item->error) std::rethrow_exception(item->error);
     return item->result;
+}
+
+LRESULT SendToOtherThread(Window* w, UINT message, WPARAM wParam, LPARAM lParam, bool notify, UINT timeout,
+                          bool* timedOut) {
+    auto target = QueueOf(w->thread);
+    if (!target) return 0;
+    auto item = std::make_shared<SentItem>();
+    item->hwnd = w->Handle();
+    item->message = message;
+    item->wParam = wParam;
+    item->lParam = lParam;
+    item->notify = notify;
+    return DeliverToThread(target, item, timeout, timedOut);
 }
 
 bool PostTo(DWORD thread, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -333,6 +345,28 @@ std::shared_ptr<Queue> QueueOf(DWORD threadId) {
     return found == Queues().queues.end() ? nullptr : found->second;
 }
 
+bool RunOnThread(DWORD threadId, std::function<LRESULT()> task, bool wait, UINT timeout, LRESULT* result) {
+    if (threadId == CurrentThread()) {
+        const LRESULT r = task();
+        if (result) *result = r;
+        return true;
+    }
+    auto target = QueueOf(threadId);
+    if (!target) return false;
+    auto item = std::make_shared<SentItem>();
+    item->task = std::move(task);
+    item->notify = !wait;
+    bool timedOut = false;
+    const LRESULT r = DeliverToThread(target, item, timeout, &timedOut);
+    if (timedOut) return false;
+    if (result) *result = r;
+    return true;
+}
+
+void ProcessIncomingSends() {
+    ProcessSentMessages(ThisQueue());
+}
+
 void WakeUiThread() {
     auto q = QueueOf(S().uiThread ? S().uiThread : CurrentThread());
     if (!q) return;
@@ -444,6 +478,10 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             if (Window* w = Find(h)) Send(w, message, wParam, lParam);
         return 0;
     }
+    if (session::IsForeign(hwnd)) {
+        LRESULT result = 0;
+        return session::RemoteSend(hwnd, message, wParam, lParam, INFINITE, &result) ? result : 0;
+    }
     if (IsUiThread()) {
         Window* w = Get(hwnd);
         if (!w) return 0;
@@ -462,6 +500,12 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT, UINT timeout,
                            DWORD_PTR* result) {
+    if (session::IsForeign(hwnd)) {
+        LRESULT r = 0;
+        if (!session::RemoteSend(hwnd, message, wParam, lParam, timeout, &r)) return 0;
+        if (result) *result = static_cast<DWORD_PTR>(r);
+        return TRUE;
+    }
     // Other threads reach a window's record only through its thread's queue.
     const DWORD thread = WindowThread(hwnd);
     if (!thread) {
@@ -490,6 +534,7 @@ LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 BOOL SendNotifyMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (session::IsForeign(hwnd)) return session::RemotePost(hwnd, message, wParam, lParam);
     const DWORD thread = WindowThread(hwnd);
     if (!thread) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -512,6 +557,8 @@ BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             PostTo(w->thread, w->Handle(), message, wParam, lParam);
         return TRUE;
     }
+    if (session::IsForeign(hwnd)) return session::RemotePost(hwnd, message, wParam, lParam);
+    hwnd = session::Local(hwnd);
     const DWORD thread = WindowThread(hwnd);
     if (!thread) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);

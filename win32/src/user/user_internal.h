@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -123,7 +124,8 @@ struct SentItem {
     LPARAM lParam = 0;
     LRESULT result = 0;
     bool done = false;
-    bool notify = false;  // nobody waits for it
+    bool notify = false;            // nobody waits for it
+    std::function<LRESULT()> task;  // run on the receiving thread instead of a message
     std::exception_ptr error;
     std::shared_ptr<struct Queue> sender;
 };
@@ -259,6 +261,13 @@ std::shared_ptr<Queue> CurrentQueue();
 Queue& ThisQueue();  // the calling thread's queue, without reference counting
 std::shared_ptr<Queue> QueueOf(DWORD threadId);
 void WakeUiThread();
+// Runs `task` on the thread `threadId` where that thread processes sent messages (retrieving
+// messages, or waiting for a send of its own). With `wait`, waits up to `timeout` milliseconds for
+// the answer; false when the thread has no queue or the time ran out (the task still runs later, so
+// it must own what it uses). An exception of the task reaches the waiting caller.
+bool RunOnThread(DWORD threadId, std::function<LRESULT()> task, bool wait, UINT timeout, LRESULT* result);
+// Processes what other threads sent to the calling thread.
+void ProcessIncomingSends();
 void PurgeWindowMessages(Window* w);
 void ResetMessages();
 
@@ -367,6 +376,72 @@ void HideCaretForPaint(Window* w);
 void ShowCaretAfterPaint(Window* w);
 void ClipboardWindowGone(Window* w);
 void ResetClipboard();
+
+// ---------------------------------------------------------------------------------------------
+// The session: top-level windows shared with the other processes of the user's session (session.cpp)
+
+namespace session {
+
+// A window of another process as that process published it. Handles of other processes' windows
+// carry the process id above their low 32 bits.
+struct RemoteWindow {
+    HWND handle = nullptr;
+    DWORD thread = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HWND owner = nullptr;
+    RECT rect{};  // screen coordinates
+    std::string className;
+    std::string text;
+};
+
+struct RemoteProcess {
+    DWORD process = 0;
+    uint64_t raised = 0;     // when it last brought a window to the top
+    uint64_t activated = 0;  // when its windows last became the foreground
+    bool appActive = false;
+    HWND active = nullptr;
+    std::vector<RemoteWindow> windows;  // z-order, topmost first
+};
+
+// A handle of another process's window (one of this process in that form is not foreign).
+bool IsForeign(HWND hwnd);
+// This process's own windows come back from other processes in the foreign form: the local handle.
+HWND Local(HWND hwnd);
+// True when this process belongs to a session that others can share.
+bool Shared();
+// Every other live process of the session with its windows; processes that died are cleaned away.
+std::vector<RemoteProcess> OtherProcesses();
+// A foreign window as its process describes it now, with that process's state (without its window
+// list); false when the window or its process is gone.
+bool Describe(HWND foreign, RemoteWindow* window, RemoteProcess* process);
+// The style of another process's window; 0 when it is gone.
+DWORD StyleOf(HWND foreign);
+// The top-level windows of every process in the desktop's z-order (topmost windows first, then the
+// processes by when they last raised a window): local handles for this process's windows.
+std::vector<HWND> DesktopOrder(const std::vector<RemoteProcess>& others);
+
+// Calls carried out by the window's own process; false (with the last error set) when the window
+// or its process is gone or did not answer in time.
+bool RemoteShowWindow(HWND foreign, int command, BOOL* result);
+bool RemoteBringToTop(HWND foreign);
+bool RemoteSetForeground(HWND foreign);
+bool RemotePost(HWND foreign, UINT message, WPARAM wParam, LPARAM lParam);
+bool RemoteSend(HWND foreign, UINT message, WPARAM wParam, LPARAM lParam, UINT timeout, LRESULT* result);
+// The foreground window when another process holds the foreground; false when this one does.
+bool ForegroundElsewhere(HWND* window);
+
+// Bookkeeping of the UI thread: what the others see follows each change at once, at the cost of
+// the one window that changed (an order change copies the list of handles). Nothing when private.
+void WindowChanged(Window* w);     // a top-level window's caption, style, place or size
+void OrderChanged(Window* moved);  // a top-level window came, or moved in the z-order
+void WindowGone(Window* w);        // a top-level window is destroyed or no longer top-level
+void ActivationChanged();          // the active window, or whether the application is active
+void RaisedToTop();                // a top-level window came to the top of its band
+void BecameForeground();           // this process took the foreground (tells the others)
+void ResetSession();
+
+}  // namespace session
 
 bool EqualNoCase(std::string_view a, std::string_view b);
 // Copies text into a buffer of `size` bytes (NUL included), not splitting a UTF-8 sequence.

@@ -186,7 +186,9 @@ void FinishDestroy(Window* w) {
         DeleteObject(w->region);
         w->region = nullptr;
     }
+    const bool topLevel = w->parent && w->parent->isDesktop;
     Unlink(w);
+    if (topLevel) session::WindowGone(w);
     // Children created while the window was going away go with it.
     for (Window* late : std::vector<Window*>(w->children))
         FinishDestroy(late);
@@ -231,7 +233,8 @@ bool IsUiThread() {
 
 Window* Find(HWND hwnd) {
     auto& s = S();
-    const UINT_PTR value = HandleValue(hwnd);
+    UINT_PTR value = HandleValue(hwnd);
+    if ((value >> 32) != 0) value = HandleValue(session::Local(hwnd));
     const size_t index = value & 0xFFFF;
     if (value == 0 || (value >> 32) != 0) return nullptr;
     auto lookup = [&]() -> Window* {
@@ -247,7 +250,7 @@ Window* Find(HWND hwnd) {
 DWORD WindowThread(HWND hwnd) {
     auto& s = S();
     std::lock_guard lock(s.tableMutex);
-    const UINT_PTR value = HandleValue(hwnd);
+    const UINT_PTR value = HandleValue(session::Local(hwnd));
     const size_t index = value & 0xFFFF;
     Window* w = index && index < s.slots.size() && (value >> 32) == 0 ? s.slots[index] : nullptr;
     return w && w->handle == value && !w->destroyed ? w->thread : 0;
@@ -394,6 +397,10 @@ void MoveInZOrder(Window* w, HWND insertAfter) {
             list.insert(at, owned.begin(), owned.end());
         }
     }
+    if (topLevel) {
+        if (w == list.front() || (!IsTopmost(w) && w == *firstNonTopmost())) session::RaisedToTop();
+        session::OrderChanged(w);
+    }
 }
 
 WNDPROC ResolveRemovedProc(Window* w, WNDPROC proc) {
@@ -538,6 +545,16 @@ BOOL GetClassInfo(HINSTANCE instance, LPCSTR className, WNDCLASS* wc) {
 }
 
 int GetClassName(HWND hwnd, LPSTR className, int maxCount) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        if (!session::Describe(hwnd, &remote, nullptr)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        return className && maxCount > 0
+                   ? CopyText(remote.className, className, static_cast<size_t>(maxCount))
+                   : 0;
+    }
     Window* w = Get(hwnd);
     if (!w || !className || maxCount <= 0) return 0;
     return CopyText(w->cls->name, className, static_cast<size_t>(maxCount));
@@ -778,6 +795,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         ShowWindowInternal(w, SW_SHOW);
         if (w->destroyed) return nullptr;
     }
+    if (parent->isDesktop) session::WindowChanged(w);
     return hwnd;
 }
 
@@ -822,15 +840,21 @@ BOOL DestroyWindow(HWND hwnd) {
 }
 
 BOOL IsWindow(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return session::Describe(hwnd, nullptr, nullptr);
     return Find(hwnd) != nullptr;
 }
 
 BOOL IsWindowVisible(HWND hwnd) {
+    if (session::IsForeign(hwnd)) return (session::StyleOf(hwnd) & WS_VISIBLE) != 0;
     Window* w = Find(hwnd);
     return w && VisibleFlag(w);
 }
 
 BOOL IsWindowEnabled(HWND hwnd) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        return session::Describe(hwnd, &remote, nullptr) && !(remote.style & WS_DISABLED);
+    }
     Window* w = Find(hwnd);
     return w && !(w->style & WS_DISABLED);
 }
@@ -868,9 +892,18 @@ BOOL IsChild(HWND parentHandle, HWND hwnd) {
 }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        if (!session::Describe(hwnd, &remote, nullptr)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (processId) *processId = static_cast<DWORD>(HandleValue(hwnd) >> 32);
+        return remote.thread;
+    }
     auto& s = S();
     std::lock_guard lock(s.tableMutex);
-    const UINT_PTR value = HandleValue(hwnd);
+    const UINT_PTR value = HandleValue(session::Local(hwnd));
     const size_t index = value & 0xFFFF;
     if (index == 0 || index >= s.slots.size() || !s.slots[index] || s.slots[index]->handle != value ||
         s.slots[index]->destroyed) {
@@ -937,7 +970,10 @@ HWND SetParent(HWND childHandle, HWND parentHandle) {
     w->parent = parent;
     AddPaintPending(parent, w->paintPending);
     parent->children.insert(parent->children.begin(), w);
-    if (parent->isDesktop) MoveInZOrder(w, HWND_TOP);
+    if (parent->isDesktop)
+        MoveInZOrder(w, HWND_TOP);
+    else if (old && old->isDesktop)
+        session::WindowGone(w);
     if (visible && !w->destroyed)
         SetWindowPosInternal(w, nullptr, 0, 0, 0, 0,
                              SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -992,6 +1028,19 @@ HWND GetNextWindow(HWND hwnd, UINT command) {
 }
 
 HWND GetLastActivePopup(HWND hwnd) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        session::RemoteProcess process;
+        if (!session::Describe(hwnd, &remote, &process)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        session::RemoteWindow active;
+        if (process.active && process.active != hwnd && session::Describe(process.active, &active, nullptr) &&
+            active.owner == hwnd)
+            return process.active;
+        return hwnd;
+    }
     Window* w = Get(hwnd);
     if (!w) return nullptr;
     Window* active = S().active;
@@ -1056,6 +1105,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
                 change.styleNew = (change.styleNew & ~WS_EX_TOPMOST) | (field & WS_EX_TOPMOST);
             change.styleOld = old;
             field = change.styleNew;
+            if (w->parent && w->parent->isDesktop) session::WindowChanged(w);
             Send(w, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&change));
             return static_cast<LONG>(old);
         }
@@ -1176,6 +1226,16 @@ bool IsWindowProcInUse(WNDPROC proc) {
 
 int GetWindowText(HWND hwnd, LPSTR text, int maxCount) {
     if (text && maxCount > 0) text[0] = '\0';
+    // Another process's caption is read as that process published it, without a message, so that
+    // a program that does not answer cannot block the caller (as Win32 does).
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        if (!session::Describe(hwnd, &remote, nullptr)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        return text && maxCount > 0 ? CopyText(remote.text, text, static_cast<size_t>(maxCount)) : 0;
+    }
     Window* w = Get(hwnd);
     if (!w || !text || maxCount <= 0) return 0;
     return static_cast<int>(
@@ -1183,6 +1243,14 @@ int GetWindowText(HWND hwnd, LPSTR text, int maxCount) {
 }
 
 int GetWindowTextLength(HWND hwnd) {
+    if (session::IsForeign(hwnd)) {
+        session::RemoteWindow remote;
+        if (!session::Describe(hwnd, &remote, nullptr)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        return static_cast<int>(remote.text.size());
+    }
     Window* w = Get(hwnd);
     if (!w) return 0;
     return static_cast<int>(Send(w, WM_GETTEXTLENGTH, 0, 0));
@@ -1226,10 +1294,15 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM param) {
     }
     CreateDesktopIfNeeded();
     std::vector<HWND> handles;
-    for (Window* w : TopLevelWindows(false))
-        handles.push_back(w->Handle());
+    const auto others = session::OtherProcesses();
+    if (!others.empty()) {
+        handles = session::DesktopOrder(others);
+    } else {
+        for (Window* w : TopLevelWindows(false))
+            handles.push_back(w->Handle());
+    }
     for (HWND h : handles)
-        if (Find(h) && !callback(h, param)) return FALSE;
+        if ((session::IsForeign(h) || Find(h)) && !callback(h, param)) return FALSE;
     return TRUE;
 }
 
@@ -1254,8 +1327,47 @@ BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM param) {
     return TRUE;
 }
 
+namespace {
+
+// FindWindowEx among the top-level windows of every process of the session, in the desktop's order.
+HWND FindAmongSessionWindows(const std::vector<session::RemoteProcess>& others, HWND childAfter,
+                             LPCSTR className, LPCSTR windowName) {
+    std::unordered_map<UINT_PTR, const session::RemoteWindow*> remote;
+    for (const auto& process : others)
+        for (const auto& w : process.windows)
+            remote[HandleValue(w.handle)] = &w;
+    const auto order = session::DesktopOrder(others);
+    auto at = order.begin();
+    if (childAfter) {
+        at = std::find(order.begin(), order.end(), session::Local(childAfter));
+        if (at == order.end()) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        ++at;
+    }
+    for (; at != order.end(); ++at) {
+        if (auto found = remote.find(HandleValue(*at)); found != remote.end()) {
+            const session::RemoteWindow& w = *found->second;
+            // Class atoms belong to each process: another's windows match by name only.
+            if (className && (IS_INTRESOURCE(className) || !EqualNoCase(w.className, className))) continue;
+            if (windowName && !EqualNoCase(w.text, windowName)) continue;
+            return *at;
+        }
+        if (Window* w = Find(*at); w && Matches(w, className, windowName)) return *at;
+    }
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+}
+
+}  // namespace
+
 HWND FindWindowEx(HWND parentHandle, HWND childAfter, LPCSTR className, LPCSTR windowName) {
     CreateDesktopIfNeeded();
+    if (!parentHandle || parentHandle == GetDesktopWindow()) {
+        const auto others = session::OtherProcesses();
+        if (!others.empty()) return FindAmongSessionWindows(others, childAfter, className, windowName);
+    }
     Window* parent = parentHandle == HWND_MESSAGE ? S().messageRoot
                      : parentHandle               ? Get(parentHandle)
                                                   : S().desktop;
