@@ -547,6 +547,8 @@ private:
     friend class TTreeNode;
     friend class TTreeNodes;
     void SetStyleFlag(bool& flag, bool value);
+    // The window for questions that change nothing; callers have checked HandleAllocated.
+    win32::HWND Window() const { return const_cast<TCustomTreeView*>(this)->Handle(); }
     void Notify(TMessage& message);
     bool ExpandingNotification(const win32::NMTREEVIEW& info);
     void ExpandedNotification(const win32::NMTREEVIEW& info);

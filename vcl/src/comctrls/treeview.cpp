@@ -247,8 +247,8 @@ bool TTreeNode::AlphaSort() {
     std::stable_sort(children_.begin(), children_.end(),
                      [tree](TTreeNode* a, TTreeNode* b) { return tree->CompareNodes(a, b) < 0; });
     if (item_ && tree->HandleAllocated()) {
-        TVSORTCB sort{item_, [](LPARAM a, LPARAM b, LPARAM tree) {
-                          return static_cast<int>(reinterpret_cast<TCustomTreeView*>(tree)->CompareNodes(
+        TVSORTCB sort{item_, [](LPARAM a, LPARAM b, LPARAM view) {
+                          return static_cast<int>(reinterpret_cast<TCustomTreeView*>(view)->CompareNodes(
                               reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)));
                       },
                       reinterpret_cast<LPARAM>(tree)};
@@ -616,8 +616,8 @@ TTreeNode* TCustomTreeView::TopItem() const {
     if (!HandleAllocated()) return nodes_->GetFirstNode();
     TVITEM item{};
     item.mask = TVIF_PARAM;
-    item.hItem = TreeView_GetNextItem(Handle(), nullptr, TVGN_FIRSTVISIBLE);
-    return item.hItem && TreeView_GetItem(Handle(), &item) ? NodeOf(item) : nullptr;
+    item.hItem = TreeView_GetNextItem(Window(), nullptr, TVGN_FIRSTVISIBLE);
+    return item.hItem && TreeView_GetItem(Window(), &item) ? NodeOf(item) : nullptr;
 }
 
 void TCustomTreeView::SetTopItem(TTreeNode* value) {
@@ -639,8 +639,8 @@ void TCustomTreeView::SortByType(TTreeNode* parent) {
     std::stable_sort(nodes_->roots_.begin(), nodes_->roots_.end(),
                      [this](TTreeNode* a, TTreeNode* b) { return CompareNodes(a, b) < 0; });
     if (HandleAllocated()) {
-        TVSORTCB sort{TVI_ROOT, [](LPARAM a, LPARAM b, LPARAM tree) {
-                          return static_cast<int>(reinterpret_cast<TCustomTreeView*>(tree)->CompareNodes(
+        TVSORTCB sort{TVI_ROOT, [](LPARAM a, LPARAM b, LPARAM view) {
+                          return static_cast<int>(reinterpret_cast<TCustomTreeView*>(view)->CompareNodes(
                               reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)));
                       },
                       reinterpret_cast<LPARAM>(this)};
@@ -671,18 +671,18 @@ Integer TCustomTreeView::CompareNodes(TTreeNode* a, TTreeNode* b) {
 TTreeNode* TCustomTreeView::GetNodeAt(Integer x, Integer y) const {
     if (!HandleAllocated()) return nullptr;
     TVHITTESTINFO info{{x, y}, 0, nullptr};
-    if (!TreeView_HitTest(Handle(), &info) || !(info.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT))) return nullptr;
+    if (!TreeView_HitTest(Window(), &info) || !(info.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT))) return nullptr;
     TVITEM item{};
     item.mask = TVIF_PARAM;
     item.hItem = info.hItem;
-    return TreeView_GetItem(Handle(), &item) ? NodeOf(item) : nullptr;
+    return TreeView_GetItem(Window(), &item) ? NodeOf(item) : nullptr;
 }
 
 THitTests TCustomTreeView::GetHitTestInfoAt(Integer x, Integer y) const {
     THitTests result;
     if (!HandleAllocated()) return result;
     TVHITTESTINFO info{{x, y}, 0, nullptr};
-    TreeView_HitTest(Handle(), &info);
+    TreeView_HitTest(Window(), &info);
     constexpr std::pair<UINT, THitTest> kFlags[] = {
         {TVHT_ABOVE, htAbove},          {TVHT_BELOW, htBelow},           {TVHT_NOWHERE, htNowhere},
         {TVHT_ONITEMBUTTON, htOnButton}, {TVHT_ONITEMICON, htOnIcon},    {TVHT_ONITEMINDENT, htOnIndent},
@@ -695,7 +695,7 @@ THitTests TCustomTreeView::GetHitTestInfoAt(Integer x, Integer y) const {
 }
 
 bool TCustomTreeView::IsEditing() const {
-    return HandleAllocated() && SendMessage(Handle(), TVM_GETEDITCONTROL, 0, 0) != 0;
+    return HandleAllocated() && SendMessage(Window(), TVM_GETEDITCONTROL, 0, 0) != 0;
 }
 
 void TCustomTreeView::FullExpand() {

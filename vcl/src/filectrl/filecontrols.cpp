@@ -26,7 +26,7 @@ void Search(const std::string& pattern, const std::function<void(const WIN32_FIN
     WIN32_FIND_DATA data{};
     const HANDLE search = FindFirstFile(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
-    const ScopeExit close([search] { FindClose(search); });
+    const ScopeExit close([search] { win32::FindClose(search); });
     do entry(data);
     while (FindNextFile(search, &data));
 }
@@ -208,7 +208,7 @@ TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TCustomListBox(owner) 
 void TDirectoryListBox::ReadFolders() {
     TStrings* items = Items();
     items->BeginUpdate();
-    const ScopeExit end([items] { items->EndUpdate(); });
+    const ScopeExit endUpdate([items] { items->EndUpdate(); });
     items->Clear();
     openRows_ = 0;
     if (directory_.size() < 3) return;

@@ -169,12 +169,6 @@ int RowOf(Tree& t, const TREEITEM* item) {
     return -1;
 }
 
-int Depth(const TREEITEM* item) {
-    int depth = 0;
-    for (const TREEITEM* p = item->parent; p && p->parent; p = p->parent) ++depth;
-    return depth;
-}
-
 // The room of one level's lines and buttons before the item's content.
 int ContentLeft(const Tree& t, int depth) {
     const DWORD style = Style(t);
