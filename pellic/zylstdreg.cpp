@@ -26,9 +26,11 @@ void Register() {
                                              TZylSpinButton::StaticClass()});
     vcl::RegisterComponents("Zyl Standard", {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
                                              TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard 2", {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
-    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBSpinEdit::StaticClass(), TZylDBIndexLookup::StaticClass(),
-                                               TZylDBLookupedit::StaticClass(), TZylDBLookupMenu::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard 2",
+                            {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware",
+                            {TZylDBSpinEdit::StaticClass(), TZylDBIndexLookup::StaticClass(),
+                             TZylDBLookupedit::StaticClass(), TZylDBLookupMenu::StaticClass()});
 }
 
 }  // namespace pellic

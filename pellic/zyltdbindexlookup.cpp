@@ -20,7 +20,8 @@ std::vector<std::string> FieldNames(const std::string& fields) {
     size_t start = 0;
     while (start <= fields.size()) {
         const size_t end = std::min(fields.find(';', start), fields.size());
-        if (std::string name = vcl::Trim(fields.substr(start, end - start)); !name.empty()) names.push_back(name);
+        if (std::string name = vcl::Trim(fields.substr(start, end - start)); !name.empty())
+            names.push_back(name);
         start = end + 1;
     }
     return names;
@@ -163,7 +164,8 @@ void TZylDBIndexLookup::Loaded() {
 
 void TZylDBIndexLookup::Notification(vcl::TComponent* component, vcl::TOperation operation) {
     vcl::TCustomComboBox::Notification(component, operation);
-    if (operation == vcl::TOperation::opRemove && component == dataLink_->DataSource()) SetDataSource(nullptr);
+    if (operation == vcl::TOperation::opRemove && component == dataLink_->DataSource())
+        SetDataSource(nullptr);
 }
 
 void TZylDBIndexLookup::WndProc(vcl::TMessage& message) {

@@ -60,12 +60,15 @@ public:
         p.Property("DisplayType", &TZylDBIndexLookup::DisplayType, &TZylDBIndexLookup::SetDisplayType,
                    TZylDBDisplayType::dtDisplayLabel);
         PublishDragProperties(p);
-        p.Property("DropDownCount", &vcl::TCustomComboBox::DropDownCount, &vcl::TCustomComboBox::SetDropDownCount, 8);
+        p.Property("DropDownCount", &vcl::TCustomComboBox::DropDownCount,
+                   &vcl::TCustomComboBox::SetDropDownCount, 8);
         PublishEnabled(p);
         PublishFont(p);
         p.Property("ItemHeight", &vcl::TCustomComboBox::ItemHeight, &vcl::TCustomComboBox::SetItemHeight, 16);
-        p.Property("NoIndexEnabled", &TZylDBIndexLookup::NoIndexEnabled, &TZylDBIndexLookup::SetNoIndexEnabled, false);
-        p.Property("NoIndexItemName", &TZylDBIndexLookup::NoIndexItemName, &TZylDBIndexLookup::SetNoIndexItemName);
+        p.Property("NoIndexEnabled", &TZylDBIndexLookup::NoIndexEnabled,
+                   &TZylDBIndexLookup::SetNoIndexEnabled, false);
+        p.Property("NoIndexItemName", &TZylDBIndexLookup::NoIndexItemName,
+                   &TZylDBIndexLookup::SetNoIndexItemName);
         PublishParentColor(p, false);
         PublishParentFont(p);
         PublishParentShowHint(p);

@@ -18,7 +18,8 @@ namespace pellic {
 template <typename Base>
 class TZylDBLookupCore : public Base {
 public:
-    explicit TZylDBLookupCore(vcl::TComponent* owner) : Base(owner), dataLink_(std::make_unique<vcl::TFieldDataLink>()) {
+    explicit TZylDBLookupCore(vcl::TComponent* owner)
+        : Base(owner), dataLink_(std::make_unique<vcl::TFieldDataLink>()) {
         dataLink_->SetControl(this);
         dataLink_->OnDataChange = [this](vcl::TObject*) { DataChange(); };
         dataLink_->OnEditingChange = [this](vcl::TObject*) { EditingChange(); };
@@ -73,8 +74,8 @@ public:
     static void PublishDataProperties(vcl::Published<T>& p) {
         p.Property("DataField", &TZylDBLookupCore::DataField, &TZylDBLookupCore::SetDataField);
         p.Property("DataSource", &TZylDBLookupCore::DataSource, &TZylDBLookupCore::SetDataSource);
-        p.Property("ReadonlyClickable", &TZylDBLookupCore::ReadonlyClickable, &TZylDBLookupCore::SetReadonlyClickable,
-                   false);
+        p.Property("ReadonlyClickable", &TZylDBLookupCore::ReadonlyClickable,
+                   &TZylDBLookupCore::SetReadonlyClickable, false);
     }
 
 protected:

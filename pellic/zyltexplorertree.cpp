@@ -89,7 +89,8 @@ private:
     vcl::TTreeNodes* nodes_;
 };
 
-std::string RewritePath(const std::string& path, const std::function<std::string(const std::string& prefix)>& name) {
+std::string RewritePath(const std::string& path,
+                        const std::function<std::string(const std::string& prefix)>& name) {
     std::string stripped = WithoutSlash(path);
     if (stripped.empty()) return stripped;
     if (stripped.find('\\') == std::string::npos) {
@@ -172,7 +173,8 @@ TZylExplorerTree::TZylExplorerTree(vcl::TComponent* owner)
     windowsPath_ = tree::WithSlash(windows);
     closedFolderIndex_ = tree::SmallIconOf(windowsPath_, false);
     openFolderIndex_ = tree::SmallIconOf(windowsPath_, true);
-    for (size_t i = 0; i < lastVisited_.size(); ++i) lastVisited_[i] = std::string{static_cast<char>('A' + i), ':', '\\'};
+    for (size_t i = 0; i < lastVisited_.size(); ++i)
+        lastVisited_[i] = std::string{static_cast<char>('A' + i), ':', '\\'};
     char current[win32::MAX_PATH] = {};
     win32::GetCurrentDirectory(sizeof current, current);
     if (const std::string here = current; tree::IsDrivePath(here))
@@ -263,7 +265,8 @@ void TZylExplorerTree::SearchFolder(const std::string& path,
     const vcl::ScopeExit close([search] { win32::FindClose(search); });
     do {
         const std::string name = data.cFileName;
-        if (!(data.dwFileAttributes & win32::FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
+        if (!(data.dwFileAttributes & win32::FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+            continue;
         if (!entry(name, (data.dwFileAttributes & win32::FILE_ATTRIBUTE_REPARSE_POINT) != 0)) return;
     } while (win32::FindNextFile(search, &data));
 }
@@ -272,7 +275,8 @@ bool TZylExplorerTree::AskAdd(const std::string& path) {
     // Everything below a folder named RECYCLED stays hidden; the folder itself is shown.
     static constexpr std::string_view kRecycled = "\\recycled\\";
     const std::string lower = vcl::LowerCase(path);
-    if (const size_t at = lower.find(kRecycled); at != std::string::npos && at + kRecycled.size() < lower.size())
+    if (const size_t at = lower.find(kRecycled);
+        at != std::string::npos && at + kRecycled.size() < lower.size())
         return false;
     bool add = true;
     if (OnAddDirectory) OnAddDirectory(this, path, add);
@@ -301,12 +305,14 @@ void TZylExplorerTree::GetDirChildren(TTreeNode* node) {
     });
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return vcl::AnsiCompareText(a.first, b.first) < 0; });
-    for (const auto& [name, link] : found) AddKid(node, data->Path + name + '\\', link);
+    for (const auto& [name, link] : found)
+        AddKid(node, data->Path + name + '\\', link);
 }
 
 void TZylExplorerTree::GetSubKids(TTreeNode* node) {
     if (Designing()) return;
-    for (Integer i = 0; i < node->Count(); ++i) GetBtn(node->Item(i));
+    for (Integer i = 0; i < node->Count(); ++i)
+        GetBtn(node->Item(i));
 }
 
 TTreeNode* TZylExplorerTree::AddNode(const std::string& path) {
@@ -328,7 +334,8 @@ TTreeNode* TZylExplorerTree::AddKid(TTreeNode* parent, const std::string& path, 
 
 void TZylExplorerTree::TreeGetImageIndex(TTreeNode* node, Integer index) {
     node->SetImageIndex(index);
-    node->SetSelectedIndex(index == closedFolderIndex_ ? openFolderIndex_ : tree::SmallIconOf(NodePath(node), true));
+    node->SetSelectedIndex(index == closedFolderIndex_ ? openFolderIndex_
+                                                       : tree::SmallIconOf(NodePath(node), true));
     if (OnGetIcon) OnGetIcon(this, node);
 }
 
@@ -347,13 +354,15 @@ void TZylExplorerTree::ExpandAll(TTreeNode* node) {
     const NodeData* data = DataOf(node);
     if (!data || data->Link) return;
     node->Expand(false);
-    for (Integer i = 0; i < node->Count(); ++i) ExpandAll(node->Item(i));
+    for (Integer i = 0; i < node->Count(); ++i)
+        ExpandAll(node->Item(i));
 }
 
 void TZylExplorerTree::FullExpand() {
     const tree::BusyCursor busy;
     const tree::UpdateScope update(Items());
-    for (TTreeNode* drive : std::vector<TTreeNode*>(Items()->Roots())) ExpandAll(drive);
+    for (TTreeNode* drive : std::vector<TTreeNode*>(Items()->Roots()))
+        ExpandAll(drive);
 }
 
 void TZylExplorerTree::Change(TTreeNode* node) {
@@ -368,7 +377,8 @@ TTreeNode* TZylExplorerTree::FindChild(const std::vector<TTreeNode*>& nodes, con
     for (TTreeNode* node : nodes)
         if (NodePath(node) == path) return node;
     for (TTreeNode* node : nodes)
-        if (const std::string own = NodePath(node); !own.empty() && vcl::AnsiCompareText(own, path) == 0) return node;
+        if (const std::string own = NodePath(node); !own.empty() && vcl::AnsiCompareText(own, path) == 0)
+            return node;
     return nullptr;
 }
 
@@ -402,7 +412,8 @@ void TZylExplorerTree::SetDirectory(const std::string& value) {
             const std::string prefix = tree::Prefix(path, k);
             std::vector<TTreeNode*> candidates = node ? std::vector<TTreeNode*>() : Items()->Roots();
             if (node)
-                for (Integer i = 0; i < node->Count(); ++i) candidates.push_back(node->Item(i));
+                for (Integer i = 0; i < node->Count(); ++i)
+                    candidates.push_back(node->Item(i));
             TTreeNode* found = FindChild(candidates, prefix);
             // A prefix without a node leaves the selection as it was.
             if (!found) return;
@@ -451,7 +462,8 @@ void TZylExplorerTree::Reload() {
     ReadNew();
     try {
         if (remembered != "nil") SetDirectory(remembered);
-        if (Items()->GetFirstNode() && !Selected() && remembered != "nil") SetDirectory(remembered.substr(0, 3));
+        if (Items()->GetFirstNode() && !Selected() && remembered != "nil")
+            SetDirectory(remembered.substr(0, 3));
         if (Items()->GetFirstNode() && !Selected()) {
             TTreeNode* drive = Items()->GetFirstNode();
             while (drive->GetNextSibling()) {
@@ -459,7 +471,8 @@ void TZylExplorerTree::Reload() {
                 if (!first || DataOf(first)) break;
                 drive = drive->GetNextSibling();
             }
-            const std::string last = lastVisited_[static_cast<size_t>(tree::DriveLetterOf(NodePath(drive)) - 'A')];
+            const std::string last =
+                lastVisited_[static_cast<size_t>(tree::DriveLetterOf(NodePath(drive)) - 'A')];
             SetDirectory(last);
             if (Directory() != last) {
                 SetSelected(drive);
@@ -479,7 +492,8 @@ TTreeNode* TZylExplorerTree::GetNodeFromPath(const std::string& path) const {
     for (Integer k = 1; k <= n; ++k) {
         std::vector<TTreeNode*> candidates;
         if (node)
-            for (Integer i = 0; i < node->Count(); ++i) candidates.push_back(node->Item(i));
+            for (Integer i = 0; i < node->Count(); ++i)
+                candidates.push_back(node->Item(i));
         node = FindChild(node ? candidates : Items()->Roots(), tree::Prefix(full, k));
         if (!node) return nullptr;
     }
@@ -497,7 +511,8 @@ void TZylExplorerTree::AddPath(const std::string& parentPath, const std::string&
         return;
     }
     std::vector<TTreeNode*> children;
-    for (Integer i = 0; i < parent->Count(); ++i) children.push_back(parent->Item(i));
+    for (Integer i = 0; i < parent->Count(); ++i)
+        children.push_back(parent->Item(i));
     for (TTreeNode* child : children)
         if (NodePath(child) == path) return;
     TTreeNode* node = AddKid(parent, path, false);
@@ -510,19 +525,23 @@ void TZylExplorerTree::RenamePath(const std::string& oldPath, const std::string&
     TTreeNode* node = GetNodeFromPath(oldPath);
     if (!node || !node->Parent()) return;
     const std::string before = NodePath(node);
-    const std::string above = tree::WithoutSlash(before).substr(0, tree::WithoutSlash(before).rfind('\\') + 1);
+    const std::string above =
+        tree::WithoutSlash(before).substr(0, tree::WithoutSlash(before).rfind('\\') + 1);
     const std::string after = above + newName + '\\';
     std::function<void(TTreeNode*)> rename = [&](TTreeNode* current) {
         NodeData* data = DataOf(current);
         if (!data) return;
         data->Path = after + data->Path.substr(before.size());
         const std::string shown = tree::DisplayNameOf(data->Path);
-        current->SetText(shown.empty() ? tree::WithoutSlash(data->Path).substr(tree::WithoutSlash(data->Path).rfind('\\') + 1)
-                                       : shown);
+        current->SetText(
+            shown.empty()
+                ? tree::WithoutSlash(data->Path).substr(tree::WithoutSlash(data->Path).rfind('\\') + 1)
+                : shown);
         TreeGetImageIndex(current, tree::SmallIconOf(data->Path, false));
         if (current == Selected()) Change(current);
         if (data->Expanded)
-            for (Integer i = 0; i < current->Count(); ++i) rename(current->Item(i));
+            for (Integer i = 0; i < current->Count(); ++i)
+                rename(current->Item(i));
     };
     rename(node);
 }

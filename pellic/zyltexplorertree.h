@@ -100,7 +100,8 @@ private:
 
     void ReadNew();
     // Calls `entry` with the name of each folder the search of `path` finds.
-    void SearchFolder(const std::string& path, const std::function<bool(const std::string& name, bool link)>& entry);
+    void SearchFolder(const std::string& path,
+                      const std::function<bool(const std::string& name, bool link)>& entry);
     void GetDirChildren(vcl::TTreeNode* node);
     void GetSubKids(vcl::TTreeNode* node);
     void GetBtn(vcl::TTreeNode* node);

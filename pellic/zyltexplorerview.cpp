@@ -34,7 +34,9 @@ TZylExplorerView::TZylExplorerView(vcl::TComponent* owner)
     folderBitmap_->SetSize(16, 16);
     folderBitmap_->Canvas()->Brush()->SetColor(vcl::clWindow);
     folderBitmap_->Canvas()->FillRect(vcl::Rect(0, 0, 16, 16));
-    if (list) win32::ImageList_Draw(list, info.iIcon, folderBitmap_->Canvas()->Handle(), 0, 0, win32::ILD_TRANSPARENT);
+    if (list)
+        win32::ImageList_Draw(list, info.iIcon, folderBitmap_->Canvas()->Handle(), 0, 0,
+                              win32::ILD_TRANSPARENT);
     ReadDirectory();
 }
 
@@ -52,7 +54,8 @@ void TZylExplorerView::ReadFileNames() {
     vcl::TStrings* items = Items();
     items->BeginUpdate();
     for (vcl::Integer i = 0; i < items->Count(); ++i)
-        items->SetStrings(i, charCase_ == vcl::ecLowerCase ? vcl::LowerCase(items->Strings(i)) : vcl::UpperCase(items->Strings(i)));
+        items->SetStrings(i, charCase_ == vcl::ecLowerCase ? vcl::LowerCase(items->Strings(i))
+                                                           : vcl::UpperCase(items->Strings(i)));
     items->EndUpdate();
 }
 
@@ -69,9 +72,12 @@ void TZylExplorerView::DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwner
     } else {
         win32::SHFILEINFO info{};
         const std::string path = vcl::IncludeTrailingBackslash(Directory()) + text;
-        const auto list = reinterpret_cast<win32::HIMAGELIST>(win32::SHGetFileInfo(
-            path.c_str(), 0, &info, sizeof info, win32::SHGFI_SYSICONINDEX | win32::SHGFI_SMALLICON | win32::SHGFI_OPENICON));
-        if (list) win32::ImageList_Draw(list, info.iIcon, canvas->Handle(), rect.left, rect.top, win32::ILD_TRANSPARENT);
+        const auto list = reinterpret_cast<win32::HIMAGELIST>(
+            win32::SHGetFileInfo(path.c_str(), 0, &info, sizeof info,
+                                 win32::SHGFI_SYSICONINDEX | win32::SHGFI_SMALLICON | win32::SHGFI_OPENICON));
+        if (list)
+            win32::ImageList_Draw(list, info.iIcon, canvas->Handle(), rect.left, rect.top,
+                                  win32::ILD_TRANSPARENT);
     }
     canvas->TextOut(rect.left + zyltexplorerview::kTextOffset, rect.top + 2, text);
 }

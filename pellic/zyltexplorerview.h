@@ -21,9 +21,10 @@ public:
     static void Publish(vcl::Published<TZylExplorerView>& p) {
         p.Property("CharCase", &TZylExplorerView::CharCase, &TZylExplorerView::SetCharCase, vcl::ecLowerCase);
         p.Property("Columns", &vcl::TCustomListBox::Columns, &vcl::TCustomListBox::SetColumns, 1);
-        p.Property("Directory", &vcl::TFileListBox::Directory, &vcl::TFileListBox::SetDirectory).Stored(false);
-        p.Property("IntegralHeight", &vcl::TCustomListBox::IntegralHeight, &vcl::TCustomListBox::SetIntegralHeight,
-                   false);
+        p.Property("Directory", &vcl::TFileListBox::Directory, &vcl::TFileListBox::SetDirectory)
+            .Stored(false);
+        p.Property("IntegralHeight", &vcl::TCustomListBox::IntegralHeight,
+                   &vcl::TCustomListBox::SetIntegralHeight, false);
         p.Property("ItemHeight", &vcl::TCustomListBox::ItemHeight, &vcl::TCustomListBox::SetItemHeight, 18);
         PublishFileListProperties(p);
         p.Event<vcl::TDrawItemEvent>("OnDrawItem", &vcl::TCustomListBox::OnDrawItem);

@@ -35,7 +35,8 @@ public:
         p.Property("DefaultExt", &TZylFileLookup::DefaultExt, &TZylFileLookup::SetDefaultExt, std::string());
         p.Property("EditButton1", &TZylCustomLookupEdit::EditButton1);
         p.Property("Filename", &TZylFileLookup::Filename, &TZylFileLookup::SetFilename, std::string());
-        p.Property("Filter", &TZylFileLookup::Filter, &TZylFileLookup::SetFilter, std::string("All Files|*.*"));
+        p.Property("Filter", &TZylFileLookup::Filter, &TZylFileLookup::SetFilter,
+                   std::string("All Files|*.*"));
         p.Property("InitialDir", &TZylFileLookup::InitialDir, &TZylFileLookup::SetInitialDir, std::string());
         p.Property("Options", &TZylFileLookup::Options, &TZylFileLookup::SetOptions,
                    vcl::TOpenOptions{vcl::ofHideReadOnly});

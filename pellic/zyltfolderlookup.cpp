@@ -42,16 +42,19 @@ struct FolderLookupCallback {
                 win32::RECT bounds{};
                 win32::GetWindowRect(window, &bounds);
                 const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-                win32::SetWindowPos(window, nullptr, win32::GetSystemMetrics(win32::SM_CXSCREEN) / 2 - width / 2,
+                win32::SetWindowPos(window, nullptr,
+                                    win32::GetSystemMetrics(win32::SM_CXSCREEN) / 2 - width / 2,
                                     win32::GetSystemMetrics(win32::SM_CYSCREEN) / 2 - height / 2, 0, 0,
                                     win32::SWP_NOSIZE | win32::SWP_NOZORDER | win32::SWP_NOACTIVATE);
-                win32::SetWindowLongPtr(window, win32::GWLP_USERDATA, reinterpret_cast<win32::LONG_PTR>(lookup));
+                win32::SetWindowLongPtr(window, win32::GWLP_USERDATA,
+                                        reinterpret_cast<win32::LONG_PTR>(lookup));
                 if (const std::string text = lookup->Text(); !text.empty() && vcl::DirectoryExists(text))
                     TZylFolderLookup::SetSelectionPath(window, text);
                 break;
             }
             case win32::BFFM_SELCHANGED: {
-                const std::string path = zyltfolderlookup::PathOf(reinterpret_cast<win32::PCIDLIST_ABSOLUTE>(lParam));
+                const std::string path =
+                    zyltfolderlookup::PathOf(reinterpret_cast<win32::PCIDLIST_ABSOLUTE>(lParam));
                 if (lookup->LookupFlags().Contains(TZylInfoFlags::DisplayPath))
                     TZylFolderLookup::SetStatusText(window, path);
                 TZylFolderLookup::EnableOK(window, !path.empty());
@@ -76,7 +79,8 @@ void TZylFolderLookup::SetStatusText(win32::HWND Wnd, const std::string& Text) {
 }
 
 void TZylFolderLookup::SetSelectionPath(win32::HWND Wnd, const std::string& Path) {
-    win32::SendMessage(Wnd, win32::BFFM_SETSELECTION, win32::TRUE, reinterpret_cast<win32::LPARAM>(Path.c_str()));
+    win32::SendMessage(Wnd, win32::BFFM_SETSELECTION, win32::TRUE,
+                       reinterpret_cast<win32::LPARAM>(Path.c_str()));
 }
 
 void TZylFolderLookup::EnableOK(win32::HWND Wnd, bool Enable) {
@@ -96,7 +100,8 @@ bool TZylFolderLookup::Execute() {
     if (BeforeLookup) BeforeLookup(this);
     win32::PIDLIST_ABSOLUTE root = nullptr;
     if (const int folder = zyltfolderlookup::kRootFolders[static_cast<size_t>(lookupRoot_)];
-        folder != zyltfolderlookup::kNoRoot && win32::SHGetSpecialFolderLocation(nullptr, folder, &root) != win32::S_OK)
+        folder != zyltfolderlookup::kNoRoot &&
+        win32::SHGetSpecialFolderLocation(nullptr, folder, &root) != win32::S_OK)
         root = nullptr;
     const vcl::ScopeExit freeRoot([root] { win32::ILFree(root); });
     char displayName[win32::MAX_PATH] = {};

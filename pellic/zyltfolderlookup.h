@@ -11,22 +11,42 @@
 namespace pellic {
 
 enum class TZylInfoFlags : uint8_t {
-    FileSystemDirsOnly, DontGoBelowDomain, StatusText, FileSystemAncestors, LookupForComputer,
-    LookupForPrinter, DisplayPath
+    FileSystemDirsOnly,
+    DontGoBelowDomain,
+    StatusText,
+    FileSystemAncestors,
+    LookupForComputer,
+    LookupForPrinter,
+    DisplayPath
 };
 VCL_ENUM_NAMES(TZylInfoFlags, "FileSystemDirsOnly", "DontGoBelowDomain", "StatusText", "FileSystemAncestors",
                "LookupForComputer", "LookupForPrinter", "DisplayPath")
 using TZylInfoFlagSet = vcl::Set<TZylInfoFlags>;
 
 enum class TZylRoots : uint8_t {
-    csidlDesktop, csidlDesktopExpanded, csidlPrograms, csidlControlPanel, csidlPrinters, csidlPersonal,
-    csidlFavorites, csidlStartup, csidlRecent, csidlSendto, csidlRecycleBin, csidlStartMenu,
-    csidlDesktopDirectory, csidlMyComputer, csidlNetwork, csidlNetworkNeighborhood, csidlFonts, csidlTemplates
+    csidlDesktop,
+    csidlDesktopExpanded,
+    csidlPrograms,
+    csidlControlPanel,
+    csidlPrinters,
+    csidlPersonal,
+    csidlFavorites,
+    csidlStartup,
+    csidlRecent,
+    csidlSendto,
+    csidlRecycleBin,
+    csidlStartMenu,
+    csidlDesktopDirectory,
+    csidlMyComputer,
+    csidlNetwork,
+    csidlNetworkNeighborhood,
+    csidlFonts,
+    csidlTemplates
 };
 VCL_ENUM_NAMES(TZylRoots, "csidlDesktop", "csidlDesktopExpanded", "csidlPrograms", "csidlControlPanel",
-               "csidlPrinters", "csidlPersonal", "csidlFavorites", "csidlStartup", "csidlRecent", "csidlSendto",
-               "csidlRecycleBin", "csidlStartMenu", "csidlDesktopDirectory", "csidlMyComputer", "csidlNetwork",
-               "csidlNetworkNeighborhood", "csidlFonts", "csidlTemplates")
+               "csidlPrinters", "csidlPersonal", "csidlFavorites", "csidlStartup", "csidlRecent",
+               "csidlSendto", "csidlRecycleBin", "csidlStartMenu", "csidlDesktopDirectory", "csidlMyComputer",
+               "csidlNetwork", "csidlNetworkNeighborhood", "csidlFonts", "csidlTemplates")
 
 using TZylPathChange =
     std::function<void(vcl::TObject* Sender, const std::string& OldPath, const std::string& NewPath)>;

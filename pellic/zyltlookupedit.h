@@ -127,7 +127,8 @@ protected:
         p.Property("AutoSelect", &vcl::TCustomEdit::AutoSelect, &vcl::TCustomEdit::SetAutoSelect, true);
         // The buttons keep the height: the edit is made without automatic height.
         p.Property("AutoSize", &vcl::TControl::AutoSize, &vcl::TCustomEdit::SetAutoSize, false);
-        p.Property("BorderStyle", &vcl::TCustomEdit::BorderStyle, &vcl::TCustomEdit::SetBorderStyle, vcl::bsSingle);
+        p.Property("BorderStyle", &vcl::TCustomEdit::BorderStyle, &vcl::TCustomEdit::SetBorderStyle,
+                   vcl::bsSingle);
         p.Property("CharCase", &vcl::TCustomEdit::CharCase, &vcl::TCustomEdit::SetCharCase, vcl::ecNormal);
         PublishColor(p, vcl::clWindow);
         PublishCtl3D(p);

@@ -68,14 +68,18 @@ void TZylCustomLookupMenu::OpenMenu() {
         const std::string& text = items_->Strings(i);
         if (text == zyltlookupmenu::kColumnBreak) {
             // A column break is an empty entry no one can choose.
-            win32::AppendMenu(menu, win32::MF_STRING | win32::MF_MENUBREAK | win32::MF_GRAYED, static_cast<win32::UINT_PTR>(i), "");
+            win32::AppendMenu(menu, win32::MF_STRING | win32::MF_MENUBREAK | win32::MF_GRAYED,
+                              static_cast<win32::UINT_PTR>(i), "");
         } else {
-            const win32::UINT checked = itemChecked_ && i == itemIndex_ ? win32::MF_CHECKED : win32::MF_UNCHECKED;
-            win32::AppendMenu(menu, win32::MF_STRING | checked, static_cast<win32::UINT_PTR>(i), text.c_str());
+            const win32::UINT checked =
+                itemChecked_ && i == itemIndex_ ? win32::MF_CHECKED : win32::MF_UNCHECKED;
+            win32::AppendMenu(menu, win32::MF_STRING | checked, static_cast<win32::UINT_PTR>(i),
+                              text.c_str());
         }
     }
     const vcl::TPoint corner = ClientToScreen(vcl::Point(0, Height()));
-    win32::TrackPopupMenu(menu, win32::TPM_LEFTALIGN | win32::TPM_LEFTBUTTON, corner.x, corner.y, 0, Handle(), nullptr);
+    win32::TrackPopupMenu(menu, win32::TPM_LEFTALIGN | win32::TPM_LEFTBUTTON, corner.x, corner.y, 0, Handle(),
+                          nullptr);
 }
 
 void TZylCustomLookupMenu::KeyPress(char32_t& key) {
@@ -88,8 +92,8 @@ void TZylCustomLookupMenu::WndProc(vcl::TMessage& message) {
         // Only the entries of this control's own menu: a command from elsewhere, or the column
         // break, is no choice.
         const auto id = static_cast<Integer>(win32::LOWORD(static_cast<win32::DWORD>(message.WParam)));
-        if (message.LParam == 0 && win32::HIWORD(static_cast<win32::DWORD>(message.WParam)) == 0 && IsChoosable(id) &&
-            CanChoose())
+        if (message.LParam == 0 && win32::HIWORD(static_cast<win32::DWORD>(message.WParam)) == 0 &&
+            IsChoosable(id) && CanChoose())
             ApplyItemIndex(id);
         message.Result = 0;
         return;

@@ -37,7 +37,8 @@ public:
     template <typename T>
     static void PublishMenuProperties(vcl::Published<T>& p) {
         p.Property("EditButton1", &TZylCustomLookupEdit::EditButton1);
-        p.Property("ItemChecked", &TZylCustomLookupMenu::ItemChecked, &TZylCustomLookupMenu::SetItemChecked, false);
+        p.Property("ItemChecked", &TZylCustomLookupMenu::ItemChecked, &TZylCustomLookupMenu::SetItemChecked,
+                   false);
         p.Property("Items", &TZylCustomLookupMenu::Items, &TZylCustomLookupMenu::SetItems);
         p.Property("NonSelected", &TZylCustomLookupMenu::NonSelected, &TZylCustomLookupMenu::SetNonSelected,
                    std::string("Non-Selected"));

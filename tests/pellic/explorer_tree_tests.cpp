@@ -25,8 +25,8 @@ protected:
     void SetUp() override {
         UiFixture::SetUp();
         const fs::path root = dir.Path() / "q";
-        for (const char* folder : {"Alpha/One", "Alpha/Two", "Beta", "Gamma", "Delta/Vetoed", "RECYCLED/Inside",
-                                   "Case", "case"})
+        for (const char* folder :
+             {"Alpha/One", "Alpha/Two", "Beta", "Gamma", "Delta/Vetoed", "RECYCLED/Inside", "Case", "case"})
             fs::create_directories(root / folder);
         zyltest::WriteTextFile(root / "Gamma" / "file.txt");
         win32::testing::MapDrive('Q', root.string());
@@ -40,7 +40,8 @@ protected:
         auto* tree = new TZylExplorerTree(form);
         tree->SetFastLoad(fastLoad);
         tree->OnAddDirectory = [](vcl::TObject*, const std::string& path, bool& add) {
-            add = (path.starts_with("Q:") || path.starts_with("R:")) && path.find("Vetoed") == std::string::npos;
+            add = (path.starts_with("Q:") || path.starts_with("R:")) &&
+                  path.find("Vetoed") == std::string::npos;
         };
         tree->SetParent(form);
         tree->SetBounds(0, 0, 300, 300);
@@ -50,7 +51,8 @@ protected:
 
     static std::vector<std::string> ChildTexts(vcl::TTreeNode* node) {
         std::vector<std::string> texts;
-        for (vcl::Integer i = 0; i < node->Count(); ++i) texts.push_back(node->Item(i)->Text());
+        for (vcl::Integer i = 0; i < node->Count(); ++i)
+            texts.push_back(node->Item(i)->Text());
         return texts;
     }
 
@@ -70,9 +72,11 @@ TEST_F(ExplorerTreeTest, FoldersAreReadOnExpandingAndButtonsShowOnlyWhereAFolder
 
     q->Expand(false);
     EXPECT_TRUE(tree->IsExpanded(q));
-    EXPECT_EQ(ChildTexts(q), (std::vector<std::string>{"Alpha", "Beta", "case", "Case", "Delta", "Gamma", "RECYCLED"}));
-    const std::map<std::string, bool> button{{"Alpha", true}, {"Beta", false},  {"case", false}, {"Case", false},
-                                             {"Delta", false}, {"Gamma", false}, {"RECYCLED", false}};
+    EXPECT_EQ(ChildTexts(q),
+              (std::vector<std::string>{"Alpha", "Beta", "case", "Case", "Delta", "Gamma", "RECYCLED"}));
+    const std::map<std::string, bool> button{{"Alpha", true},    {"Beta", false},  {"case", false},
+                                             {"Case", false},    {"Delta", false}, {"Gamma", false},
+                                             {"RECYCLED", false}};
     for (vcl::Integer i = 0; i < q->Count(); ++i)
         EXPECT_EQ(q->Item(i)->HasChildren(), button.at(q->Item(i)->Text())) << q->Item(i)->Text();
     vcl::TTreeNode* alpha = q->Item(0);
@@ -213,11 +217,14 @@ TEST_F(ExplorerTreeTest, DragDropFolderIsTheNodeUnderADrag) {
     source->SetParent(form);
     source->SetBounds(200, 250, 50, 40);
     std::string over, dropped;
-    tree->OnDragOver = [&](vcl::TObject*, vcl::TObject*, vcl::Integer, vcl::Integer, vcl::TDragState, bool& accept) {
+    tree->OnDragOver = [&](vcl::TObject*, vcl::TObject*, vcl::Integer, vcl::Integer, vcl::TDragState,
+                           bool& accept) {
         over = tree->DragDropFolder();
         accept = true;
     };
-    tree->OnDragDrop = [&](vcl::TObject*, vcl::TObject*, vcl::Integer, vcl::Integer) { dropped = tree->DragDropFolder(); };
+    tree->OnDragDrop = [&](vcl::TObject*, vcl::TObject*, vcl::Integer, vcl::Integer) {
+        dropped = tree->DragDropFolder();
+    };
     vcl::TTreeNode* beta = tree->GetNodeFromPath("Q:\\Beta");
     const vcl::TRect rect = beta->DisplayRect(true);
     const vcl::TPoint start = source->ClientToScreen(vcl::Point(10, 10));
@@ -241,13 +248,18 @@ TEST_F(ExplorerTreeTest, PathHelpersRespellPathsAndLeaveOtherInputAlone) {
         std::string input, system;
     };
     const Case cases[] = {
-        {"q:\\alpha\\one", "Q:\\Alpha\\One"}, {"q:\\mixed case\\", "Q:\\Mixed Case"},
-        {"q:\\alpha\\new\\", "Q:\\Alpha\\new"}, {"q:", "Q:"},
-        {"q:\\", "Q:"},                       {"", ""},
-        {"\\", ""},                           {"relative\\path", "relative\\path"},
+        {"q:\\alpha\\one", "Q:\\Alpha\\One"},
+        {"q:\\mixed case\\", "Q:\\Mixed Case"},
+        {"q:\\alpha\\new\\", "Q:\\Alpha\\new"},
+        {"q:", "Q:"},
+        {"q:\\", "Q:"},
+        {"", ""},
+        {"\\", ""},
+        {"relative\\path", "relative\\path"},
         {"\\\\server\\share\\x", "\\\\server\\share\\x"},
     };
-    for (const Case& c : cases) EXPECT_EQ(ZylGetSystemPath(c.input), c.system) << c.input;
+    for (const Case& c : cases)
+        EXPECT_EQ(ZylGetSystemPath(c.input), c.system) << c.input;
     EXPECT_EQ(ZylGetShellPath("q:\\alpha\\one"), "Q:\\Alpha\\One");
     EXPECT_TRUE(ZylShellItemExists("Q:\\Alpha"));
     EXPECT_FALSE(ZylShellItemExists("Q:\\Nothing"));

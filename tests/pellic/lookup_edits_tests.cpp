@@ -62,8 +62,8 @@ TEST_F(LookupEditsTest, MenuItemIndexAcceptsOnlyItsItems) {
         std::string text;
         int itemIndex;
     };
-    for (const Case& c : {Case{2, "Blue", 2}, Case{3, "Blue", 2}, Case{-2, "Blue", 2}, Case{-1, "Non-Selected", -1},
-                          Case{0, "Red", 0}}) {
+    for (const Case& c : {Case{2, "Blue", 2}, Case{3, "Blue", 2}, Case{-2, "Blue", 2},
+                          Case{-1, "Non-Selected", -1}, Case{0, "Red", 0}}) {
         menu->SetItemIndex(c.index);
         EXPECT_EQ(menu->Text(), c.text) << c.index;
         EXPECT_EQ(menu->ItemIndex(), c.itemIndex) << c.index;
@@ -77,7 +77,8 @@ TEST_F(LookupEditsTest, MenuItemIndexAcceptsOnlyItsItems) {
 
 TEST_F(LookupEditsTest, MenuOpensUnderTheEditAndTakesOnlyItsOwnEntries) {
     auto* menu = Make<TZylLookupMenu>();
-    for (const char* item : {"A", "-", "B"}) menu->Items()->Add(item);
+    for (const char* item : {"A", "-", "B"})
+        menu->Items()->Add(item);
     // The column break is skipped by the keys: Down, Down lands on B.
     ScriptKeys({win32::VK_DOWN, win32::VK_DOWN, win32::VK_RETURN});
     ClickButton(menu);
@@ -86,8 +87,8 @@ TEST_F(LookupEditsTest, MenuOpensUnderTheEditAndTakesOnlyItsOwnEntries) {
 
     // Commands that are not entries of this menu change nothing.
     const win32::HWND window = menu->Handle();
-    for (auto [wParam, lParam] : {std::pair<win32::WPARAM, win32::LPARAM>{1, 0}, {7, 0}, {0, 1234},
-                                  {win32::MAKEWPARAM(0, 1), 0}}) {
+    for (auto [wParam, lParam] :
+         {std::pair<win32::WPARAM, win32::LPARAM>{1, 0}, {7, 0}, {0, 1234}, {win32::MAKEWPARAM(0, 1), 0}}) {
         win32::SendMessage(window, win32::WM_COMMAND, wParam, lParam);
         EXPECT_EQ(menu->ItemIndex(), 2) << wParam << "," << lParam;
     }
@@ -107,7 +108,8 @@ TEST_F(LookupEditsTest, FolderLookupTakesTheChosenFolderAndShowsThePathWhenAsked
     win32::testing::MapDrive('M', dir.Path().string());
     auto* lookup = Make<TZylFolderLookup>();
     lookup->SetLookupCaption("Pick one");
-    lookup->SetLookupFlags({TZylInfoFlags::FileSystemDirsOnly, TZylInfoFlags::StatusText, TZylInfoFlags::DisplayPath});
+    lookup->SetLookupFlags(
+        {TZylInfoFlags::FileSystemDirsOnly, TZylInfoFlags::StatusText, TZylInfoFlags::DisplayPath});
     std::string events;
     lookup->BeforeLookup = [&](vcl::TObject*) { events += "before "; };
     lookup->AfterLookup = [&](vcl::TObject*) { events += "after "; };
@@ -236,7 +238,8 @@ TEST_F(DBLookupTest, LookupMenuStartsEmptyAndChoosesOnlyWhenFocused) {
     EXPECT_EQ(menu->Text(), "");
     menu->SetDataSource(source.get());
     menu->SetDataField("City");
-    for (const char* item : {"Bern", "Wien", "Graz"}) menu->Items()->Add(item);
+    for (const char* item : {"Bern", "Wien", "Graz"})
+        menu->Items()->Add(item);
     menu->SetItemIndex(1);
     EXPECT_EQ(menu->ItemIndex(), -1);
     // The first click focuses; the menu stays shut.
@@ -261,7 +264,8 @@ TEST_F(DBLookupTest, IndexLookupListsIndexesOnceAndKeepsTheRecord) {
     lookup->SetNoIndexItemName("(none)");
     lookup->SetDataSource(source.get());
     std::vector<std::string> entries;
-    for (vcl::Integer i = 0; i < lookup->Items()->Count(); ++i) entries.push_back(lookup->Items()->Strings(i));
+    for (vcl::Integer i = 0; i < lookup->Items()->Count(); ++i)
+        entries.push_back(lookup->Items()->Strings(i));
     EXPECT_EQ(entries, (std::vector<std::string>{"Name", "Name; City", "(none)"}));
     EXPECT_EQ(lookup->ItemIndex(), 2);
     EXPECT_EQ(lookup->GetIndexFieldName(), "");

@@ -31,7 +31,9 @@ protected:
         PumpUntilIdle();
     }
 
-    int RowHeight() const { return static_cast<int>(win32::SendMessage(tree->Handle(), win32::TVM_GETITEMHEIGHT, 0, 0)); }
+    int RowHeight() const {
+        return static_cast<int>(win32::SendMessage(tree->Handle(), win32::TVM_GETITEMHEIGHT, 0, 0));
+    }
     // The middle of a node's label, client coordinates.
     TPoint LabelCentre(TTreeNode* node) const {
         const TRect r = node->DisplayRect(true);
@@ -45,9 +47,9 @@ protected:
 
 TEST_F(TreeViewTest, NodesKeepTheirOrderAndEachDeletionIsToldOnceChildrenFirst) {
     EXPECT_EQ(tree->Items()->Count(), 5);
-    EXPECT_EQ(tree->Items()->Item(3), veg);
+    EXPECT_EQ(tree->Items()->Item(4), veg);
     EXPECT_EQ(conference->Level(), 2);
-    EXPECT_EQ(conference->AbsoluteIndex(), 3 - 0);
+    EXPECT_EQ(conference->AbsoluteIndex(), 3);
     EXPECT_EQ(apple->GetNext(), pear);
     EXPECT_EQ(veg->GetPrev(), conference);
     EXPECT_EQ(fruit->GetNextVisible(), veg);
@@ -74,11 +76,16 @@ TEST_F(TreeViewTest, NodesKeepTheirOrderAndEachDeletionIsToldOnceChildrenFirst) 
 TEST_F(TreeViewTest, ExpandingCollapsingAndSelectingAskFirstWhoeverStartsThem) {
     std::string log;
     bool allowExpand = false, allowChange = true;
-    tree->OnExpanding = [&](TObject*, TTreeNode* node, bool& allow) { log += "?" + node->Text(); allow = allowExpand; };
+    tree->OnExpanding = [&](TObject*, TTreeNode* node, bool& allow) {
+        log += "?" + node->Text();
+        allow = allowExpand;
+    };
     tree->OnExpanded = [&](TObject*, TTreeNode* node) { log += "+" + node->Text(); };
     tree->OnCollapsed = [&](TObject*, TTreeNode* node) { log += "-" + node->Text(); };
     tree->OnChanging = [&](TObject*, TTreeNode*, bool& allow) { allow = allowChange; };
-    tree->OnChange = [&](TObject*, TTreeNode* node) { log += "=" + (node ? node->Text() : std::string("none")); };
+    tree->OnChange = [&](TObject*, TTreeNode* node) {
+        log += "=" + (node ? node->Text() : std::string("none"));
+    };
 
     fruit->Expand(false);
     EXPECT_FALSE(fruit->Expanded());
@@ -173,13 +180,17 @@ TEST_F(TreeViewTest, LabelsAreEditedInPlaceUnlessReadOnly) {
     EXPECT_FALSE(veg->EditText());
     bool asked = false;
     tree->SetReadOnly(false);
-    tree->OnEditing = [&](TObject*, TTreeNode*, bool& allow) { asked = true; allow = false; };
+    tree->OnEditing = [&](TObject*, TTreeNode*, bool& allow) {
+        asked = true;
+        allow = false;
+    };
     EXPECT_FALSE(veg->EditText());
     EXPECT_TRUE(asked);
 }
 
 TEST_F(TreeViewTest, ScrollingFollowsTheSelectionAndTheWindowCanBeMadeAgain) {
-    for (int i = 0; i < 40; ++i) tree->Items()->Add(nullptr, "Node " + std::to_string(i));
+    for (int i = 0; i < 40; ++i)
+        tree->Items()->Add(nullptr, "Node " + std::to_string(i));
     TTreeNode* last = tree->Items()->Item(tree->Items()->Count() - 1);
     tree->SetSelected(last);
     PumpUntilIdle();
@@ -193,6 +204,7 @@ TEST_F(TreeViewTest, ScrollingFollowsTheSelectionAndTheWindowCanBeMadeAgain) {
     EXPECT_EQ(win32::SendMessage(tree->Handle(), win32::TVM_GETCOUNT, 0, 0), tree->Items()->Count());
     EXPECT_EQ(tree->Selected(), last);
     EXPECT_TRUE(fruit->Expanded());
+    tree->SetSelected(apple);
     EXPECT_EQ(tree->GetNodeAt(LabelCentre(apple).x, LabelCentre(apple).y), apple);
 }
 
@@ -210,7 +222,8 @@ TEST_F(TreeViewTest, ClassicLookLinesButtonsSelectionAndFocus) {
         auto bitmap = BitmapOf(tree);
         return ColorToRGB(bitmap->Canvas()->Pixels(x, y));
     };
-    const TColor window = ColorToRGB(clWindow), shadow = ColorToRGB(clBtnShadow), text = ColorToRGB(clWindowText);
+    const TColor window = ColorToRGB(clWindow), shadow = ColorToRGB(clBtnShadow),
+                 text = ColorToRGB(clWindowText);
     // Fruit's button: a box 9 pixels square round (9, h/2), minus sign as it is expanded.
     const int cy = h / 2;
     EXPECT_EQ(pixel(5, cy - 4), shadow);
@@ -219,10 +232,14 @@ TEST_F(TreeViewTest, ClassicLookLinesButtonsSelectionAndFocus) {
     EXPECT_EQ(pixel(7, cy), text);
     EXPECT_EQ(pixel(11, cy), text);
     EXPECT_EQ(pixel(9, cy - 2), window);
-    // Veg is collapsed without children: no button, a dotted line reaching it from above.
-    const int vegMid = 4 * h + h / 2;
-    EXPECT_EQ(pixel(9, vegMid - 1 - ((9 + vegMid - 1) & 1)), shadow);
+    // Veg (below Fruit, Apple and Pear) has no button; the root line comes down to its middle
+    // in dots on the pixels where x + y is even, and stops there.
+    const int vegTop = 3 * h, vegMid = vegTop + h / 2;
+    const int dot = vegTop + ((9 + vegTop) & 1);
+    EXPECT_EQ(pixel(9, dot), shadow);
+    EXPECT_EQ(pixel(9, dot + 1), window);
     EXPECT_EQ(pixel(9, vegMid + 2), window);
+    EXPECT_EQ(pixel(14 + ((14 + vegMid) & 1), vegMid), shadow);
     // Apple (level 1): the line of its own column joins it; selected and focused.
     const TRect label = apple->DisplayRect(true);
     EXPECT_EQ(pixel(label.left + 1, label.top + 2), ColorToRGB(clHighlight));

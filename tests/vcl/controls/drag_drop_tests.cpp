@@ -21,8 +21,11 @@ protected:
         target = MakePanel(150, 10);
         source->SetDragMode(dmAutomatic);
         source->OnEndDrag = [this](TObject*, TObject* to, Integer x, Integer y) {
-            log += "end:" + std::string(to == target ? "target" : to ? "other" : "none") + "@" +
-                   std::to_string(x) + "," + std::to_string(y) + " ";
+            log += "end:" +
+                   std::string(!to            ? "none"
+                               : to == target ? "target"
+                                              : "other") +
+                   "@" + std::to_string(x) + "," + std::to_string(y) + " ";
         };
         PumpUntilIdle();
     }
@@ -79,18 +82,24 @@ TEST_F(DragDropTest, RefusedAndCancelledDragsEndWithoutATarget) {
     EXPECT_EQ(log, "end:none@0,0 ");
 
     log.clear();
-    target->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool& accept) { accept = true; };
+    target->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool& accept) {
+        accept = true;
+    };
     target->OnDragDrop = [this](TObject*, TObject*, Integer, Integer) { log += "drop "; };
     Press(source, 20, 20);
     MoveMouseTo(target, 30, 40);
     win32::input::PressButton(win32::input::Button::Right);
     PumpUntilIdle();
+    EXPECT_FALSE(source->Dragging());
+    win32::input::ReleaseButton(win32::input::Button::Right);
     Release();
     EXPECT_EQ(log, "end:none@0,0 ");
 }
 
 TEST_F(DragDropTest, ATargetFreedUnderTheDragIsForgotten) {
-    target->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool& accept) { accept = true; };
+    target->OnDragOver = [](TObject*, TObject*, Integer, Integer, TDragState, bool& accept) {
+        accept = true;
+    };
     Press(source, 20, 20);
     MoveMouseTo(target, 30, 40);
     target->Free();

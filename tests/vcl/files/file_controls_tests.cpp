@@ -28,7 +28,8 @@ protected:
     }
     static std::vector<std::string> Lines(TStrings* items) {
         std::vector<std::string> lines;
-        for (Integer i = 0; i < items->Count(); ++i) lines.push_back(items->Strings(i));
+        for (Integer i = 0; i < items->Count(); ++i)
+            lines.push_back(items->Strings(i));
         return lines;
     }
     template <typename T>
@@ -91,7 +92,8 @@ TEST_F(FileControlsTest, DriveAndFilterCombosMoveTheListsTheyAreLinkedTo) {
     folders->SetFileList(files);
     filters->SetFileList(files);
     bool listed = false;
-    for (Integer i = 0; i < drives->Items()->Count(); ++i) listed |= drives->Items()->Strings(i) == "w: [WORK]";
+    for (Integer i = 0; i < drives->Items()->Count(); ++i)
+        listed |= drives->Items()->Strings(i) == "w: [WORK]";
     EXPECT_TRUE(listed);
     drives->SetDrive('w');
     EXPECT_EQ(drives->Drive(), 'W');

@@ -265,8 +265,17 @@ VCL_ENUM_NAMES(TSortType, "stNone", "stData", "stText", "stBoth")
 using enum TSortType;
 
 enum class THitTest : uint8_t {
-    htAbove, htBelow, htNowhere, htOnItem, htOnButton, htOnIcon, htOnIndent, htOnLabel, htOnRight,
-    htToLeft, htToRight
+    htAbove,
+    htBelow,
+    htNowhere,
+    htOnItem,
+    htOnButton,
+    htOnIcon,
+    htOnIndent,
+    htOnLabel,
+    htOnRight,
+    htToLeft,
+    htToRight
 };
 VCL_ENUM_NAMES(THitTest, "htAbove", "htBelow", "htNowhere", "htOnItem", "htOnButton", "htOnIcon",
                "htOnIndent", "htOnLabel", "htOnRight", "htToLeft", "htToRight")
@@ -376,11 +385,15 @@ public:
     TTreeNode* AddObject(TTreeNode* sibling, const std::string& text, void* data);
     TTreeNode* AddFirst(TTreeNode* sibling, const std::string& text);
     // A child of `parent` (top level for nullptr), last or first.
-    TTreeNode* AddChild(TTreeNode* parent, const std::string& text) { return AddChildObject(parent, text, nullptr); }
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& text) {
+        return AddChildObject(parent, text, nullptr);
+    }
     TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, void* data);
     TTreeNode* AddChildFirst(TTreeNode* parent, const std::string& text);
     // Before `sibling` (at the end of the top level for nullptr).
-    TTreeNode* Insert(TTreeNode* sibling, const std::string& text) { return InsertObject(sibling, text, nullptr); }
+    TTreeNode* Insert(TTreeNode* sibling, const std::string& text) {
+        return InsertObject(sibling, text, nullptr);
+    }
     TTreeNode* InsertObject(TTreeNode* sibling, const std::string& text, void* data);
     void Delete(TTreeNode* node);
     void Clear();
@@ -488,7 +501,8 @@ public:
         PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
-        p.Property("HideSelection", &TCustomTreeView::HideSelection, &TCustomTreeView::SetHideSelection, true);
+        p.Property("HideSelection", &TCustomTreeView::HideSelection, &TCustomTreeView::SetHideSelection,
+                   true);
         p.Property("Images", &TCustomTreeView::Images, &TCustomTreeView::SetImages);
         p.Property("Indent", &TCustomTreeView::Indent, &TCustomTreeView::SetIndent, 19);
         PublishParentColor(p, false);

@@ -321,8 +321,8 @@ VCL_ENUM_NAMES(TDragState, "dsDragEnter", "dsDragLeave", "dsDragMove")
 using enum TDragState;
 
 // Source is the control being dragged; X and Y are in the Sender's client coordinates.
-using TDragOverEvent =
-    std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y,
+                                          TDragState State, bool& Accept)>;
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
 // Target is the control that took the drop, nullptr when the drag was cancelled or refused.
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
@@ -569,7 +569,8 @@ public:
     }
     template <typename T>
     static void PublishDragProperties(Published<T>& p) {
-        p.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, crDrag).Idents(CursorIdents());
+        p.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, crDrag)
+            .Idents(CursorIdents());
         p.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode, dmManual);
     }
     template <typename T>

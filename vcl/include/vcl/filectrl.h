@@ -11,8 +11,17 @@
 
 namespace vcl {
 
-enum class TFileAttr : uint8_t { ftReadOnly, ftHidden, ftSystem, ftVolumeID, ftDirectory, ftArchive, ftNormal };
-VCL_ENUM_NAMES(TFileAttr, "ftReadOnly", "ftHidden", "ftSystem", "ftVolumeID", "ftDirectory", "ftArchive", "ftNormal")
+enum class TFileAttr : uint8_t {
+    ftReadOnly,
+    ftHidden,
+    ftSystem,
+    ftVolumeID,
+    ftDirectory,
+    ftArchive,
+    ftNormal
+};
+VCL_ENUM_NAMES(TFileAttr, "ftReadOnly", "ftHidden", "ftSystem", "ftVolumeID", "ftDirectory", "ftArchive",
+               "ftNormal")
 using enum TFileAttr;
 using TFileType = Set<TFileAttr>;
 

@@ -135,7 +135,8 @@ void TTreeNode::SetDropTarget(bool value) {
 
 Integer TTreeNode::Level() const {
     Integer level = 0;
-    for (TTreeNode* p = parent_; p; p = p->parent_) ++level;
+    for (TTreeNode* p = parent_; p; p = p->parent_)
+        ++level;
     return level;
 }
 
@@ -151,7 +152,8 @@ Integer TTreeNode::Index() const {
 
 Integer TTreeNode::AbsoluteIndex() const {
     Integer index = 0;
-    for (const TTreeNode* node = owner_->GetFirstNode(); node && node != this; node = node->GetNext()) ++index;
+    for (const TTreeNode* node = owner_->GetFirstNode(); node && node != this; node = node->GetNext())
+        ++index;
     return index;
 }
 
@@ -176,7 +178,8 @@ TTreeNode* TTreeNode::GetNext() const {
 TTreeNode* TTreeNode::GetPrev() const {
     TTreeNode* previous = GetPrevSibling();
     if (!previous) return parent_;
-    while (!previous->children_.empty()) previous = previous->children_.back();
+    while (!previous->children_.empty())
+        previous = previous->children_.back();
     return previous;
 }
 
@@ -190,7 +193,8 @@ TTreeNode* TTreeNode::GetNextVisible() const {
 TTreeNode* TTreeNode::GetPrevVisible() const {
     TTreeNode* previous = GetPrevSibling();
     if (!previous) return parent_;
-    while (previous->expanded_ && !previous->children_.empty()) previous = previous->children_.back();
+    while (previous->expanded_ && !previous->children_.empty())
+        previous = previous->children_.back();
     return previous;
 }
 
@@ -211,7 +215,8 @@ void TTreeNode::MakeVisible() {
     for (TTreeNode* p = parent_; p; p = p->parent_)
         if (!p->expanded_) p->Expand(false);
     TCustomTreeView* tree = TreeView();
-    if (item_ && tree->HandleAllocated()) SendMessage(tree->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
+    if (item_ && tree->HandleAllocated())
+        SendMessage(tree->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
 }
 
 TRect TTreeNode::DisplayRect(bool textOnly) const {
@@ -247,7 +252,8 @@ bool TTreeNode::AlphaSort() {
     std::stable_sort(children_.begin(), children_.end(),
                      [tree](TTreeNode* a, TTreeNode* b) { return tree->CompareNodes(a, b) < 0; });
     if (item_ && tree->HandleAllocated()) {
-        TVSORTCB sort{item_, [](LPARAM a, LPARAM b, LPARAM view) {
+        TVSORTCB sort{item_,
+                      [](LPARAM a, LPARAM b, LPARAM view) {
                           return static_cast<int>(reinterpret_cast<TCustomTreeView*>(view)->CompareNodes(
                               reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)));
                       },
@@ -260,7 +266,8 @@ bool TTreeNode::AlphaSort() {
 void TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
     if (destination == this || (destination && destination->HasAsParent(this))) return;
     TCustomTreeView* tree = TreeView();
-    const bool wasSelected = tree->selected_ == this || (tree->selected_ && tree->selected_->HasAsParent(this));
+    const bool wasSelected =
+        tree->selected_ == this || (tree->selected_ && tree->selected_->HasAsParent(this));
     TTreeNode* selected = tree->selected_;
     // The platform's items go and come back; the nodes stay what they are.
     if (item_ && tree->HandleAllocated()) {
@@ -285,7 +292,8 @@ void TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
             break;
         case naInsert:
             parent = destination ? destination->parent_ : nullptr;
-            position = destination ? static_cast<size_t>(destination->Index()) : owner_->SiblingsOf(parent).size();
+            position =
+                destination ? static_cast<size_t>(destination->Index()) : owner_->SiblingsOf(parent).size();
             break;
     }
     owner_->Link(this, parent, position);
@@ -315,7 +323,8 @@ TPersistent* TTreeNodes::GetOwner() const {
 
 Integer TTreeNodes::Count() const {
     Integer count = 0;
-    for (const TTreeNode* node = GetFirstNode(); node; node = node->GetNext()) ++count;
+    for (const TTreeNode* node = GetFirstNode(); node; node = node->GetNext())
+        ++count;
     return count;
 }
 
@@ -360,7 +369,8 @@ void TTreeNodes::Unlink(TTreeNode* node) {
     node->parent_ = nullptr;
 }
 
-TTreeNode* TTreeNodes::Attach(TTreeNode* relative, const std::string& text, void* data, TNodeAttachMode mode) {
+TTreeNode* TTreeNodes::Attach(TTreeNode* relative, const std::string& text, void* data,
+                              TNodeAttachMode mode) {
     if (relative && relative->owner_ != this) throw EInvalidOperation("The node belongs to another tree");
     auto* node = new TTreeNode(this);
     node->text_ = text;
@@ -368,10 +378,22 @@ TTreeNode* TTreeNodes::Attach(TTreeNode* relative, const std::string& text, void
     TTreeNode* parent = nullptr;
     size_t position = 0;
     switch (mode) {
-        case naAdd: parent = relative ? relative->parent_ : nullptr; position = SiblingsOf(parent).size(); break;
-        case naAddFirst: parent = relative ? relative->parent_ : nullptr; position = 0; break;
-        case naAddChild: parent = relative; position = SiblingsOf(parent).size(); break;
-        case naAddChildFirst: parent = relative; position = 0; break;
+        case naAdd:
+            parent = relative ? relative->parent_ : nullptr;
+            position = SiblingsOf(parent).size();
+            break;
+        case naAddFirst:
+            parent = relative ? relative->parent_ : nullptr;
+            position = 0;
+            break;
+        case naAddChild:
+            parent = relative;
+            position = SiblingsOf(parent).size();
+            break;
+        case naAddChildFirst:
+            parent = relative;
+            position = 0;
+            break;
         case naInsert:
             parent = relative ? relative->parent_ : nullptr;
             position = relative ? static_cast<size_t>(relative->Index()) : SiblingsOf(parent).size();
@@ -442,12 +464,14 @@ void TTreeNodes::Delete(TTreeNode* node) {
 
 void TTreeNodes::Clear() {
     BeginUpdate();
-    while (!roots_.empty()) Delete(roots_.back());
+    while (!roots_.empty())
+        Delete(roots_.back());
     EndUpdate();
 }
 
 void TTreeNodes::BeginUpdate() {
-    if (updateCount_++ == 0 && owner_->HandleAllocated()) SendMessage(owner_->Handle(), WM_SETREDRAW, FALSE, 0);
+    if (updateCount_++ == 0 && owner_->HandleAllocated())
+        SendMessage(owner_->Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TTreeNodes::EndUpdate() {
@@ -469,9 +493,11 @@ void TTreeNodes::Assign(const TPersistent* source) {
         made->SetImageIndex(from->imageIndex_);
         made->SetSelectedIndex(from->selectedIndex_);
         made->SetHasChildren(from->hasChildren_);
-        for (const TTreeNode* child : from->children_) copy(child, made);
+        for (const TTreeNode* child : from->children_)
+            copy(child, made);
     };
-    for (const TTreeNode* root : other->roots_) copy(root, nullptr);
+    for (const TTreeNode* root : other->roots_)
+        copy(root, nullptr);
     EndUpdate();
 }
 
@@ -481,7 +507,9 @@ void TTreeNodes::Assign(const TPersistent* source) {
 VCL_DEFINE_CLASS(TCustomTreeView, TWinControl)
 
 TCustomTreeView::TCustomTreeView(TComponent* owner)
-    : TWinControl(owner), nodes_(std::make_unique<TTreeNodes>(this)), imageLink_(std::make_unique<TChangeLink>()) {
+    : TWinControl(owner),
+      nodes_(std::make_unique<TTreeNodes>(this)),
+      imageLink_(std::make_unique<TChangeLink>()) {
     controlStyle_.Exclude(csCaptureMouse);
     SetBounds(0, 0, 121, 97);
     SetTabStop(true);
@@ -526,7 +554,8 @@ void TCustomTreeView::CreateWnd() {
     TWinControl::CreateWnd();
     SendMessage(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
     SendMessage(Handle(), TVM_SETINDENT, static_cast<WPARAM>(indent_), 0);
-    if (images_) SendMessage(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_->Handle()));
+    if (images_)
+        SendMessage(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_->Handle()));
     for (TTreeNode* root : nodes_->roots_)
         nodes_->InsertItems(root, TVI_LAST);
     if (selected_ && selected_->item_) {
@@ -542,7 +571,8 @@ void TCustomTreeView::DestroyWnd() {
         const ScopedValue quiet(recreating_, true);
         if (HandleAllocated()) TreeView_DeleteItem(Handle(), TVI_ROOT);
     }
-    for (TTreeNode* node = nodes_->GetFirstNode(); node; node = node->GetNext()) node->item_ = nullptr;
+    for (TTreeNode* node = nodes_->GetFirstNode(); node; node = node->GetNext())
+        node->item_ = nullptr;
     TWinControl::DestroyWnd();
 }
 
@@ -580,7 +610,8 @@ void TCustomTreeView::SetImages(TCustomImageList* value) {
 
 void TCustomTreeView::ImagesChanged(TObject*) {
     if (!HandleAllocated()) return;
-    SendMessage(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
+    SendMessage(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL,
+                reinterpret_cast<LPARAM>(images_ ? images_->Handle() : nullptr));
     Invalidate();
 }
 
@@ -609,7 +640,8 @@ void TCustomTreeView::SetDropTarget(TTreeNode* value) {
     if (value && value->owner_ != nodes_.get()) return;
     dropTarget_ = value;
     if (HandleAllocated())
-        SendMessage(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(value ? value->item_ : nullptr));
+        SendMessage(Handle(), TVM_SELECTITEM, TVGN_DROPHILITE,
+                    reinterpret_cast<LPARAM>(value ? value->item_ : nullptr));
 }
 
 TTreeNode* TCustomTreeView::TopItem() const {
@@ -639,7 +671,8 @@ void TCustomTreeView::SortByType(TTreeNode* parent) {
     std::stable_sort(nodes_->roots_.begin(), nodes_->roots_.end(),
                      [this](TTreeNode* a, TTreeNode* b) { return CompareNodes(a, b) < 0; });
     if (HandleAllocated()) {
-        TVSORTCB sort{TVI_ROOT, [](LPARAM a, LPARAM b, LPARAM view) {
+        TVSORTCB sort{TVI_ROOT,
+                      [](LPARAM a, LPARAM b, LPARAM view) {
                           return static_cast<int>(reinterpret_cast<TCustomTreeView*>(view)->CompareNodes(
                               reinterpret_cast<TTreeNode*>(a), reinterpret_cast<TTreeNode*>(b)));
                       },
@@ -671,7 +704,8 @@ Integer TCustomTreeView::CompareNodes(TTreeNode* a, TTreeNode* b) {
 TTreeNode* TCustomTreeView::GetNodeAt(Integer x, Integer y) const {
     if (!HandleAllocated()) return nullptr;
     TVHITTESTINFO info{{x, y}, 0, nullptr};
-    if (!TreeView_HitTest(Window(), &info) || !(info.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT))) return nullptr;
+    if (!TreeView_HitTest(Window(), &info) || !(info.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT)))
+        return nullptr;
     TVITEM item{};
     item.mask = TVIF_PARAM;
     item.hItem = info.hItem;
@@ -684,8 +718,8 @@ THitTests TCustomTreeView::GetHitTestInfoAt(Integer x, Integer y) const {
     TVHITTESTINFO info{{x, y}, 0, nullptr};
     TreeView_HitTest(Window(), &info);
     constexpr std::pair<UINT, THitTest> kFlags[] = {
-        {TVHT_ABOVE, htAbove},          {TVHT_BELOW, htBelow},           {TVHT_NOWHERE, htNowhere},
-        {TVHT_ONITEMBUTTON, htOnButton}, {TVHT_ONITEMICON, htOnIcon},    {TVHT_ONITEMINDENT, htOnIndent},
+        {TVHT_ABOVE, htAbove},           {TVHT_BELOW, htBelow},         {TVHT_NOWHERE, htNowhere},
+        {TVHT_ONITEMBUTTON, htOnButton}, {TVHT_ONITEMICON, htOnIcon},   {TVHT_ONITEMINDENT, htOnIndent},
         {TVHT_ONITEMLABEL, htOnLabel},   {TVHT_ONITEMRIGHT, htOnRight}, {TVHT_TOLEFT, htToLeft},
         {TVHT_TORIGHT, htToRight}};
     for (const auto& [flag, test] : kFlags)
@@ -855,7 +889,8 @@ void TCustomTreeView::WndProc(TMessage& message) {
             return;
         case CM_FONTCHANGED:
             TWinControl::WndProc(message);
-            if (HandleAllocated()) SendMessage(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
+            if (HandleAllocated())
+                SendMessage(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
             return;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:

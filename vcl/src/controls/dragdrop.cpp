@@ -30,9 +30,14 @@ public:
         target_ = nullptr;
         GetCursorPos(&origin_);
         threshold_ = threshold >= 0 ? threshold : GetSystemMetrics(SM_CXDRAG);
-        if (!window_) window_ = AllocateHWnd([this](TMessage& message) { Handle(message); });
+        // A platform reset may have taken the window away.
+        if (!window_ || !IsWindow(window_))
+            window_ = AllocateHWnd([this](TMessage& message) { Handle(message); });
         SetCapture(window_);
-        if (immediate) Start();
+        if (immediate) {
+            Start();
+            if (Active()) MoveTo(origin_);
+        }
     }
 
     void End(bool drop) {
@@ -73,7 +78,6 @@ private:
     void Start() {
         started_ = true;
         source_->DoStartDrag();
-        if (Active()) MoveTo(origin_);
     }
 
     void Over(TControl* control, TDragState state) {
@@ -88,7 +92,7 @@ private:
         if (!started_) {
             if (std::abs(pos.x - origin_.x) < threshold_ && std::abs(pos.y - origin_.y) < threshold_) return;
             Start();
-            return;
+            if (!Active()) return;
         }
         TControl* under = FindDragTarget(pos, false);
         if (under != target_) {

@@ -5,8 +5,8 @@
 
 #include "controls/controls_internal.h"
 #include "vcl/controls.h"
-#include "win32/commctrl.h"
 #include "vcl/forms.h"
+#include "win32/commctrl.h"
 #include "win32/menu.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"

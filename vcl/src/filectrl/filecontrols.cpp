@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "vcl/fileutils.h"
 #include "vcl/filectrl.h"
+#include "vcl/fileutils.h"
 #include "vcl/sysutils.h"
 #include "win32/files.h"
 
@@ -14,8 +14,8 @@ using namespace win32;
 namespace filecontrols {
 
 const bool classesRegistered = [] {
-    RegisterClasses({TFileListBox::StaticClass(), TDirectoryListBox::StaticClass(), TDriveComboBox::StaticClass(),
-                     TFilterComboBox::StaticClass()});
+    RegisterClasses({TFileListBox::StaticClass(), TDirectoryListBox::StaticClass(),
+                     TDriveComboBox::StaticClass(), TFilterComboBox::StaticClass()});
     return true;
 }();
 
@@ -27,7 +27,8 @@ void Search(const std::string& pattern, const std::function<void(const WIN32_FIN
     const HANDLE search = FindFirstFile(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return;
     const ScopeExit close([search] { win32::FindClose(search); });
-    do entry(data);
+    do
+        entry(data);
     while (FindNextFile(search, &data));
 }
 
@@ -77,7 +78,8 @@ void TFileListBox::SetDirectory(const std::string& value) {
 }
 
 char TFileListBox::Drive() const {
-    return directory_.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
+    return directory_.empty() ? '\0'
+                              : static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
 }
 
 void TFileListBox::SetDrive(char value) {
@@ -102,8 +104,10 @@ bool TFileListBox::Accepts(DWORD attributes) const {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return fileType_.Contains(ftDirectory);
     if ((attributes & FILE_ATTRIBUTE_HIDDEN) && !fileType_.Contains(ftHidden)) return false;
     if ((attributes & FILE_ATTRIBUTE_SYSTEM) && !fileType_.Contains(ftSystem)) return false;
-    if (attributes & FILE_ATTRIBUTE_READONLY) return fileType_.Contains(ftReadOnly) || fileType_.Contains(ftNormal);
-    return fileType_.Contains(ftNormal) || ((attributes & FILE_ATTRIBUTE_ARCHIVE) && fileType_.Contains(ftArchive));
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return fileType_.Contains(ftReadOnly) || fileType_.Contains(ftNormal);
+    return fileType_.Contains(ftNormal) ||
+           ((attributes & FILE_ATTRIBUTE_ARCHIVE) && fileType_.Contains(ftArchive));
 }
 
 void TFileListBox::ReadFileNames() {
@@ -130,8 +134,10 @@ void TFileListBox::ReadFileNames() {
     items->BeginUpdate();
     const ScopeExit end([items] { items->EndUpdate(); });
     items->Clear();
-    for (const std::string& name : files) items->Add(name);
-    for (const std::string& name : folders) items->Add("[" + name + "]");
+    for (const std::string& name : files)
+        items->Add(name);
+    for (const std::string& name : folders)
+        items->Add("[" + name + "]");
 }
 
 void TFileListBox::ReadDirectory() {
@@ -230,7 +236,8 @@ void TDirectoryListBox::ReadFolders() {
             below.push_back(name);
     });
     std::sort(below.begin(), below.end(), filecontrols::TextLess);
-    for (const std::string& name : below) items->Add(name);
+    for (const std::string& name : below)
+        items->Add(name);
     SetItemIndex(openRows_ - 1);
 }
 
@@ -238,7 +245,8 @@ std::string TDirectoryListBox::GetItemPath(Integer index) const {
     if (index < 0 || index >= Items()->Count()) return {};
     std::string path = Items()->Strings(0);
     const Integer last = index < openRows_ ? index : openRows_ - 1;
-    for (Integer i = 1; i <= last; ++i) path = IncludeTrailingBackslash(path) + Items()->Strings(i);
+    for (Integer i = 1; i <= last; ++i)
+        path = IncludeTrailingBackslash(path) + Items()->Strings(i);
     if (index >= openRows_) path = IncludeTrailingBackslash(path) + Items()->Strings(index);
     return path;
 }
@@ -253,7 +261,8 @@ void TDirectoryListBox::SetDirectory(const std::string& value) {
 }
 
 char TDirectoryListBox::Drive() const {
-    return directory_.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
+    return directory_.empty() ? '\0'
+                              : static_cast<char>(std::toupper(static_cast<unsigned char>(directory_[0])));
 }
 
 void TDirectoryListBox::SetDrive(char value) {
@@ -351,7 +360,8 @@ void TDriveComboBox::BuildList() {
         const std::string root{upper, ':', '\\'};
         char label[64] = {};
         const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-        const bool named = GetVolumeInformation(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0);
+        const bool named =
+            GetVolumeInformation(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0);
         SetErrorMode(previous);
         std::string text{letter, ':'};
         if (named && label[0]) text += std::string(" [") + label + "]";
@@ -437,7 +447,8 @@ void TFilterComboBox::SetFilter(const std::string& value) {
 
 std::string TFilterComboBox::Mask() const {
     const Integer index = ItemIndex();
-    return index >= 0 && index < static_cast<Integer>(masks_.size()) ? masks_[static_cast<size_t>(index)] : "*.*";
+    return index >= 0 && index < static_cast<Integer>(masks_.size()) ? masks_[static_cast<size_t>(index)]
+                                                                     : "*.*";
 }
 
 void TFilterComboBox::SetFileList(TFileListBox* value) {

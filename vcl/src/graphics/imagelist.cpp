@@ -63,8 +63,16 @@ void TCustomImageList::ReleasePlatformList() {
 win32::HIMAGELIST TCustomImageList::Handle() {
     if (handle_) return handle_;
     handle_ = ImageList_Create(width_, height_, win32::ILC_MASK | win32::ILC_COLOR32, Count(), allocBy_);
-    for (const Image& image : images_)
-        ImageList_Add(handle_, image.picture->Handle(), image.mask->Handle());
+    // The platform reads bitmaps that no DC holds: the canvases keep theirs, so copies go.
+    for (const Image& image : images_) {
+        TBitmap picture, mask;
+        picture.Assign(image.picture.get());
+        mask.Assign(image.mask.get());
+        const HBITMAP pictureHandle = picture.ReleaseHandle(), maskHandle = mask.ReleaseHandle();
+        ImageList_Add(handle_, pictureHandle, maskHandle);
+        DeleteObject(pictureHandle);
+        DeleteObject(maskHandle);
+    }
     return handle_;
 }
 

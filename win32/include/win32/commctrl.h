@@ -199,14 +199,16 @@ struct NMTVKEYDOWN {
 // when the item is hidden under a collapsed parent.
 inline BOOL TreeView_GetItemRect(HWND tree, HTREEITEM item, RECT* rect, BOOL textOnly) {
     *reinterpret_cast<HTREEITEM*>(rect) = item;
-    return static_cast<BOOL>(SendMessage(tree, TVM_GETITEMRECT, static_cast<WPARAM>(textOnly),
-                                         reinterpret_cast<LPARAM>(rect)));
+    return static_cast<BOOL>(
+        SendMessage(tree, TVM_GETITEMRECT, static_cast<WPARAM>(textOnly), reinterpret_cast<LPARAM>(rect)));
 }
 inline HTREEITEM TreeView_GetNextItem(HWND tree, HTREEITEM item, UINT code) {
-    return reinterpret_cast<HTREEITEM>(SendMessage(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessage(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
 }
 inline HTREEITEM TreeView_InsertItem(HWND tree, const TVINSERTSTRUCT* insert) {
-    return reinterpret_cast<HTREEITEM>(SendMessage(tree, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(insert)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessage(tree, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(insert)));
 }
 inline BOOL TreeView_DeleteItem(HWND tree, HTREEITEM item) {
     return static_cast<BOOL>(SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)));

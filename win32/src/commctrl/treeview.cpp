@@ -288,9 +288,8 @@ HTREEITEM Insert(Tree& t, const TVINSERTSTRUCT& insert) {
     if (insert.hInsertAfter == TVI_FIRST) {
         at = siblings.begin();
     } else if (insert.hInsertAfter == TVI_SORT) {
-        at = std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) {
-            return LabelLess(raw->text, c->text);
-        });
+        at = std::find_if(siblings.begin(), siblings.end(),
+                          [&](const auto& c) { return LabelLess(raw->text, c->text); });
     } else if (insert.hInsertAfter && insert.hInsertAfter != TVI_LAST) {
         auto after = std::find_if(siblings.begin(), siblings.end(),
                                   [&](const auto& c) { return c.get() == insert.hInsertAfter; });
@@ -334,7 +333,8 @@ bool Expand(Tree& t, TREEITEM* item, UINT code, bool notify) {
             }
         if (!Find(t.window) || !t.live.contains(item)) return true;
     }
-    if (notify && Find(t.window) && t.live.contains(item)) NotifyTree(t, TVN_ITEMEXPANDED, action, nullptr, item);
+    if (notify && Find(t.window) && t.live.contains(item))
+        NotifyTree(t, TVN_ITEMEXPANDED, action, nullptr, item);
     return true;
 }
 
@@ -380,7 +380,8 @@ TREEITEM* NextItem(Tree& t, TREEITEM* item, UINT code) {
         for (size_t i = 0; i < siblings.size(); ++i)
             if (siblings[i].get() == of) {
                 const auto next = static_cast<long>(i) + step;
-                return next >= 0 && next < static_cast<long>(siblings.size()) ? siblings[next].get() : nullptr;
+                return next >= 0 && next < static_cast<long>(siblings.size()) ? siblings[next].get()
+                                                                              : nullptr;
             }
         return nullptr;
     };
@@ -507,9 +508,11 @@ void DrawButton(HDC dc, int centerX, int centerY, bool expanded) {
     FrameRect(dc, &box, frame);
     DeleteObject(frame);
     const COLORREF sign = GetSysColor(COLOR_WINDOWTEXT);
-    for (int x = centerX - 2; x <= centerX + 2; ++x) SetPixelV(dc, x, centerY, sign);
+    for (int x = centerX - 2; x <= centerX + 2; ++x)
+        SetPixelV(dc, x, centerY, sign);
     if (!expanded)
-        for (int y = centerY - 2; y <= centerY + 2; ++y) SetPixelV(dc, centerX, y, sign);
+        for (int y = centerY - 2; y <= centerY + 2; ++y)
+            SetPixelV(dc, centerX, y, sign);
 }
 
 bool HasNextSibling(const TREEITEM* item) {
@@ -526,13 +529,14 @@ void PaintLines(Tree& t, HDC dc, const Row& row, int rowTop, int height) {
     if ((style & TVS_HASLINES) && (row.depth > 0 || rootColumn)) {
         DottedHorizontal(dc, centerX, content, centerY, color);
         const bool above = row.depth > 0 || row.item->parent->children.front().get() != row.item;
-        DottedVertical(dc, centerX, above ? rowTop : centerY, HasNextSibling(row.item) ? rowTop + height : centerY + 1,
-                       color);
+        DottedVertical(dc, centerX, above ? rowTop : centerY,
+                       HasNextSibling(row.item) ? rowTop + height : centerY + 1, color);
         // The lines of the ancestors that continue below this row.
         int level = row.depth - 1;
         for (const TREEITEM* a = row.item->parent; a && a->parent; a = a->parent, --level) {
             if (level < 0 && !rootColumn) break;
-            if (HasNextSibling(a)) DottedVertical(dc, ContentLeft(t, level) - t.indent / 2 - 1, rowTop, rowTop + height, color);
+            if (HasNextSibling(a))
+                DottedVertical(dc, ContentLeft(t, level) - t.indent / 2 - 1, rowTop, rowTop + height, color);
         }
     }
     if ((style & TVS_HASBUTTONS) && HasButton(row.item) && (row.depth > 0 || rootColumn))
@@ -566,7 +570,8 @@ void PaintRow(Tree& t, HDC dc, const Row& row, int rowTop, int height) {
         DrawText(dc, t.editText.data(), static_cast<int>(t.editText.size()), &text,
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         const int caretX = label.right - kLabelPadding;
-        for (int y = label.top + 2; y < label.bottom - 2; ++y) SetPixelV(dc, caretX, y, GetSysColor(COLOR_WINDOWTEXT));
+        for (int y = label.top + 2; y < label.bottom - 2; ++y)
+            SetPixelV(dc, caretX, y, GetSysColor(COLOR_WINDOWTEXT));
         return;
     }
     COLORREF textColor = GetSysColor(COLOR_WINDOWTEXT);
@@ -616,12 +621,24 @@ void ScrollTo(Tree& t, int top) {
 void VerticalScroll(Tree& t, WORD request) {
     const int page = VisibleRowCount(t);
     switch (request) {
-        case SB_LINEUP: ScrollTo(t, t.top - 1); break;
-        case SB_LINEDOWN: ScrollTo(t, t.top + 1); break;
-        case SB_PAGEUP: ScrollTo(t, t.top - page); break;
-        case SB_PAGEDOWN: ScrollTo(t, t.top + page); break;
-        case SB_TOP: ScrollTo(t, 0); break;
-        case SB_BOTTOM: ScrollTo(t, static_cast<int>(Rows(t).size())); break;
+        case SB_LINEUP:
+            ScrollTo(t, t.top - 1);
+            break;
+        case SB_LINEDOWN:
+            ScrollTo(t, t.top + 1);
+            break;
+        case SB_PAGEUP:
+            ScrollTo(t, t.top - page);
+            break;
+        case SB_PAGEDOWN:
+            ScrollTo(t, t.top + page);
+            break;
+        case SB_TOP:
+            ScrollTo(t, 0);
+            break;
+        case SB_BOTTOM:
+            ScrollTo(t, static_cast<int>(Rows(t).size()));
+            break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
             SCROLLINFO info{};
@@ -631,7 +648,8 @@ void VerticalScroll(Tree& t, WORD request) {
             ScrollTo(t, info.nTrackPos);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -680,12 +698,15 @@ void MoveCaret(Tree& t, TREEITEM* item) {
 
 void KeyDown(Tree& t, WPARAM key) {
     if (t.editing) {
-        if (key == VK_RETURN) EndEdit(t, false);
-        else if (key == VK_ESCAPE) EndEdit(t, true);
+        if (key == VK_RETURN)
+            EndEdit(t, false);
+        else if (key == VK_ESCAPE)
+            EndEdit(t, true);
         else if (key == VK_BACK && !t.editText.empty()) {
             // Back over one whole UTF-8 sequence.
             size_t end = t.editText.size() - 1;
-            while (end > 0 && (static_cast<unsigned char>(t.editText[end]) & 0xC0) == 0x80) --end;
+            while (end > 0 && (static_cast<unsigned char>(t.editText[end]) & 0xC0) == 0x80)
+                --end;
             t.editText.erase(end);
             InvalidateRect(t.window, nullptr, TRUE);
         }
@@ -700,14 +721,28 @@ void KeyDown(Tree& t, WPARAM key) {
     TREEITEM* caret = t.caret;
     const int row = caret ? RowOf(t, caret) : -1;
     const int page = VisibleRowCount(t);
-    auto rowItem = [&](int index) { return Rows(t)[std::clamp(index, 0, static_cast<int>(Rows(t).size()) - 1)].item; };
+    auto rowItem = [&](int index) {
+        return Rows(t)[std::clamp(index, 0, static_cast<int>(Rows(t).size()) - 1)].item;
+    };
     switch (key) {
-        case VK_UP: MoveCaret(t, row < 0 ? rowItem(0) : rowItem(row - 1)); break;
-        case VK_DOWN: MoveCaret(t, row < 0 ? rowItem(0) : rowItem(row + 1)); break;
-        case VK_HOME: MoveCaret(t, rowItem(0)); break;
-        case VK_END: MoveCaret(t, rowItem(static_cast<int>(rows.size()) - 1)); break;
-        case VK_PRIOR: MoveCaret(t, rowItem(row - page + 1)); break;
-        case VK_NEXT: MoveCaret(t, rowItem(row + page - 1)); break;
+        case VK_UP:
+            MoveCaret(t, row < 0 ? rowItem(0) : rowItem(row - 1));
+            break;
+        case VK_DOWN:
+            MoveCaret(t, row < 0 ? rowItem(0) : rowItem(row + 1));
+            break;
+        case VK_HOME:
+            MoveCaret(t, rowItem(0));
+            break;
+        case VK_END:
+            MoveCaret(t, rowItem(static_cast<int>(rows.size()) - 1));
+            break;
+        case VK_PRIOR:
+            MoveCaret(t, rowItem(row - page + 1));
+            break;
+        case VK_NEXT:
+            MoveCaret(t, rowItem(row + page - 1));
+            break;
         case VK_LEFT:
             if (!caret) break;
             if (caret->state & TVIS_EXPANDED)
@@ -733,7 +768,8 @@ void KeyDown(Tree& t, WPARAM key) {
             Notify(t, header, NM_RETURN);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -940,7 +976,9 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return DefWindowProc(window, message, wParam, lParam);
         case TVM_INSERTITEM:
-            return lParam ? reinterpret_cast<LRESULT>(Insert(t, *reinterpret_cast<const TVINSERTSTRUCT*>(lParam))) : 0;
+            return lParam ? reinterpret_cast<LRESULT>(
+                                Insert(t, *reinterpret_cast<const TVINSERTSTRUCT*>(lParam)))
+                          : 0;
         case TVM_DELETEITEM: {
             auto item = reinterpret_cast<HTREEITEM>(lParam);
             if (!item || item == TVI_ROOT) {
@@ -982,7 +1020,8 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(old);
         }
         case TVM_GETNEXTITEM:
-            return reinterpret_cast<LRESULT>(NextItem(t, reinterpret_cast<HTREEITEM>(lParam), static_cast<UINT>(wParam)));
+            return reinterpret_cast<LRESULT>(
+                NextItem(t, reinterpret_cast<HTREEITEM>(lParam), static_cast<UINT>(wParam)));
         case TVM_SELECTITEM: {
             auto item = reinterpret_cast<HTREEITEM>(lParam);
             if (item && !Valid(t, item)) return FALSE;
@@ -1018,7 +1057,8 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             if (item->mask & TVIF_SELECTEDIMAGE) item->iSelectedImage = source.selectedImage;
             if (item->mask & TVIF_PARAM) item->lParam = source.param;
             if (item->mask & TVIF_STATE) item->state = source.state & item->stateMask;
-            if (item->mask & TVIF_CHILDREN) item->cChildren = source.children.empty() ? source.childrenFlag : 1;
+            if (item->mask & TVIF_CHILDREN)
+                item->cChildren = source.children.empty() ? source.childrenFlag : 1;
             return TRUE;
         }
         case TVM_SETITEM: {
@@ -1063,10 +1103,11 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 if (!Valid(t, item)) return FALSE;
                 parent = item;
             }
-            std::stable_sort(parent->children.begin(), parent->children.end(), [&](const auto& a, const auto& b) {
-                if (compare) return compare(a->param, b->param, sortParam) < 0;
-                return LabelLess(a->text, b->text);
-            });
+            std::stable_sort(parent->children.begin(), parent->children.end(),
+                             [&](const auto& a, const auto& b) {
+                                 if (compare) return compare(a->param, b->param, sortParam) < 0;
+                                 return LabelLess(a->text, b->text);
+                             });
             Changed(t);
             return TRUE;
         }
