@@ -458,6 +458,7 @@ std::string TZylExplorerTree::DragDropFolder() const {
 }
 
 void TZylExplorerTree::Reload() {
+    if (reading_) return;
     const std::string remembered = Directory();
     ReadNew();
     try {

@@ -86,6 +86,7 @@ TEST_F(DragDropTest, RefusedAndCancelledDragsEndWithoutATarget) {
         accept = true;
     };
     target->OnDragDrop = [this](TObject*, TObject*, Integer, Integer) { log += "drop "; };
+    Advance(win32::GetDoubleClickTime() + 1);  // a second press, not a double click
     Press(source, 20, 20);
     MoveMouseTo(target, 30, 40);
     win32::input::PressButton(win32::input::Button::Right);

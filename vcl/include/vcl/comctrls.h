@@ -541,6 +541,7 @@ protected:
     void BeforeDestruction() override;
     void Notification(TComponent* component, TOperation operation) override;
     void DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) override;
+    void DragDrop(TObject* source, Integer x, Integer y) override;
     void DoEndDrag(TObject* target, Integer x, Integer y) override;
 
     virtual bool CanChange(TTreeNode* node);

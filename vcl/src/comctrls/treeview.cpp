@@ -800,6 +800,12 @@ void TCustomTreeView::DragOver(TObject* source, Integer x, Integer y, TDragState
     SetDropTarget(state == dsDragLeave || !accept ? nullptr : GetNodeAt(x, y));
 }
 
+void TCustomTreeView::DragDrop(TObject* source, Integer x, Integer y) {
+    // OnDragDrop still sees the node it landed on.
+    TWinControl::DragDrop(source, x, y);
+    SetDropTarget(nullptr);
+}
+
 void TCustomTreeView::DoEndDrag(TObject* target, Integer x, Integer y) {
     TWinControl::DoEndDrag(target, x, y);
     SetDropTarget(nullptr);
