@@ -277,6 +277,11 @@ TEST_F(DBLookupTest, IndexLookupListsIndexesOnceAndKeepsTheRecord) {
     EXPECT_EQ(lookup->ItemIndex(), 2);
     EXPECT_EQ(lookup->GetIndexFieldName(), "");
 
+    // An index on a field the dataset does not have is named as the index names it.
+    table->IndexDefs()->Add("byZip", "Zip", {});
+    lookup->SetNoIndexItemName("(as stored)");
+    EXPECT_GE(lookup->Items()->IndexOf("Zip"), 0);
+
     table->Next();  // Adam
     lookup->SetFocus();
     PressKey(win32::VK_HOME);  // Name
@@ -284,7 +289,7 @@ TEST_F(DBLookupTest, IndexLookupListsIndexesOnceAndKeepsTheRecord) {
     EXPECT_EQ(table->FieldByName("Name")->AsString(), "Adam");
     // By index name every index is its own entry, the one in use still selected.
     lookup->SetDisplayType(TZylDBDisplayType::dtIndexName);
-    EXPECT_EQ(lookup->Items()->Count(), 4);
+    EXPECT_EQ(lookup->Items()->Count(), 5);
     EXPECT_GE(lookup->Items()->IndexOf("byNameCity"), 0);
     EXPECT_EQ(lookup->GetIndexFieldName(), "Name");
     lookup->SetEnabled(false);
