@@ -83,10 +83,11 @@ gallery::Registration explorerTree{
         tree->OnAddDirectory = [](TObject*, const std::string& path, bool& add) {
             add = path.starts_with("E:");
         };
+        form->Show();
         tree->Reload();
         tree->SetDirectory("E:\\Projects\\Zyl\\src\\pellic");
-        tree->GetNodeFromPath("E:\\Photos")->Expand(false);
-        tree->SetFocus();
+        if (TTreeNode* photos = tree->GetNodeFromPath("E:\\Photos")) photos->Expand(false);
+        form->SetActiveControl(tree);
         album.Shoot("Expanded, a folder selected", form, tree);
         tree->FullExpand();
         tree->SetTopItem(tree->Items()->GetFirstNode());
@@ -98,12 +99,13 @@ gallery::Registration explorerView{
     "The file list with the shell's small icons, folders with the folder icon, names in lower case.",
     [](gallery::Album& album) {
         ProjectFolder();
-        TForm* form = album.NewForm("Files", 240, 170);
-        auto* view = Place<TZylExplorerView>(form, 6, 6, 228, 158);
+        TForm* form = album.NewForm("Files", 240, 220);
+        auto* view = Place<TZylExplorerView>(form, 6, 6, 228, 208);
         view->SetFileType({ftNormal, ftDirectory});
         view->SetDirectory("E:\\Projects\\Zyl");
         view->SetItemIndex(2);
-        view->SetFocus();
+        form->Show();
+        form->SetActiveControl(view);
         album.Shoot("A project folder", form, view);
     }};
 
@@ -128,7 +130,8 @@ gallery::Registration lookupEdits{
         Label(form, 12, 102, "File:");
         auto* file = Place<TZylFileLookup>(form, 100, 102, 180, 21);
         file->SetInitialDir("E:\\Projects\\Zyl");
-        edit->SetFocus();
+        form->Show();
+        form->SetActiveControl(edit);
         album.Shoot("Normal", form);
 
         ShootWhileOpen(
@@ -170,7 +173,7 @@ gallery::Registration dataAwareLookups{
         TComponentPtr<TDataSource> source(new TDataSource(nullptr));
         source->SetDataSet(table.get());
 
-        TForm* form = album.NewForm("People", 300, 110);
+        TForm* form = album.NewForm("People", 300, 170);
         Label(form, 12, 12, "Name:");
         auto* name = Place<TZylDBLookupedit>(form, 100, 12, 180, 21);
         name->SetDataSource(source.get());
@@ -187,14 +190,15 @@ gallery::Registration dataAwareLookups{
         order->SetNoIndexEnabled(true);
         order->SetNoIndexItemName("(as stored)");
         order->SetDataSource(source.get());
-        name->SetFocus();
+        form->Show();
+        form->SetActiveControl(name);
         album.Shoot("Browsing", form);
 
-        city->SetFocus();
+        form->SetActiveControl(city);
         ShootWhileOpen(
             album, form, city, "City menu open", [city] { city->OpenMenu(); },
             [] { win32::input::PressKey(win32::VK_ESCAPE); });
-        order->SetFocus();
+        form->SetActiveControl(order);
         order->SetDroppedDown(true);
         album.Shoot("Index list dropped down", form, order);
         order->SetDroppedDown(false);
