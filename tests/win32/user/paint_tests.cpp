@@ -134,6 +134,29 @@ TEST_F(Painting, InternalPaintAndNonClientFrames) {
     EXPECT_EQ(MessagesOf(w, {WM_PAINT, WM_NCPAINT}), (std::vector<UINT>{WM_PAINT, WM_NCPAINT}));
 }
 
+// A window that uncovers others (or a redraw of frames and children) redraws the borders of the
+// children it reaches, not only their client areas: else what covered them stays on their borders.
+TEST_F(Painting, UncoveringRedrawsTheBordersOfChildrenBelow) {
+    HWND top = Top(0, 0, 300, 200, WS_POPUP | WS_VISIBLE);
+    HWND bordered = Child(top, 20, 20, 100, 30, WS_CHILD | WS_VISIBLE | WS_BORDER);
+    HWND apart = Child(top, 20, 150, 100, 30, WS_CHILD | WS_VISIBLE | WS_BORDER);
+    Pump();
+    HWND cover = Top(10, 10, 60, 60, WS_POPUP | WS_VISIBLE);
+    Pump();
+    Log().clear();
+    ShowWindow(cover, SW_HIDE);
+    Pump();
+    EXPECT_EQ(MessagesOf(bordered, {WM_NCPAINT}).size(), 1u);
+    EXPECT_TRUE(MessagesOf(apart, {WM_NCPAINT}).empty());
+
+    Log().clear();
+    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(MessagesOf(apart, {WM_NCPAINT}).size(), 1u);
+    Log().clear();
+    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(MessagesOf(apart, {WM_NCPAINT}).empty());
+}
+
 }  // namespace
 }  // namespace usertest
 namespace usertest {

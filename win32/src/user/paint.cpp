@@ -114,7 +114,8 @@ void SetUpdate(Window* w, Region region) {
     }
 }
 
-void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren) {
+void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren,
+                        bool childFrames) {
     if (!VisibleFlag(w) && !w->isDesktop) return;
     Region part = gdi::CombineRegions(region, Region::FromRect(ClientBox(w)), RGN_AND);
     if (part.Empty()) return;
@@ -123,9 +124,20 @@ void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChi
     if (noChildren || (!allChildren && (w->style & WS_CLIPCHILDREN))) return;
     for (Window* child : w->children) {
         if (!(child->style & WS_VISIBLE)) continue;
+        // A child's border lies outside its client area: only a caller that means frames redraws it.
+        if (childFrames && !child->ncDirty && gdi::RectsMeet(part.extents, child->rect)) {
+            const RECT client{child->rect.left + child->client.left, child->rect.top + child->client.top,
+                              child->rect.left + child->client.right, child->rect.top + child->client.bottom};
+            const Region frame =
+                gdi::CombineRegions(Region::FromRect(child->rect), Region::FromRect(client), RGN_DIFF);
+            if (!gdi::CombineRegions(part, frame, RGN_AND).Empty()) {
+                child->ncDirty = true;
+                RefreshPaintState(child);
+            }
+        }
         Region inChild = part;
         inChild.Offset(-(child->rect.left + child->client.left), -(child->rect.top + child->client.top));
-        InvalidateInternal(child, inChild, erase, allChildren, noChildren);
+        InvalidateInternal(child, inChild, erase, allChildren, noChildren, childFrames);
     }
 }
 
@@ -153,7 +165,7 @@ void InvalidateBehind(Window* parent, Region screenArea, Window* changed, bool z
         if (below) {
             Region inChild = exposed;
             inChild.Offset(-(r.left + sibling->client.left), -(r.top + sibling->client.top));
-            InvalidateInternal(sibling, inChild, true, true, false);
+            InvalidateInternal(sibling, inChild, true, true, false, true);
             const RECT client{r.left + sibling->client.left, r.top + sibling->client.top,
                               r.left + sibling->client.right, r.top + sibling->client.bottom};
             const Region frame = gdi::CombineRegions(Region::FromRect(r), Region::FromRect(client), RGN_DIFF);
@@ -223,7 +235,8 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN regionHandle, UINT flags) {
     }
     const bool children = (flags & RDW_ALLCHILDREN) != 0;
     if (flags & RDW_INVALIDATE) {
-        InvalidateInternal(w, region, (flags & RDW_ERASE) != 0, children, (flags & RDW_NOCHILDREN) != 0);
+        InvalidateInternal(w, region, (flags & RDW_ERASE) != 0, children, (flags & RDW_NOCHILDREN) != 0,
+                           (flags & RDW_FRAME) != 0);
         if (flags & RDW_FRAME) w->ncDirty = VisibleFlag(w);
         if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
         RefreshPaintState(w);

@@ -305,7 +305,10 @@ Window* WindowAt(POINT screen, LRESULT* hitTest, bool sendHitTest);
 void SetDesktopSize(int width, int height);
 
 // Painting
-void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren);
+// With childFrames, the borders of children that the region meets are redrawn too (what Win32's
+// RDW_FRAME with RDW_ALLCHILDREN does, and what a window uncovering others needs).
+void InvalidateInternal(Window* w, const Region& region, bool erase, bool allChildren, bool noChildren,
+                        bool childFrames = false);
 // Frames of a window and its visible descendants wait for WM_NCPAINT.
 void MarkFrames(Window* w);
 void SetUpdate(Window* w, Region region);
