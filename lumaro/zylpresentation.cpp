@@ -130,6 +130,8 @@ TZylPresentation::TZylPresentation(TComponent* owner)
       slides_(std::make_unique<TZylSlides>(this)),
       font3D_(std::make_unique<TZylFont3D>(this)),
       timer_(new TZylTimer32(nullptr)) {
+    // The caption is not the show's: it never takes the component's name.
+    controlStyle_.Exclude(csSetCaption);
     SetAutoSize(false);
     timer_->SetEnabled(false);
     timer_->SetInterval(static_cast<Word>(speed_));
@@ -210,7 +212,7 @@ std::unique_ptr<TBitmap> TZylPresentation::ComposeSlide(TZylSlide* slide) {
     TCanvas* canvas = picture->Canvas();
     PaintBackground(canvas);
     if (slide->Style() == 1) {
-        UINT flags = win32::DT_WORDBREAK | win32::DT_EXPANDTABS;
+        win32::UINT flags = win32::DT_WORDBREAK | win32::DT_EXPANDTABS;
         if (Alignment() == TAlignment::taCenter)
             flags |= win32::DT_CENTER;
         else if (Alignment() == TAlignment::taRightJustify)

@@ -227,7 +227,9 @@ public:
     ~TZylPresentation() override;
 
     TZylSlides* Slides() const { return slides_.get(); }
-    void SetSlides(const TZylSlides* value) { slides_->Assign(value); }
+    void SetSlides(TZylSlides* value) {
+        if (value && value != slides_.get()) slides_->Assign(value);
+    }
     // Milliseconds per slide; negative values are ignored. The timer counts to 65535 at most.
     Integer Speed() const { return speed_; }
     void SetSpeed(Integer value);

@@ -24,7 +24,7 @@ std::unique_ptr<TBitmap> IncomingPicture() {
     auto picture = ZylNewSlidePicture(kCellWidth, kCellHeight, clNavy);
     TCanvas* canvas = picture->Canvas();
     for (int x = 0; x < kCellWidth; ++x) {
-        canvas->Pen()->SetColor(RGB(0, x * 2, 128));
+        canvas->Pen()->SetColor(static_cast<TColor>(win32::RGB(0, x * 2, 128)));
         canvas->MoveTo(x, 0);
         canvas->LineTo(x, kCellHeight);
     }
@@ -52,7 +52,8 @@ gallery::Registration transitions{
             SetRandSeed(7);
             for (int effect = 0; effect < kSlideEffectCount; ++effect) {
                 const int x = 6 + (effect % columns) * cellW, y = 4 + (effect / columns) * cellH;
-                auto shown = ZylNewSlidePicture(kCellWidth, kCellHeight, RGB(255, 250, 200));
+                auto shown = ZylNewSlidePicture(kCellWidth, kCellHeight,
+                                                static_cast<TColor>(win32::RGB(255, 250, 200)));
                 const TZylTransition transition(effect, kCellWidth, kCellHeight);
                 for (int frame = 0; frame <= transition.FrameCount() / 2; ++frame)
                     transition.RenderFrame(frame, incoming.get(), shown.get());

@@ -8,6 +8,11 @@
 
 namespace formslide_tests {
 
+std::string Text(const vcl::TRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
 using namespace vcl;
 using namespace lumaro;
 
@@ -52,7 +57,7 @@ TEST_F(FormSlideTest, AFormSlidesInAndTheOneBeforeIsGivenBack) {
     TForm* second = NewForm(clBlue);
     slide->Show(first);
     EXPECT_EQ(first->Parent(), slide);
-    EXPECT_EQ(first->BoundsRect(), Rect(0, 0, 120, 90));
+    EXPECT_EQ(Text(first->BoundsRect()), Text(Rect(0, 0, 120, 90)));
     EXPECT_EQ(first->BorderStyle(), bsNone);
     EXPECT_TRUE(first->Visible());
     PumpUntilIdle();

@@ -10,6 +10,11 @@
 
 namespace gauge_tests {
 
+std::string Text(const vcl::TRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
 using namespace vcl;
 using namespace lumaro;
 
@@ -46,7 +51,7 @@ TEST_F(GaugeTest, NewGaugeStartsWithTheTableValues) {
     EXPECT_EQ(fresh->BevelOuter()->FrameStyle(), frameRaised);
     EXPECT_EQ(fresh->BevelInner()->FrameStyle(), frameLowered);
     // Borderwidth 6 and two one-pixel bevels: the bar is (6 + 1 + 1 - 1, ..., 140 - 6 - 2, 36 - 6 - 2).
-    EXPECT_EQ(gauge->BarRect(), Rect(7, 7, 132, 28));
+    EXPECT_EQ(Text(gauge->BarRect()), Text(Rect(7, 7, 132, 28)));
     gauge->SetPercentage(150);
     EXPECT_EQ(gauge->Percentage(), 100);
 }
@@ -88,7 +93,7 @@ TEST_F(GaugeTest, VerticalGaugeFillsFromTheBottom) {
     gauge->SetPercentage(25);
     PumpUntilIdle();
     // Bar (7, 7, 28, 132): h = 124, n = R(31) = 31, rows 131 - 31 = 100 .. 131.
-    EXPECT_EQ(gauge->BarRect(), Rect(7, 7, 28, 132));
+    EXPECT_EQ(Text(gauge->BarRect()), Text(Rect(7, 7, 28, 132)));
     EXPECT_EQ(At(gauge, 7, 131), kNavy);
     EXPECT_EQ(At(gauge, 7, 100), kNavy);
     EXPECT_EQ(At(gauge, 7, 99), kWhite);
@@ -113,7 +118,7 @@ TEST_F(GaugeTest, AGlyphWidensItsSideOfTheMargin) {
     EXPECT_EQ(At(gauge, 5, 10), ColorToRGB(clRed));
     EXPECT_EQ(At(gauge, 20, 25), ColorToRGB(clRed));
     gauge->SetPicturePosition(pRight);
-    EXPECT_EQ(gauge->BarRect(), Rect(7, 7, 116, 28));
+    EXPECT_EQ(Text(gauge->BarRect()), Text(Rect(7, 7, 116, 28)));
 }
 
 TEST_F(GaugeTest, APercentageOnAGaugeOffScreenOnlyInvalidates) {
@@ -181,9 +186,9 @@ TEST_F(PanelTest, ChildrenKeepClearOfTheMarginAndTheFrames) {
     child->SetParent(panel);
     child->SetAlign(alClient);
     PumpUntilIdle();
-    EXPECT_EQ(child->BoundsRect(), Rect(6, 6, 114, 74));
+    EXPECT_EQ(Text(child->BoundsRect()), Text(Rect(6, 6, 114, 74)));
     panel->FrameInner()->SetFrameStyle(frameNone);
-    EXPECT_EQ(child->BoundsRect(), Rect(5, 5, 115, 75));
+    EXPECT_EQ(Text(child->BoundsRect()), Text(Rect(5, 5, 115, 75)));
 }
 
 TEST_F(PanelTest, CaptionIsDrawnInReliefInsideTheFrames) {

@@ -33,12 +33,12 @@ uint32_t Pixel(TBitmap* bitmap, Integer x, Integer y) {
 }
 
 // The pictures of a run, frame by frame.
-struct Run {
+struct TransitionRun {
     std::unique_ptr<TBitmap> source, target;
     TZylTransition transition;
     Integer done = 0;
 
-    Run(TZylSlideeffects effect, Integer w, Integer h)
+    TransitionRun(TZylSlideeffects effect, Integer w, Integer h)
         : source(Pattern(w, h)), target(ZylNewSlidePicture(w, h, kOld)), transition(Integer(effect), w, h) {}
     void Through(Integer frame) {
         for (; done <= frame; ++done)
@@ -126,7 +126,7 @@ TEST(TransitionFrames, FirstMiddleAndLastFramesFollowTheTraversal) {
     // even and odd rows of the doppel passes clear of the clamped last line.
     constexpr Integer w = 20, h = 13;
     for (const Geometry& geometry : kGeometries) {
-        Run run(geometry.effect, w, h);
+        TransitionRun run(geometry.effect, w, h);
         const Integer frames = run.transition.FrameCount();
         for (Integer frame : {Integer{0}, frames / 2, frames - 1}) {
             run.Through(frame);
@@ -145,7 +145,7 @@ TEST(TransitionFrames, FirstMiddleAndLastFramesFollowTheTraversal) {
 
 TEST(TransitionFrames, StretchesGrowFromTheirEdgeAndDripsSmearTheNewPicture) {
     constexpr Integer w = 60, h = 60;  // two pixels per stretch step
-    Run up(efStretchUp, w, h);
+    TransitionRun up(efStretchUp, w, h);
     up.Through(0);
     // Step 0 stretches into an empty band: nothing shows yet.
     EXPECT_TRUE(up.Old(30, 59));
@@ -155,7 +155,7 @@ TEST(TransitionFrames, StretchesGrowFromTheirEdgeAndDripsSmearTheNewPicture) {
     EXPECT_FALSE(up.Old(30, 32));
     EXPECT_FALSE(up.Old(30, 59));
 
-    Run drip(efDripVertical, w, h);
+    TransitionRun drip(efDripVertical, w, h);
     drip.Through(drip.transition.FrameCount() / 2 - 1);
     const Integer lowest = h - drip.transition.StepsThrough(drip.transition.FrameCount() / 2 - 1) + 1;
     // Every row above the lowest source row dripped shows that row; the rows below show themselves.
@@ -182,7 +182,7 @@ const uint64_t kMiddleFrames[kSlideEffectCount] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
 TEST(TransitionFrames, MiddleFramesMatchTheirPinnedPictures) {
     for (Integer effect = 1; effect < kSlideEffectCount; ++effect) {
         const auto e = static_cast<TZylSlideeffects>(effect);
-        Run run(e, 64, 48);
+        TransitionRun run(e, 64, 48);
         run.Through(run.transition.FrameCount() / 2);
         EXPECT_EQ(Hash(run.target.get()), kMiddleFrames[effect]) << EnumName(e);
     }
@@ -193,7 +193,7 @@ TEST(TransitionFrames, EveryEffectEndsOnTheWholePictureAtAnySize) {
     for (const TSize& size : sizes)
         for (Integer effect = 1; effect < kSlideEffectCount; ++effect) {
             const auto e = static_cast<TZylSlideeffects>(effect);
-            Run run(e, size.cx, size.cy);
+            TransitionRun run(e, size.cx, size.cy);
             ASSERT_GE(run.transition.FrameCount(), 1);
             ASSERT_LE(run.transition.FrameCount(), TZylTransition::kMaxFrames);
             run.Through(run.transition.FrameCount() - 1);
