@@ -120,10 +120,10 @@ TEST_F(FormSlideTest, AFormFreedWhileItSlidesOutIsNotTouchedAgain) {
     slide->Show(first);
     auto* timer = new TTimer(host);
     timer->SetInterval(30);
-    timer->OnTimer = [timer, first](TObject*) {
+    timer->SetOnTimer([timer, first](TObject*) {
         timer->SetEnabled(false);
         first->Free();
-    };
+    });
     slide->Show(NewForm(clBlue));
     EXPECT_FALSE(slide->Busy());
     EXPECT_NE(slide->Form(), nullptr);

@@ -137,7 +137,7 @@ TEST_F(PresentationTest, FramesArePacedOnThePlatformClock) {
     int frames = 0;
     auto* counter = new TTimer(form);
     counter->SetInterval(1);
-    counter->OnTimer = [&frames](TObject*) { ++frames; };
+    counter->SetOnTimer([&frames](TObject*) { ++frames; });
     const auto before = win32::GetTickCount64();
     show->DoOneSlide(0);
     // 31 rows in 30 frames of 1/60 s: the last frame is due at 29 * 1000 / 60 ms.
@@ -201,10 +201,10 @@ protected:
     void Meanwhile(std::function<void()> action) {
         auto* timer = new TTimer(form);
         timer->SetInterval(40);
-        timer->OnTimer = [timer, action = std::move(action)](TObject*) {
+        timer->SetOnTimer([timer, action = std::move(action)](TObject*) {
             timer->SetEnabled(false);
             action();
-        };
+        });
     }
 };
 
