@@ -136,7 +136,9 @@ TEST_F(GaugeTest, APercentageOnAGaugeOffScreenOnlyInvalidates) {
 TEST_F(GaugeTest, FormFilesKeepARaisedInnerBevel) {
     TComponentPtr<TZylGauge> gauge(new TZylGauge(nullptr));
     gauge->SetName("Gauge");
-    EXPECT_EQ(ComponentToText(gauge.get()).find("BevelInner"), std::string::npos);
+    TComponentPtr<TZylGauge> lowered(new TZylGauge(nullptr));
+    ReadComponentText(ComponentToText(gauge.get()), lowered.get());
+    EXPECT_EQ(lowered->BevelInner()->FrameStyle(), frameLowered);
     gauge->BevelInner()->SetFrameStyle(frameRaised);
     const std::string text = ComponentToText(gauge.get());
     TComponentPtr<TZylGauge> copy(new TZylGauge(nullptr));

@@ -248,8 +248,9 @@ TEST_F(TimerTest, FreedFromItsOwnHandlerTheWorkerEndsByItself) {
             auto* timer = new TZylTimer32(nullptr);
             bool freed = false;
             timer->OnTimer = [&freed](TObject* sender) {
-                static_cast<TZylTimer32*>(sender)->Free();
+                // The handler's own captures go with the timer: nothing of it is touched afterwards.
                 freed = true;
+                static_cast<TZylTimer32*>(sender)->Free();
             };
             timer->SetInterval(10);
             if (!platform::WaitForClockWaiters(1, kLimit)) std::_Exit(3);
