@@ -2,6 +2,7 @@
 # adding its files.
 
 include(GNUInstallDirs)
+include(ZylTestSuites)
 
 # Every library is a versioned shared object (lib<name>.so.<major>) installed beside the others,
 # where the loader of packages finds them, and exported as Zyl::<name>.
@@ -58,17 +59,16 @@ function(zyl_package_common package set)
 endfunction()
 
 # zyl_test_suite(<name> <folder> DEPS ...): every .cpp file under <folder> goes into one GoogleTest
-# program <name>, one per library tested: each program is an expensive sanitizer link, while CTest
-# still lists and runs every test by name.
+# program <name>, one per library tested: each program is an expensive sanitizer link. CTest runs
+# each suite of the program in a process of its own.
 function(zyl_test_suite name folder)
     cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} zyl_test_support GTest::gtest GTest::gtest_main)
     # Every test process keeps a desktop of its own unless a test shares one on purpose.
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES TIMEOUT 120
-                                    ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp;ZYL_SESSION=none")
+    zyl_discover_test_suites(${name} ENVIRONMENT
+                             "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp" ZYL_SESSION=none)
 endfunction()
 
 # zyl_add_resources(<target> MODULE <name> FILES <files>...): compiles the files into the target as

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../controls/test_controls.h"
+#include "support/sample_components.h"
 #include "support/ui_fixture.h"
 #include "vcl/streaming.h"
 
@@ -186,6 +187,31 @@ TEST_F(FormsTest, AHintEndsWhenThePointerLeavesTheApplicationsWindows) {
     PumpUntilIdle();
     Application->HandleMessage();
     EXPECT_EQ(Application->HintWindow(), nullptr);
+}
+
+// The application does not pass a form's coming and going on to the other forms' components (that
+// would make freeing a form cost as much as all the forms open); a link across forms is told
+// through its free notification.
+TEST_F(FormsTest, AFormsGoingReachesOtherFormsOnlyThroughFreeNotification) {
+    std::vector<std::string> log;
+    auto* formA = new TForm(Application, 0);
+    formA->SetName("FormA");
+    auto* target = new TSampleComponent(formA);
+    target->SetName("Target");
+    auto* formB = new TForm(Application, 0);
+    auto* bystander = new TSampleComponent(formB);
+    bystander->SetName("Bystander");
+    auto* user = new TSampleComponent(formB);
+    user->SetName("User");
+    user->SetLink(target);
+    bystander->notificationLog = user->notificationLog = &log;
+    auto* formC = new TForm(Application, 0);
+    formA->Free();
+    EXPECT_EQ(user->Link(), nullptr);
+    EXPECT_EQ(log, (std::vector<std::string>{"User -Target", "User saw "}));
+    formC->Free();
+    EXPECT_EQ(log.size(), 2u);
+    formB->Free();
 }
 
 TEST_F(FormsTest, ScreenCenterPositionsTheFormOnFirstShow) {

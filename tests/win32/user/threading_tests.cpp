@@ -32,6 +32,28 @@ TEST_F(CrossThread, ThreadMessagesAndUnknownThreads) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
 }
 
+// A thread that made a window can be posted to before it first asks for a message (a peer process
+// announces its windows and only then enters its loop).
+TEST_F(CrossThread, AWindowsThreadHasAQueueBeforeItFirstAsksForAMessage) {
+    std::atomic<HWND> made{nullptr};
+    std::atomic<bool> posted{false};
+    bool received = false;
+    std::thread worker([&] {
+        const HWND h = CreateWindowEx(0, "Plain", "worker", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                      nullptr);
+        made = h;
+        while (!posted) std::this_thread::yield();
+        MSG msg;
+        received = PeekMessage(&msg, h, WM_USER + 5, WM_USER + 5, PM_REMOVE) && msg.wParam == 7;
+        DestroyWindow(h);
+    });
+    while (!made) std::this_thread::yield();
+    EXPECT_TRUE(PostMessage(made, WM_USER + 5, 7, 0));
+    posted = true;
+    worker.join();
+    EXPECT_TRUE(received);
+}
+
 TEST_F(CrossThread, SendTimeoutGivesUpWhenTheWindowThreadDoesNotAnswer) {
     HWND w = Top();
     std::atomic<bool> done{false};

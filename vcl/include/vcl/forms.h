@@ -577,6 +577,12 @@ public:
     // Back to the fresh state: forms freed, events cleared, settings at their defaults.
     void ResetState();
 
+protected:
+    // Forms and modules the application owns are not told of each other's coming and going, nor is
+    // anything they own: a link across forms asks for FreeNotification. So creating or freeing a
+    // form costs the same however many forms are open.
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     friend class TCustomForm;
     friend class TWinControl;

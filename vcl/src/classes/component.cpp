@@ -243,7 +243,9 @@ void TComponent::GetChildren(const std::function<void(TComponent*)>& proc, TComp
 // Notification
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
-    if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
+    // Links are kept on both sides, so a component with none has nothing to unlink.
+    if (operation == TOperation::opRemove && component && !freeNotifies_.empty())
+        RemoveFreeNotification(component);
     // A listener may free components of ours while it is told, so index and re-check.
     for (size_t i = components_.size(); i-- > 0;) {
         if (i >= components_.size()) continue;

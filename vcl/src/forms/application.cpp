@@ -213,6 +213,10 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner), icon_(std::ma
     exeName_ = "zyl";
 }
 
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
+}
+
 TApplication::~TApplication() {
     if (objectInstance_) FreeObjectInstance(objectInstance_);
 }

@@ -86,6 +86,9 @@ Window* NewRecord(const std::shared_ptr<ClassRecord>& cls) {
     w->handle = (static_cast<UINT_PTR>(generation) << 16) | index;
     w->cls = cls;
     w->thread = CurrentThread();
+    // A thread that owns a window has a message queue from then on, as in Win32: calls from other
+    // threads and processes may reach the window before its thread first asks for a message.
+    ThisQueue();
     w->procs.push_back(cls->proc);
     ++s.procUses[cls->proc];
     w->extra.assign(static_cast<size_t>(cls->wndExtra), 0);
