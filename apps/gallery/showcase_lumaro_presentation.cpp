@@ -39,7 +39,7 @@ std::unique_ptr<TBitmap> IncomingPicture() {
 }
 
 gallery::Registration transitions{
-    "TZylPresentation", "lumaro",
+    "TZylTransition", "lumaro",
     "Every slide transition at its middle frame, 64 x 48: the new picture (a gradient with a ring and a "
     "red corner) coming in over the pale yellow of the old one; efRandom drew its effect from seed 7.",
     [](gallery::Album& album) {
