@@ -31,4 +31,14 @@ public:
     void Edit() override;
 };
 
+// Slides of a presentation: shown as "(Slides)", edited in the "Slide Configuration" form, which
+// changes the collection itself and tells the designer when it closes.
+class TZylSlidesProperty : public vcl::TClassProperty {
+    VCL_DECLARE_CLASS(TZylSlidesProperty, vcl::TClassProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override;
+    std::string GetValue() const override;
+    void Edit() override;
+};
+
 }  // namespace lumaro

@@ -300,6 +300,11 @@ public:
     void ResumeSleeper();
     // Main thread: delivers one tick, unless the timer was stopped since the tick was queued.
     void DoTimer();
+    // True while DoTimer runs the timer's handler.
+    bool Delivering() const { return delivering_; }
+    // For a timer freed by its own handler: lets go of the timer, and the worker ends and frees
+    // itself once the tick it waits on returns.
+    void Abandon();
 
 protected:
     void Execute() override;
@@ -312,6 +317,8 @@ private:
     win32::HANDLE wake_;
     std::atomic<win32::ULONGLONG> wokenAt_{0};
     std::atomic<win32::ULONGLONG> resumedAt_{0};
+    // Read and written on the main thread only.
+    bool delivering_ = false;
 };
 
 // A timer whose ticks come from a sleeping worker thread instead of window timer messages.

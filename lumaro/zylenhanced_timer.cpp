@@ -1,5 +1,7 @@
 // TZylTimer32 and its worker thread. The worker sleeps on its wake event with the platform clock's
 // time-outs, so suspension and destruction interrupt a sleep at once, and a manual clock drives it.
+#include <utility>
+
 #include "lumaro/zylenhanced.h"
 #include "vcl/forms.h"
 
@@ -60,13 +62,25 @@ void TZylThread::Execute() {
 void TZylThread::DoTimer() {
     // A tick queued before the timer was stopped (or while it is being destroyed) is dropped.
     if (Suspended() || Terminated()) return;
+    const ScopedValue delivering(delivering_, true);
     try {
         timer_->Timer();
     } catch (...) {
-        // The worker must outlive a failing handler, as a window timer does.
+        // The worker must outlive a failing handler, as a window timer does; the handler may also
+        // have freed the timer before it failed.
         if (!Application) throw;
-        Application->HandleException(timer_);
+        Application->HandleException(timer_ ? static_cast<TObject*>(timer_) : this);
     }
+}
+
+void TZylThread::Abandon() {
+    // The worker waits in Synchronize for the tick that is being delivered: it cannot be waited for
+    // here. It ends by itself once the tick returns and frees itself then.
+    timer_ = nullptr;
+    SetFreeOnTerminate(true);
+    Terminate();
+    while (Suspended())
+        Resume();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -85,6 +99,11 @@ TZylTimer32::~TZylTimer32() {
 void TZylTimer32::StopWorker() {
     if (!thread_) return;
     enabled_ = false;
+    if (thread_->Delivering()) {
+        // Freed from its own OnTimer handler.
+        std::exchange(thread_, nullptr)->Abandon();
+        return;
+    }
     UpdateTimer();
     thread_->Terminate();
     thread_->Wake();

@@ -3,9 +3,11 @@
 #include "lumaro/zylbackgrounds.h"
 #include "lumaro/zylbuttons.h"
 #include "lumaro/zyleditors.h"
+#include "lumaro/zylgauges.h"
 #include "lumaro/zylheaders.h"
 #include "lumaro/zylhints.h"
 #include "lumaro/zyllabels.h"
+#include "lumaro/zylpresentation.h"
 #include "vcl/classregistration.h"
 #include "vcl/designintf.h"
 
@@ -32,7 +34,9 @@ const vcl::TClassRegistration streamingRegistration{
     TZylFileLabel3D::StaticClass(),  TZylButton::StaticClass(),       TZylArrowButton::StaticClass(),
     TZylRoundButton::StaticClass(),  TZylOfficeButton::StaticClass(), TZylIEButton::StaticClass(),
     TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass(),  TZylHint::StaticClass(),
-    TZylHeader::StaticClass(),       TZylHeaderList::StaticClass()};
+    TZylHeader::StaticClass(),       TZylHeaderList::StaticClass(),   TZylSlide::StaticClass(),
+    TZylPresentation::StaticClass(), TZylFormSlide::StaticClass(),    TZylGauge::StaticClass(),
+    TZylPanel::StaticClass()};
 
 }  // namespace
 
@@ -43,9 +47,11 @@ void Register() {
         "Zyl Enhanced",
         {TZylBackground::StaticClass(), TZylCheckbox::StaticClass(), TZylRadiobutton::StaticClass(),
          TZylLabel::StaticClass(), TZylButton::StaticClass(), TZylIEButton::StaticClass(),
-         TZylOfficeButton::StaticClass(), TZylHint::StaticClass(), TZylFillBackground::StaticClass(),
+         TZylOfficeButton::StaticClass(), TZylPanel::StaticClass(), TZylGauge::StaticClass(),
+         TZylPresentation::StaticClass(), TZylHint::StaticClass(), TZylFillBackground::StaticClass(),
          TZylArrowButton::StaticClass(), TZylRoundButton::StaticClass(), TZylHeader::StaticClass(),
-         TZylHeaderList::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass()});
+         TZylHeaderList::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass(),
+         TZylFormSlide::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass()});
     vcl::RegisterComponents("Zyl System", {TZylTimer32::StaticClass()});
     vcl::RegisterPropertyEditor("TStrings", TZylGradient::StaticClass(), "ColorsInBetween",
@@ -54,6 +60,8 @@ void Register() {
                                 TZylHintProperty::StaticClass());
     vcl::RegisterPropertyEditor("TCaption", vcl::TControl::StaticClass(), "Caption",
                                 TZylCaptionProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TZylSlides", TZylPresentation::StaticClass(), "Slides",
+                                TZylSlidesProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylEnhancedExecStr", TZylEnhancedExecComponent::StaticClass(),
                                 "DesignExecute", TZylExecEnhancedProperty::StaticClass());
 }

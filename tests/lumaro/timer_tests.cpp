@@ -2,10 +2,15 @@
 // the clock only once the worker waits (WaitForClockWaiters) and takes ticks with CheckSynchronize.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <fstream>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "lumaro/zylenhanced.h"
@@ -221,6 +226,42 @@ TEST_F(TimerTest, DestructionOfATimerThatNeverRan) {
     { TComponentPtr<TZylTimer32> timer(new TZylTimer32(nullptr)); }
     watchdog.Stop();
     EXPECT_FALSE(watchdog.fired);
+}
+
+// The threads of this process, from /proc.
+int ThreadCount() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Threads:", 0) == 0) return std::atoi(line.c_str() + 8);
+    return -1;
+}
+
+// Run in a child process with an alarm as watchdog: a timer that waits for its own worker while that
+// worker waits for the tick would hang, and must fail the test instead of the suite.
+TEST_F(TimerTest, FreedFromItsOwnHandlerTheWorkerEndsByItself) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            alarm(20);
+            const int before = ThreadCount();
+            auto* timer = new TZylTimer32(nullptr);
+            bool freed = false;
+            timer->OnTimer = [&freed](TObject* sender) {
+                // The handler's own captures go with the timer: nothing of it is touched afterwards.
+                freed = true;
+                static_cast<TZylTimer32*>(sender)->Free();
+            };
+            timer->SetInterval(10);
+            if (!platform::WaitForClockWaiters(1, kLimit)) std::_Exit(3);
+            platform::AdvanceClock(10);
+            if (!CheckSynchronize(kLimit) || !freed) std::_Exit(4);
+            // The worker frees itself once the tick is over.
+            for (int wait = 0; wait < 500 && ThreadCount() > before; ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::_Exit(ThreadCount() > before ? 5 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TimerTest, HandlerExceptionGoesToTheApplicationAndTheTimerGoesOn) {
