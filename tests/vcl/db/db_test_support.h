@@ -54,7 +54,8 @@ inline const std::string& PostgresServer(std::string* why = nullptr) {
             failure = started.empty() ? "the server did not start" : started;
             return {};
         }
-        std::atexit([] { zyltest::RunCommand(std::string(ZYL_POSTGRES_SCRIPT) + " stop '" + cluster + "'"); });
+        std::atexit(
+            [] { zyltest::RunCommand(std::string(ZYL_POSTGRES_SCRIPT) + " stop '" + cluster + "'"); });
         return started;
     }();
     if (why) *why = failure;
@@ -72,7 +73,8 @@ inline std::string PostgresDatabase() {
     std::string schema = "t_";
     for (char ch : name)
         schema += std::isalnum(static_cast<unsigned char>(ch)) ? static_cast<char>(std::tolower(ch)) : '_';
-    if (schema.size() > 50) schema = schema.substr(0, 40) + "_" + std::to_string(std::hash<std::string>{}(schema) % 1000000);
+    if (schema.size() > 50)
+        schema = schema.substr(0, 40) + "_" + std::to_string(std::hash<std::string>{}(schema) % 1000000);
     static std::string prepared;
     std::string uri = server + "?options=-csearch_path%3D" + schema;
     if (prepared != schema) {
@@ -87,11 +89,11 @@ inline std::string NewDatabase(Kind kind, const zyltest::TempDir& dir) {
     return kind == Kind::postgres ? PostgresDatabase() : NewDatabase(dir);
 }
 
-#define ZYL_SKIP_WITHOUT_POSTGRES(kind)                                                       \
-    do {                                                                                      \
-        std::string why_;                                                                     \
-        if ((kind) == dbtest::Kind::postgres && dbtest::PostgresServer(&why_).empty())        \
-            GTEST_SKIP() << "no PostgreSQL server: " << why_;                                 \
+#define ZYL_SKIP_WITHOUT_POSTGRES(kind)                                                \
+    do {                                                                               \
+        std::string why_;                                                              \
+        if ((kind) == dbtest::Kind::postgres && dbtest::PostgresServer(&why_).empty()) \
+            GTEST_SKIP() << "no PostgreSQL server: " << why_;                          \
     } while (false)
 
 // People(ID, NAME) with `rows` rows: ID 1..rows, NAME "name<ID>".
