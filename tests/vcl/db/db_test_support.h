@@ -120,6 +120,39 @@ inline vcl::TDataSet* MakePeople(Kind kind, int rows, const zyltest::TempDir& di
     return table;
 }
 
+struct FieldSpec {
+    const char* name;
+    vcl::TFieldType type;
+    int size = 0;
+};
+
+// A dataset of the given fields and rows, in memory or as a table named "data" of a new database.
+inline vcl::TDataSet* MakeDataSet(Kind kind, const zyltest::TempDir& dir,
+                                  std::initializer_list<FieldSpec> fields,
+                                  std::initializer_list<std::initializer_list<vcl::Variant>> rows) {
+    vcl::TDataSet* data = nullptr;
+    if (kind == Kind::memory) {
+        auto* memory = new vcl::TMemoryDataSet(nullptr);
+        for (const FieldSpec& field : fields)
+            memory->FieldDefs()->Add(field.name, field.type, field.size);
+        memory->CreateDataSet();
+        data = memory;
+    } else {
+        auto* table = new vcl::TTable(nullptr);
+        table->SetDatabaseName(NewDatabase(kind, dir));
+        table->SetTableName("data");
+        for (const FieldSpec& field : fields)
+            table->FieldDefs()->Add(field.name, field.type, field.size);
+        table->CreateTable();
+        table->Open();
+        data = table;
+    }
+    for (const auto& row : rows)
+        data->AppendRecord(row);
+    data->First();
+    return data;
+}
+
 inline std::string ErrorOf(const std::function<void()>& action) {
     try {
         action();
