@@ -228,7 +228,7 @@ TEST_F(PostgresTable, FieldTypesMapBothWays) {
     table->CreateTable();
     table->Open();
     for (size_t i = 0; i < std::size(defs); ++i)
-        EXPECT_EQ(table->Fields()[static_cast<int>(i)]->DataType(), defs[i].first) << i;
+        EXPECT_EQ(table->FieldDefs()->Items(static_cast<int>(i))->DataType(), defs[i].first) << i;
     EXPECT_EQ(table->FieldByName("f7")->Size(), 12);
 
     const TDateTime when = EncodeDate(2024, 2, 29) + EncodeTime(13, 5, 7, 250);

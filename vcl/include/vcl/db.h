@@ -1009,6 +1009,8 @@ protected:
     const std::vector<Variant>& RangeHigh() const { return rangeHigh_; }
     // Creates a record with a slot for every field.
     std::unique_ptr<TDataRecord> NewRecord(Int64 id) const;
+    // The value as the field would store it; raises as the field's setters do.
+    static Variant ConvertForField(const TField* field, const Variant& value);
 
     // Appends a loaded row: values in the order of Fields().
     TDataRecord& AddLoadedRecord(Int64 id);
@@ -1090,7 +1092,7 @@ private:
     int ExtendBackward();
     const TDataRecord* EdgeRecord(bool last) const;
     void CheckSeeksByKey() const;
-    void ReloadAroundCurrent();
+    void ReloadAround(const TDataRecord* current);
     void GoToFetched(std::unique_ptr<TDataRecord> record);
     void PlacePosted(TDataRecord written, bool inserting);
     void PlaceInView(TDataRecord written, bool inserting);

@@ -125,7 +125,7 @@ private:
 class TTable : public TDBDataSet {
     VCL_DECLARE_CLASS(TTable, TDBDataSet)
 public:
-    explicit TTable(TComponent* owner) : TDBDataSet(owner) {}
+    explicit TTable(TComponent* owner);
     ~TTable() override;
 
     const std::string& TableName() const { return tableName_; }

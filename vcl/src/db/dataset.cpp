@@ -773,18 +773,29 @@ void TDataSet::Refresh() {
     CheckBrowseMode();
     Notify(BeforeRefresh);
     countCache_.reset();
-    if (Windowed()) {
-        ReloadAroundCurrent();
-        Resync();
-        Notify(AfterRefresh);
-        return;
+    std::optional<TDataRecord> current;
+    if (cursor_ >= 0) current = *view_[static_cast<size_t>(cursor_)];
+    bool wasWindowed = Windowed();
+    if (!wasWindowed) {
+        view_.clear();
+        cursor_ = -1;
     }
-    std::optional<Int64> current;
-    if (cursor_ >= 0) current = view_[static_cast<size_t>(cursor_)]->id;
-    view_.clear();
-    cursor_ = -1;
     InternalRefresh();
-    BuildView(current);
+    if (Windowed()) {
+        // A source read anew: the window is read again around the row that was current.
+        if (wasWindowed)
+            ReloadAround(current ? &*current : nullptr);
+        else
+            InstallWindow(ReadFirstWindow());
+    } else {
+        if (wasWindowed) {
+            store_.clear();
+            LoadRecords();
+            windowStart_ = windowEnd_ = true;
+            windowBase_ = 0;
+        }
+        BuildView(current ? std::optional<Int64>(current->id) : std::nullopt);
+    }
     Resync();
     Notify(AfterRefresh);
 }
@@ -1055,7 +1066,7 @@ void TDataSet::ApplyOrderChange() {
         rangeLow_.clear();
         rangeHigh_.clear();
         countCache_.reset();
-        ReloadAroundCurrent();
+        ReloadAround(cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : nullptr);
         Resync();
         return;
     }
@@ -1267,7 +1278,7 @@ void TDataSet::CancelRange() {
     rangeHigh_.clear();
     countCache_.reset();
     if (Windowed()) {
-        ReloadAroundCurrent();
+        ReloadAround(cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : nullptr);
         Resync();
         return;
     }

@@ -44,6 +44,10 @@ std::unique_ptr<TDataRecord> TDataSet::NewRecord(Int64 id) const {
     return record;
 }
 
+Variant TDataSet::ConvertForField(const TField* field, const Variant& value) {
+    return field->Convert(value);
+}
+
 void TDataSet::CheckSeeksByKey() const {
     if (Windowed() && !SeeksByKey() && !WindowComplete())
         DatabaseError(
@@ -199,19 +203,19 @@ int TDataSet::ExtendBackward() {
     return added;
 }
 
-void TDataSet::ReloadAroundCurrent() {
-    if (cursor_ < 0) {
+void TDataSet::ReloadAround(const TDataRecord* current) {
+    if (!current) {
         InstallWindow(ReadFirstWindow());
         return;
     }
-    const TDataRecord& current = *view_[static_cast<size_t>(cursor_)];
-    if (std::unique_ptr<TDataRecord> fresh = FetchRecord(current.id)) {
+    // Copied first: installing a window frees the rows the current one may point into.
+    TDataRecord anchor = *current;
+    anchor.displaced = false;
+    if (std::unique_ptr<TDataRecord> fresh = FetchRecord(anchor.id)) {
         InstallWindow(ReadWindowAround(std::move(fresh)));
         return;
     }
     // The row is gone: the window resumes at the row that followed it.
-    TDataRecord anchor = current;
-    anchor.displaced = false;
     std::vector<std::unique_ptr<TDataRecord>> next;
     FetchRecords(&anchor, true, 1, next);
     if (!next.empty())

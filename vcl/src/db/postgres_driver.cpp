@@ -385,8 +385,8 @@ public:
         std::vector<bool> generated;
         Run(
             "SELECT a.attname, a.atttypid, a.atttypmod, a.attnotnull, a.atthasdef OR a.attidentity <> '',"
-            " coalesce((SELECT array_position(i.indkey::int2[], a.attnum) FROM pg_index i"
-            "           WHERE i.indrelid = a.attrelid AND i.indisprimary), 0),"
+            " coalesce((SELECT k.ord FROM pg_index i, unnest(i.indkey::int2[]) WITH ORDINALITY k(num, ord)"
+            "           WHERE i.indrelid = a.attrelid AND i.indisprimary AND k.num = a.attnum), 0),"
             " a.attidentity <> '' OR coalesce(pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%', false)"
             " FROM pg_attribute a LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum"
             " WHERE a.attrelid = to_regclass(quote_ident($1)) AND a.attnum > 0 AND NOT a.attisdropped"

@@ -340,7 +340,7 @@ class StatementCursor final : public ResultCursor {
 public:
     StatementCursor(sqlite3* db, const std::string& sql, const std::vector<Param>& params,
                     const TComponent* owner)
-        : statement_(db, sql, owner), owner_(owner) {
+        : statement_(db, sql, owner) {
         if (!statement_.Handle() || sqlite3_column_count(statement_.Handle()) == 0)
             DatabaseError(std::string(dbconsts::SNoResultSet), owner);
         BindAll(statement_, params, owner);
@@ -390,7 +390,6 @@ private:
     }
 
     Statement statement_;
-    const TComponent* owner_;
     Int64 next_ = 0;  // rows stepped over so far
     bool done_ = false;
 };

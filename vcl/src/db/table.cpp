@@ -43,6 +43,8 @@ struct TTable::Sql {
 
 VCL_DEFINE_CLASS(TTable, TDBDataSet)
 
+TTable::TTable(TComponent* owner) : TDBDataSet(owner) {}
+
 TTable::~TTable() {
     CloseForDestruction();
 }
@@ -334,7 +336,7 @@ std::unique_ptr<TDataRecord> TTable::LocateRecord(const std::vector<TField*>& fi
             // A key is compared as the field would store it; one that cannot be stored matches nothing.
             Variant converted;
             try {
-                converted = field->Convert(key);
+                converted = ConvertForField(field, key);
             } catch (const Exception&) {
                 return nullptr;
             }
@@ -793,13 +795,14 @@ void TQuery::Fetch(bool defineFields) {
         rows_.push_back(std::move(values));
         return true;
     });
-    if (static_cast<int>(rows_.size()) > limit) {
-        result_ = std::move(result);
-        rows_.clear();
-    }
+    bool windowed = static_cast<int>(rows_.size()) > limit;
+    if (windowed) result_ = std::move(result);
+    const ScopeExit dropWindowRows([&] {
+        if (windowed) rows_.clear();
+    });
     if (!defineFields) return;
     for (int i = 0; i < columns; ++i) {
-        dbdriver::ColumnType declared = result_ ? result_->DeclaredType(i) : result->DeclaredType(i);
+        dbdriver::ColumnType declared = windowed ? result_->DeclaredType(i) : result->DeclaredType(i);
         TFieldType type = columnTypes_[static_cast<size_t>(i)];
         Integer size = declared.size;
         if (type == TFieldType::ftUnknown) {
@@ -815,14 +818,14 @@ void TQuery::Fetch(bool defineFields) {
                 if (type != TFieldType::ftString) break;
             }
             if (type == TFieldType::ftString) {
-                if (longest > 8192 || result_)
+                if (longest > 8192 || windowed)
                     type = TFieldType::ftMemo;
                 else
                     size = static_cast<Integer>(longest);
             }
             columnTypes_[static_cast<size_t>(i)] = type;
         }
-        std::string name = result_ ? result_->ColumnName(i) : result->ColumnName(i);
+        std::string name = windowed ? result_->ColumnName(i) : result->ColumnName(i);
         std::string unique = name;
         for (int suffix = 1; FieldDefs()->Find(unique); ++suffix)
             unique = name + "_" + IntToStr(suffix);
@@ -848,9 +851,14 @@ void TQuery::InternalClose() {
 }
 
 void TQuery::InternalRefresh() {
-    Store().clear();
-    result_.reset();
     resultCount_.reset();
+    if (result_) {
+        // The window is read again by the dataset; a result that now fits is held whole.
+        result_.reset();
+        Fetch(false);
+        return;
+    }
+    Store().clear();
     Fetch(false);
     LoadRecords();
 }
