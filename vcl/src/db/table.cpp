@@ -214,6 +214,18 @@ std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, b
     }
     if (restAlways) return "1 = 1";
     if (restNever) return "1 = 0";
+    // The same condition again on the first key alone, in a form an index can seek by: without
+    // it the engine reads from the start for every window.
+    if (!anchor.empty() && !keys.empty() && !anchor[0].IsNull()) {
+        const OrderKey& first = keys[0];
+        std::string expression = KeyExpression(first);
+        std::string mark = statement.Bind(anchor[0], Fields()[first.slot]->DataType());
+        if (first.caseInsensitive) mark = connection.Caseless(mark);
+        bool upward = first.descending != forward;
+        rest = (upward ? expression + " >= " + mark
+                       : "(" + expression + " <= " + mark + " OR " + expression + " IS NULL)") +
+               " AND " + rest;
+    }
     return rest;
 }
 
