@@ -2,6 +2,10 @@
 // bookmarks and searches outside it, deletes at its end, and rows changed by another connection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "db_test_support.h"
 
 namespace window_tests {
@@ -121,6 +125,59 @@ TEST_P(WindowedTable, SearchesAndRangesRunInTheDatabase) {
     EXPECT_EQ(ranged, "34567");
     data->CancelRange();
     EXPECT_EQ(data->RecordCount(), 10);
+}
+
+// Orders on keys with nulls, on a unique key and on a descending index, read through a window
+// of four both ways: reading down from a value must still reach the null rows after it.
+TEST_P(WindowedTable, OrdersWithNullsAndUniqueKeysReadTheSameBothWays) {
+    std::string path = dbtest::NewDatabase(GetParam(), dir_);
+    std::string sql =
+        "CREATE TABLE items (ID INTEGER PRIMARY KEY, GRADE INTEGER, LABEL VARCHAR(10) NOT NULL);"
+        "CREATE INDEX by_grade_desc ON items (GRADE DESC);";
+    const char* grades[] = {"3", "NULL", "1", "3", "NULL", "2", "1", "NULL", "3", "2", "1", "NULL"};
+    for (int id = 1; id <= 12; ++id)
+        sql += "INSERT INTO items VALUES (" + std::to_string(id) + ", " + grades[id - 1] + ", 'L" +
+               std::to_string(id % 3) + "');";
+    dbtest::Execute(path, sql);
+    TComponentPtr<TTable> table(new TTable(nullptr));
+    table->SetDatabaseName(path);
+    table->SetTableName("items");
+    table->SetWindowLimit(4);
+    const struct {
+        const char* fieldNames;
+        const char* indexName;
+        const char* expected;
+    } orders[] = {
+        {"", "", "1 2 3 4 5 6 7 8 9 10 11 12 "},      {"ID", "", "1 2 3 4 5 6 7 8 9 10 11 12 "},
+        {"GRADE", "", "2 5 8 12 3 7 11 6 10 1 4 9 "}, {"GRADE;ID", "", "2 5 8 12 3 7 11 6 10 1 4 9 "},
+        {"LABEL", "", "3 6 9 12 1 4 7 10 2 5 8 11 "}, {"", "by_grade_desc", "1 4 9 6 10 3 7 11 2 5 8 12 "},
+    };
+    for (const auto& order : orders) {
+        table->Close();
+        table->SetIndexFieldNames(order.fieldNames);
+        if (*order.indexName) table->SetIndexName(order.indexName);
+        table->Open();
+        std::string forward, backward;
+        for (table->First(); !table->Eof(); table->Next())
+            forward += std::to_string(Id(*table)) + " ";
+        for (table->Last(); !table->Bof(); table->Prior())
+            backward = std::to_string(Id(*table)) + " " + backward;
+        EXPECT_EQ(forward, order.expected) << order.fieldNames << order.indexName;
+        EXPECT_EQ(backward, order.expected) << order.fieldNames << order.indexName;
+        // Back from the first row past the nulls (or from the middle) across a window's edge.
+        ASSERT_TRUE(table->Locate("ID", {9}, {}));
+        std::string before;
+        for (int i = 0; i < 6 && !table->Bof(); ++i, table->Prior())
+            before += std::to_string(Id(*table)) + " ";
+        std::vector<std::string> ids;
+        for (std::string rest = order.expected; !rest.empty(); rest.erase(0, rest.find(' ') + 1))
+            ids.push_back(rest.substr(0, rest.find(' ')));
+        auto at = static_cast<int>(std::find(ids.begin(), ids.end(), "9") - ids.begin());
+        std::string expected;
+        for (int i = at; i >= 0 && i > at - 6; --i)
+            expected += ids[static_cast<size_t>(i)] + " ";
+        EXPECT_EQ(before, expected) << order.fieldNames << order.indexName;
+    }
 }
 
 TEST_P(WindowedTable, PostedRowsAreReadBackAroundTheirKey) {

@@ -1085,6 +1085,9 @@ private:
     Window ReadLastWindow();
     Window ReadWindowAround(std::unique_ptr<TDataRecord> record);
     void InstallWindow(Window window);
+    // Keeps rows leaving the window for NewRecord to fill again.
+    void KeepSpare(std::vector<std::unique_ptr<TDataRecord>>::iterator begin,
+                   std::vector<std::unique_ptr<TDataRecord>>::iterator end);
     void SyncView();
     // Reads on past the window's last (first) row; returns how far the indexes of the rows held
     // moved.
@@ -1148,6 +1151,7 @@ private:
     mutable std::optional<Int64> windowBase_;
     mutable std::optional<Int64> countCache_;
     int fetchBatch_ = 0;
+    mutable std::vector<std::unique_ptr<TDataRecord>> spareRecords_;
 
     int disableCount_ = 0;
     TDataSetState disableState_ = dsInactive;

@@ -181,13 +181,18 @@ private:
     // The condition that a row lies beyond the anchor's leading values in the reading direction
     // (or is level with them, when inclusive).
     std::string Beyond(Sql& statement, const std::vector<Variant>& anchor, bool hasIdentity, Int64 identity,
-                       bool forward, bool inclusive) const;
+                       bool forward, bool inclusive, bool nullsApart = false) const;
+    bool KeyNotNull(const OrderKey& key) const;
+    // Whether the order's keys tell every row apart: they hold the whole primary key, compared
+    // as stored, and none of its columns can be null. The identity then breaks no ties.
+    bool OrderUnique() const;
     std::string RangeCondition(Sql& statement) const;
     std::vector<Variant> AnchorKey(const TDataRecord& record) const;
 
     std::string tableName_;
     std::unique_ptr<dbdriver::TableInfo> info_;
     std::vector<bool> caseInsensitive_;  // by FieldDefs position
+    std::vector<bool> notNull_;          // by FieldDefs position
     std::string primaryKey_;
 };
 

@@ -141,6 +141,7 @@ void TDataSet::CloseCursor() {
     }
     store_.clear();
     view_.clear();
+    spareRecords_.clear();
     cursor_ = -1;
     bof_ = eof_ = true;
     windowStart_ = windowEnd_ = true;

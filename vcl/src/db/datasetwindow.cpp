@@ -38,10 +38,26 @@ std::unique_ptr<TDataRecord> TDataSet::SeekRecord(const std::vector<Variant>&, b
 }
 
 std::unique_ptr<TDataRecord> TDataSet::NewRecord(Int64 id) const {
-    auto record = std::make_unique<TDataRecord>();
+    std::unique_ptr<TDataRecord> record;
+    if (!spareRecords_.empty()) {
+        // A row the window let go of, emptied: reading on then allocates almost nothing.
+        record = std::move(spareRecords_.back());
+        spareRecords_.pop_back();
+        for (Variant& value : record->values)
+            value = Variant();
+        record->displaced = false;
+    } else {
+        record = std::make_unique<TDataRecord>();
+    }
     record->id = id;
     record->values.resize(fields_->list_.size());
     return record;
+}
+
+void TDataSet::KeepSpare(std::vector<std::unique_ptr<TDataRecord>>::iterator begin,
+                         std::vector<std::unique_ptr<TDataRecord>>::iterator end) {
+    for (auto it = begin; it != end && spareRecords_.size() < static_cast<size_t>(windowLimit_); ++it)
+        spareRecords_.push_back(std::move(*it));
 }
 
 Variant TDataSet::ConvertForField(const TField* field, const Variant& value) {
@@ -167,6 +183,7 @@ int TDataSet::ExtendForward(const TDataRecord* fallbackAnchor) {
         store_.push_back(std::move(row));
     int dropped = std::max(0, static_cast<int>(store_.size()) - windowLimit_);
     if (dropped > 0) {
+        KeepSpare(store_.begin(), store_.begin() + dropped);
         store_.erase(store_.begin(), store_.begin() + dropped);
         windowStart_ = false;
         if (windowBase_) *windowBase_ += dropped;
@@ -196,6 +213,7 @@ int TDataSet::ExtendBackward() {
         *windowBase_ -= added;
     cursor_ += added;
     if (static_cast<int>(store_.size()) > windowLimit_) {
+        KeepSpare(store_.begin() + windowLimit_, store_.end());
         store_.resize(static_cast<size_t>(windowLimit_));
         windowEnd_ = false;
     }

@@ -56,6 +56,8 @@ struct ColumnInfo {
     ColumnType type;
     bool required = false;
     bool caseInsensitive = false;
+    // The engine refuses nulls in the column (a NOT NULL constraint, or the row's identity).
+    bool notNull = false;
 };
 
 struct TableInfo {

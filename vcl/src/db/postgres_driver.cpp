@@ -397,6 +397,7 @@ public:
                 column.name = row.Text(0);
                 column.type = MapType(static_cast<Oid>(row.Int64At(1)), static_cast<int>(row.Int64At(2)));
                 column.required = row.Text(3) == "t" && row.Text(4) != "t";
+                column.notNull = row.Text(3) == "t";
                 if (Int64 key = row.Int64At(5); key > 0) keyColumns.emplace_back(key, info.columns.size());
                 generated.push_back(row.Text(6) == "t");
                 info.columns.push_back(std::move(column));

@@ -414,6 +414,7 @@ class SQLiteConnection final : public Connection {
 public:
     explicit SQLiteConnection(sqlite3* db) : db_(db) {}
     ~SQLiteConnection() override {
+        prepared_.clear();
         if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close_v2(db_);
     }
@@ -425,8 +426,15 @@ public:
 
     Int64 Run(const std::string& sql, const std::vector<Param>& params, const RowHandler& each,
               const TComponent* owner) override {
-        Statement statement(db_, sql, owner);
-        if (!statement.Handle()) return 0;
+        Prepared* prepared = Prepare(sql, owner);
+        if (!prepared) return 0;
+        Statement& statement = *prepared->statement;
+        prepared->busy = true;
+        const ScopeExit release([&] {
+            sqlite3_reset(statement.Handle());
+            sqlite3_clear_bindings(statement.Handle());
+            prepared->busy = false;
+        });
         BindAll(statement, params, owner);
         StatementRow row(statement.Handle());
         while (statement.Step())
@@ -485,6 +493,7 @@ public:
             std::string declared = columns.Text(1);
             column.type = MapDeclaredType(declared);
             column.required = columns.Int64At(2) != 0 && columns.IsNull(3);
+            column.notNull = columns.Int64At(2) != 0;
             if (Int64 pk = columns.Int64At(4); pk > 0) keyColumns.emplace_back(pk, column.name);
             declaredTypes.push_back(UpperCase(Trim(declared)));
             const char* collation = nullptr;
@@ -503,6 +512,7 @@ public:
                     info.identityColumn = static_cast<int>(i);
                     info.columns[i].type = {TFieldType::ftAutoInc, 0};
                     info.columns[i].required = false;
+                    info.columns[i].notNull = true;
                 }
         }
         return info;
@@ -593,7 +603,37 @@ public:
     }
 
 private:
+    // Statements run again and again (each window of a table, a row read again) stay prepared:
+    // the most recent few are kept by their text. One in use is never handed out twice.
+    struct Prepared {
+        std::string sql;
+        std::unique_ptr<Statement> statement;
+        bool busy = false;
+    };
+    static constexpr size_t kPreparedKept = 16;
+
+    // nullptr when the text holds no statement.
+    Prepared* Prepare(const std::string& sql, const TComponent* owner) {
+        for (size_t i = 0; i < prepared_.size(); ++i) {
+            if (prepared_[i]->busy || prepared_[i]->sql != sql) continue;
+            // The most recent go last.
+            std::rotate(prepared_.begin() + static_cast<std::ptrdiff_t>(i),
+                        prepared_.begin() + static_cast<std::ptrdiff_t>(i) + 1, prepared_.end());
+            return prepared_.back().get();
+        }
+        auto statement = std::make_unique<Statement>(db_, sql, owner);
+        if (!statement->Handle()) return nullptr;
+        if (prepared_.size() >= kPreparedKept) {
+            auto idle = std::find_if(prepared_.begin(), prepared_.end(),
+                                     [](const std::unique_ptr<Prepared>& p) { return !p->busy; });
+            if (idle != prepared_.end()) prepared_.erase(idle);
+        }
+        prepared_.push_back(std::make_unique<Prepared>(Prepared{sql, std::move(statement), false}));
+        return prepared_.back().get();
+    }
+
     sqlite3* db_;
+    std::vector<std::unique_ptr<Prepared>> prepared_;
 };
 
 }  // namespace sqlite_engine

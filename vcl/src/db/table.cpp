@@ -80,11 +80,13 @@ void TTable::InternalOpen() {
 void TTable::ReadColumns(dbdriver::Connection& connection) {
     FieldDefs()->Clear();
     caseInsensitive_.clear();
+    notNull_.clear();
     info_ = std::make_unique<dbdriver::TableInfo>(connection.ReadTable(tableName_, this));
     if (info_->columns.empty()) DatabaseError(Format(dbconsts::STableNotFound, {tableName_}), this);
     for (const dbdriver::ColumnInfo& column : info_->columns) {
         FieldDefs()->Add(column.name, column.type.type, column.type.size, column.required);
         caseInsensitive_.push_back(column.caseInsensitive);
+        notNull_.push_back(column.notNull);
     }
     primaryKey_.clear();
     for (const std::string& name : info_->primaryKey)
@@ -103,6 +105,23 @@ bool TTable::FieldCaseInsensitive(const TField* field) const {
 
 std::string TTable::DefaultKeyFields() const {
     return primaryKey_;
+}
+
+bool TTable::KeyNotNull(const OrderKey& key) const {
+    const TField* field = Fields()[key.slot];
+    auto index = static_cast<size_t>(field->FieldNo() - 1);
+    return field->FieldNo() > 0 && index < notNull_.size() && notNull_[index];
+}
+
+bool TTable::OrderUnique() const {
+    if (!info_ || info_->primaryKey.empty()) return false;
+    for (const std::string& column : info_->primaryKey) {
+        bool held = std::any_of(OrderKeys().begin(), OrderKeys().end(), [&](const OrderKey& key) {
+            return !key.caseInsensitive && KeyNotNull(key) && Fields()[key.slot]->FieldName() == column;
+        });
+        if (!held) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -151,10 +170,13 @@ std::string TTable::OrderBy(bool forward) const {
     std::string order;
     for (const OrderKey& key : OrderKeys()) {
         bool descending = key.descending != !forward;
+        // Where nulls go is said only where there can be some: an index then serves the order
+        // whichever way the engine places them.
         order += (order.empty() ? " ORDER BY " : ", ") + KeyExpression(key) + (descending ? " DESC" : "") +
-                 connection.NullsPlacement(descending);
+                 (KeyNotNull(key) ? std::string() : connection.NullsPlacement(descending));
     }
-    order += (order.empty() ? " ORDER BY " : ", ") + info_->identity + (forward ? "" : " DESC");
+    if (!OrderUnique())
+        order += (order.empty() ? " ORDER BY " : ", ") + info_->identity + (forward ? "" : " DESC");
     return order;
 }
 
@@ -166,14 +188,16 @@ std::vector<Variant> TTable::AnchorKey(const TDataRecord& record) const {
 }
 
 std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, bool hasIdentity,
-                           Int64 identity, bool forward, bool inclusive) const {
+                           Int64 identity, bool forward, bool inclusive, bool nullsApart) const {
     const dbdriver::Connection& connection = Connection();
     const std::vector<OrderKey>& keys = OrderKeys();
     // Built from the last key inwards: beyond(k) OR (level(k) AND rest). Nulls sort first, so
-    // nothing lies below a null and everything that is not null lies above it.
+    // nothing lies below a null and everything that is not null lies above it. Keys that tell
+    // rows apart leave the identity out: level on all of them is the anchor itself.
     std::string rest;
     bool restAlways = inclusive, restNever = !inclusive;
-    if (hasIdentity) {
+    int terms = 0;
+    if (hasIdentity && !OrderUnique()) {
         Param bound = dbdriver::IdentityParam(*info_, identity);
         statement.params.push_back(bound);
         std::string mark =
@@ -181,6 +205,7 @@ std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, b
         rest =
             info_->identity + (forward ? (inclusive ? " >= " : " > ") : (inclusive ? " <= " : " < ")) + mark;
         restAlways = restNever = false;
+        ++terms;
     }
     for (size_t i = std::min(anchor.size(), keys.size()); i-- > 0;) {
         const OrderKey& key = keys[i];
@@ -195,11 +220,19 @@ std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, b
         } else {
             std::string mark = statement.Bind(value, type);
             if (key.caseInsensitive) mark = connection.Caseless(mark);
-            beyond = upward ? expression + " > " + mark
-                            : "(" + expression + " < " + mark + " OR " + expression + " IS NULL)";
-            std::string same = statement.Bind(value, type);
-            if (key.caseInsensitive) same = connection.Caseless(same);
-            level = expression + " = " + same;
+            if (upward)
+                beyond = expression + " > " + mark;
+            else if (KeyNotNull(key))
+                beyond = expression + " < " + mark;
+            else
+                beyond = "(" + expression + " < " + mark + " OR " + expression + " IS NULL)";
+            // Level with the anchor matters only where something follows; an unused value would
+            // leave the statement's placeholders and values out of step.
+            if (!restNever) {
+                std::string same = statement.Bind(value, type);
+                if (key.caseInsensitive) same = connection.Caseless(same);
+                level = expression + " = " + same;
+            }
         }
         std::string combined;
         if (restAlways)
@@ -211,20 +244,28 @@ std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, b
                                       : "(" + beyond + " OR (" + level + " AND " + rest + "))";
         rest = combined;
         restAlways = restNever = false;
+        ++terms;
     }
     if (restAlways) return "1 = 1";
     if (restNever) return "1 = 0";
     // The same condition again on the first key alone, in a form an index can seek by: without
-    // it the engine reads from the start for every window.
+    // it the engine reads from the start for every window. A lone comparison already is one.
+    // Reading down towards nulls, the caller that reads the null rows apart (nullsApart) gets a
+    // bound that leaves them out, so that the seek is not lost to an OR.
     if (!anchor.empty() && !keys.empty() && !anchor[0].IsNull()) {
         const OrderKey& first = keys[0];
-        std::string expression = KeyExpression(first);
-        std::string mark = statement.Bind(anchor[0], Fields()[first.slot]->DataType());
-        if (first.caseInsensitive) mark = connection.Caseless(mark);
         bool upward = first.descending != forward;
-        rest = (upward ? expression + " >= " + mark
-                       : "(" + expression + " <= " + mark + " OR " + expression + " IS NULL)") +
-               " AND " + rest;
+        bool noNulls = KeyNotNull(first) || nullsApart;
+        if (terms > 1 || !(upward || noNulls)) {
+            std::string expression = KeyExpression(first);
+            std::string mark = statement.Bind(anchor[0], Fields()[first.slot]->DataType());
+            if (first.caseInsensitive) mark = connection.Caseless(mark);
+            std::string bound = upward ? expression + " >= " + mark
+                                : noNulls
+                                    ? expression + " <= " + mark
+                                    : "(" + expression + " <= " + mark + " OR " + expression + " IS NULL)";
+            rest = bound + " AND " + rest;
+        }
     }
     return rest;
 }
@@ -243,13 +284,30 @@ void TTable::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
                           std::vector<std::unique_ptr<TDataRecord>>& rows) {
     Sql statement{Connection(), {}};
     std::string where = RangeCondition(statement);
+    // Reading down from a value of a first key that can be null, the null rows come last: they
+    // are read apart, after the others, so that those are sought by the key's index.
+    const OrderKey* nullable = nullptr;
+    std::vector<Variant> key;
     if (anchor) {
-        std::string beyond = Beyond(statement, AnchorKey(*anchor), true, anchor->id, forward, false);
+        key = AnchorKey(*anchor);
+        const std::vector<OrderKey>& keys = OrderKeys();
+        if (!keys.empty() && keys[0].descending == forward && !KeyNotNull(keys[0]) && !key[0].IsNull())
+            nullable = &keys[0];
+        std::string beyond = Beyond(statement, key, true, anchor->id, forward, false, nullable != nullptr);
         where += (where.empty() ? "" : " AND ") + beyond;
     }
     std::string sql = SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(forward) + " LIMIT " +
                       IntToStr(limit);
+    size_t start = rows.size();
     ReadRows(sql, statement, rows);
+    auto read = static_cast<int>(rows.size() - start);
+    if (nullable && read < limit) {
+        Sql nulls{Connection(), {}};
+        std::string among = RangeCondition(nulls);
+        among += (among.empty() ? "" : " AND ") + KeyExpression(*nullable) + " IS NULL";
+        ReadRows(SelectList() + " WHERE " + among + OrderBy(forward) + " LIMIT " + IntToStr(limit - read),
+                 nulls, rows);
+    }
 }
 
 std::unique_ptr<TDataRecord> TTable::RereadRecord(Int64 id) {
