@@ -123,6 +123,16 @@ public:
     std::string AsString() const;
     // The string itself without a copy; nullptr when the value is not a string.
     const std::string* StringPtr() const { return std::get_if<std::string>(&data_); }
+    // Assign without converting through a temporary value.
+    void AssignInteger(Int64 value) { data_ = value; }
+    void AssignFloat(double value) { data_ = value; }
+    // Makes the value this string, reusing the storage of a string it holds.
+    void AssignString(std::string_view text) {
+        if (auto* held = std::get_if<std::string>(&data_))
+            held->assign(text);
+        else
+            data_ = std::string(text);
+    }
 
     friend bool operator==(const Variant& a, const Variant& b) = default;
 
@@ -1007,8 +1017,9 @@ protected:
     bool RangeApplied() const { return rangeActive_; }
     const std::vector<Variant>& RangeLow() const { return rangeLow_; }
     const std::vector<Variant>& RangeHigh() const { return rangeHigh_; }
-    // Creates a record with a slot for every field.
-    std::unique_ptr<TDataRecord> NewRecord(Int64 id) const;
+    // Creates a record with a slot for every field, all null; or, not `cleared`, with whatever a
+    // reused record held, for a caller that assigns every slot.
+    std::unique_ptr<TDataRecord> NewRecord(Int64 id, bool cleared = true) const;
     // The value as the field would store it; raises as the field's setters do.
     static Variant ConvertForField(const TField* field, const Variant& value);
 

@@ -37,14 +37,15 @@ std::unique_ptr<TDataRecord> TDataSet::SeekRecord(const std::vector<Variant>&, b
     NoSource(this);
 }
 
-std::unique_ptr<TDataRecord> TDataSet::NewRecord(Int64 id) const {
+std::unique_ptr<TDataRecord> TDataSet::NewRecord(Int64 id, bool cleared) const {
     std::unique_ptr<TDataRecord> record;
     if (!spareRecords_.empty()) {
         // A row the window let go of, emptied: reading on then allocates almost nothing.
         record = std::move(spareRecords_.back());
         spareRecords_.pop_back();
-        for (Variant& value : record->values)
-            value = Variant();
+        if (cleared)
+            for (Variant& value : record->values)
+                value = Variant();
         record->displaced = false;
     } else {
         record = std::make_unique<TDataRecord>();

@@ -32,6 +32,8 @@ public:
     virtual bool IsNull(int column) const = 0;
     // The column's value as a field of `type` holds it.
     virtual Variant Value(int column, TFieldType type) const = 0;
+    // The same into a value that may hold a string whose storage can be reused.
+    virtual void ValueInto(int column, TFieldType type, Variant& into) const { into = Value(column, type); }
     virtual std::string Text(int column) const = 0;
     virtual Int64 Int64At(int column) const = 0;
 };

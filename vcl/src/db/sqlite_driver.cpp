@@ -323,6 +323,24 @@ public:
     int ColumnCount() const override { return sqlite3_column_count(stmt_); }
     bool IsNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     Variant Value(int column, TFieldType type) const override { return ReadColumn(stmt_, column, type); }
+    void ValueInto(int column, TFieldType type, Variant& into) const override {
+        int storage = sqlite3_column_type(stmt_, column);
+        // The common cases directly; dates, booleans, money and mixed storage as Value reads them.
+        bool plain = !IsDateType(type) && type != TFieldType::ftBoolean && type != TFieldType::ftCurrency;
+        if (storage == SQLITE_INTEGER && plain && type != TFieldType::ftFloat) {
+            into.AssignInteger(sqlite3_column_int64(stmt_, column));
+        } else if (storage == SQLITE_FLOAT && plain) {
+            into.AssignFloat(sqlite3_column_double(stmt_, column));
+        } else if (storage == SQLITE_TEXT && !IsDateType(type)) {
+            auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+            into.AssignString({text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column))});
+        } else if (storage == SQLITE_BLOB) {
+            auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+            into.AssignString({bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column))});
+        } else {
+            into = ReadColumn(stmt_, column, type);
+        }
+    }
     std::string Text(int column) const override {
         auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
         return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column)))

@@ -140,14 +140,22 @@ void TTable::ReadRows(const std::string& sql, Sql& statement,
     std::vector<TFieldType> types;
     for (int i = 0; i < FieldDefs()->Count(); ++i)
         types.push_back(FieldDefs()->Items(i)->DataType());
+    // Each record slot's column in the statement (after the identity), or -1 for fields that
+    // are not read (calculated, lookups).
+    std::vector<int> columns(static_cast<size_t>(Fields().Count()), -1);
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (slots[i] >= 0) columns[static_cast<size_t>(slots[i])] = static_cast<int>(i);
     Connection().Run(
         sql, statement.params,
         [&](const Row& row) {
-            std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, 0));
-            for (size_t i = 0; i < slots.size(); ++i)
-                if (slots[i] >= 0)
-                    record->values[static_cast<size_t>(slots[i])] =
-                        row.Value(static_cast<int>(i) + 1, types[i]);
+            std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, 0), false);
+            for (size_t slot = 0; slot < columns.size(); ++slot) {
+                Variant& value = record->values[slot];
+                if (int column = columns[slot]; column >= 0)
+                    row.ValueInto(column + 1, types[static_cast<size_t>(column)], value);
+                else
+                    value = Variant();
+            }
             rows.push_back(std::move(record));
             return true;
         },
