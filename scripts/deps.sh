@@ -10,6 +10,7 @@ ZYL_PACKAGES=(
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
     postfix dovecot-core dovecot-pop3d
+    libpq-dev postgresql
 )
 
 zyl_missing_packages() {
@@ -35,6 +36,11 @@ zyl_install_dependencies() {
     # the POP3 tests start Dovecot themselves, in a folder of their own.
     if grep -qx postfix <<<"$missing"; then
         echo "postfix postfix/main_mailer_type select No configuration" | debconf-set-selections
+    fi
+    # The tests run PostgreSQL servers of their own: the package's cluster is not needed.
+    if grep -qx postgresql <<<"$missing"; then
+        mkdir -p /etc/postgresql-common
+        echo "create_main_cluster = false" >/etc/postgresql-common/createcluster.conf
     fi
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing

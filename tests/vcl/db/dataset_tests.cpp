@@ -10,6 +10,7 @@ using dbtest::Kind;
 
 class BothDataSets : public ::testing::TestWithParam<Kind> {
 protected:
+    void SetUp() override { ZYL_SKIP_WITHOUT_POSTGRES(GetParam()); }
     TComponentPtr<TDataSet> Make(int rows) {
         return TComponentPtr<TDataSet>(dbtest::MakePeople(GetParam(), rows, dir_));
     }
@@ -258,8 +259,9 @@ TEST_P(BothDataSets, EventsFireInTheFrameworkOrder) {
     EXPECT_EQ(log, "BeforeScroll AfterScroll BeforeScroll ");
 }
 
-INSTANTIATE_TEST_SUITE_P(Implementations, BothDataSets, ::testing::Values(Kind::memory, Kind::sqlite),
-                         [](const auto& param) { return param.param == Kind::memory ? "Memory" : "SQLite"; });
+INSTANTIATE_TEST_SUITE_P(Implementations, BothDataSets,
+                         ::testing::Values(Kind::memory, Kind::sqlite, Kind::postgres),
+                         [](const auto& param) { return std::string(dbtest::KindName(param.param)); });
 
 // ---------------------------------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
-// The data-aware label over an SQLite table, and the check box, combo box, memo and image over an
-// in-memory dataset: following the record, writing through user input, refusing read-only fields.
+// The data-aware label over an SQLite table, and the check box, combo box, memo and image over a
+// dataset in memory, in SQLite and in PostgreSQL: following the record, writing through user
+// input, refusing read-only fields.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,19 +15,17 @@ namespace {
 
 using namespace vcl;
 
-class DBControlsTest : public zyltest::UiFixture {
+class DBControlsTest : public zyltest::UiFixture, public ::testing::WithParamInterface<dbtest::Kind> {
 protected:
     void SetUp() override {
         UiFixture::SetUp();
-        data = new TMemoryDataSet(nullptr);
-        data->FieldDefs()->Add("NAME", TFieldType::ftString, 20);
-        data->FieldDefs()->Add("OK", TFieldType::ftBoolean);
-        data->FieldDefs()->Add("FLAG", TFieldType::ftString, 3);
-        data->FieldDefs()->Add("NOTES", TFieldType::ftMemo);
-        data->CreateDataSet();
-        data->AppendRecord({"ann", true, "Y", "first"});
-        data->AppendRecord({"bob", false, "N", "second"});
-        data->First();
+        ZYL_SKIP_WITHOUT_POSTGRES(GetParam());
+        data = dbtest::MakeDataSet(GetParam(), dir,
+                                   {{"NAME", TFieldType::ftString, 20},
+                                    {"OK", TFieldType::ftBoolean},
+                                    {"FLAG", TFieldType::ftString, 3},
+                                    {"NOTES", TFieldType::ftMemo}},
+                                   {{"ann", true, "Y", "first"}, {"bob", false, "N", "second"}});
         source = new TDataSource(nullptr);
         source->SetDataSet(data);
         form = ShowForm();
@@ -35,9 +34,9 @@ protected:
         other->SetBounds(10, 170, 100, 21);
     }
     void TearDown() override {
-        form->Free();
-        source->Free();
-        data->Free();
+        if (form) form->Free();
+        if (source) source->Free();
+        if (data) data->Free();
         UiFixture::TearDown();
     }
     template <typename T>
@@ -54,15 +53,16 @@ protected:
         PumpUntilIdle();
     }
 
-    TMemoryDataSet* data = nullptr;
+    TDataSet* data = nullptr;
+    zyltest::TempDir dir;
     TDataSource* source = nullptr;
     TForm* form = nullptr;
     TEdit* other = nullptr;
 };
 
-TEST_F(DBControlsTest, DBTextFollowsAnSQLiteTableAsItScrolls) {
-    zyltest::TempDir dir;
-    TComponentPtr<TDataSet> table(dbtest::MakePeople(dbtest::Kind::sqlite, 3, dir));
+TEST_P(DBControlsTest, DBTextFollowsAnSQLiteTableAsItScrolls) {
+    zyltest::TempDir peopleDir;
+    TComponentPtr<TDataSet> table(dbtest::MakePeople(dbtest::Kind::sqlite, 3, peopleDir));
     TComponentPtr<TDataSource> people(new TDataSource(nullptr));
     auto* text = new TDBText(form);
     text->SetParent(form);
@@ -79,7 +79,7 @@ TEST_F(DBControlsTest, DBTextFollowsAnSQLiteTableAsItScrolls) {
     EXPECT_EQ(text->Caption(), "");
 }
 
-TEST_F(DBControlsTest, DBTextShowsItsNameAtDesignTime) {
+TEST_P(DBControlsTest, DBTextShowsItsNameAtDesignTime) {
     const std::string formText =
         "object Form1: TForm\n  object Label1: TDBText\n    DataField = 'NAME'\n  end\nend\n";
     TComponentPtr<TComponent> root(new TForm(nullptr, 0));
@@ -91,7 +91,7 @@ TEST_F(DBControlsTest, DBTextShowsItsNameAtDesignTime) {
     EXPECT_EQ(label->Caption(), "Label1");
 }
 
-TEST_F(DBControlsTest, CheckBoxTogglesABooleanField) {
+TEST_P(DBControlsTest, CheckBoxTogglesABooleanField) {
     auto* box = Add<TDBCheckBox>("OK", 10);
     EXPECT_EQ(box->State(), cbChecked);
     data->Next();
@@ -107,7 +107,7 @@ TEST_F(DBControlsTest, CheckBoxTogglesABooleanField) {
     EXPECT_TRUE(data->FieldByName("OK")->AsBoolean());
 }
 
-TEST_F(DBControlsTest, CheckBoxMapsTextFieldsThroughItsValues) {
+TEST_P(DBControlsTest, CheckBoxMapsTextFieldsThroughItsValues) {
     auto* box = Add<TDBCheckBox>("FLAG", 10);
     EXPECT_EQ(box->State(), cbGrayed);  // "Y" is neither True nor False
     box->SetValueChecked("yes;y");
@@ -122,7 +122,7 @@ TEST_F(DBControlsTest, CheckBoxMapsTextFieldsThroughItsValues) {
     EXPECT_EQ(data->FieldByName("FLAG")->AsString(), "yes");
 }
 
-TEST_F(DBControlsTest, ReadOnlyCheckBoxRefusesToToggle) {
+TEST_P(DBControlsTest, ReadOnlyCheckBoxRefusesToToggle) {
     auto* box = Add<TDBCheckBox>("OK", 10);
     box->SetReadOnly(true);
     box->SetFocus();
@@ -132,7 +132,7 @@ TEST_F(DBControlsTest, ReadOnlyCheckBoxRefusesToToggle) {
     EXPECT_EQ(data->State(), dsBrowse);
 }
 
-TEST_F(DBControlsTest, ComboBoxChoosesAValue) {
+TEST_P(DBControlsTest, ComboBoxChoosesAValue) {
     auto* combo = Add<TDBComboBox>("NAME", 10);
     combo->SetStyle(csDropDownList);
     combo->Items()->Add("ann");
@@ -154,7 +154,7 @@ TEST_F(DBControlsTest, ComboBoxChoosesAValue) {
     EXPECT_EQ(combo->ItemIndex(), 1);
 }
 
-TEST_F(DBControlsTest, ComboBoxRefusesAChoiceOnAReadOnlyField) {
+TEST_P(DBControlsTest, ComboBoxRefusesAChoiceOnAReadOnlyField) {
     auto* combo = Add<TDBComboBox>("NAME", 10);
     combo->SetStyle(csDropDownList);
     combo->Items()->Add("ann");
@@ -169,7 +169,7 @@ TEST_F(DBControlsTest, ComboBoxRefusesAChoiceOnAReadOnlyField) {
     EXPECT_EQ(data->State(), dsBrowse);
 }
 
-TEST_F(DBControlsTest, MemoEditsAMemoField) {
+TEST_P(DBControlsTest, MemoEditsAMemoField) {
     auto* memo = Add<TDBMemo>("NOTES", 10);
     memo->SetBounds(10, 10, 200, 80);
     EXPECT_EQ(memo->Text(), "first");
@@ -188,7 +188,7 @@ TEST_F(DBControlsTest, MemoEditsAMemoField) {
     EXPECT_EQ(memo->Text(), "second");
 }
 
-TEST_F(DBControlsTest, MemoWithoutAutoDisplayShowsThePlaceholderUntilLoaded) {
+TEST_P(DBControlsTest, MemoWithoutAutoDisplayShowsThePlaceholderUntilLoaded) {
     auto* memo = Add<TDBMemo>("NOTES", 10);
     memo->SetAutoDisplay(false);
     data->Next();
@@ -197,7 +197,7 @@ TEST_F(DBControlsTest, MemoWithoutAutoDisplayShowsThePlaceholderUntilLoaded) {
     EXPECT_EQ(memo->Text(), "second");
 }
 
-TEST_F(DBControlsTest, ImageStoresAnAssignedPictureInTheField) {
+TEST_P(DBControlsTest, ImageStoresAnAssignedPictureInTheField) {
     TComponentPtr<TMemoryDataSet> pictures(new TMemoryDataSet(nullptr));
     pictures->FieldDefs()->Add("PIC", TFieldType::ftGraphic);
     pictures->CreateDataSet();
@@ -221,7 +221,7 @@ TEST_F(DBControlsTest, ImageStoresAnAssignedPictureInTheField) {
     EXPECT_EQ(image->Picture()->Bitmap()->Canvas()->Pixels(1, 1), clRed);
 }
 
-TEST_F(DBControlsTest, FormWithDataControlsRoundTripsThroughText) {
+TEST_P(DBControlsTest, FormWithDataControlsRoundTripsThroughText) {
     auto* owned = new TDataSource(form);
     owned->SetName("Source1");
     owned->SetDataSet(data);
@@ -249,5 +249,10 @@ TEST_F(DBControlsTest, FormWithDataControlsRoundTripsThroughText) {
     static_cast<TDataSource*>(copy->FindComponent("Source1"))->Free();
     EXPECT_EQ(edit2->DataSource(), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, DBControlsTest,
+                         ::testing::Values(dbtest::Kind::memory, dbtest::Kind::sqlite,
+                                           dbtest::Kind::postgres),
+                         [](const auto& param) { return std::string(dbtest::KindName(param.param)); });
 
 }  // namespace

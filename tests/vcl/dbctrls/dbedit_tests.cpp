@@ -14,17 +14,14 @@ namespace {
 
 using namespace vcl;
 
-class DBEditTest : public zyltest::UiFixture {
+class DBEditTest : public zyltest::UiFixture, public ::testing::WithParamInterface<dbtest::Kind> {
 protected:
     void SetUp() override {
         UiFixture::SetUp();
-        data = new TMemoryDataSet(nullptr);
-        data->FieldDefs()->Add("ID", TFieldType::ftInteger);
-        data->FieldDefs()->Add("NAME", TFieldType::ftString, 20);
-        data->CreateDataSet();
-        data->AppendRecord({1, "ann"});
-        data->AppendRecord({2, "bob"});
-        data->First();
+        ZYL_SKIP_WITHOUT_POSTGRES(GetParam());
+        data = dbtest::MakeDataSet(GetParam(), dir,
+                                   {{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}},
+                                   {{1, "ann"}, {2, "bob"}});
         source = new TDataSource(nullptr);
         source->SetDataSet(data);
         Application->OnException = [this](TObject*, const Exception& error) {
@@ -40,9 +37,9 @@ protected:
     }
     void TearDown() override {
         Application->OnException = nullptr;
-        form->Free();
-        source->Free();
-        data->Free();
+        if (form) form->Free();
+        if (source) source->Free();
+        if (data) data->Free();
         UiFixture::TearDown();
     }
     void Bind(const std::string& fieldName) {
@@ -52,7 +49,8 @@ protected:
         PumpUntilIdle();
     }
 
-    TMemoryDataSet* data = nullptr;
+    TDataSet* data = nullptr;
+    zyltest::TempDir dir;
     TDataSource* source = nullptr;
     TForm* form = nullptr;
     TDBEdit* edit = nullptr;
@@ -60,7 +58,7 @@ protected:
     std::vector<std::string> errors;
 };
 
-TEST_F(DBEditTest, TypingEditsAndTabPostsIntoTheRecord) {
+TEST_P(DBEditTest, TypingEditsAndTabPostsIntoTheRecord) {
     Bind("NAME");
     EXPECT_EQ(edit->Text(), "ann");
     EXPECT_EQ(data->State(), dsBrowse);
@@ -78,7 +76,7 @@ TEST_F(DBEditTest, TypingEditsAndTabPostsIntoTheRecord) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(DBEditTest, EscapeResetsToTheFieldValue) {
+TEST_P(DBEditTest, EscapeResetsToTheFieldValue) {
     Bind("NAME");
     PressKey(win32::VK_END);
     TypeText("xyz");
@@ -89,7 +87,7 @@ TEST_F(DBEditTest, EscapeResetsToTheFieldValue) {
     EXPECT_EQ(data->FieldByName("NAME")->AsString(), "ann");
 }
 
-TEST_F(DBEditTest, NonNumericTextKeepsTheFocusAndReports) {
+TEST_P(DBEditTest, NonNumericTextKeepsTheFocusAndReports) {
     Bind("ID");
     // IsValidChar keeps letters out of an integer field; a minus sign alone passes it.
     TypeText("a");
@@ -110,7 +108,7 @@ TEST_F(DBEditTest, NonNumericTextKeepsTheFocusAndReports) {
     EXPECT_EQ(data->FieldByName("ID")->AsInteger(), 42);
 }
 
-TEST_F(DBEditTest, BrowsingShowsDisplayTextAndFocusShowsEditText) {
+TEST_P(DBEditTest, BrowsingShowsDisplayTextAndFocusShowsEditText) {
     Bind("NAME");
     data->FieldByName("NAME")->OnGetText = [](TField* sender, std::string& text, bool displayText) {
         text = displayText ? "<" + sender->AsString() + ">" : sender->AsString();
@@ -123,7 +121,7 @@ TEST_F(DBEditTest, BrowsingShowsDisplayTextAndFocusShowsEditText) {
     EXPECT_EQ(edit->Text(), "ann");
 }
 
-TEST_F(DBEditTest, ScrollingAndEditsElsewhereUpdateTheControl) {
+TEST_P(DBEditTest, ScrollingAndEditsElsewhereUpdateTheControl) {
     Bind("NAME");
     other->SetFocus();
     PumpUntilIdle();
@@ -136,7 +134,7 @@ TEST_F(DBEditTest, ScrollingAndEditsElsewhereUpdateTheControl) {
     EXPECT_EQ(edit->Text(), "bob");
 }
 
-TEST_F(DBEditTest, RefusedEditLeavesTheTextAlone) {
+TEST_P(DBEditTest, RefusedEditLeavesTheTextAlone) {
     source->SetAutoEdit(false);
     Bind("NAME");
     TypeText("q");
@@ -153,7 +151,7 @@ TEST_F(DBEditTest, RefusedEditLeavesTheTextAlone) {
     EXPECT_EQ(edit->Text(), "ann");
 }
 
-TEST_F(DBEditTest, ClosedDatasetOrMissingSourceShowsNothing) {
+TEST_P(DBEditTest, ClosedDatasetOrMissingSourceShowsNothing) {
     Bind("NAME");
     data->Close();
     EXPECT_EQ(edit->Text(), "");
@@ -167,12 +165,17 @@ TEST_F(DBEditTest, ClosedDatasetOrMissingSourceShowsNothing) {
     source = new TDataSource(nullptr);
 }
 
-TEST_F(DBEditTest, AnswersTheDataLinkMessage) {
+TEST_P(DBEditTest, AnswersTheDataLinkMessage) {
     Bind("NAME");
     TDataLink* link = DataLinkOf(edit);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->DataSource(), source);
     EXPECT_EQ(static_cast<TFieldDataLink*>(link)->Field(), data->FieldByName("NAME"));
 }
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, DBEditTest,
+                         ::testing::Values(dbtest::Kind::memory, dbtest::Kind::sqlite,
+                                           dbtest::Kind::postgres),
+                         [](const auto& param) { return std::string(dbtest::KindName(param.param)); });
 
 }  // namespace

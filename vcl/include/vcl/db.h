@@ -2,6 +2,7 @@
 // data sources and data links, and an in-memory dataset.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -122,6 +123,16 @@ public:
     std::string AsString() const;
     // The string itself without a copy; nullptr when the value is not a string.
     const std::string* StringPtr() const { return std::get_if<std::string>(&data_); }
+    // Assign without converting through a temporary value.
+    void AssignInteger(Int64 value) { data_ = value; }
+    void AssignFloat(double value) { data_ = value; }
+    // Makes the value this string, reusing the storage of a string it holds.
+    void AssignString(std::string_view text) {
+        if (auto* held = std::get_if<std::string>(&data_))
+            held->assign(text);
+        else
+            data_ = std::string(text);
+    }
 
     friend bool operator==(const Variant& a, const Variant& b) = default;
 
@@ -794,6 +805,9 @@ using TDataSetErrorEvent = std::function<void(TDataSet* DataSet, EDatabaseError&
 struct TDataRecord {
     Int64 id = 0;
     std::vector<Variant> values;
+    // Shown where it was inserted rather than where the order puts it, until the window is read
+    // again: such a row never anchors the reading of neighbouring rows.
+    bool displaced = false;
 };
 
 class TDataSet : public TComponent {
@@ -902,6 +916,11 @@ public:
     void SetRange(const std::vector<Variant>& startValues, const std::vector<Variant>& endValues);
     bool RangeActive() const { return rangeActive_; }
 
+    // Datasets reading from a database buffer a window of records around the current one, at
+    // most this many (at least 2); navigation past an edge reads on, and the window slides.
+    int WindowLimit() const { return windowLimit_; }
+    void SetWindowLimit(int limit);
+
     // Data links
     void DisableControls();
     void EnableControls();
@@ -950,8 +969,15 @@ public:
     }
 
 protected:
+    struct OrderKey {
+        int slot;
+        bool descending;
+        bool caseInsensitive;
+    };
+
     // Implementations: fill FieldDefs and prepare the source (InternalOpen), then hand over the
-    // rows (LoadRecords with AddLoadedRecord); write posted and deleted rows through.
+    // rows (LoadRecords with AddLoadedRecord), or read them a window at a time (Windowed); write
+    // posted and deleted rows through.
     virtual void InternalOpen() = 0;
     virtual void LoadRecords() = 0;
     virtual void InternalClose() {}
@@ -964,6 +990,38 @@ protected:
     virtual bool SourceWritable() const { return true; }
     // The collation the store uses for a field when no index says otherwise.
     virtual bool FieldCaseInsensitive(const TField*) const { return false; }
+
+    // A windowed dataset keeps only a window of rows and reads the others from its source, in the
+    // current order and range, when navigation needs them.
+    virtual bool Windowed() const { return false; }
+    // Whether the source can seek by the values of the order's keys (tables); a source that
+    // cannot is read by position and refuses orders, ranges and key searches.
+    virtual bool SeeksByKey() const { return false; }
+    // Up to `limit` rows after (forward) or before `anchor` in the current order, nearest first;
+    // without an anchor from the first (forward) or the last row.
+    virtual void FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                              std::vector<std::unique_ptr<TDataRecord>>& rows);
+    // The row with this identity as stored now; nullptr when it is gone.
+    virtual std::unique_ptr<TDataRecord> FetchRecord(Int64 id);
+    // The rows in range, or those before `before` in the current order.
+    virtual Int64 CountRecords(const TDataRecord* before);
+    // The row at a 0-based position in the current order; nullptr past the end.
+    virtual std::unique_ptr<TDataRecord> FetchRecordAt(Int64 position);
+    // The first row whose leading order keys equal `key` (or, when nearest, are not less).
+    virtual std::unique_ptr<TDataRecord> SeekRecord(const std::vector<Variant>& key, bool nearest);
+    // The first row in order matching Locate's condition; by default read through in windows.
+    virtual std::unique_ptr<TDataRecord> LocateRecord(const std::vector<TField*>& fields,
+                                                      const std::vector<Variant>& values,
+                                                      TLocateOptions options);
+    const std::vector<OrderKey>& OrderKeys() const { return order_; }
+    bool RangeApplied() const { return rangeActive_; }
+    const std::vector<Variant>& RangeLow() const { return rangeLow_; }
+    const std::vector<Variant>& RangeHigh() const { return rangeHigh_; }
+    // Creates a record with a slot for every field, all null; or, not `cleared`, with whatever a
+    // reused record held, for a caller that assigns every slot.
+    std::unique_ptr<TDataRecord> NewRecord(Int64 id, bool cleared = true) const;
+    // The value as the field would store it; raises as the field's setters do.
+    static Variant ConvertForField(const TField* field, const Variant& value);
 
     // Appends a loaded row: values in the order of Fields().
     TDataRecord& AddLoadedRecord(Int64 id);
@@ -986,11 +1044,6 @@ private:
     friend class TDataSource;
     friend class TFields;
 
-    struct OrderKey {
-        int slot;
-        bool descending;
-        bool caseInsensitive;
-    };
     enum KeyBuffer { kbLookup, kbRangeStart, kbRangeEnd, kbCount };
     struct KeyValues {
         std::vector<Variant> values;
@@ -1024,6 +1077,39 @@ private:
     bool SeekKey(const KeyValues& key, bool nearest);
     void CheckCanModify() const;
     void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler);
+    bool MatchesRecord(const TDataRecord& record, const std::vector<TField*>& fields,
+                       const std::vector<std::optional<Variant>>& keys, TLocateOptions options) const;
+    std::vector<std::optional<Variant>> LocateKeys(const std::vector<TField*>& fields,
+                                                   const std::vector<Variant>& values) const;
+
+    // The window of a windowed dataset: rows in order with the current one, and whether it holds
+    // the first and the last row.
+    struct Window {
+        std::vector<std::unique_ptr<TDataRecord>> rows;
+        int cursor = -1;
+        bool atStart = true, atEnd = true;
+        std::optional<Int64> base;
+    };
+    bool WindowComplete() const { return windowStart_ && windowEnd_; }
+    int FirstFetch() const;
+    Window ReadFirstWindow();
+    Window ReadLastWindow();
+    Window ReadWindowAround(std::unique_ptr<TDataRecord> record);
+    void InstallWindow(Window window);
+    // Keeps rows leaving the window for NewRecord to fill again.
+    void KeepSpare(std::vector<std::unique_ptr<TDataRecord>>::iterator begin,
+                   std::vector<std::unique_ptr<TDataRecord>>::iterator end);
+    void SyncView();
+    // Reads on past the window's last (first) row; returns how far the indexes of the rows held
+    // moved.
+    int ExtendForward(const TDataRecord* fallbackAnchor = nullptr);
+    int ExtendBackward();
+    const TDataRecord* EdgeRecord(bool last) const;
+    void CheckSeeksByKey() const;
+    void ReloadAround(const TDataRecord* current);
+    void GoToFetched(std::unique_ptr<TDataRecord> record);
+    void PlacePosted(TDataRecord written, bool inserting);
+    void PlaceInView(TDataRecord written, bool inserting);
     void Notify(const TDataSetNotifyEvent& handler) {
         if (handler) handler(this);
     }
@@ -1069,6 +1155,14 @@ private:
     std::vector<Variant> rangeLow_, rangeHigh_;
     bool hasCalcFields_ = false;
     TField* removingField_ = nullptr;
+
+    int windowLimit_ = 1024;
+    bool windowStart_ = true, windowEnd_ = true;
+    // The position of the window's first row, once known; asked of the source otherwise.
+    mutable std::optional<Int64> windowBase_;
+    mutable std::optional<Int64> countCache_;
+    int fetchBatch_ = 0;
+    mutable std::vector<std::unique_ptr<TDataRecord>> spareRecords_;
 
     int disableCount_ = 0;
     TDataSetState disableState_ = dsInactive;
@@ -1157,6 +1251,9 @@ public:
     bool Updating() const { return updating_; }
     // The linked record is the dataset's current record.
     int RecordCount() const;
+    // How many records the control shows at once; the dataset reads at least that many ahead.
+    int BufferCount() const { return bufferCount_; }
+    void SetBufferCount(int count) { bufferCount_ = std::max(1, count); }
     // The dataset this link feeds, for the circular-link check; nullptr for plain controls.
     virtual TDataSet* LinkedDataSet() const { return nullptr; }
 
@@ -1179,6 +1276,7 @@ private:
     void SetEditing(bool editing);
 
     TDataSource* dataSource_ = nullptr;
+    int bufferCount_ = 1;
     bool active_ = false, editing_ = false, readOnly_ = false, updating_ = false;
 };
 

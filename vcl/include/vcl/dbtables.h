@@ -1,4 +1,5 @@
-// Datasets on SQLite database files: the database binding, tables, queries and their parameters.
+// Datasets on SQLite database files and PostgreSQL servers: the database binding, tables, queries
+// and their parameters.
 #pragma once
 
 #include <memory>
@@ -7,14 +8,22 @@
 
 #include "vcl/db.h"
 
-struct sqlite3;
-
 namespace vcl {
+
+namespace dbdriver {
+class Connection;
+class ResultCursor;
+struct TableInfo;
+}  // namespace dbdriver
 
 class TDBDataSet;
 
-// A connection to one database file (DatabaseName is its path). Datasets with the same
-// DatabaseName share an existing TDatabase; without one they open a private connection.
+// A connection to one database. SQLite is the default driver: DatabaseName is the file's path.
+// PostgreSQL is chosen by DriverName "POSTGRESQL", or by a DatabaseName that is a connection URI
+// ("postgresql://user@host:port/database") or a libpq connection string ("host=... dbname=...");
+// Params then give HOST, PORT, DATABASE, USER NAME and PASSWORD (other names pass to libpq as
+// they stand, in lower case). Datasets with the same DatabaseName share an existing TDatabase;
+// without one they open a private connection.
 class TDatabase : public TComponent {
     VCL_DECLARE_CLASS(TDatabase, TComponent)
 public:
@@ -24,8 +33,9 @@ public:
     const std::string& DatabaseName() const { return databaseName_; }
     // Raises EDatabaseError while connected.
     void SetDatabaseName(const std::string& name);
-    bool Connected() const { return handle_ != nullptr; }
-    // A missing, locked or damaged file raises EDatabaseError "Cannot open database 'X': reason".
+    bool Connected() const { return connection_ != nullptr; }
+    // A missing, locked or damaged file, or a server that refuses, raises EDatabaseError
+    // "Cannot open database 'X': reason".
     void SetConnected(bool connected);
     void Open() { SetConnected(true); }
     // Closes every dataset using this connection first.
@@ -34,16 +44,21 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
     bool IsSQLBased() const { return true; }
+    // "SQLITE" or "POSTGRESQL"; empty chooses by DatabaseName. Raises EDatabaseError while connected.
+    const std::string& DriverName() const { return driverName_; }
+    void SetDriverName(const std::string& name);
+    TStrings* Params() const { return params_.get(); }
+    void SetParams(const TStrings* params);
+    // Whether this database talks to a PostgreSQL server.
+    bool UsesPostgres() const;
 
     bool InTransaction() const;
     void StartTransaction();
     void Commit();
     void Rollback();
-    // Runs statements without results; raises EDatabaseError with SQLite's message on failure.
+    // Runs statements without results; raises EDatabaseError with the engine's message on failure.
     void Execute(const std::string& sql);
     int DataSetCount() const { return static_cast<int>(dataSets_.size()); }
-    // The native connection, nullptr while disconnected.
-    sqlite3* Handle() const { return handle_; }
 
     TNotifyEvent AfterConnect, AfterDisconnect, BeforeConnect, BeforeDisconnect;
 
@@ -51,6 +66,8 @@ public:
 
     static void Publish(Published<TDatabase>& p) {
         p.Property("DatabaseName", &TDatabase::DatabaseName, &TDatabase::SetDatabaseName);
+        p.Property("DriverName", &TDatabase::DriverName, &TDatabase::SetDriverName);
+        p.Property("Params", &TDatabase::Params);
         p.Property("ReadOnly", &TDatabase::ReadOnly, &TDatabase::SetReadOnly, false);
         p.Property("Connected", &TDatabase::Connected, &TDatabase::SetConnected, false);
         p.Event("AfterConnect", &TDatabase::AfterConnect);
@@ -67,9 +84,11 @@ private:
     void Connect();
     void Disconnect();
     [[noreturn]] void RaiseError(const std::string& context) const;
+    std::vector<std::pair<std::string, std::string>> PostgresSettings() const;
 
-    std::string databaseName_;
-    sqlite3* handle_ = nullptr;
+    std::string databaseName_, driverName_;
+    std::unique_ptr<TStringList> params_;
+    std::unique_ptr<dbdriver::Connection> connection_;
     bool readOnly_ = false;
     bool streamedConnected_ = false;
     std::vector<TDBDataSet*> dataSets_;
@@ -88,10 +107,10 @@ public:
     TDatabase* Database() const { return database_; }
 
 protected:
-    // Binds to the named database (connecting it if needed) and returns the native handle.
-    sqlite3* OpenDatabase();
+    // Binds to the named database (connecting it if needed) and returns its connection.
+    dbdriver::Connection& OpenDatabase();
     void CloseDatabase();
-    [[noreturn]] void RaiseSQLiteError() const;
+    dbdriver::Connection& Connection() const;
 
 private:
     friend class TDatabase;
@@ -100,12 +119,13 @@ private:
     std::unique_ptr<TDatabase, TComponentDeleter> privateDatabase_;
 };
 
-// A table of a database file: columns become fields, the table's indexes IndexDefs; posting
-// writes the row by rowid inside a savepoint.
+// A table of a database: columns become fields, the table's indexes IndexDefs. Rows are read a
+// window at a time in the order of the active index (ORDER BY), sought by their keys; posting
+// writes the row by its identity (rowid, integer key or tuple id) atomically.
 class TTable : public TDBDataSet {
     VCL_DECLARE_CLASS(TTable, TDBDataSet)
 public:
-    explicit TTable(TComponent* owner) : TDBDataSet(owner) {}
+    explicit TTable(TComponent* owner);
     ~TTable() override;
 
     const std::string& TableName() const { return tableName_; }
@@ -127,25 +147,53 @@ public:
 
 protected:
     void InternalOpen() override;
-    void LoadRecords() override;
+    void LoadRecords() override {}
     void InternalClose() override;
     void InternalEdit(const TDataRecord& record) override;
     void InternalPost(TDataRecord& record, const std::vector<bool>& changed, bool inserting) override;
     void InternalDelete(const TDataRecord& record) override;
-    void InternalRefresh() override;
     bool FieldCaseInsensitive(const TField* field) const override;
     std::string DefaultKeyFields() const override;
 
+    bool Windowed() const override { return true; }
+    bool SeeksByKey() const override { return true; }
+    void FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                      std::vector<std::unique_ptr<TDataRecord>>& rows) override;
+    std::unique_ptr<TDataRecord> FetchRecord(Int64 id) override;
+    Int64 CountRecords(const TDataRecord* before) override;
+    std::unique_ptr<TDataRecord> FetchRecordAt(Int64 position) override;
+    std::unique_ptr<TDataRecord> SeekRecord(const std::vector<Variant>& key, bool nearest) override;
+    std::unique_ptr<TDataRecord> LocateRecord(const std::vector<TField*>& fields,
+                                              const std::vector<Variant>& values,
+                                              TLocateOptions options) override;
+
 private:
-    void ReadColumns(sqlite3* db);
-    void ReadIndexes(sqlite3* db);
-    void RereadRecord(sqlite3* db, TDataRecord& record);
+    struct Sql;
+    void ReadColumns(dbdriver::Connection& connection);
+    std::unique_ptr<TDataRecord> RereadRecord(Int64 id);
     std::string QuotedTable() const;
+    std::string SelectList() const;
+    // Reads the rows of a statement starting with SelectList's columns.
+    void ReadRows(const std::string& sql, Sql& statement, std::vector<std::unique_ptr<TDataRecord>>& rows);
+    std::unique_ptr<TDataRecord> ReadOne(const std::string& sql, Sql& statement);
+    std::string OrderBy(bool forward) const;
+    std::string KeyExpression(const OrderKey& key) const;
+    // The condition that a row lies beyond the anchor's leading values in the reading direction
+    // (or is level with them, when inclusive).
+    std::string Beyond(Sql& statement, const std::vector<Variant>& anchor, bool hasIdentity, Int64 identity,
+                       bool forward, bool inclusive, bool nullsApart = false) const;
+    bool KeyNotNull(const OrderKey& key) const;
+    // Whether the order's keys tell every row apart: they hold the whole primary key, compared
+    // as stored, and none of its columns can be null. The identity then breaks no ties.
+    bool OrderUnique() const;
+    std::string RangeCondition(Sql& statement) const;
+    std::vector<Variant> AnchorKey(const TDataRecord& record) const;
 
     std::string tableName_;
+    std::unique_ptr<dbdriver::TableInfo> info_;
     std::vector<bool> caseInsensitive_;  // by FieldDefs position
+    std::vector<bool> notNull_;          // by FieldDefs position
     std::string primaryKey_;
-    int rowidAlias_ = -1;  // FieldDefs position of an INTEGER PRIMARY KEY column
 };
 
 enum class TParamType : uint8_t { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
@@ -244,13 +292,24 @@ public:
 protected:
     void InternalOpen() override;
     void LoadRecords() override;
+    void InternalClose() override;
     void InternalRefresh() override;
     bool SourceWritable() const override { return false; }
+
+    // A result that fits the window is held whole; a larger one is read by position.
+    bool Windowed() const override { return result_ != nullptr; }
+    void FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                      std::vector<std::unique_ptr<TDataRecord>>& rows) override;
+    std::unique_ptr<TDataRecord> FetchRecord(Int64 id) override;
+    Int64 CountRecords(const TDataRecord* before) override;
+    std::unique_ptr<TDataRecord> FetchRecordAt(Int64 position) override;
 
 private:
     void SQLChanged();
     std::string SQLText() const;
     void Fetch(bool defineFields);
+    // Reads rows [position, position + count) as records whose identity is their 1-based position.
+    void ReadAt(Int64 position, int count, std::vector<std::unique_ptr<TDataRecord>>& rows);
 
     std::unique_ptr<TStringList> sql_;
     std::unique_ptr<TParams> params_;
@@ -258,6 +317,8 @@ private:
     int rowsAffected_ = -1;
     std::vector<TFieldType> columnTypes_;
     std::vector<std::vector<Variant>> rows_;
+    std::unique_ptr<dbdriver::ResultCursor> result_;
+    std::optional<Int64> resultCount_;
 };
 
 }  // namespace vcl

@@ -76,8 +76,8 @@ public:
     TAccessor() = default;
     TAccessor(std::nullptr_t) {}
     template <typename F>
-        requires(!std::is_same_v<std::remove_cvref_t<F>, TAccessor> && !std::is_null_pointer_v<F>)
-    TAccessor(F function) {
+    requires(!std::is_same_v<std::remove_cvref_t<F>, TAccessor> && !std::is_null_pointer_v<F>)
+        TAccessor(F function) {
         static_assert(std::is_trivially_copyable_v<F> && sizeof(F) <= kCapacity &&
                           alignof(F) <= alignof(std::max_align_t),
                       "an accessor holds a member pointer or a small trivially copyable lambda");
@@ -353,10 +353,10 @@ public:                                        \
                                                \
 private:
 
-#define VCL_DEFINE_CLASS(Self, Base)                                  \
-    ::vcl::TClass Self::StaticClass() {                               \
+#define VCL_DEFINE_CLASS(Self, Base)                                      \
+    ::vcl::TClass Self::StaticClass() {                                   \
         static const ::vcl::detail::TClassInfoOf<Self, Base> info(#Self); \
-        return &info;                                                 \
+        return &info;                                                     \
     }
 
 class TObject {

@@ -108,10 +108,18 @@ void TDataSet::OpenCursor() {
     try {
         InternalOpen();
         BindFields();
-        LoadRecords();
         rangeActive_ = false;
-        ResolveOrder();
-        BuildView(std::nullopt);
+        countCache_.reset();
+        if (Windowed()) {
+            ResolveOrder();
+            InstallWindow(ReadFirstWindow());
+        } else {
+            LoadRecords();
+            ResolveOrder();
+            BuildView(std::nullopt);
+            windowStart_ = windowEnd_ = true;
+            windowBase_ = 0;
+        }
         bof_ = true;
         eof_ = view_.empty();
         modified_ = false;
@@ -133,8 +141,13 @@ void TDataSet::CloseCursor() {
     }
     store_.clear();
     view_.clear();
+    spareRecords_.clear();
     cursor_ = -1;
     bof_ = eof_ = true;
+    windowStart_ = windowEnd_ = true;
+    windowBase_.reset();
+    countCache_.reset();
+    fetchBatch_ = 0;
     buffer_ = TDataRecord();
     changed_.clear();
     order_.clear();
@@ -231,6 +244,9 @@ void TDataSet::EmptyRecords() {
     view_.clear();
     store_.clear();
     cursor_ = -1;
+    windowStart_ = windowEnd_ = true;
+    windowBase_ = 0;
+    countCache_ = 0;
     Resync();
 }
 
@@ -376,19 +392,41 @@ bool TDataSet::IsEmpty() const {
 
 int TDataSet::RecordCount() const {
     CheckActive();
-    return static_cast<int>(view_.size());
+    if (WindowComplete()) return static_cast<int>(view_.size());
+    // Counting is the source's work, done when someone asks and kept until rows change.
+    if (!countCache_) countCache_ = const_cast<TDataSet*>(this)->CountRecords(nullptr);
+    return static_cast<int>(std::min<Int64>(*countCache_, INT32_MAX));
 }
 
 int TDataSet::RecNo() const {
     if (state_ == dsInactive || state_ == dsInsert || cursor_ < 0) return -1;
-    return cursor_ + 1;
+    if (!windowBase_) {
+        // After a seek the position is unknown until someone asks: the source counts the rows before.
+        Int64 before = const_cast<TDataSet*>(this)->CountRecords(view_[static_cast<size_t>(cursor_)]);
+        windowBase_ = before - cursor_;
+    }
+    return static_cast<int>(std::min<Int64>(*windowBase_ + cursor_ + 1, INT32_MAX));
 }
 
 void TDataSet::SetRecNo(int recNo) {
     CheckBrowseMode();
-    if (recNo < 1 || recNo > static_cast<int>(view_.size()))
-        DatabaseError(Format(dbconsts::SInvalidRecNo, {recNo}), this);
-    if (recNo - 1 != cursor_) ScrollTo(recNo - 1);
+    if (recNo < 1 || recNo > RecordCount()) DatabaseError(Format(dbconsts::SInvalidRecNo, {recNo}), this);
+    if (windowBase_ && recNo - 1 >= *windowBase_ &&
+        recNo - 1 < *windowBase_ + static_cast<Int64>(view_.size())) {
+        int position = static_cast<int>(recNo - 1 - *windowBase_);
+        if (position != cursor_) ScrollTo(position);
+        return;
+    }
+    std::unique_ptr<TDataRecord> record = FetchRecordAt(recNo - 1);
+    if (!record) DatabaseError(Format(dbconsts::SInvalidRecNo, {recNo}), this);
+    Window window = ReadWindowAround(std::move(record));
+    window.base = recNo - 1 - window.cursor;
+    Notify(BeforeScroll);
+    InstallWindow(std::move(window));
+    bof_ = eof_ = false;
+    CalcCurrent();
+    SendEvent(deDataSetChange, nullptr, 0);
+    Notify(AfterScroll);
 }
 
 void TDataSet::ScrollTo(int position) {
@@ -402,7 +440,10 @@ void TDataSet::ScrollTo(int position) {
 
 void TDataSet::First() {
     CheckBrowseMode();
+    std::optional<Window> window;
+    if (!windowStart_) window = ReadFirstWindow();
     Notify(BeforeScroll);
+    if (window) InstallWindow(std::move(*window));
     cursor_ = view_.empty() ? -1 : 0;
     bof_ = true;
     eof_ = view_.empty();
@@ -413,7 +454,10 @@ void TDataSet::First() {
 
 void TDataSet::Last() {
     CheckBrowseMode();
+    std::optional<Window> window;
+    if (!windowEnd_) window = ReadLastWindow();
     Notify(BeforeScroll);
+    if (window) InstallWindow(std::move(*window));
     cursor_ = static_cast<int>(view_.size()) - 1;
     eof_ = true;
     bof_ = view_.empty();
@@ -428,11 +472,24 @@ int TDataSet::MoveBy(int distance) {
     if (!((distance > 0 && !eof_) || (distance < 0 && !bof_))) return 0;
     bof_ = eof_ = false;
     int moved = 0;
+    Int64 origin = cursor_;
+    Int64 target = origin + distance;
+    // Past an edge of the window the source reads on and the window slides; the row left behind
+    // may leave the window, so positions are followed through each shift.
+    while (target >= static_cast<Int64>(view_.size()) && !windowEnd_) {
+        int shift = ExtendForward();
+        target += shift;
+        origin += shift;
+    }
+    while (target < 0 && !windowStart_) {
+        int shift = ExtendBackward();
+        target += shift;
+        origin += shift;
+    }
     auto count = static_cast<Int64>(view_.size());
     if (count == 0) {
         bof_ = eof_ = true;
     } else {
-        Int64 target = Int64{cursor_} + distance;
         if (target >= count) {
             target = count - 1;
             eof_ = true;
@@ -441,7 +498,7 @@ int TDataSet::MoveBy(int distance) {
             target = 0;
             bof_ = true;
         }
-        moved = static_cast<int>(target - cursor_);
+        moved = static_cast<int>(target - origin);
         cursor_ = static_cast<int>(target);
     }
     CalcCurrent();
@@ -556,6 +613,40 @@ void TDataSet::Post() {
         },
         OnPostError);
 
+    countCache_.reset();
+    if (Windowed()) {
+        PlacePosted(std::move(written), inserting);
+    } else {
+        PlaceInView(std::move(written), inserting);
+    }
+    buffer_ = TDataRecord();
+    SetState(dsBrowse);
+    Resync();
+    Notify(AfterPost);
+}
+
+void TDataSet::PlacePosted(TDataRecord written, bool inserting) {
+    // In the natural order a new row shows where it was inserted, and an edited row stays, until
+    // the window is read again; otherwise the window is read again around the posted row.
+    if (order_.empty() && (inserting || cursor_ >= 0)) {
+        auto record = std::make_unique<TDataRecord>(std::move(written));
+        if (inserting) {
+            record->displaced = true;
+            size_t position = appending_ || cursor_ < 0 ? store_.size() : static_cast<size_t>(cursor_);
+            store_.insert(store_.begin() + static_cast<std::ptrdiff_t>(position), std::move(record));
+            cursor_ = static_cast<int>(position);
+        } else {
+            TDataRecord& current = *store_[static_cast<size_t>(cursor_)];
+            record->displaced = current.displaced || record->id != current.id;
+            current = std::move(*record);
+        }
+        SyncView();
+        return;
+    }
+    InstallWindow(ReadWindowAround(std::make_unique<TDataRecord>(std::move(written))));
+}
+
+void TDataSet::PlaceInView(TDataRecord written, bool inserting) {
     TDataRecord* record = nullptr;
     if (inserting) {
         store_.push_back(std::make_unique<TDataRecord>(std::move(written)));
@@ -579,10 +670,6 @@ void TDataSet::Post() {
             cursor_ = position;
         }
     }
-    buffer_ = TDataRecord();
-    SetState(dsBrowse);
-    Resync();
-    Notify(AfterPost);
 }
 
 void TDataSet::Cancel() {
@@ -614,9 +701,16 @@ void TDataSet::Delete() {
     Notify(BeforeScroll);
     TDataRecord* record = view_[static_cast<size_t>(cursor_)];
     CheckOperation([&] { InternalDelete(*record); }, OnDeleteError);
+    TDataRecord deleted = *record;
     view_.erase(view_.begin() + cursor_);
     store_.erase(
         std::find_if(store_.begin(), store_.end(), [&](const auto& held) { return held.get() == record; }));
+    if (countCache_) --*countCache_;
+    // The row after the last one of the window comes from the source.
+    if (Windowed() && cursor_ >= static_cast<int>(view_.size()) && !windowEnd_) {
+        deleted.displaced = false;
+        cursor_ += ExtendForward(&deleted);
+    }
     if (cursor_ >= static_cast<int>(view_.size())) cursor_ = static_cast<int>(view_.size()) - 1;
     buffer_ = TDataRecord();
     SetState(dsBrowse);
@@ -679,12 +773,30 @@ void TDataSet::AppendRecord(std::initializer_list<Variant> values) {
 void TDataSet::Refresh() {
     CheckBrowseMode();
     Notify(BeforeRefresh);
-    std::optional<Int64> current;
-    if (cursor_ >= 0) current = view_[static_cast<size_t>(cursor_)]->id;
-    view_.clear();
-    cursor_ = -1;
+    countCache_.reset();
+    std::optional<TDataRecord> current;
+    if (cursor_ >= 0) current = *view_[static_cast<size_t>(cursor_)];
+    bool wasWindowed = Windowed();
+    if (!wasWindowed) {
+        view_.clear();
+        cursor_ = -1;
+    }
     InternalRefresh();
-    BuildView(current);
+    if (Windowed()) {
+        // A source read anew: the window is read again around the row that was current.
+        if (wasWindowed)
+            ReloadAround(current ? &*current : nullptr);
+        else
+            InstallWindow(ReadFirstWindow());
+    } else {
+        if (wasWindowed) {
+            store_.clear();
+            LoadRecords();
+            windowStart_ = windowEnd_ = true;
+            windowBase_ = 0;
+        }
+        BuildView(current ? std::optional<Int64>(current->id) : std::nullopt);
+    }
     Resync();
     Notify(AfterRefresh);
 }
@@ -704,13 +816,21 @@ void TDataSet::GotoBookmark(const TBookmark& bookmark) {
         for (size_t i = 0; i < view_.size() && position < 0; ++i)
             if (view_[i]->id == *bookmark) position = static_cast<int>(i);
     }
+    if (position < 0 && bookmark && !WindowComplete()) {
+        if (std::unique_ptr<TDataRecord> record = FetchRecord(*bookmark)) {
+            GoToFetched(std::move(record));
+            return;
+        }
+    }
     if (position < 0) DatabaseError(std::string(dbconsts::SRecordNotFound), this);
     ScrollTo(position);
 }
 
 bool TDataSet::BookmarkValid(const TBookmark& bookmark) const {
     if (!bookmark || state_ == dsInactive) return false;
-    return std::any_of(view_.begin(), view_.end(), [&](const TDataRecord* r) { return r->id == *bookmark; });
+    if (std::any_of(view_.begin(), view_.end(), [&](const TDataRecord* r) { return r->id == *bookmark; }))
+        return true;
+    return !WindowComplete() && const_cast<TDataSet*>(this)->FetchRecord(*bookmark) != nullptr;
 }
 
 int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
@@ -721,6 +841,20 @@ int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
         return -1;
     };
     Int64 x = positionOf(*a), y = positionOf(*b);
+    if ((x < 0 || y < 0) && !WindowComplete()) {
+        // Outside the window the source counts the rows before each.
+        auto* self = const_cast<TDataSet*>(this);
+        std::unique_ptr<TDataRecord> first = self->FetchRecord(*a), second = self->FetchRecord(*b);
+        if (first && second) {
+            x = self->CountRecords(first.get());
+            y = self->CountRecords(second.get());
+            if (x == y) {
+                x = *a;
+                y = *b;
+            }
+            return x == y ? 0 : (x < y ? -1 : 1);
+        }
+    }
     if (x < 0 || y < 0) {
         x = *a;
         y = *b;
@@ -728,10 +862,8 @@ int TDataSet::CompareBookmarks(const TBookmark& a, const TBookmark& b) const {
     return x == y ? 0 : (x < y ? -1 : 1);
 }
 
-int TDataSet::FindMatch(const std::vector<TField*>& fields, const std::vector<Variant>& values,
-                        TLocateOptions options) const {
-    bool caseInsensitive = options.Contains(TLocateOption::loCaseInsensitive);
-    bool partial = options.Contains(TLocateOption::loPartialKey);
+std::vector<std::optional<Variant>> TDataSet::LocateKeys(const std::vector<TField*>& fields,
+                                                         const std::vector<Variant>& values) const {
     // Keys converted once to each field's type; a key that cannot be converted matches nothing.
     std::vector<std::optional<Variant>> keys;
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -745,40 +877,66 @@ int TDataSet::FindMatch(const std::vector<TField*>& fields, const std::vector<Va
             keys.emplace_back(std::nullopt);
         }
     }
-    for (size_t row = 0; row < view_.size(); ++row) {
-        bool match = true;
-        for (size_t i = 0; i < fields.size() && match; ++i) {
-            if (!keys[i]) {
-                match = false;
-                break;
-            }
-            const Variant& value = view_[row]->values[static_cast<size_t>(fields[i]->slot_)];
-            const Variant& key = *keys[i];
-            if (key.IsNull()) {
-                match = value.IsNull();
-            } else if (value.IsNull()) {
-                match = false;
-            } else if (key.StringPtr()) {
-                std::string text = value.AsString();
-                const std::string& wanted = *key.StringPtr();
-                if (partial && text.size() > wanted.size()) text.resize(wanted.size());
-                if (!partial && !caseInsensitive && !value.StringPtr() && !fields[i]->IsBlob()) {
-                    // "5" against a number compares as numbers, the way the field would store it.
-                    try {
-                        match = CompareVariants(value, fields[i]->Convert(key)) == 0;
-                    } catch (const Exception&) {
-                        match = false;
-                    }
-                } else {
-                    match = caseInsensitive ? AnsiSameText(text, wanted) : text == wanted;
+    return keys;
+}
+
+bool TDataSet::MatchesRecord(const TDataRecord& record, const std::vector<TField*>& fields,
+                             const std::vector<std::optional<Variant>>& keys, TLocateOptions options) const {
+    bool caseInsensitive = options.Contains(TLocateOption::loCaseInsensitive);
+    bool partial = options.Contains(TLocateOption::loPartialKey);
+    bool match = true;
+    for (size_t i = 0; i < fields.size() && match; ++i) {
+        if (!keys[i]) return false;
+        const Variant& value = record.values[static_cast<size_t>(fields[i]->slot_)];
+        const Variant& key = *keys[i];
+        if (key.IsNull()) {
+            match = value.IsNull();
+        } else if (value.IsNull()) {
+            match = false;
+        } else if (key.StringPtr()) {
+            std::string text = value.AsString();
+            const std::string& wanted = *key.StringPtr();
+            if (partial && text.size() > wanted.size()) text.resize(wanted.size());
+            if (!partial && !caseInsensitive && !value.StringPtr() && !fields[i]->IsBlob()) {
+                // "5" against a number compares as numbers, the way the field would store it.
+                try {
+                    match = CompareVariants(value, fields[i]->Convert(key)) == 0;
+                } catch (const Exception&) {
+                    match = false;
                 }
             } else {
-                match = CompareVariants(value, key) == 0;
+                match = caseInsensitive ? AnsiSameText(text, wanted) : text == wanted;
             }
+        } else {
+            match = CompareVariants(value, key) == 0;
         }
-        if (match) return static_cast<int>(row);
     }
+    return match;
+}
+
+int TDataSet::FindMatch(const std::vector<TField*>& fields, const std::vector<Variant>& values,
+                        TLocateOptions options) const {
+    std::vector<std::optional<Variant>> keys = LocateKeys(fields, values);
+    for (size_t row = 0; row < view_.size(); ++row)
+        if (MatchesRecord(*view_[row], fields, keys, options)) return static_cast<int>(row);
     return -1;
+}
+
+std::unique_ptr<TDataRecord> TDataSet::LocateRecord(const std::vector<TField*>& fields,
+                                                    const std::vector<Variant>& values,
+                                                    TLocateOptions options) {
+    std::vector<std::optional<Variant>> keys = LocateKeys(fields, values);
+    std::vector<std::unique_ptr<TDataRecord>> rows;
+    std::unique_ptr<TDataRecord> anchor;
+    int batch = std::max(2, windowLimit_);
+    for (;;) {
+        rows.clear();
+        FetchRecords(anchor.get(), true, batch, rows);
+        for (auto& row : rows)
+            if (MatchesRecord(*row, fields, keys, options)) return std::move(row);
+        if (static_cast<int>(rows.size()) < batch) return nullptr;
+        anchor = std::move(rows.back());
+    }
 }
 
 bool TDataSet::Locate(std::string_view keyFields, const std::vector<Variant>& keyValues,
@@ -789,6 +947,12 @@ bool TDataSet::Locate(std::string_view keyFields, const std::vector<Variant>& ke
         fields.push_back(FieldByName(name));
     if (fields.size() != keyValues.size() || fields.empty())
         DatabaseError(std::string(dbconsts::SFieldValueCount), this);
+    if (!WindowComplete()) {
+        std::unique_ptr<TDataRecord> record = LocateRecord(fields, keyValues, options);
+        if (!record) return false;
+        GoToFetched(std::move(record));
+        return true;
+    }
     int position = FindMatch(fields, keyValues, options);
     if (position < 0) return false;
     ScrollTo(position);
@@ -804,6 +968,10 @@ Variant TDataSet::Lookup(std::string_view keyFields, const std::vector<Variant>&
     if (fields.size() != keyValues.size() || fields.empty())
         DatabaseError(std::string(dbconsts::SFieldValueCount), this);
     TField* result = FieldByName(resultField);
+    if (!WindowComplete()) {
+        std::unique_ptr<TDataRecord> record = LocateRecord(fields, keyValues, {});
+        return record ? record->values[static_cast<size_t>(result->slot_)] : Variant();
+    }
     int position = FindMatch(fields, keyValues, {});
     if (position < 0) return Variant();
     return view_[static_cast<size_t>(position)]->values[static_cast<size_t>(result->slot_)];
@@ -894,6 +1062,15 @@ void TDataSet::BuildView(std::optional<Int64> keepId) {
 }
 
 void TDataSet::ApplyOrderChange() {
+    if (Windowed()) {
+        rangeActive_ = false;
+        rangeLow_.clear();
+        rangeHigh_.clear();
+        countCache_.reset();
+        ReloadAround(cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : nullptr);
+        Resync();
+        return;
+    }
     std::optional<Int64> current;
     if (cursor_ >= 0) current = view_[static_cast<size_t>(cursor_)]->id;
     rangeActive_ = false;
@@ -911,6 +1088,7 @@ void TDataSet::SetIndexFieldNames(const std::string& names) {
         return;
     }
     CheckBrowseMode();
+    CheckSeeksByKey();
     std::string oldFields = indexFieldNames_, oldName = indexName_;
     indexFieldNames_ = names;
     if (!names.empty()) indexName_.clear();
@@ -932,6 +1110,7 @@ void TDataSet::SetIndexName(const std::string& name) {
         return;
     }
     CheckBrowseMode();
+    CheckSeeksByKey();
     std::string oldFields = indexFieldNames_, oldName = indexName_;
     indexName_ = name;
     if (!name.empty()) indexFieldNames_.clear();
@@ -1013,6 +1192,13 @@ std::vector<Variant> TDataSet::KeyVector(const KeyValues& key) const {
 bool TDataSet::SeekKey(const KeyValues& keyValues, bool nearest) {
     std::vector<Variant> key = KeyVector(keyValues);
     int count = static_cast<int>(key.size());
+    if (!WindowComplete()) {
+        CheckSeeksByKey();
+        std::unique_ptr<TDataRecord> record = SeekRecord(key, nearest);
+        if (!record) return false;
+        GoToFetched(std::move(record));
+        return true;
+    }
     auto position = std::lower_bound(
         view_.begin(), view_.end(), key,
         [&](const TDataRecord* record, const auto& k) { return CompareKey(*record, k, count) < 0; });
@@ -1071,9 +1257,16 @@ void TDataSet::FindNearest(const std::vector<Variant>& keyValues) {
 void TDataSet::ApplyRange() {
     CheckBrowseMode();
     CheckKeyIndex();
+    CheckSeeksByKey();
     rangeLow_ = KeyVector(keys_[kbRangeStart]);
     rangeHigh_ = KeyVector(keys_[kbRangeEnd]);
     rangeActive_ = true;
+    countCache_.reset();
+    if (Windowed()) {
+        windowStart_ = false;  // read the range's first window
+        First();
+        return;
+    }
     BuildView(std::nullopt);
     First();
 }
@@ -1084,6 +1277,12 @@ void TDataSet::CancelRange() {
     rangeActive_ = false;
     rangeLow_.clear();
     rangeHigh_.clear();
+    countCache_.reset();
+    if (Windowed()) {
+        ReloadAround(cursor_ >= 0 ? view_[static_cast<size_t>(cursor_)] : nullptr);
+        Resync();
+        return;
+    }
     std::optional<Int64> current;
     if (cursor_ >= 0) current = view_[static_cast<size_t>(cursor_)]->id;
     BuildView(current);

@@ -1,17 +1,49 @@
-// TTable and TQuery on SQLite.
+// TTable and TQuery on the database drivers.
 #include <algorithm>
 
-#include "db/database.h"
+#include "db/driver.h"
+#include "vcl/dbtables.h"
 
 namespace vcl {
 
-using sqlite::QuoteIdentifier;
-using sqlite::Statement;
+using dbdriver::Param;
+using dbdriver::QuoteIdentifier;
+using dbdriver::Row;
+
+namespace {
+
+bool IsTextType(TFieldType type) {
+    return type == TFieldType::ftString || type == TFieldType::ftFixedChar ||
+           type == TFieldType::ftWideString || type == TFieldType::ftMemo || type == TFieldType::ftFmtMemo;
+}
+
+// Characters of UTF-8 text, as SQL's substr counts them.
+int CharacterCount(const std::string& text) {
+    int count = 0;
+    for (char ch : text)
+        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TTable
 
+// A statement's bound values, each answered with the placeholder that takes it.
+struct TTable::Sql {
+    const dbdriver::Connection& connection;
+    std::vector<Param> params;
+
+    std::string Bind(const Variant& value, TFieldType type) {
+        params.push_back({value, type});
+        return connection.Placeholder(static_cast<int>(params.size()));
+    }
+};
+
 VCL_DEFINE_CLASS(TTable, TDBDataSet)
+
+TTable::TTable(TComponent* owner) : TDBDataSet(owner) {}
 
 TTable::~TTable() {
     CloseForDestruction();
@@ -24,151 +56,46 @@ void TTable::SetTableName(const std::string& name) {
 }
 
 std::string TTable::QuotedTable() const {
-    return QuoteIdentifier(tableName_);
+    return QuoteIdentifier(info_ && !info_->name.empty() ? info_->name : tableName_);
 }
 
 bool TTable::Exists() {
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
     bool wasOpen = Database() != nullptr;
-    sqlite3* db = OpenDatabase();
-    bool found = false;
-    {
-        Statement query(db, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?", this);
-        query.BindText(1, tableName_);
-        found = query.Step();
-    }
-    if (!wasOpen) CloseDatabase();
-    return found;
+    dbdriver::Connection& connection = OpenDatabase();
+    const ScopeExit close([&] {
+        if (!wasOpen) CloseDatabase();
+    });
+    return connection.TableExists(tableName_, this);
 }
 
 void TTable::InternalOpen() {
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
-    sqlite3* db = OpenDatabase();
-    ReadColumns(db);
-    ReadIndexes(db);
+    dbdriver::Connection& connection = OpenDatabase();
+    ReadColumns(connection);
+    IndexDefs()->Clear();
+    connection.ReadIndexes(tableName_, *IndexDefs(), this);
 }
 
-void TTable::ReadColumns(sqlite3* db) {
+void TTable::ReadColumns(dbdriver::Connection& connection) {
     FieldDefs()->Clear();
     caseInsensitive_.clear();
-    rowidAlias_ = -1;
-    std::vector<std::pair<Int64, std::string>> keyColumns;
-    std::vector<std::string> declaredTypes;
-    {
-        Statement info(db, "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)", this);
-        info.BindText(1, tableName_);
-        while (info.Step()) {
-            std::string name = info.Text(0);
-            std::string declared = info.Text(1);
-            sqlite::TColumnType column = sqlite::MapDeclaredType(declared);
-            bool notNull = info.Int64At(2) != 0;
-            bool hasDefault = !info.IsNull(3);
-            Int64 pk = info.Int64At(4);
-            if (pk > 0) keyColumns.emplace_back(pk, name);
-            FieldDefs()->Add(name, column.type, column.size, notNull && !hasDefault);
-            declaredTypes.push_back(UpperCase(Trim(declared)));
-            const char* collation = nullptr;
-            sqlite3_table_column_metadata(db, nullptr, tableName_.c_str(), name.c_str(), nullptr, &collation,
-                                          nullptr, nullptr, nullptr);
-            caseInsensitive_.push_back(collation && SameText(collation, "NOCASE"));
-        }
+    notNull_.clear();
+    info_ = std::make_unique<dbdriver::TableInfo>(connection.ReadTable(tableName_, this));
+    if (info_->columns.empty()) DatabaseError(Format(dbconsts::STableNotFound, {tableName_}), this);
+    for (const dbdriver::ColumnInfo& column : info_->columns) {
+        FieldDefs()->Add(column.name, column.type.type, column.type.size, column.required);
+        caseInsensitive_.push_back(column.caseInsensitive);
+        notNull_.push_back(column.notNull);
     }
-    if (FieldDefs()->Count() == 0) DatabaseError(Format(dbconsts::STableNotFound, {tableName_}), this);
-    std::sort(keyColumns.begin(), keyColumns.end());
     primaryKey_.clear();
-    for (const auto& [position, name] : keyColumns)
+    for (const std::string& name : info_->primaryKey)
         primaryKey_ += (primaryKey_.empty() ? "" : ";") + name;
-    // A single INTEGER PRIMARY KEY column is the rowid itself.
-    if (keyColumns.size() == 1) {
-        int index = FieldDefs()->IndexOf(keyColumns[0].second);
-        if (index >= 0 && declaredTypes[static_cast<size_t>(index)] == "INTEGER") {
-            rowidAlias_ = index;
-            TFieldDef* def = FieldDefs()->Items(index);
-            def->SetDataType(TFieldType::ftAutoInc);
-            def->SetRequired(false);
-        }
-    }
-}
-
-void TTable::ReadIndexes(sqlite3* db) {
-    IndexDefs()->Clear();
-    Statement list(db, "SELECT name, \"unique\", origin FROM pragma_index_list(?)", this);
-    list.BindText(1, tableName_);
-    while (list.Step()) {
-        std::string name = list.Text(0);
-        bool unique = list.Int64At(1) != 0;
-        std::string origin = list.Text(2);
-        Statement columns(
-            db, "SELECT cid, name, \"desc\", coll FROM pragma_index_xinfo(?) WHERE key = 1 ORDER BY seqno",
-            this);
-        columns.BindText(1, name);
-        std::vector<std::string> fields, descending, caseless;
-        bool expression = false;
-        while (columns.Step()) {
-            Int64 cid = columns.Int64At(0);
-            if (cid < 0) {
-                expression = true;
-                break;
-            }
-            std::string column = columns.Text(1);
-            fields.push_back(column);
-            if (columns.Int64At(2) != 0) descending.push_back(column);
-            if (SameText(columns.Text(3), "NOCASE")) caseless.push_back(column);
-        }
-        // Indexes on expressions cannot order fields; they are left out.
-        if (expression || fields.empty()) continue;
-        auto join = [](const std::vector<std::string>& names) {
-            std::string result;
-            for (const std::string& item : names)
-                result += (result.empty() ? "" : ";") + item;
-            return result;
-        };
-        TIndexOptions options;
-        if (unique) options.Include(TIndexOption::ixUnique);
-        if (origin == "pk") options.Include(TIndexOption::ixPrimary);
-        TIndexDef* def = IndexDefs()->Add(name, join(fields), options);
-        if (descending.size() == fields.size())
-            def->SetOptions(def->Options() + TIndexOptions{TIndexOption::ixDescending});
-        else
-            def->SetDescFields(join(descending));
-        if (caseless.size() == fields.size())
-            def->SetOptions(def->Options() + TIndexOptions{TIndexOption::ixCaseInsensitive});
-        else
-            def->SetCaseInsFields(join(caseless));
-    }
-}
-
-void TTable::LoadRecords() {
-    sqlite3* db = Database()->Handle();
-    std::vector<int> slots = DefSlots();
-    std::vector<TFieldType> types;
-    std::string sql = "SELECT rowid";
-    for (int i = 0; i < FieldDefs()->Count(); ++i) {
-        sql += ", " + QuoteIdentifier(FieldDefs()->Items(i)->Name());
-        types.push_back(FieldDefs()->Items(i)->DataType());
-    }
-    sql += " FROM " + QuotedTable();
-    Statement rows(db, sql, this);
-    sqlite3_stmt* stmt = rows.Handle();
-    auto columns = static_cast<int>(slots.size());
-    while (rows.Step()) {
-        TDataRecord& record = AddLoadedRecord(sqlite3_column_int64(stmt, 0));
-        for (int i = 0; i < columns; ++i) {
-            int slot = slots[static_cast<size_t>(i)];
-            if (slot >= 0)
-                record.values[static_cast<size_t>(slot)] =
-                    sqlite::ReadColumn(stmt, i + 1, types[static_cast<size_t>(i)]);
-        }
-    }
 }
 
 void TTable::InternalClose() {
     CloseDatabase();
-}
-
-void TTable::InternalRefresh() {
-    Store().clear();
-    LoadRecords();
+    info_.reset();
 }
 
 bool TTable::FieldCaseInsensitive(const TField* field) const {
@@ -180,169 +107,447 @@ std::string TTable::DefaultKeyFields() const {
     return primaryKey_;
 }
 
-void TTable::InternalEdit(const TDataRecord& record) {
-    Statement probe(Database()->Handle(), "SELECT 1 FROM " + QuotedTable() + " WHERE rowid = ?", this);
-    probe.BindInt64(1, record.id);
-    if (!probe.Step()) DatabaseError(std::string(dbconsts::SRecordChanged), this);
+bool TTable::KeyNotNull(const OrderKey& key) const {
+    const TField* field = Fields()[key.slot];
+    auto index = static_cast<size_t>(field->FieldNo() - 1);
+    return field->FieldNo() > 0 && index < notNull_.size() && notNull_[index];
 }
 
-void TTable::RereadRecord(sqlite3* db, TDataRecord& record) {
-    std::vector<int> slots = DefSlots();
-    std::string sql = "SELECT rowid";
+bool TTable::OrderUnique() const {
+    if (!info_ || info_->primaryKey.empty()) return false;
+    for (const std::string& column : info_->primaryKey) {
+        bool held = std::any_of(OrderKeys().begin(), OrderKeys().end(), [&](const OrderKey& key) {
+            return !key.caseInsensitive && KeyNotNull(key) && Fields()[key.slot]->FieldName() == column;
+        });
+        if (!held) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading through keys
+
+std::string TTable::SelectList() const {
+    std::string list = "SELECT " + info_->identity;
     for (int i = 0; i < FieldDefs()->Count(); ++i)
-        sql += ", " + QuoteIdentifier(FieldDefs()->Items(i)->Name());
-    sql += " FROM " + QuotedTable() + " WHERE rowid = ?";
-    Statement row(db, sql, this);
-    row.BindInt64(1, record.id);
-    if (!row.Step()) DatabaseError(std::string(dbconsts::SRecordChanged), this);
-    for (size_t i = 0; i < slots.size(); ++i)
-        if (slots[i] >= 0)
-            record.values[static_cast<size_t>(slots[i])] = sqlite::ReadColumn(
-                row.Handle(), static_cast<int>(i) + 1, FieldDefs()->Items(static_cast<int>(i))->DataType());
+        list += ", " + QuoteIdentifier(FieldDefs()->Items(i)->Name());
+    return list + " FROM " + QuotedTable();
 }
 
-namespace {
+void TTable::ReadRows(const std::string& sql, Sql& statement,
+                      std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    std::vector<int> slots = DefSlots();
+    std::vector<TFieldType> types;
+    for (int i = 0; i < FieldDefs()->Count(); ++i)
+        types.push_back(FieldDefs()->Items(i)->DataType());
+    // Each record slot's column in the statement (after the identity), or -1 for fields that
+    // are not read (calculated, lookups).
+    std::vector<int> columns(static_cast<size_t>(Fields().Count()), -1);
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (slots[i] >= 0) columns[static_cast<size_t>(slots[i])] = static_cast<int>(i);
+    Connection().Run(
+        sql, statement.params,
+        [&](const Row& row) {
+            std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, 0), false);
+            for (size_t slot = 0; slot < columns.size(); ++slot) {
+                Variant& value = record->values[slot];
+                if (int column = columns[slot]; column >= 0)
+                    row.ValueInto(column + 1, types[static_cast<size_t>(column)], value);
+                else
+                    value = Variant();
+            }
+            rows.push_back(std::move(record));
+            return true;
+        },
+        this);
+}
 
-// Runs the write between SAVEPOINT and RELEASE, so that it joins an open transaction or makes its own.
-template <typename Write>
-void InSavepoint(sqlite3* db, const TComponent* owner, Write write) {
-    sqlite::Exec(db, "SAVEPOINT zyl_write", owner);
-    try {
-        write();
-        sqlite::Exec(db, "RELEASE zyl_write", owner);
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK TO zyl_write", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "RELEASE zyl_write", nullptr, nullptr, nullptr);
-        throw;
+std::unique_ptr<TDataRecord> TTable::ReadOne(const std::string& sql, Sql& statement) {
+    std::vector<std::unique_ptr<TDataRecord>> rows;
+    ReadRows(sql, statement, rows);
+    return rows.empty() ? nullptr : std::move(rows.front());
+}
+
+std::string TTable::KeyExpression(const OrderKey& key) const {
+    std::string column = QuoteIdentifier(Fields()[key.slot]->FieldName());
+    return key.caseInsensitive ? Connection().Caseless(column) : column;
+}
+
+std::string TTable::OrderBy(bool forward) const {
+    const dbdriver::Connection& connection = Connection();
+    std::string order;
+    for (const OrderKey& key : OrderKeys()) {
+        bool descending = key.descending != !forward;
+        // Where nulls go is said only where there can be some: an index then serves the order
+        // whichever way the engine places them.
+        order += (order.empty() ? " ORDER BY " : ", ") + KeyExpression(key) + (descending ? " DESC" : "") +
+                 (KeyNotNull(key) ? std::string() : connection.NullsPlacement(descending));
+    }
+    if (!OrderUnique())
+        order += (order.empty() ? " ORDER BY " : ", ") + info_->identity + (forward ? "" : " DESC");
+    return order;
+}
+
+std::vector<Variant> TTable::AnchorKey(const TDataRecord& record) const {
+    std::vector<Variant> key;
+    for (const OrderKey& order : OrderKeys())
+        key.push_back(record.values[static_cast<size_t>(order.slot)]);
+    return key;
+}
+
+std::string TTable::Beyond(Sql& statement, const std::vector<Variant>& anchor, bool hasIdentity,
+                           Int64 identity, bool forward, bool inclusive, bool nullsApart) const {
+    const dbdriver::Connection& connection = Connection();
+    const std::vector<OrderKey>& keys = OrderKeys();
+    // Built from the last key inwards: beyond(k) OR (level(k) AND rest). Nulls sort first, so
+    // nothing lies below a null and everything that is not null lies above it. Keys that tell
+    // rows apart leave the identity out: level on all of them is the anchor itself.
+    std::string rest;
+    bool restAlways = inclusive, restNever = !inclusive;
+    int terms = 0;
+    if (hasIdentity && !OrderUnique()) {
+        Param bound = dbdriver::IdentityParam(*info_, identity);
+        statement.params.push_back(bound);
+        std::string mark =
+            dbdriver::IdentityPlaceholder(connection, *info_, static_cast<int>(statement.params.size()));
+        rest =
+            info_->identity + (forward ? (inclusive ? " >= " : " > ") : (inclusive ? " <= " : " < ")) + mark;
+        restAlways = restNever = false;
+        ++terms;
+    }
+    for (size_t i = std::min(anchor.size(), keys.size()); i-- > 0;) {
+        const OrderKey& key = keys[i];
+        const Variant& value = anchor[i];
+        std::string expression = KeyExpression(key);
+        bool upward = key.descending != forward;
+        TFieldType type = Fields()[key.slot]->DataType();
+        std::string beyond, level;
+        if (value.IsNull()) {
+            beyond = upward ? expression + " IS NOT NULL" : "";
+            level = expression + " IS NULL";
+        } else {
+            std::string mark = statement.Bind(value, type);
+            if (key.caseInsensitive) mark = connection.Caseless(mark);
+            if (upward)
+                beyond = expression + " > " + mark;
+            else if (KeyNotNull(key))
+                beyond = expression + " < " + mark;
+            else
+                beyond = "(" + expression + " < " + mark + " OR " + expression + " IS NULL)";
+            // Level with the anchor matters only where something follows; an unused value would
+            // leave the statement's placeholders and values out of step.
+            if (!restNever) {
+                std::string same = statement.Bind(value, type);
+                if (key.caseInsensitive) same = connection.Caseless(same);
+                level = expression + " = " + same;
+            }
+        }
+        std::string combined;
+        if (restAlways)
+            combined = beyond.empty() ? level : "(" + beyond + " OR " + level + ")";
+        else if (restNever)
+            combined = beyond.empty() ? "1 = 0" : beyond;
+        else
+            combined = beyond.empty() ? "(" + level + " AND " + rest + ")"
+                                      : "(" + beyond + " OR (" + level + " AND " + rest + "))";
+        rest = combined;
+        restAlways = restNever = false;
+        ++terms;
+    }
+    if (restAlways) return "1 = 1";
+    if (restNever) return "1 = 0";
+    // The same condition again on the first key alone, in a form an index can seek by: without
+    // it the engine reads from the start for every window. A lone comparison already is one.
+    // Reading down towards nulls, the caller that reads the null rows apart (nullsApart) gets a
+    // bound that leaves them out, so that the seek is not lost to an OR.
+    if (!anchor.empty() && !keys.empty() && !anchor[0].IsNull()) {
+        const OrderKey& first = keys[0];
+        bool upward = first.descending != forward;
+        bool noNulls = KeyNotNull(first) || nullsApart;
+        if (terms > 1 || !(upward || noNulls)) {
+            std::string expression = KeyExpression(first);
+            std::string mark = statement.Bind(anchor[0], Fields()[first.slot]->DataType());
+            if (first.caseInsensitive) mark = connection.Caseless(mark);
+            std::string bound = upward ? expression + " >= " + mark
+                                : noNulls
+                                    ? expression + " <= " + mark
+                                    : "(" + expression + " <= " + mark + " OR " + expression + " IS NULL)";
+            rest = bound + " AND " + rest;
+        }
+    }
+    return rest;
+}
+
+std::string TTable::RangeCondition(Sql& statement) const {
+    if (!RangeApplied()) return {};
+    std::string condition;
+    if (!RangeLow().empty()) condition = Beyond(statement, RangeLow(), false, 0, true, true);
+    if (!RangeHigh().empty())
+        condition +=
+            (condition.empty() ? "" : " AND ") + Beyond(statement, RangeHigh(), false, 0, false, true);
+    return condition;
+}
+
+void TTable::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                          std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    Sql statement{Connection(), {}};
+    std::string where = RangeCondition(statement);
+    // Reading down from a value of a first key that can be null, the null rows come last: they
+    // are read apart, after the others, so that those are sought by the key's index.
+    const OrderKey* nullable = nullptr;
+    std::vector<Variant> key;
+    if (anchor) {
+        key = AnchorKey(*anchor);
+        const std::vector<OrderKey>& keys = OrderKeys();
+        if (!keys.empty() && keys[0].descending == forward && !KeyNotNull(keys[0]) && !key[0].IsNull())
+            nullable = &keys[0];
+        std::string beyond = Beyond(statement, key, true, anchor->id, forward, false, nullable != nullptr);
+        where += (where.empty() ? "" : " AND ") + beyond;
+    }
+    std::string sql = SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(forward) + " LIMIT " +
+                      IntToStr(limit);
+    size_t start = rows.size();
+    ReadRows(sql, statement, rows);
+    auto read = static_cast<int>(rows.size() - start);
+    if (nullable && read < limit) {
+        Sql nulls{Connection(), {}};
+        std::string among = RangeCondition(nulls);
+        among += (among.empty() ? "" : " AND ") + KeyExpression(*nullable) + " IS NULL";
+        ReadRows(SelectList() + " WHERE " + among + OrderBy(forward) + " LIMIT " + IntToStr(limit - read),
+                 nulls, rows);
     }
 }
 
-}  // namespace
+std::unique_ptr<TDataRecord> TTable::RereadRecord(Int64 id) {
+    Sql statement{Connection(), {}};
+    statement.params.push_back(dbdriver::IdentityParam(*info_, id));
+    return ReadOne(SelectList() + " WHERE " + info_->identity + " = " +
+                       dbdriver::IdentityPlaceholder(Connection(), *info_, 1),
+                   statement);
+}
+
+std::unique_ptr<TDataRecord> TTable::FetchRecord(Int64 id) {
+    return RereadRecord(id);
+}
+
+Int64 TTable::CountRecords(const TDataRecord* before) {
+    Sql statement{Connection(), {}};
+    std::string where = RangeCondition(statement);
+    if (before) {
+        std::string beyond = Beyond(statement, AnchorKey(*before), true, before->id, false, false);
+        where += (where.empty() ? "" : " AND ") + beyond;
+    }
+    Int64 count = 0;
+    Connection().Run(
+        "SELECT count(*) FROM " + QuotedTable() + (where.empty() ? "" : " WHERE " + where), statement.params,
+        [&](const Row& row) {
+            count = row.Int64At(0);
+            return false;
+        },
+        this);
+    return count;
+}
+
+std::unique_ptr<TDataRecord> TTable::FetchRecordAt(Int64 position) {
+    Sql statement{Connection(), {}};
+    std::string where = RangeCondition(statement);
+    return ReadOne(SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(true) +
+                       " LIMIT 1 OFFSET " + std::to_string(position),
+                   statement);
+}
+
+std::unique_ptr<TDataRecord> TTable::SeekRecord(const std::vector<Variant>& key, bool nearest) {
+    Sql statement{Connection(), {}};
+    std::string where = RangeCondition(statement);
+    std::string condition;
+    if (nearest) {
+        condition = Beyond(statement, key, false, 0, true, true);
+    } else {
+        const std::vector<OrderKey>& keys = OrderKeys();
+        for (size_t i = 0; i < key.size() && i < keys.size(); ++i) {
+            std::string expression = KeyExpression(keys[i]);
+            std::string term;
+            if (key[i].IsNull()) {
+                term = expression + " IS NULL";
+            } else {
+                std::string mark = statement.Bind(key[i], Fields()[keys[i].slot]->DataType());
+                term = expression + " = " + (keys[i].caseInsensitive ? Connection().Caseless(mark) : mark);
+            }
+            condition += (condition.empty() ? "" : " AND ") + term;
+        }
+    }
+    if (!condition.empty()) where += (where.empty() ? "" : " AND ") + condition;
+    std::string sql = SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(true) + " LIMIT 1";
+    std::unique_ptr<TDataRecord> found = ReadOne(sql, statement);
+    if (!found && nearest) {
+        // Past every key: the last row, as a search in memory would end.
+        std::vector<std::unique_ptr<TDataRecord>> last;
+        FetchRecords(nullptr, false, 1, last);
+        if (!last.empty()) found = std::move(last.front());
+    }
+    return found;
+}
+
+std::unique_ptr<TDataRecord> TTable::LocateRecord(const std::vector<TField*>& fields,
+                                                  const std::vector<Variant>& values,
+                                                  TLocateOptions options) {
+    const dbdriver::Connection& connection = Connection();
+    bool caseless = options.Contains(TLocateOption::loCaseInsensitive);
+    bool partial = options.Contains(TLocateOption::loPartialKey);
+    Sql statement{connection, {}};
+    std::string where = RangeCondition(statement);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        TField* field = fields[i];
+        if (field->FieldKind() != TFieldKind::fkData) return TDataSet::LocateRecord(fields, values, options);
+        std::string column = QuoteIdentifier(field->FieldName());
+        const Variant& key = values[i];
+        std::string term;
+        if (key.IsNull()) {
+            term = column + " IS NULL";
+        } else if (key.StringPtr() &&
+                   (caseless || partial || field->IsBlob() || IsTextType(field->DataType()))) {
+            std::string text = IsTextType(field->DataType()) ? column : connection.AsText(column);
+            std::string mark = statement.Bind(key, TFieldType::ftString);
+            if (partial) text = "substr(" + text + ", 1, " + IntToStr(CharacterCount(*key.StringPtr())) + ")";
+            term = caseless ? "lower(" + text + ") = lower(" + mark + ")" : text + " = " + mark;
+        } else {
+            // A key is compared as the field would store it; one that cannot be stored matches nothing.
+            Variant converted;
+            try {
+                converted = ConvertForField(field, key);
+            } catch (const Exception&) {
+                return nullptr;
+            }
+            term = column + " = " + statement.Bind(converted, field->DataType());
+        }
+        where += (where.empty() ? "" : " AND ") + term;
+    }
+    return ReadOne(SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(true) + " LIMIT 1",
+                   statement);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing through the identity
+
+void TTable::InternalEdit(const TDataRecord& record) {
+    if (!RereadRecord(record.id)) DatabaseError(std::string(dbconsts::SRecordChanged), this);
+}
 
 void TTable::InternalPost(TDataRecord& record, const std::vector<bool>& changed, bool inserting) {
-    sqlite3* db = Database()->Handle();
+    dbdriver::Connection& connection = Connection();
     std::vector<int> slots = DefSlots();
-    std::vector<int> columns;  // FieldDefs positions written
+    std::vector<std::string> columns;
+    std::vector<Param> values;
     for (size_t i = 0; i < slots.size(); ++i) {
         int slot = slots[i];
         if (slot < 0) continue;
         auto s = static_cast<size_t>(slot);
-        if (changed[s] || (inserting && !record.values[s].IsNull())) columns.push_back(static_cast<int>(i));
-    }
-    InSavepoint(db, this, [&] {
-        if (inserting) {
-            std::string sql = "INSERT INTO " + QuotedTable();
-            if (columns.empty()) {
-                sql += " DEFAULT VALUES";
-            } else {
-                std::string names, marks;
-                for (int column : columns) {
-                    names +=
-                        (names.empty() ? "" : ", ") + QuoteIdentifier(FieldDefs()->Items(column)->Name());
-                    marks += marks.empty() ? "?" : ", ?";
-                }
-                sql += " (" + names + ") VALUES (" + marks + ")";
-            }
-            Statement insert(db, sql, this);
-            int index = 1;
-            for (int column : columns)
-                sqlite::BindValue(insert, index++,
-                                  record.values[static_cast<size_t>(slots[static_cast<size_t>(column)])],
-                                  FieldDefs()->Items(column)->DataType(), this);
-            insert.Step();
-            record.id = sqlite3_last_insert_rowid(db);
-        } else if (!columns.empty()) {
-            std::string sql = "UPDATE " + QuotedTable() + " SET ";
-            for (size_t i = 0; i < columns.size(); ++i)
-                sql += (i ? ", " : "") + QuoteIdentifier(FieldDefs()->Items(columns[i])->Name()) + " = ?";
-            sql += " WHERE rowid = ?";
-            Statement update(db, sql, this);
-            int index = 1;
-            for (int column : columns)
-                sqlite::BindValue(update, index++,
-                                  record.values[static_cast<size_t>(slots[static_cast<size_t>(column)])],
-                                  FieldDefs()->Items(column)->DataType(), this);
-            update.BindInt64(index, record.id);
-            update.Step();
-            if (sqlite3_changes(db) == 0) DatabaseError(std::string(dbconsts::SRecordChanged), this);
-            // Writing the rowid column moves the row.
-            if (rowidAlias_ >= 0 && std::find(columns.begin(), columns.end(), rowidAlias_) != columns.end()) {
-                const Variant& key =
-                    record.values[static_cast<size_t>(slots[static_cast<size_t>(rowidAlias_)])];
-                if (!key.IsNull()) record.id = key.AsInt64();
-            }
+        if (changed[s] || (inserting && !record.values[s].IsNull())) {
+            TFieldDef* def = FieldDefs()->Items(static_cast<int>(i));
+            columns.push_back(def->Name());
+            values.push_back({record.values[s], def->DataType()});
         }
-        RereadRecord(db, record);
-    });
+    }
+    connection.Atomically(
+        [&] {
+            Int64 identity = record.id;
+            if (inserting) {
+                identity = connection.Insert(info_->name, *info_, columns, values, this);
+            } else if (!columns.empty()) {
+                std::optional<Int64> moved =
+                    connection.Update(info_->name, *info_, columns, values, identity, this);
+                if (!moved) DatabaseError(std::string(dbconsts::SRecordChanged), this);
+                identity = *moved;
+            }
+            // Defaults and whatever the database computed come back with the row.
+            std::unique_ptr<TDataRecord> stored = RereadRecord(identity);
+            if (!stored) DatabaseError(std::string(dbconsts::SRecordChanged), this);
+            for (size_t i = 0; i < slots.size(); ++i)
+                if (slots[i] >= 0)
+                    record.values[static_cast<size_t>(slots[i])] =
+                        std::move(stored->values[static_cast<size_t>(slots[i])]);
+            record.id = identity;
+        },
+        this);
 }
 
 void TTable::InternalDelete(const TDataRecord& record) {
-    sqlite3* db = Database()->Handle();
-    InSavepoint(db, this, [&] {
-        Statement remove(db, "DELETE FROM " + QuotedTable() + " WHERE rowid = ?", this);
-        remove.BindInt64(1, record.id);
-        remove.Step();
-        if (sqlite3_changes(db) == 0) DatabaseError(std::string(dbconsts::SRecordChanged), this);
-    });
+    dbdriver::Connection& connection = Connection();
+    connection.Atomically(
+        [&] {
+            std::string sql = "DELETE FROM " + QuotedTable() + " WHERE " + info_->identity + " = " +
+                              dbdriver::IdentityPlaceholder(connection, *info_, 1);
+            if (connection.Run(sql, {dbdriver::IdentityParam(*info_, record.id)}, {}, this) == 0)
+                DatabaseError(std::string(dbconsts::SRecordChanged), this);
+        },
+        this);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Schema
 
 void TTable::CreateTable() {
     CheckInactive();
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
     if (FieldDefs()->Count() == 0) DatabaseError(std::string(dbconsts::SNoFieldDefs), this);
+    bool wasOpen = Database() != nullptr;
+    dbdriver::Connection& connection = OpenDatabase();
+    const ScopeExit close([&] {
+        if (!wasOpen) CloseDatabase();
+    });
     std::string sql = "CREATE TABLE " + QuotedTable() + " (";
     for (int i = 0; i < FieldDefs()->Count(); ++i) {
         TFieldDef* def = FieldDefs()->Items(i);
         sql += (i ? ", " : "") + QuoteIdentifier(def->Name()) + " " +
-               sqlite::DeclaredType(def->DataType(), def->Size());
+               connection.DeclaredType(def->DataType(), def->Size());
         if (def->Required() && def->DataType() != TFieldType::ftAutoInc) sql += " NOT NULL";
     }
     sql += ")";
-    bool wasOpen = Database() != nullptr;
-    sqlite3* db = OpenDatabase();
-    const ScopeExit close([&] {
-        if (!wasOpen) CloseDatabase();
-    });
-    InSavepoint(db, this, [&] {
-        sqlite::Exec(db, sql.c_str(), this);
-        for (int i = 0; i < IndexDefs()->Count(); ++i) {
-            TIndexDef* index = IndexDefs()->Items(i);
-            TIndexOptions options = index->Options();
-            bool unique =
-                options.Contains(TIndexOption::ixUnique) || options.Contains(TIndexOption::ixPrimary);
-            std::string name = index->Name().empty() ? tableName_ + "_index" + IntToStr(i) : index->Name();
-            std::string create = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
-                                 QuoteIdentifier(name) + " ON " + QuotedTable() + " (";
-            std::vector<std::string> names = SplitFieldNames(index->Fields());
-            if (names.empty()) DatabaseError(Format(dbconsts::SIndexNotFound, {name}), this);
-            for (size_t k = 0; k < names.size(); ++k) {
-                create += (k ? ", " : "") + QuoteIdentifier(names[k]);
-                if (options.Contains(TIndexOption::ixCaseInsensitive)) create += " COLLATE NOCASE";
-                if (options.Contains(TIndexOption::ixDescending)) create += " DESC";
+    connection.Atomically(
+        [&] {
+            connection.ExecuteScript(sql, this);
+            for (int i = 0; i < IndexDefs()->Count(); ++i) {
+                TIndexDef* index = IndexDefs()->Items(i);
+                TIndexOptions options = index->Options();
+                bool unique =
+                    options.Contains(TIndexOption::ixUnique) || options.Contains(TIndexOption::ixPrimary);
+                std::string name =
+                    index->Name().empty() ? tableName_ + "_index" + IntToStr(i) : index->Name();
+                std::string create = std::string(unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") +
+                                     QuoteIdentifier(name) + " ON " + QuotedTable() + " (";
+                std::vector<std::string> names = SplitFieldNames(index->Fields());
+                if (names.empty()) DatabaseError(Format(dbconsts::SIndexNotFound, {name}), this);
+                for (size_t k = 0; k < names.size(); ++k) {
+                    std::string column = QuoteIdentifier(names[k]);
+                    if (options.Contains(TIndexOption::ixCaseInsensitive)) {
+                        std::string clause = connection.CaselessIndexColumn(column);
+                        column = clause.empty() ? "(" + connection.Caseless(column) + ")" : clause;
+                    }
+                    create += (k ? ", " : "") + column;
+                    if (options.Contains(TIndexOption::ixDescending)) create += " DESC";
+                }
+                create += ")";
+                connection.ExecuteScript(create, this);
             }
-            create += ")";
-            sqlite::Exec(db, create.c_str(), this);
-        }
-    });
+        },
+        this);
 }
 
 void TTable::DeleteTable() {
     CheckInactive();
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
-    sqlite3* db = OpenDatabase();
-    std::string sql = "DROP TABLE " + QuotedTable();
+    dbdriver::Connection& connection = OpenDatabase();
     const ScopeExit close([this] { CloseDatabase(); });
-    sqlite::Exec(db, sql.c_str(), this);
+    connection.ExecuteScript("DROP TABLE " + QuotedTable(), this);
 }
 
 void TTable::EmptyTable() {
     if (tableName_.empty()) DatabaseError(std::string(dbconsts::SNoTableName), this);
     if (Active()) CheckBrowseMode();
     bool wasOpen = Database() != nullptr;
-    sqlite3* db = OpenDatabase();
-    std::string sql = "DELETE FROM " + QuotedTable();
+    dbdriver::Connection& connection = OpenDatabase();
     try {
-        sqlite::Exec(db, sql.c_str(), this);
+        connection.ExecuteScript("DELETE FROM " + QuotedTable(), this);
     } catch (...) {
         if (!wasOpen) CloseDatabase();
         throw;
@@ -501,24 +706,116 @@ std::string TQuery::SQLText() const {
 
 namespace {
 
-void BindParams(Statement& statement, const TParams& params, const TComponent* owner) {
-    sqlite3_stmt* stmt = statement.Handle();
-    int count = sqlite3_bind_parameter_count(stmt);
-    for (int i = 1; i <= count; ++i) {
-        const char* rawName = sqlite3_bind_parameter_name(stmt, i);
-        TParam* param = nullptr;
-        std::string name;
-        if (rawName && (rawName[0] == ':' || rawName[0] == '@' || rawName[0] == '$')) {
-            name = rawName + 1;
-            param = params.FindParam(name);
-        } else {
-            name = rawName ? rawName : "?" + IntToStr(i);
-            if (i - 1 < params.Count()) param = params.Items(i - 1);
-        }
+// The statement with each :name replaced by the engine's placeholder, and the values bound there
+// in order. Quotes and comments are left as they are; "::" is a cast, not a parameter.
+std::string BindQueryParams(std::string_view sql, const TParams& params,
+                            const dbdriver::Connection& connection, std::vector<Param>& bound,
+                            const TComponent* owner) {
+    auto identifierChar = [](unsigned char ch) {
+        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+               ch == '_' || ch >= 0x80;
+    };
+    std::vector<std::string> names;
+    std::string text;
+    size_t i = 0, n = sql.size();
+    auto bind = [&](const std::string& name, TParam* param) {
         if (!param) DatabaseError(Format(dbconsts::SParameterNotFound, {name}), owner);
         if (!param->Bound()) DatabaseError(Format(dbconsts::SNoParameterValue, {name}), owner);
-        sqlite::BindValue(statement, i, param->Value(), param->DataType(), owner);
+        bound.push_back({param->Value(), param->DataType()});
+        text += connection.Placeholder(static_cast<int>(bound.size()));
+    };
+    int positional = 0;
+    while (i < n) {
+        char ch = sql[i];
+        size_t start = i;
+        if (ch == '\'' || ch == '"' || ch == '`' || ch == '[') {
+            char close = ch == '[' ? ']' : ch;
+            for (++i; i < n; ++i)
+                if (sql[i] == close) {
+                    if (close != ']' && i + 1 < n && sql[i + 1] == close) {
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+            i = std::min(n, i + 1);
+            text.append(sql.substr(start, i - start));
+        } else if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
+            while (i < n && sql[i] != '\n')
+                ++i;
+            text.append(sql.substr(start, i - start));
+        } else if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
+            size_t end = sql.find("*/", i + 2);
+            i = end == std::string_view::npos ? n : end + 2;
+            text.append(sql.substr(start, i - start));
+        } else if (ch == ':' && i + 1 < n && sql[i + 1] == ':') {
+            text += "::";
+            i += 2;
+        } else if (ch == ':' && i + 1 < n && identifierChar(static_cast<unsigned char>(sql[i + 1]))) {
+            ++i;
+            while (i < n && identifierChar(static_cast<unsigned char>(sql[i])))
+                ++i;
+            std::string name(sql.substr(start + 1, i - start - 1));
+            bind(name, params.FindParam(name));
+        } else if (ch == '?') {
+            // Unnamed placeholders take the parameters in order.
+            ++i;
+            while (i < n && sql[i] >= '0' && sql[i] <= '9')
+                ++i;
+            std::string name = "?" + IntToStr(positional + 1);
+            bind(name, positional < params.Count() ? params.Items(positional) : nullptr);
+            ++positional;
+        } else {
+            text += ch;
+            ++i;
+        }
     }
+    return text;
+}
+
+// Splits a text into statements at semicolons outside quotes and comments.
+std::vector<std::string> SplitStatements(std::string_view sql) {
+    std::vector<std::string> statements;
+    size_t i = 0, start = 0, n = sql.size();
+    while (i < n) {
+        char ch = sql[i];
+        if (ch == '\'' || ch == '"' || ch == '`') {
+            for (++i; i < n && sql[i] != ch; ++i) {
+            }
+            ++i;
+        } else if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
+            while (i < n && sql[i] != '\n')
+                ++i;
+        } else if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
+            size_t end = sql.find("*/", i + 2);
+            i = end == std::string_view::npos ? n : end + 2;
+        } else if (ch == ';') {
+            statements.emplace_back(sql.substr(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n) statements.emplace_back(sql.substr(start));
+    return statements;
+}
+
+bool OnlyCommentsOrSpace(std::string_view sql) {
+    size_t i = 0, n = sql.size();
+    while (i < n) {
+        if (static_cast<unsigned char>(sql[i]) <= ' ') {
+            ++i;
+        } else if (sql.substr(i, 2) == "--") {
+            while (i < n && sql[i] != '\n')
+                ++i;
+        } else if (sql.substr(i, 2) == "/*") {
+            size_t end = sql.find("*/", i + 2);
+            i = end == std::string_view::npos ? n : end + 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -528,27 +825,24 @@ void TQuery::ExecSQL() {
     std::string text = SQLText();
     if (Trim(text).empty()) DatabaseError(std::string(dbconsts::SEmptySQLStatement), this);
     bool wasOpen = Database() != nullptr;
-    sqlite3* db = OpenDatabase();
+    dbdriver::Connection& connection = OpenDatabase();
     const ScopeExit close([&] {
         if (!wasOpen) CloseDatabase();
     });
-    const char* position = text.data();
-    const char* end = text.data() + text.size();
     rowsAffected_ = 0;
-    while (position < end) {
-        Statement statement(db, std::string_view(position, static_cast<size_t>(end - position)), this);
-        position = statement.Tail() ? statement.Tail() : end;
-        if (!statement.Handle()) continue;  // whitespace or a comment
-        BindParams(statement, *params_, this);
-        while (statement.Step()) {
-        }
-        rowsAffected_ = sqlite3_changes(db);
+    for (const std::string& statement : SplitStatements(text)) {
+        if (OnlyCommentsOrSpace(statement)) continue;
+        std::vector<Param> bound;
+        std::string sql = BindQueryParams(statement, *params_, connection, bound, this);
+        rowsAffected_ = static_cast<int>(connection.Run(sql, bound, {}, this));
     }
 }
 
 void TQuery::InternalOpen() {
     columnTypes_.clear();
     rows_.clear();
+    result_.reset();
+    resultCount_.reset();
     FieldDefs()->Clear();
     Fetch(true);
 }
@@ -556,33 +850,41 @@ void TQuery::InternalOpen() {
 void TQuery::Fetch(bool defineFields) {
     std::string text = SQLText();
     if (Trim(text).empty()) DatabaseError(std::string(dbconsts::SEmptySQLStatement), this);
-    sqlite3* db = OpenDatabase();
-    Statement statement(db, text, this);
-    sqlite3_stmt* stmt = statement.Handle();
-    if (!stmt || sqlite3_column_count(stmt) == 0) DatabaseError(std::string(dbconsts::SNoResultSet), this);
-    BindParams(statement, *params_, this);
-    int columns = sqlite3_column_count(stmt);
+    dbdriver::Connection& connection = OpenDatabase();
+    std::vector<std::string> statements = SplitStatements(text);
+    std::erase_if(statements, [](const std::string& statement) { return OnlyCommentsOrSpace(statement); });
+    if (statements.empty()) DatabaseError(std::string(dbconsts::SNoResultSet), this);
+    std::vector<Param> bound;
+    std::string sql = BindQueryParams(statements.front(), *params_, connection, bound, this);
+    std::unique_ptr<dbdriver::ResultCursor> result = connection.OpenResult(sql, bound, this);
+    int columns = result->ColumnCount();
     if (defineFields) {
-        for (int i = 0; i < columns; ++i) {
-            const char* declared = sqlite3_column_decltype(stmt, i);
-            columnTypes_.push_back(declared ? sqlite::MapDeclaredType(declared).type : TFieldType::ftUnknown);
-        }
-    }
-    rows_.clear();
-    while (statement.Step()) {
-        std::vector<Variant> row;
-        row.reserve(static_cast<size_t>(columns));
         for (int i = 0; i < columns; ++i)
-            row.push_back(sqlite::ReadColumn(stmt, i, columnTypes_[static_cast<size_t>(i)]));
-        rows_.push_back(std::move(row));
+            columnTypes_.push_back(result->DeclaredType(i).type);
     }
+    // A result that fits the window is held whole; one row more says it does not.
+    rows_.clear();
+    int limit = WindowLimit();
+    result->Read(0, limit + 1, [&](const Row& row) {
+        std::vector<Variant> values;
+        values.reserve(static_cast<size_t>(columns));
+        for (int i = 0; i < columns; ++i)
+            values.push_back(row.Value(i, columnTypes_[static_cast<size_t>(i)]));
+        rows_.push_back(std::move(values));
+        return true;
+    });
+    bool windowed = static_cast<int>(rows_.size()) > limit;
+    if (windowed) result_ = std::move(result);
+    const ScopeExit dropWindowRows([&] {
+        if (windowed) rows_.clear();
+    });
     if (!defineFields) return;
     for (int i = 0; i < columns; ++i) {
-        const char* declared = sqlite3_column_decltype(stmt, i);
+        dbdriver::ColumnType declared = windowed ? result_->DeclaredType(i) : result->DeclaredType(i);
         TFieldType type = columnTypes_[static_cast<size_t>(i)];
-        Integer size = declared ? sqlite::MapDeclaredType(declared).size : 0;
-        if (!declared) {
-            // Expressions: the storage class of the first non-null value decides.
+        Integer size = declared.size;
+        if (type == TFieldType::ftUnknown) {
+            // Expressions: the storage class of the first non-null value read decides.
             type = TFieldType::ftString;
             size_t longest = 1;
             for (const auto& row : rows_) {
@@ -594,15 +896,14 @@ void TQuery::Fetch(bool defineFields) {
                 if (type != TFieldType::ftString) break;
             }
             if (type == TFieldType::ftString) {
-                if (longest > 8192)
+                if (longest > 8192 || windowed)
                     type = TFieldType::ftMemo;
                 else
                     size = static_cast<Integer>(longest);
             }
             columnTypes_[static_cast<size_t>(i)] = type;
         }
-        const char* rawName = sqlite3_column_name(stmt, i);
-        std::string name = rawName ? rawName : "COLUMN" + IntToStr(i + 1);
+        std::string name = windowed ? result_->ColumnName(i) : result->ColumnName(i);
         std::string unique = name;
         for (int suffix = 1; FieldDefs()->Find(unique); ++suffix)
             unique = name + "_" + IntToStr(suffix);
@@ -611,6 +912,7 @@ void TQuery::Fetch(bool defineFields) {
 }
 
 void TQuery::LoadRecords() {
+    if (result_) return;
     std::vector<int> slots = DefSlots();
     for (auto& row : rows_) {
         TDataRecord& record = AddLoadedRecord(NextSerial());
@@ -620,10 +922,66 @@ void TQuery::LoadRecords() {
     rows_.clear();
 }
 
+void TQuery::InternalClose() {
+    result_.reset();
+    resultCount_.reset();
+    rows_.clear();
+}
+
 void TQuery::InternalRefresh() {
+    resultCount_.reset();
+    if (result_) {
+        // The window is read again by the dataset; a result that now fits is held whole.
+        result_.reset();
+        Fetch(false);
+        return;
+    }
     Store().clear();
     Fetch(false);
     LoadRecords();
+}
+
+void TQuery::ReadAt(Int64 position, int count, std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    std::vector<int> slots = DefSlots();
+    Int64 identity = position;
+    result_->Read(position, count, [&](const Row& row) {
+        std::unique_ptr<TDataRecord> record = NewRecord(++identity);
+        for (size_t i = 0; i < slots.size(); ++i)
+            if (slots[i] >= 0)
+                record->values[static_cast<size_t>(slots[i])] =
+                    row.Value(static_cast<int>(i), columnTypes_[i]);
+        rows.push_back(std::move(record));
+        return true;
+    });
+}
+
+// Without a key, a query's rows are known by their position (the identity is the 1-based number).
+void TQuery::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                          std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    if (forward) {
+        ReadAt(anchor ? anchor->id : 0, limit, rows);
+        return;
+    }
+    Int64 end = anchor ? anchor->id - 1 : CountRecords(nullptr);
+    Int64 start = std::max<Int64>(0, end - limit);
+    ReadAt(start, static_cast<int>(end - start), rows);
+    std::reverse(rows.begin(), rows.end());
+}
+
+std::unique_ptr<TDataRecord> TQuery::FetchRecord(Int64 id) {
+    return id >= 1 ? FetchRecordAt(id - 1) : nullptr;
+}
+
+Int64 TQuery::CountRecords(const TDataRecord* before) {
+    if (before) return before->id - 1;
+    if (!resultCount_) resultCount_ = result_->Count();
+    return *resultCount_;
+}
+
+std::unique_ptr<TDataRecord> TQuery::FetchRecordAt(Int64 position) {
+    std::vector<std::unique_ptr<TDataRecord>> rows;
+    ReadAt(position, 1, rows);
+    return rows.empty() ? nullptr : std::move(rows.front());
 }
 
 }  // namespace vcl
