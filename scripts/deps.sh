@@ -10,6 +10,7 @@ ZYL_PACKAGES=(
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
     postfix dovecot-core dovecot-pop3d
+    libx11-dev libxext-dev libxrandr-dev libxtst-dev xvfb xdotool xclip x11-apps x11-utils
 )
 
 zyl_missing_packages() {

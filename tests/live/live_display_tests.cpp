@@ -1,0 +1,274 @@
+// The live X11 display driven as a person would: a private Xvfb, the test program on it in live
+// mode, and xdotool (XTEST) and xclip for the mouse, the keyboard and the other program on the
+// clipboard. Each step checks what the program says it saw.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+#include "support/real_peers.h"
+#include "support/tempdir.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace live_display_tests {
+
+// A private X server on a display number it picks itself (-displayfd), stopped by its PID.
+class Xvfb {
+public:
+    Xvfb() {
+        const std::string program = zyltest::FindProgram({"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"});
+        if (program.empty()) {
+            error_ = "Xvfb is not installed (Debian package xvfb)";
+            return;
+        }
+        int fds[2];
+        if (pipe(fds) != 0) {
+            error_ = "pipe failed";
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            setsid();
+            const int devnull = open("/dev/null", O_RDWR);
+            dup2(devnull, 0);
+            dup2(devnull, 1);
+            dup2(devnull, 2);
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-dpi",
+                  "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        pollfd wait{fds[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty())
+            error_ = "Xvfb did not start";
+        else
+            name_ = ":" + number;
+    }
+    ~Xvfb() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    const std::string& Error() const { return error_; }
+    const std::string& Name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+    std::string error_;
+};
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+class LiveDisplay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server_.Error().empty()) GTEST_SKIP() << server_.Error();
+        ASSERT_FALSE(zyltest::FindProgram({"/usr/bin/xdotool"}).empty()) << "xdotool is not installed";
+        display_ = XOpenDisplay(server_.Name().c_str());
+        ASSERT_NE(display_, nullptr);
+        // The pointer starts away from the form, so that nothing on it shows as hot.
+        Xdo("mousemove 1000 740");
+        app_ = std::make_unique<zyltest::ChildProcess>(
+            ZYL_LIVE_APP, std::vector<std::string>{},
+            std::map<std::string, std::string>{{"DISPLAY", server_.Name()}, {"ZYL_DISPLAY", "x11"}});
+        const auto ready = app_->ReadLine(20000);
+        ASSERT_TRUE(ready && ready->rfind("ready ", 0) == 0) << (ready ? *ready : "no line");
+        std::istringstream points(ready->substr(6));
+        points >> button_.x >> button_.y >> edit_.x >> edit_.y >> menu_.x >> menu_.y >> edge_.x >> edge_.y;
+        window_ = FindWindow("--name 'Zyl live test'");
+        ASSERT_NE(window_, 0u) << "the form has no visible X window";
+    }
+    void TearDown() override {
+        app_.reset();
+        if (display_) XCloseDisplay(display_);
+    }
+
+    std::string Xdo(const std::string& arguments) {
+        return zyltest::RunCommand("DISPLAY=" + server_.Name() + " xdotool " + arguments + " 2>&1");
+    }
+    // The first visible window the search finds, waiting for it a bounded time.
+    ::Window FindWindow(const std::string& search) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string found = Xdo("search --onlyvisible " + search);
+            if (!found.empty() && std::isdigit(static_cast<unsigned char>(found[0])))
+                return std::stoul(found);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return 0;
+    }
+    void Click(Point p) { Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1"); }
+    bool Saw(const std::string& line) { return app_->WaitForLine(line, 10000); }
+
+    Xvfb server_;
+    Display* display_ = nullptr;
+    std::unique_ptr<zyltest::ChildProcess> app_;
+    ::Window window_ = 0;
+    Point button_, edit_, menu_, edge_;
+};
+
+// The pixels the server shows for the form, row by row as 0x00RRGGBB words.
+std::vector<uint32_t> ServerPixels(Display* display, ::Window window, int* width, int* height) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return {};
+    *width = attributes.width;
+    *height = attributes.height;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
+TEST_F(LiveDisplay, PixelsOnTheServerEqualTheHeadlessRendering) {
+    zyltest::TempDir folder;
+    const std::string dump = (folder.Path() / "form.pixels").string();
+    zyltest::ChildProcess headless(ZYL_LIVE_APP, {"--dump", dump}, {{"ZYL_DISPLAY", "headless"}});
+    ASSERT_EQ(headless.Wait(20000), 0);
+    std::ifstream in(dump, std::ios::binary);
+    int width = 0, height = 0;
+    in.read(reinterpret_cast<char*>(&width), 4);
+    in.read(reinterpret_cast<char*>(&height), 4);
+    std::vector<uint32_t> expected(static_cast<size_t>(width) * static_cast<size_t>(height));
+    in.read(reinterpret_cast<char*>(expected.data()), static_cast<std::streamsize>(expected.size() * 4));
+    ASSERT_TRUE(in) << "no dump from the headless run";
+
+    // The upload follows the map: look until it has landed, a bounded time.
+    int liveWidth = 0, liveHeight = 0;
+    std::vector<uint32_t> shown;
+    for (int attempt = 0; attempt < 100 && shown != expected; ++attempt) {
+        if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        shown = ServerPixels(display_, window_, &liveWidth, &liveHeight);
+    }
+    ASSERT_EQ(liveWidth, width);
+    ASSERT_EQ(liveHeight, height);
+    size_t differing = 0, first = 0;
+    for (size_t i = 0; i < expected.size(); ++i)
+        if (shown[i] != expected[i] && differing++ == 0) first = i;
+    EXPECT_EQ(differing, 0u) << "first at (" << first % static_cast<size_t>(width) << ", "
+                             << first / static_cast<size_t>(width) << "): server " << std::hex << shown[first]
+                             << ", headless " << expected[first];
+}
+
+TEST_F(LiveDisplay, ClicksKeysShortcutsAndMenusReachTheProgram) {
+    Click(button_);
+    EXPECT_TRUE(Saw("click"));
+
+    Click(edit_);
+    Xdo("type --delay 10 'Hello 42'");
+    EXPECT_TRUE(Saw("text Hello 42"));
+
+    Xdo("key ctrl+k");
+    EXPECT_TRUE(Saw("command Choose"));
+
+    // The menu opens as a window of its own where the platform put it; its first item is chosen.
+    Click(menu_);
+    const ::Window popup = FindWindow("--class '#32768'");
+    ASSERT_NE(popup, 0u) << "no menu window on the server";
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(display_, popup, &attributes));
+    EXPECT_TRUE(attributes.override_redirect);
+    ::Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(display_, popup, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    // Dropped from the File item, where the platform placed it.
+    EXPECT_LT(x, menu_.x);
+    EXPECT_GT(y, menu_.y);
+    EXPECT_LT(y - menu_.y, 20);
+    Click(Point{x + 20, y + 10});
+    EXPECT_TRUE(Saw("command Choose"));
+}
+
+TEST_F(LiveDisplay, EdgeDragResizesAndWindowManagerCloseEndsTheProgram) {
+    const std::string from = std::to_string(edge_.x) + " " + std::to_string(edge_.y);
+    const std::string to = std::to_string(edge_.x + 60) + " " + std::to_string(edge_.y);
+    Xdo("mousemove " + from + " mousedown 1 mousemove " + to + " mouseup 1");
+    EXPECT_TRUE(Saw("size 420 240"));
+    XWindowAttributes attributes{};
+    for (int attempt = 0; attempt < 100 && attributes.width != 420; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        XGetWindowAttributes(display_, window_, &attributes);
+    }
+    EXPECT_EQ(attributes.width, 420);
+
+    // What a window manager sends when the user closes the window from its frame.
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window_;
+    close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window_, False, NoEventMask, &close);
+    XFlush(display_);
+    EXPECT_TRUE(Saw("close"));
+    EXPECT_EQ(app_->Wait(10000), 0);
+}
+
+TEST_F(LiveDisplay, ClipboardTextGoesBothWaysWithAnotherProgram) {
+    ASSERT_FALSE(zyltest::FindProgram({"/usr/bin/xclip"}).empty()) << "xclip is not installed";
+    const std::string xclip = "DISPLAY=" + server_.Name() + " xclip -selection clipboard";
+    app_->WriteLine("copy Zyl on the clipboard \xC3\xA9t\xC3\xA9");
+    ASSERT_TRUE(Saw("copied"));
+    EXPECT_EQ(zyltest::RunCommand(xclip + " -o -target UTF8_STRING"),
+              "Zyl on the clipboard \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(zyltest::RunCommand(xclip + " -o -target STRING"), "Zyl on the clipboard \xE9t\xE9");
+
+    zyltest::RunCommand("printf 'typed elsewhere \\303\\274' | " + xclip + " -i >/dev/null 2>&1");
+    app_->WriteLine("paste");
+    EXPECT_TRUE(Saw("paste typed elsewhere \xC3\xBC"));
+}
+
+TEST_F(LiveDisplay, IdleProgramUsesNoProcessorTime) {
+    const auto cpuTicks = [&] {
+        std::ifstream stat("/proc/" + std::to_string(app_->Pid()) + "/stat");
+        std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::istringstream fields(all.substr(all.rfind(')') + 2));
+        std::string field;
+        long utime = 0, stime = 0;
+        for (int index = 3; fields >> field; ++index) {
+            if (index == 14) utime = std::stol(field);
+            if (index == 15) {
+                stime = std::stol(field);
+                break;
+            }
+        }
+        return utime + stime;
+    };
+    const long before = cpuTicks();
+    // The measurement itself: five seconds of a shown form with nothing to do.
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    const long used = cpuTicks() - before;
+    EXPECT_LE(used, 5 * sysconf(_SC_CLK_TCK) / 100) << used << " ticks in 5 s";
+}
+
+}  // namespace live_display_tests

@@ -1,0 +1,155 @@
+// A form with a button, an edit and a menu that the live display tests drive from outside. Its
+// lines on standard output tell the test what the program saw:
+//   "ready <x> <y> ..."         the form is shown and its message loop runs; the screen points to
+//                               use follow: the button's centre, the edit's centre, the File
+//                               menu's centre, a point on the form's right edge
+//   "click"                     the button was clicked
+//   "text <text>"               the edit's text changed
+//   "command Choose"            File > Choose ran (by the menu or by Ctrl+K)
+//   "size <width> <height>"     the form's size changed
+//   "close"                     the form closes; the program then ends with 0
+//   "paste <text>"              the clipboard's text, asked for with "paste"
+//   "copied"                    the clipboard took the text given with "copy <text>"
+// Lines on standard input: "copy <text>", "paste".
+//   live_app                    runs on the display ZYL_DISPLAY selects
+//   live_app --dump <file>      headless: writes the form's pixels as it shows them (width and
+//                               height as two 32-bit words, then 0x00RRGGBB words row by row)
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "vcl/clipbrd.h"
+#include "vcl/forms.h"
+#include "vcl/menus.h"
+#include "vcl/stdctrls.h"
+#include "vcl/streaming.h"
+#include "win32/gdi.h"
+#include "win32/menu.h"
+#include "win32/user.h"
+
+using namespace vcl;
+using namespace win32;
+
+namespace {
+
+constexpr UINT kCommandMessage = WM_APP + 17;
+
+void Say(const std::string& line) {
+    std::cout << line << std::endl;
+}
+
+constexpr const char* kForm =
+    "object LiveForm: TForm\n"
+    "  Left = 100\n  Top = 80\n  Width = 360\n  Height = 240\n"
+    "  Caption = 'Zyl live test'\n"
+    "  Menu = MainMenu1\n"
+    "  OnResize = ReportResize\n"
+    "  OnClose = ReportClose\n"
+    "  object Button1: TButton\n"
+    "    Left = 16\n    Top = 16\n    Width = 90\n    Height = 25\n"
+    "    Caption = 'Press'\n"
+    "    OnClick = ReportClick\n"
+    "  end\n"
+    "  object Edit1: TEdit\n"
+    "    Left = 16\n    Top = 56\n    Width = 200\n    Height = 21\n"
+    "    TabOrder = 1\n"
+    "    OnChange = ReportText\n"
+    "  end\n"
+    "  object MainMenu1: TMainMenu\n"
+    "    object FileMenu: TMenuItem\n"
+    "      Caption = '&File'\n"
+    "      object ChooseItem: TMenuItem\n"
+    "        Caption = '&Choose'\n"
+    "        ShortCut = 16459\n"  // Ctrl+K
+    "        OnClick = ReportChoose\n"
+    "      end\n"
+    "    end\n"
+    "  end\n"
+    "end\n";
+
+TForm* MakeForm() {
+    auto* form = Application->CreateForm<TForm>();
+    form->RegisterMethod<TNotifyEvent>("ReportClick", [](TObject*) { Say("click"); });
+    form->RegisterMethod<TNotifyEvent>("ReportText", [form](TObject*) {
+        auto* edit = static_cast<TEdit*>(form->FindComponent("Edit1"));
+        Say("text " + edit->Text());
+    });
+    form->RegisterMethod<TNotifyEvent>("ReportChoose", [](TObject*) { Say("command Choose"); });
+    form->RegisterMethod<TNotifyEvent>("ReportResize", [form](TObject*) {
+        if (form->HandleAllocated())
+            Say("size " + std::to_string(form->Width()) + " " + std::to_string(form->Height()));
+    });
+    form->RegisterMethod<TCloseEvent>("ReportClose", [](TObject*, TCloseAction&) { Say("close"); });
+    ReadComponentText(kForm, form);
+    return form;
+}
+
+// The form's pixels as the platform shows them: the screen's rows under the window.
+bool DumpForm(TForm* form, const std::string& path) {
+    RECT r{};
+    GetWindowRect(form->Handle(), &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&width), 4);
+    out.write(reinterpret_cast<const char*>(&height), 4);
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = GetPixel(screen, r.left + x, r.top + y);
+            const uint32_t word = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+            out.write(reinterpret_cast<const char*>(&word), 4);
+        }
+    ReleaseDC(nullptr, screen);
+    return static_cast<bool>(out);
+}
+
+// Standard input is read on a thread of its own; each line goes to the UI thread as a message.
+void ReadCommands(DWORD uiThread) {
+    std::string line;
+    while (std::getline(std::cin, line))
+        PostThreadMessage(uiThread, kCommandMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
+}
+
+void RunCommand(const std::string& line) {
+    if (line.rfind("copy ", 0) == 0) {
+        Clipboard()->SetAsText(line.substr(5));
+        Say("copied");
+    } else if (line == "paste") {
+        Say("paste " + Clipboard()->AsText());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    TForm* form = MakeForm();
+    form->Show();
+    Application->ProcessMessages();
+    if (mode == "--dump") {
+        if (argc < 3) return 2;
+        return DumpForm(form, argv[2]) ? 0 : 1;
+    }
+    Application->OnMessage = [](MSG& msg, bool& handled) {
+        if (msg.message != kCommandMessage) return;
+        std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(msg.lParam));
+        RunCommand(*line);
+        handled = true;
+    };
+    std::thread(ReadCommands, GetCurrentThreadId()).detach();
+    const auto centre = [](const RECT& r) {
+        return std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+    };
+    RECT button{}, edit{}, menu{}, window{};
+    GetWindowRect(static_cast<TWinControl*>(form->FindComponent("Button1"))->Handle(), &button);
+    GetWindowRect(static_cast<TWinControl*>(form->FindComponent("Edit1"))->Handle(), &edit);
+    GetMenuItemRect(form->Handle(), GetMenu(form->Handle()), 0, &menu);
+    GetWindowRect(form->Handle(), &window);
+    Say("ready " + centre(button) + " " + centre(edit) + " " + centre(menu) + " " +
+        std::to_string(window.right - 2) + " " + std::to_string((window.top + window.bottom) / 2));
+    Application->Run();
+    return 0;
+}
