@@ -271,4 +271,47 @@ TEST_F(LiveDisplay, IdleProgramUsesNoProcessorTime) {
     EXPECT_LE(used, 5 * sysconf(_SC_CLK_TCK) / 100) << used << " ticks in 5 s";
 }
 
+TEST_F(LiveDisplay, TrayIconDocksInTheSystemTrayAndReportsClicks) {
+    // A minimal XEmbed tray: owns the selection, announces itself, embeds what asks to dock.
+    const ::Window root = DefaultRootWindow(display_);
+    const ::Window tray = XCreateSimpleWindow(display_, root, 900, 740, 100, 24, 0, 0, 0x808080);
+    XSelectInput(display_, tray, SubstructureNotifyMask);
+    XMapWindow(display_, tray);
+    const Atom selection = XInternAtom(display_, "_NET_SYSTEM_TRAY_S0", False);
+    XSetSelectionOwner(display_, selection, tray, CurrentTime);
+    XEvent manager{};
+    manager.xclient.type = ClientMessage;
+    manager.xclient.window = root;
+    manager.xclient.message_type = XInternAtom(display_, "MANAGER", False);
+    manager.xclient.format = 32;
+    manager.xclient.data.l[0] = CurrentTime;
+    manager.xclient.data.l[1] = static_cast<long>(selection);
+    manager.xclient.data.l[2] = static_cast<long>(tray);
+    XSendEvent(display_, root, False, StructureNotifyMask, &manager);
+    XFlush(display_);
+
+    const Atom opcode = XInternAtom(display_, "_NET_SYSTEM_TRAY_OPCODE", False);
+    ::Window icon = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!icon && std::chrono::steady_clock::now() < deadline) {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == ClientMessage && event.xclient.message_type == opcode &&
+                event.xclient.data.l[1] == 0)
+                icon = static_cast<::Window>(event.xclient.data.l[2]);
+        }
+        pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+        poll(&fd, 1, 50);
+    }
+    ASSERT_NE(icon, 0u) << "the icon never asked to dock";
+    XReparentWindow(display_, icon, tray, 4, 4);
+    XMapWindow(display_, icon);
+    XSync(display_, False);
+
+    Click(Point{904 + 8, 744 + 8});
+    EXPECT_TRUE(Saw("tray 513"));  // WM_LBUTTONDOWN
+    EXPECT_TRUE(Saw("tray 514"));  // WM_LBUTTONUP
+}
+
 }  // namespace live_display_tests

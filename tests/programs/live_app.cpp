@@ -10,6 +10,7 @@
 //   "close"                     the form closes; the program then ends with 0
 //   "paste <text>"              the clipboard's text, asked for with "paste"
 //   "copied"                    the clipboard took the text given with "copy <text>"
+//   "tray <mouse message>"      the form's notification-area icon was clicked
 // Lines on standard input: "copy <text>", "paste".
 //   live_app                    runs on the display ZYL_DISPLAY selects
 //   live_app --dump <file>      headless: writes the form's pixels as it shows them (width and
@@ -28,6 +29,7 @@
 #include "vcl/streaming.h"
 #include "win32/gdi.h"
 #include "win32/menu.h"
+#include "win32/shell.h"
 #include "win32/user.h"
 
 using namespace vcl;
@@ -36,6 +38,7 @@ using namespace win32;
 namespace {
 
 constexpr UINT kCommandMessage = WM_APP + 17;
+constexpr UINT kTrayMessage = WM_APP + 18;
 
 void Say(const std::string& line) {
     std::cout << line << std::endl;
@@ -133,7 +136,20 @@ int main(int argc, char** argv) {
         if (argc < 3) return 2;
         return DumpForm(form, argv[2]) ? 0 : 1;
     }
+    NOTIFYICONDATA tray{};
+    tray.cbSize = sizeof tray;
+    tray.hWnd = form->Handle();
+    tray.uID = 1;
+    tray.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    tray.uCallbackMessage = kTrayMessage;
+    tray.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    std::snprintf(tray.szTip, sizeof tray.szTip, "Zyl live test");
+    Shell_NotifyIcon(NIM_ADD, &tray);
     Application->OnMessage = [](MSG& msg, bool& handled) {
+        if (msg.message == kTrayMessage) {
+            Say("tray " + std::to_string(msg.lParam));
+            handled = true;
+        }
         if (msg.message != kCommandMessage) return;
         std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(msg.lParam));
         RunCommand(*line);

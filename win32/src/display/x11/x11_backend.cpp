@@ -123,7 +123,8 @@ bool Backend::Connect(const char* displayName, std::string* error) {
         XSetLocaleModifiers("");
         inputMethod_ = XOpenIM(display_, nullptr, nullptr, nullptr);
     }
-    XSelectInput(display_, root_, PropertyChangeMask);
+    // A system tray that starts later announces itself to the root window (MANAGER).
+    XSelectInput(display_, root_, PropertyChangeMask | StructureNotifyMask);
     uploader_ = std::make_unique<Uploader>(display_, screen_);
     ReadScreen();
     XFlush(display_);
@@ -242,6 +243,7 @@ void Backend::Sync() {
     SyncActivation();
     SyncCursor();
     SyncGrab();
+    SyncTray();
     XFlush(display_);
 }
 

@@ -70,7 +70,10 @@ void Backend::HandleEvent(XEvent& event) {
             break;
         case ButtonPress:
         case ButtonRelease:
-            HandleButton(event.xbutton, event.type == ButtonPress);
+            if (TrayMirror* t = TrayMirrorOf(event.xbutton.window))
+                TrayButton(*t, event.xbutton, event.type == ButtonPress);
+            else
+                HandleButton(event.xbutton, event.type == ButtonPress);
             break;
         case KeyPress:
         case KeyRelease:
@@ -81,6 +84,8 @@ void Backend::HandleEvent(XEvent& event) {
             HandleFocus(event.xfocus, event.type == FocusIn);
             break;
         case Expose:
+            if (TrayMirror* t = TrayMirrorOf(event.xexpose.window); t && event.xexpose.count == 0)
+                PaintTrayIcon(*t);
             if (Mirror* m = MirrorOf(event.xexpose.window)) {
                 const RECT lost{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
                                 event.xexpose.y + event.xexpose.height};
@@ -242,9 +247,16 @@ void Backend::HandleConfigure(XConfigureEvent& event) {
         if (!XTranslateCoordinates(display_, event.window, root_, 0, 0, &x, &y, &child)) return;
     }
     const RECT r{x, y, x + event.width, y + event.height};
-    if (r.left == m->geometry.left && r.top == m->geometry.top && r.right == m->geometry.right &&
-        r.bottom == m->geometry.bottom)
+    const auto same = [&](const RECT& a) {
+        return a.left == r.left && a.top == r.top && a.right == r.right && a.bottom == r.bottom;
+    };
+    // The answer to a place this process asked for: the places asked for before it are past.
+    if (auto answered = std::find_if(m->requested.begin(), m->requested.end(), same);
+        answered != m->requested.end()) {
+        m->requested.erase(m->requested.begin(), answered + 1);
         return;
+    }
+    if (same(m->geometry)) return;
     m->geometry = r;
     m->reported = r;
     m->reportPending = true;

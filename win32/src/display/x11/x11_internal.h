@@ -27,9 +27,10 @@ struct Mirror {
     ::Window xid = 0;
     bool overrideRedirect = false;
     bool mapRequested = false;
-    bool viewable = false;   // MapNotify seen, UnmapNotify not since
-    bool iconified = false;  // the window manager took it away (minimized)
-    RECT geometry{};         // screen rectangle last sent to (or reported by) the server
+    bool viewable = false;        // MapNotify seen, UnmapNotify not since
+    bool iconified = false;       // the window manager took it away (minimized)
+    RECT geometry{};              // screen rectangle last sent to (or reported by) the server
+    std::vector<RECT> requested;  // places asked for whose ConfigureNotify has not come back yet
     std::string title;
     DWORD style = 0;
     DWORD exStyle = 0;
@@ -43,6 +44,20 @@ struct Mirror {
     bool minimizeRequested = false;  // the window manager minimized or restored the window
     bool restoreRequested = false;
 };
+
+// A notification-area icon docked in the system tray.
+struct TrayMirror {
+    HWND window = nullptr;
+    UINT id = 0;
+    ::Window xid = 0;
+    ::Window manager = 0;  // the tray it was docked with
+    HICON icon = nullptr;
+    std::string tip;
+    std::vector<uint32_t> pixels;  // ARGB, transparent where alpha is 0
+};
+
+// The icon's pixels at size x size as ARGB words (transparent where its mask says so).
+std::vector<uint32_t> IconPixels(HICON icon, int size);
 
 // The pixels of the platform's screen surface on their way to the server.
 class Uploader {
@@ -130,6 +145,13 @@ private:
     void HandleConfigure(XConfigureEvent& event);
     void HandleClientMessage(XClientMessageEvent& event);
 
+    // Tray (x11_tray.cpp)
+    ::Window TrayManager();
+    void SyncTray();
+    TrayMirror* TrayMirrorOf(::Window xid);
+    void PaintTrayIcon(TrayMirror& t);
+    void TrayButton(TrayMirror& t, const XButtonEvent& event, bool down);
+
     // Clipboard (x11_clipboard.cpp)
     void HandleSelectionRequest(XSelectionRequestEvent& event);
     void HandleSelectionClear(XSelectionClearEvent& event);
@@ -143,6 +165,7 @@ private:
     std::map<::Window, XIC> inputContexts_;
     std::unique_ptr<Uploader> uploader_;
     std::vector<Mirror> mirrors_;
+    std::vector<TrayMirror> trayMirrors_;
     std::vector<::Window> stacking_;  // last stacking sent, topmost first
     HWND activeSynced_ = nullptr;
     HCURSOR cursorSynced_ = nullptr;

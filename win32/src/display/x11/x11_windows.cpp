@@ -253,6 +253,9 @@ void Backend::SyncWindows() {
                                  r.bottom - r.top != m.geometry.bottom - m.geometry.top;
             XMoveResizeWindow(display_, m.xid, r.left, r.top, static_cast<unsigned>(r.right - r.left),
                               static_cast<unsigned>(r.bottom - r.top));
+            // Kept so that the server's answers are not taken for a window manager's own moves.
+            if (m.requested.size() >= 32) m.requested.erase(m.requested.begin());
+            m.requested.push_back(r);
             if (resized) {
                 m.known = Region{};
                 if (!m.overrideRedirect) SetSizeHints(display_, m.xid, r, (w->style & WS_THICKFRAME) != 0);
@@ -370,31 +373,9 @@ void Backend::ApplyIcon(Mirror& m, user::Window* w) {
         return;
     }
     constexpr int kSize = 32;
-    // Drawn once on black and once on white: pixels that differ are transparent.
-    std::vector<uint32_t> onBlack(kSize * kSize), onWhite(kSize * kSize);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, kSize, kSize);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const RECT all{0, 0, kSize, kSize};
-    for (auto* target : {&onBlack, &onWhite}) {
-        FillRect(memory, &all,
-                 static_cast<HBRUSH>(GetStockObject(target == &onBlack ? BLACK_BRUSH : WHITE_BRUSH)));
-        DrawIconEx(memory, 0, 0, m.icon, kSize, kSize, 0, nullptr, DI_NORMAL);
-        for (int y = 0; y < kSize; ++y)
-            for (int x = 0; x < kSize; ++x) {
-                const COLORREF c = GetPixel(memory, x, y);
-                (*target)[static_cast<size_t>(y * kSize + x)] =
-                    (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-            }
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
     std::vector<long> data{kSize, kSize};
-    for (size_t i = 0; i < onBlack.size(); ++i)
-        data.push_back(static_cast<long>(onBlack[i] == onWhite[i] ? 0xFF000000u | onBlack[i] : 0u));
+    for (const uint32_t pixel : IconPixels(m.icon, kSize))
+        data.push_back(static_cast<long>(pixel));
     XChangeProperty(display_, m.xid, atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
 }
