@@ -79,7 +79,6 @@ bool Backend::Connect(const char* displayName, std::string* error) {
     auto& a = atoms;
     a.wmProtocols = Intern("WM_PROTOCOLS");
     a.wmDeleteWindow = Intern("WM_DELETE_WINDOW");
-    a.wmTakeFocus = Intern("WM_TAKE_FOCUS");
     a.netWmPing = Intern("_NET_WM_PING");
     a.netWmName = Intern("_NET_WM_NAME");
     a.netWmIcon = Intern("_NET_WM_ICON");
@@ -97,15 +96,9 @@ bool Backend::Connect(const char* displayName, std::string* error) {
     a.typeUtility = Intern("_NET_WM_WINDOW_TYPE_UTILITY");
     a.netActiveWindow = Intern("_NET_ACTIVE_WINDOW");
     a.netWmPid = Intern("_NET_WM_PID");
-    a.netWmState = Intern("_NET_WM_STATE");
-    a.stateHidden = Intern("_NET_WM_STATE_HIDDEN");
-    a.stateMaximizedH = Intern("_NET_WM_STATE_MAXIMIZED_HORZ");
-    a.stateMaximizedV = Intern("_NET_WM_STATE_MAXIMIZED_VERT");
     a.netSupportingWmCheck = Intern("_NET_SUPPORTING_WM_CHECK");
     a.netWorkarea = Intern("_NET_WORKAREA");
     a.zylSelection = Intern("ZYL_SELECTION");
-    a.wmChangeState = Intern("WM_CHANGE_STATE");
-    a.wmState = Intern("WM_STATE");
     a.incr = Intern("INCR");
 
     // A hidden window of our own: selection owner and target of conversions.

@@ -181,10 +181,9 @@ private:
 
 public:
     struct Atoms {
-        Atom wmProtocols, wmDeleteWindow, wmTakeFocus, netWmPing, netWmName, netWmIcon, utf8String, text,
-            targets, clipboard, motifHints, netWmWindowType, typeNormal, typeDialog, typeMenu, typeDropdown,
-            typeTooltip, typeUtility, netActiveWindow, netWmPid, netWmState, stateHidden, stateMaximizedH,
-            stateMaximizedV, netSupportingWmCheck, netWorkarea, zylSelection, wmChangeState, wmState, incr;
+        Atom wmProtocols, wmDeleteWindow, netWmPing, netWmName, netWmIcon, utf8String, text, targets, clipboard,
+            motifHints, netWmWindowType, typeNormal, typeDialog, typeMenu, typeDropdown, typeTooltip, typeUtility,
+            netActiveWindow, netWmPid, netSupportingWmCheck, netWorkarea, zylSelection, incr;
     } atoms{};
 };
 
