@@ -212,9 +212,10 @@ void BM_KeyToPixels_InjectedReference(benchmark::State& state) {
     KeyToPixels(state, false);
 }
 
-BENCHMARK(BM_FullWindowUpload_XPutImage)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullWindowUpload_SharedMemory)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_KeyToPixels_InjectedReference)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_KeyToPixels_ThroughServer)->Unit(benchmark::kMicrosecond);
+// The server works while this process waits: wall time is what counts.
+BENCHMARK(BM_FullWindowUpload_XPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullWindowUpload_SharedMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_KeyToPixels_InjectedReference)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_KeyToPixels_ThroughServer)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

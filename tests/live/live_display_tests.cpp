@@ -149,25 +149,27 @@ std::vector<uint32_t> ServerPixels(Display* display, ::Window window, int* width
     return pixels;
 }
 
-TEST_F(LiveDisplay, PixelsOnTheServerEqualTheHeadlessRendering) {
-    zyltest::TempDir folder;
-    const std::string dump = (folder.Path() / "form.pixels").string();
-    zyltest::ChildProcess headless(ZYL_LIVE_APP, {"--dump", dump}, {{"ZYL_DISPLAY", "headless"}});
-    ASSERT_EQ(headless.Wait(20000), 0);
-    std::ifstream in(dump, std::ios::binary);
-    int width = 0, height = 0;
-    in.read(reinterpret_cast<char*>(&width), 4);
-    in.read(reinterpret_cast<char*>(&height), 4);
-    std::vector<uint32_t> expected(static_cast<size_t>(width) * static_cast<size_t>(height));
-    in.read(reinterpret_cast<char*>(expected.data()), static_cast<std::streamsize>(expected.size() * 4));
-    ASSERT_TRUE(in) << "no dump from the headless run";
+// The form's pixels as a dump of the test program wrote them.
+std::vector<uint32_t> ReadDump(const std::string& path, int* width, int* height) {
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(width), 4);
+    in.read(reinterpret_cast<char*>(height), 4);
+    if (!in || *width <= 0 || *height <= 0) return {};
+    std::vector<uint32_t> pixels(static_cast<size_t>(*width) * static_cast<size_t>(*height));
+    in.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size() * 4));
+    return in ? pixels : std::vector<uint32_t>{};
+}
 
-    // The upload follows the map: look until it has landed, a bounded time.
+// The server shows `expected` in the window: uploads follow the program's painting, so the
+// server is read until it agrees, a bounded time.
+void ExpectServerShows(Display* display, ::Window window, const std::vector<uint32_t>& expected, int width,
+                       int height) {
+    ASSERT_FALSE(expected.empty()) << "no pixels to compare with";
     int liveWidth = 0, liveHeight = 0;
     std::vector<uint32_t> shown;
     for (int attempt = 0; attempt < 100 && shown != expected; ++attempt) {
         if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        shown = ServerPixels(display_, window_, &liveWidth, &liveHeight);
+        shown = ServerPixels(display, window, &liveWidth, &liveHeight);
     }
     ASSERT_EQ(liveWidth, width);
     ASSERT_EQ(liveHeight, height);
@@ -176,7 +178,52 @@ TEST_F(LiveDisplay, PixelsOnTheServerEqualTheHeadlessRendering) {
         if (shown[i] != expected[i] && differing++ == 0) first = i;
     EXPECT_EQ(differing, 0u) << "first at (" << first % static_cast<size_t>(width) << ", "
                              << first / static_cast<size_t>(width) << "): server " << std::hex << shown[first]
-                             << ", headless " << expected[first];
+                             << ", platform " << expected[first];
+}
+
+TEST_F(LiveDisplay, PixelsOnTheServerEqualTheHeadlessRendering) {
+    zyltest::TempDir folder;
+    const std::string dump = (folder.Path() / "form.pixels").string();
+    zyltest::ChildProcess headless(ZYL_LIVE_APP, {"--dump", dump}, {{"ZYL_DISPLAY", "headless"}});
+    ASSERT_EQ(headless.Wait(20000), 0);
+    int width = 0, height = 0;
+    const std::vector<uint32_t> expected = ReadDump(dump, &width, &height);
+    ExpectServerShows(display_, window_, expected, width, height);
+}
+
+// What changes after the first upload goes out as the changed parts alone: typing, a pressed
+// button, a resize and an exposure must all leave the server showing what the platform painted.
+TEST_F(LiveDisplay, ChangedPixelsFollowOnTheServer) {
+    zyltest::TempDir folder;
+    const std::string dump = (folder.Path() / "form.pixels").string();
+    const auto platformShows = [&](int* width, int* height) {
+        app_->WriteLine("dump " + dump);
+        return Saw("dumped") ? ReadDump(dump, width, height) : std::vector<uint32_t>{};
+    };
+    int width = 0, height = 0;
+    Click(edit_);
+    Xdo("type --delay 10 'Changed 123'");
+    ASSERT_TRUE(Saw("text Changed 123"));
+    Xdo("mousemove " + std::to_string(button_.x) + " " + std::to_string(button_.y) + " mousedown 1");
+    std::vector<uint32_t> pressed = platformShows(&width, &height);
+    ExpectServerShows(display_, window_, pressed, width, height);
+    Xdo("mouseup 1");
+    ASSERT_TRUE(Saw("click"));
+
+    Xdo("mousemove " + std::to_string(edge_.x) + " " + std::to_string(edge_.y) + " mousedown 1 mousemove " +
+        std::to_string(edge_.x - 40) + " " + std::to_string(edge_.y) + " mouseup 1");
+    ASSERT_TRUE(Saw("size 320 240"));
+    std::vector<uint32_t> narrower = platformShows(&width, &height);
+    ExpectServerShows(display_, window_, narrower, width, height);
+
+    // Another window over the form and gone again: the server asks for the part it lost.
+    const ::Window cover =
+        XCreateSimpleWindow(display_, DefaultRootWindow(display_), 80, 60, 200, 150, 0, 0, 0xFF00FF);
+    XMapRaised(display_, cover);
+    XSync(display_, False);
+    XDestroyWindow(display_, cover);
+    XSync(display_, False);
+    ExpectServerShows(display_, window_, narrower, width, height);
 }
 
 TEST_F(LiveDisplay, ClicksKeysShortcutsAndMenusReachTheProgram) {
@@ -186,6 +233,14 @@ TEST_F(LiveDisplay, ClicksKeysShortcutsAndMenusReachTheProgram) {
     Click(edit_);
     Xdo("type --delay 10 'Hello 42'");
     EXPECT_TRUE(Saw("text Hello 42"));
+
+    // The keypad's operators, then keys that type nothing: function keys with their modifiers.
+    Xdo("key KP_Add KP_Multiply");
+    EXPECT_TRUE(Saw("text Hello 42+*"));
+    Xdo("key F5 shift+F12 ctrl+alt+F2");
+    EXPECT_TRUE(Saw("key 116"));
+    EXPECT_TRUE(Saw("key 123 shift"));
+    EXPECT_TRUE(Saw("key 113 ctrl alt"));
 
     Xdo("key ctrl+k");
     EXPECT_TRUE(Saw("command Choose"));

@@ -7,11 +7,13 @@
 //   "text <text>"               the edit's text changed
 //   "command Choose"            File > Choose ran (by the menu or by Ctrl+K)
 //   "size <width> <height>"     the form's size changed
+//   "key <vk> [shift] [ctrl] [alt]"  a function key went down, with the modifiers held
 //   "close"                     the form closes; the program then ends with 0
 //   "paste <text>"              the clipboard's text, asked for with "paste"
 //   "copied"                    the clipboard took the text given with "copy <text>"
 //   "tray <mouse message>"      the form's notification-area icon was clicked
-// Lines on standard input: "copy <text>", "paste".
+//   "dumped"                    the form's pixels were written as "dump <file>" asked
+// Lines on standard input: "copy <text>", "paste", "dump <file>" (written as --dump writes).
 //   live_app                    runs on the display ZYL_DISPLAY selects
 //   live_app --dump <file>      headless: writes the form's pixels as it shows them (width and
 //                               height as two 32-bit words, then 0x00RRGGBB words row by row)
@@ -31,6 +33,7 @@
 #include "win32/menu.h"
 #include "win32/shell.h"
 #include "win32/user.h"
+#include "win32/virtualkeys.h"
 
 using namespace vcl;
 using namespace win32;
@@ -51,6 +54,8 @@ constexpr const char* kForm =
     "  Menu = MainMenu1\n"
     "  OnResize = ReportResize\n"
     "  OnClose = ReportClose\n"
+    "  KeyPreview = True\n"
+    "  OnKeyDown = ReportKey\n"
     "  object Button1: TButton\n"
     "    Left = 16\n    Top = 16\n    Width = 90\n    Height = 25\n"
     "    Caption = 'Press'\n"
@@ -85,6 +90,14 @@ TForm* MakeForm() {
         if (form->HandleAllocated())
             Say("size " + std::to_string(form->Width()) + " " + std::to_string(form->Height()));
     });
+    form->RegisterMethod<TKeyEvent>("ReportKey", [](TObject*, Word& key, TShiftState shift) {
+        if (key < VK_F1 || key > VK_F24) return;
+        std::string line = "key " + std::to_string(key);
+        if (shift.Contains(TShiftStateFlag::ssShift)) line += " shift";
+        if (shift.Contains(TShiftStateFlag::ssCtrl)) line += " ctrl";
+        if (shift.Contains(TShiftStateFlag::ssAlt)) line += " alt";
+        Say(line);
+    });
     form->RegisterMethod<TCloseEvent>("ReportClose", [](TObject*, TCloseAction&) { Say("close"); });
     ReadComponentText(kForm, form);
     return form;
@@ -116,8 +129,10 @@ void ReadCommands(DWORD uiThread) {
         PostThreadMessage(uiThread, kCommandMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
 }
 
-void RunCommand(const std::string& line) {
-    if (line.rfind("copy ", 0) == 0) {
+void RunCommand(TForm* form, const std::string& line) {
+    if (line.rfind("dump ", 0) == 0) {
+        if (DumpForm(form, line.substr(5))) Say("dumped");
+    } else if (line.rfind("copy ", 0) == 0) {
         Clipboard()->SetAsText(line.substr(5));
         Say("copied");
     } else if (line == "paste") {
@@ -145,14 +160,14 @@ int main(int argc, char** argv) {
     tray.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     std::snprintf(tray.szTip, sizeof tray.szTip, "Zyl live test");
     Shell_NotifyIcon(NIM_ADD, &tray);
-    Application->OnMessage = [](MSG& msg, bool& handled) {
+    Application->OnMessage = [form](MSG& msg, bool& handled) {
         if (msg.message == kTrayMessage) {
             Say("tray " + std::to_string(msg.lParam));
             handled = true;
         }
         if (msg.message != kCommandMessage) return;
         std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(msg.lParam));
-        RunCommand(*line);
+        RunCommand(form, *line);
         handled = true;
     };
     std::thread(ReadCommands, GetCurrentThreadId()).detach();

@@ -237,6 +237,7 @@ void Backend::Sync() {
     SyncCursor();
     SyncGrab();
     SyncTray();
+    if (clipboardChanged_) ClipboardChanged();
     XFlush(display_);
 }
 

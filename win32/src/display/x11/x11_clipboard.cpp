@@ -61,6 +61,13 @@ bool AwaitEvent(Display* display, ::Window window, int type, XEvent* event, int 
 }  // namespace
 
 void Backend::ClipboardChanged() {
+    // The connection belongs to the UI thread: a change made elsewhere is taken up at its next sync.
+    if (!user::IsUiThread()) {
+        clipboardChanged_ = true;
+        Wake();
+        return;
+    }
+    clipboardChanged_ = false;
     std::string text;
     if (user::ClipboardTextForOthers(&text)) {
         XSetSelectionOwner(display_, atoms.clipboard, helper_, CurrentTime);
@@ -113,6 +120,7 @@ void Backend::HandleSelectionRequest(XSelectionRequestEvent& event) {
 }
 
 bool Backend::ForeignClipboardText(std::string* text) {
+    if (!user::IsUiThread()) return false;
     const ::Window owner = XGetSelectionOwner(display_, atoms.clipboard);
     if (owner == None || owner == helper_) return false;
     for (const Atom target : {atoms.utf8String, static_cast<Atom>(XA_STRING)}) {

@@ -3,6 +3,7 @@
 // out of the unity batches for the same reason.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -178,12 +179,14 @@ private:
     enum class FocusChange : uint8_t { Unchanged, Gained, Lost } focusChange_ = FocusChange::Unchanged;
     HWND focusWindow_ = nullptr;
     bool ownsClipboard_ = false;
+    std::atomic<bool> clipboardChanged_{false};  // by another thread, for the UI thread to take up
 
 public:
     struct Atoms {
-        Atom wmProtocols, wmDeleteWindow, netWmPing, netWmName, netWmIcon, utf8String, text, targets, clipboard,
-            motifHints, netWmWindowType, typeNormal, typeDialog, typeMenu, typeDropdown, typeTooltip, typeUtility,
-            netActiveWindow, netWmPid, netSupportingWmCheck, netWorkarea, zylSelection, incr;
+        Atom wmProtocols, wmDeleteWindow, netWmPing, netWmName, netWmIcon, utf8String, text, targets,
+            clipboard, motifHints, netWmWindowType, typeNormal, typeDialog, typeMenu, typeDropdown,
+            typeTooltip, typeUtility, netActiveWindow, netWmPid, netSupportingWmCheck, netWorkarea,
+            zylSelection, incr;
     } atoms{};
 };
 
