@@ -46,8 +46,10 @@ public:
             dup2(devnull, 0);
             dup2(devnull, 1);
             dup2(devnull, 2);
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
+            // The server keeps no descriptor of ours (a lock held by a build, say) past our end.
+            dup2(fds[1], 3);
+            close_range(4, ~0U, 0);
+            const std::string fd = "3";
             execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-dpi",
                   "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
