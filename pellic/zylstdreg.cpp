@@ -3,7 +3,15 @@
 #include <vcl/designintf.h>
 
 #include "pellic/zyltautostores.h"
+#include "pellic/zyltdbindexlookup.h"
+#include "pellic/zyltdblookupedit.h"
+#include "pellic/zyltdblookupmenu.h"
 #include "pellic/zyltdbspinedit.h"
+#include "pellic/zyltexplorertree.h"
+#include "pellic/zyltexplorerview.h"
+#include "pellic/zyltfilelookup.h"
+#include "pellic/zyltfolderlookup.h"
+#include "pellic/zyltlookupmenu.h"
 #include "pellic/zyltrealspinedit.h"
 #include "pellic/zyltspinedit.h"
 
@@ -16,7 +24,13 @@ void Register() {
                              TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()});
     vcl::RegisterComponents("Zyl Standard", {TZylRealSpinEdit::StaticClass(), TZylSpinEdit::StaticClass(),
                                              TZylSpinButton::StaticClass()});
-    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBSpinEdit::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard", {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
+                                             TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard 2",
+                            {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware",
+                            {TZylDBSpinEdit::StaticClass(), TZylDBIndexLookup::StaticClass(),
+                             TZylDBLookupedit::StaticClass(), TZylDBLookupMenu::StaticClass()});
 }
 
 }  // namespace pellic

@@ -5,6 +5,8 @@
 #include "pellic/zyleditmetrics_internal.h"
 #include "vcl/classregistration.h"
 #include "vcl/forms.h"
+#include "vcl/graphics.h"
+#include "win32/resources.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
 
@@ -14,6 +16,10 @@ using vcl::Integer;
 
 namespace zyltlookupedit {
 const vcl::TClassRegistration streamingRegistration{TZylButtonClass::StaticClass()};
+const bool classesRegistered = [] {
+    vcl::RegisterClasses({TZylLookupEdit::StaticClass()});
+    return true;
+}();
 }  // namespace zyltlookupedit
 
 // ---------------------------------------------------------------------------------------------
@@ -135,6 +141,15 @@ void TZylCustomLookupEdit::LayOut() {
     SetEditRect();
 }
 
+void TZylCustomLookupEdit::LoadGlyph(TZylButtonClass& settings, const char* resourceName) {
+    const win32::HBITMAP handle = win32::LoadBitmap(win32::GetModuleHandle("pellic"), resourceName);
+    if (!handle) return;
+    vcl::TBitmap glyph;
+    glyph.SetHandle(handle);
+    settings.SetGlyph(&glyph);
+    settings.SetNumGlyphs(2);
+}
+
 void TZylCustomLookupEdit::CreateParams(vcl::TCreateParams& params) {
     vcl::TCustomMaskEdit::CreateParams(params);
     // The framework's edit narrows a single line's formatting rectangle: no ES_MULTILINE needed,
@@ -196,6 +211,16 @@ void TZylCustomLookupEdit::WndProc(vcl::TMessage& message) {
             break;
     }
     vcl::TCustomMaskEdit::WndProc(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZylLookupEdit
+
+VCL_DEFINE_CLASS(TZylLookupEdit, TZylCustomLookupEdit)
+
+TZylLookupEdit::TZylLookupEdit(vcl::TComponent* owner) : TZylCustomLookupEdit(owner) {
+    LoadGlyph(*EditButton1(), "ZYLLOOKUPEDITB1");
+    LoadGlyph(*EditButton2(), "ZYLLOOKUPEDITB2");
 }
 
 }  // namespace pellic

@@ -115,6 +115,47 @@ protected:
     void SetEditRect();
     // Both, after the size or a button's visibility changed.
     void LayOut();
+    // Loads a strip of a normal and a disabled image compiled into the package.
+    static void LoadGlyph(TZylButtonClass& settings, const char* resourceName);
+
+    // The edit's own published properties, shared by the published lookup edits.
+    template <typename T>
+    static void PublishLookupEditProperties(vcl::Published<T>& p) {
+        p.Property("Alignment", &TZylCustomLookupEdit::Alignment, &TZylCustomLookupEdit::SetAlignment,
+                   vcl::TAlignment::taLeftJustify);
+        PublishAnchors(p);
+        p.Property("AutoSelect", &vcl::TCustomEdit::AutoSelect, &vcl::TCustomEdit::SetAutoSelect, true);
+        // The buttons keep the height: the edit is made without automatic height.
+        p.Property("AutoSize", &vcl::TControl::AutoSize, &vcl::TCustomEdit::SetAutoSize, false);
+        p.Property("BorderStyle", &vcl::TCustomEdit::BorderStyle, &vcl::TCustomEdit::SetBorderStyle,
+                   vcl::bsSingle);
+        p.Property("CharCase", &vcl::TCustomEdit::CharCase, &vcl::TCustomEdit::SetCharCase, vcl::ecNormal);
+        PublishColor(p, vcl::clWindow);
+        PublishCtl3D(p);
+        PublishDragProperties(p);
+        p.Property("EditMask", &vcl::TCustomMaskEdit::EditMask, &vcl::TCustomMaskEdit::SetEditMask);
+        PublishEnabled(p);
+        PublishFont(p);
+        PublishHideSelectionMaxLength(p);
+        PublishParentColor(p, false);
+        PublishParentFont(p);
+        PublishParentShowHint(p);
+        PublishPasswordChar(p);
+        PublishPopupMenu(p);
+        PublishReadOnly(p);
+        PublishShowHint(p);
+        PublishTabOrder(p);
+        PublishTabStop(p, true);
+        PublishVisible(p);
+    }
+    template <typename T>
+    static void PublishLookupEditEvents(vcl::Published<T>& p) {
+        PublishOnChange(p);
+        PublishMouseEvents(p);
+        PublishDragEvents(p);
+        PublishFocusEvents(p);
+        PublishKeyEvents(p);
+    }
 
 private:
     vcl::TComponentPtr<vcl::TSpeedButton> NewButton(void (TZylCustomLookupEdit::*click)(vcl::TObject*));
@@ -125,6 +166,21 @@ private:
     std::unique_ptr<TZylButtonClass> editButton1_;
     std::unique_ptr<TZylButtonClass> editButton2_;
     bool layingOut_ = false;
+};
+
+// The lookup edit: an ellipsis button inside and a drop-down-arrow button at the edge, whose
+// clicks are the application's (OnButton1Click, OnButton2Click).
+class TZylLookupEdit : public TZylCustomLookupEdit {
+    VCL_DECLARE_CLASS(TZylLookupEdit, TZylCustomLookupEdit)
+public:
+    explicit TZylLookupEdit(vcl::TComponent* owner);
+
+    static void Publish(vcl::Published<TZylLookupEdit>& p) {
+        PublishLookupEditProperties(p);
+        PublishButtons(p);
+        PublishText(p);
+        PublishLookupEditEvents(p);
+    }
 };
 
 }  // namespace pellic

@@ -220,10 +220,59 @@ TZylMailHost::~TZylMailHost() {
         run_->stream = std::move(stream_);
         return;
     }
-    ReleaseSocket();
+    ReleaseConnection();
 }
 
-void TZylMailHost::ReleaseSocket() {
+bool TZylMailHost::RunConnection(const std::function<void()>& dialogue) {
+    if (busy_) return TZylMailHost::Execute();
+    TRun run;
+    run_ = &run;
+    busy_ = true;
+    bool result = false;
+    // Both steps run whatever the other did; each failure is reported and fails the run.
+    auto step = [&](const std::function<void()>& body) {
+        try {
+            body();
+        } catch (const TComponentFreed&) {
+        } catch (const std::exception& e) {
+            HandleException(this, e);
+            if (run.alive) result = false;
+        }
+        return run.alive;
+    };
+    if (!step([&] {
+            result = TZylMailHost::Execute();
+            if (run.alive) dialogue();
+        }))
+        return false;
+    if (!step([&] {
+            connected_ = false;
+            if (socket_) socket_->Close();
+        }))
+        return false;
+    ReleaseConnection();
+    busy_ = false;
+    run_ = nullptr;
+    return result;
+}
+
+void TZylMailHost::CreateConnection(vcl::TNotifyEvent& onConnect, vcl::TNotifyEvent& onDisconnect) {
+    if (socket_) return;
+    socket_.reset(new vcl::TClientSocket(nullptr));
+    socket_->SetClientType(vcl::ctBlocking);
+    socket_->OnConnect = [this, &onConnect](vcl::TObject* sender, vcl::TCustomWinSocket*) {
+        connected_ = true;
+        Fire(onConnect, sender);
+    };
+    socket_->OnDisconnect = [this, &onDisconnect](vcl::TObject* sender, vcl::TCustomWinSocket*) {
+        connected_ = false;
+        Fire(onDisconnect, sender);
+    };
+    socket_->OnError = [this](vcl::TObject* sender, vcl::TCustomWinSocket*, vcl::TErrorEvent,
+                              Integer& errorCode) { ConnectionError(sender, errorCode); };
+}
+
+void TZylMailHost::ReleaseConnection() {
     stream_.reset();
     if (socket_) {
         socket_->OnConnect = nullptr;
@@ -231,6 +280,7 @@ void TZylMailHost::ReleaseSocket() {
         socket_->OnError = nullptr;
         socket_.reset();
     }
+    connected_ = false;
 }
 
 void TZylMailHost::Pump() {

@@ -200,6 +200,12 @@ public:
     // The port a new component of this class starts with.
     virtual std::string DefaultPort() const { return {}; }
 
+    // Run state, for applications and tests.
+    bool Busy() const { return busy_; }
+    bool Connected() const { return connected_; }
+    // The connection of the run under way; nullptr between runs.
+    vcl::TClientSocket* Socket() const { return socket_.get(); }
+
     static void Publish(vcl::Published<TZylMailHost>& p) {
         p.Property("Host", &TZylMailHost::Host, &TZylMailHost::SetHost);
         p.Property("Port", &TZylMailHost::Port, &TZylMailHost::SetPort).Stored(&TZylMailHost::PortStored);
@@ -224,12 +230,23 @@ protected:
     void Fire(const Handler& handler, Args&&... args);
     // Dispatches waiting messages, then leaves the run when a handler freed the component.
     void Pump();
+    // One run of a connection: OnExecute, then the dialogue, then the connection closed and
+    // released on every path. An exception from the dialogue or the close goes to HandleException
+    // and fails the run. A call during a run only fires OnExecute. False, without touching the
+    // component again, when a handler freed it.
+    bool RunConnection(const std::function<void()>& dialogue);
+    // Creates the run's blocking connection: connecting and disconnecting keep Connected() and
+    // fire the events given; an error of the connection goes to ConnectionError.
+    void CreateConnection(vcl::TNotifyEvent& onConnect, vcl::TNotifyEvent& onDisconnect);
+    virtual void ConnectionError(vcl::TObject* sender, Integer errorCode) = 0;
     // Drops the connection's notifications, then the stream and the connection.
-    void ReleaseSocket();
+    void ReleaseConnection();
 
     vcl::TComponentPtr<vcl::TClientSocket> socket_;
     std::unique_ptr<vcl::TWinSocketStream> stream_;
     TRun* run_ = nullptr;
+    bool busy_ = false;
+    bool connected_ = false;
 
 private:
     bool PortStored() const { return port_ != DefaultPort(); }
@@ -315,15 +332,10 @@ public:
     void GetSocketText(std::string& text);
 
     // Run state, for applications and tests.
-    bool Busy() const { return busy_; }
-    bool Connected() const { return connected_; }
     const std::string& LastReplyCode() const { return replyCode_; }
     const std::string& LastReplyText() const { return replyText_; }
     Word LastSendPercent() const { return lastSendPercent_; }
     Word LastEncodePercent() const { return lastEncodePercent_; }
-    // The connection of the run under way; nullptr between runs.
-    vcl::TClientSocket* Socket() const { return socket_.get(); }
-
     const TZylSMTPTimeouts& Timeouts() const { return timeouts_; }
     void SetTimeouts(const TZylSMTPTimeouts& value) { timeouts_ = value; }
     // Length of one wait for the server between two pumps of the message queue (200 ms).
@@ -354,8 +366,7 @@ public:
 private:
     bool DateTimeFormatStored() const { return dateTimeFormat_ != DefaultDateTimeFormat(); }
 
-    void CreateConnection();
-    void ReleaseConnection();
+    void ConnectionError(vcl::TObject* sender, Integer errorCode) override;
     void RaiseErrorAndExit(vcl::TObject* sender);
     // Reports a failure of the connection through its error route and raises ESocketError.
     [[noreturn]] void ConnectionError(Integer code, const char* api);
@@ -387,8 +398,6 @@ private:
     TZylReplyReader reader_;
     std::string output_;
 
-    bool busy_ = false;
-    bool connected_ = false;
     bool errorFlag_ = false;
     bool abort_ = false;
     std::string replyCode_;
@@ -505,8 +514,6 @@ public:
     static bool GetUUAttachments(const vcl::TStrings& list, int& index, std::string& fileName);
 
     // Run state, for applications and tests.
-    bool Busy() const { return busy_; }
-    bool Connected() const { return connected_; }
     TZylMailSessionState SessionState() const { return sessionState_; }
     // "+OK" or "-ERR" (or whatever else began the last status line), and the text after it.
     const std::string& LastStatus() const { return status_; }
@@ -516,7 +523,6 @@ public:
     const vcl::TStringList* DeletedMessages() const { return deleted_.get(); }
     Word LastRetrievePercent() const { return lastRetrievePercent_; }
     Word LastDecodePercent() const { return lastDecodePercent_; }
-    vcl::TClientSocket* Socket() const { return socket_.get(); }
 
     Integer Timeout() const { return timeout_; }
     void SetTimeout(Integer value) { timeout_ = value > 0 ? value : 1; }
@@ -548,8 +554,7 @@ public:
 private:
     friend class TZylMessageBuilder;
 
-    void CreateConnection();
-    void ReleaseConnection();
+    void ConnectionError(vcl::TObject* sender, Integer errorCode) override;
     // The error routine: closes the connection and reports code and the last reply text.
     void RaiseErrorAndExit(vcl::TObject* sender, Integer code);
     void RaiseError(Integer code) { RaiseErrorAndExit(this, code); }
@@ -580,8 +585,6 @@ private:
     Integer waitSlice_ = 200;
 
     TZylPOP3Reader reader_;
-    bool busy_ = false;
-    bool connected_ = false;
     bool errorFlag_ = false;
     bool errorReported_ = false;
     std::string status_;

@@ -47,70 +47,27 @@ void TZylPOPMail::SetMaxMessageSize(Integer value) {
 
 bool TZylPOPMail::Execute() {
     if (busy_) return TZylMailHost::Execute();
-    TRun run;
-    run_ = &run;
-    busy_ = true;
     errorReported_ = false;
-    bool result = false;
-    try {
-        result = TZylMailHost::Execute();
-        if (!run.alive) return false;
-        CreateConnection();
-        Connect();
-        if (Login()) {
-            Init();
-            RetrieveAllMessages();
-        } else {
-            ShowMailMessage(this, "Unable to connect");
-            if (!run.alive) return false;
-        }
-        Disconnect();
-    } catch (const TComponentFreed&) {
-        return false;
-    } catch (const std::exception& e) {
-        HandleException(this, e);
-        if (!run.alive) return false;
-        result = false;
-    }
-    try {
-        connected_ = false;
-        if (socket_) socket_->Close();
-    } catch (const TComponentFreed&) {
-        return false;
-    } catch (const std::exception& e) {
-        HandleException(this, e);
-        if (!run.alive) return false;
-        result = false;
-    }
-    ReleaseConnection();
-    busy_ = false;
-    run_ = nullptr;
-    return result && !errorReported_;
+    // A run that a handler ended by freeing the component gives false before the flag is read.
+    return RunConnection([this] {
+               TRun* run = run_;
+               Connect();
+               if (Login()) {
+                   Init();
+                   RetrieveAllMessages();
+               } else {
+                   ShowMailMessage(this, "Unable to connect");
+                   if (!run->alive) return;
+               }
+               Disconnect();
+           }) &&
+           !errorReported_;
 }
 
-void TZylPOPMail::CreateConnection() {
-    if (socket_) return;
-    socket_.reset(new vcl::TClientSocket(nullptr));
-    socket_->SetClientType(vcl::ctBlocking);
-    socket_->OnConnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
-        connected_ = true;
-        Fire(OnConnect, sender);
-    };
-    socket_->OnDisconnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
-        connected_ = false;
-        Fire(OnDisconnect, sender);
-    };
-    socket_->OnError = [this](vcl::TObject* sender, vcl::TCustomWinSocket*, vcl::TErrorEvent,
-                              Integer& errorCode) {
-        status_.clear();
-        replyText_ = vcl::SocketErrorText(errorCode);
-        RaiseErrorAndExit(sender, errorCode);
-    };
-}
-
-void TZylPOPMail::ReleaseConnection() {
-    ReleaseSocket();
-    connected_ = false;
+void TZylPOPMail::ConnectionError(vcl::TObject* sender, Integer errorCode) {
+    status_.clear();
+    replyText_ = vcl::SocketErrorText(errorCode);
+    RaiseErrorAndExit(sender, errorCode);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -119,7 +76,7 @@ void TZylPOPMail::ReleaseConnection() {
 void TZylPOPMail::Connect() {
     messageCount_ = 0;
     Integer port = vcl::StrToInt(Port());
-    CreateConnection();
+    CreateConnection(OnConnect, OnDisconnect);
     if (socket_->Active()) socket_->Close();
     socket_->SetPort(port);
     socket_->SetHost(Host());

@@ -53,15 +53,7 @@ void TZylSMTPMail::SetLineDelay(Integer value) {
 // Run
 
 bool TZylSMTPMail::Execute() {
-    if (busy_) return TZylMailHost::Execute();
-    TRun run;
-    run_ = &run;
-    busy_ = true;
-    bool result = false;
-    try {
-        result = TZylMailHost::Execute();
-        if (!run.alive) return false;
-        CreateConnection();
+    return RunConnection([this] {
         Connect();
         std::vector<int> ids;
         for (int i = 0; i < Messages()->Count(); ++i)
@@ -69,54 +61,15 @@ bool TZylSMTPMail::Execute() {
         for (int id : ids)
             if (auto* message = static_cast<TZylMessage*>(Messages()->FindItemID(id))) SendMessage(message);
         Disconnect();
-    } catch (const TComponentFreed&) {
-        return false;
-    } catch (const std::exception& e) {
-        HandleException(this, e);
-        if (!run.alive) return false;
-        result = false;
-    }
-    try {
-        connected_ = false;
-        if (socket_) socket_->Close();
-    } catch (const TComponentFreed&) {
-        return false;
-    } catch (const std::exception& e) {
-        HandleException(this, e);
-        if (!run.alive) return false;
-        result = false;
-    }
-    ReleaseConnection();
-    busy_ = false;
-    run_ = nullptr;
-    return result;
+    });
 }
 
-void TZylSMTPMail::CreateConnection() {
-    if (socket_) return;
-    socket_.reset(new vcl::TClientSocket(nullptr));
-    socket_->SetClientType(vcl::ctBlocking);
-    socket_->OnConnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
-        connected_ = true;
-        Fire(OnConnect, sender);
-    };
-    socket_->OnDisconnect = [this](vcl::TObject* sender, vcl::TCustomWinSocket*) {
-        connected_ = false;
-        Fire(OnDisconnect, sender);
-    };
-    socket_->OnError = [this](vcl::TObject* sender, vcl::TCustomWinSocket*, vcl::TErrorEvent,
-                              Integer& errorCode) {
-        // Errors of the connection itself: the reply code of an earlier command says nothing here.
-        replyCode_.clear();
-        replyText_ = vcl::SocketErrorText(errorCode);
-        socketError_ = errorCode;
-        RaiseErrorAndExit(sender);
-    };
-}
-
-void TZylSMTPMail::ReleaseConnection() {
-    ReleaseSocket();
-    connected_ = false;
+void TZylSMTPMail::ConnectionError(vcl::TObject* sender, Integer errorCode) {
+    // Errors of the connection itself: the reply code of an earlier command says nothing here.
+    replyCode_.clear();
+    replyText_ = vcl::SocketErrorText(errorCode);
+    socketError_ = errorCode;
+    RaiseErrorAndExit(sender);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -124,7 +77,7 @@ void TZylSMTPMail::ReleaseConnection() {
 
 void TZylSMTPMail::Connect() {
     Integer port = vcl::StrToInt(Port());
-    CreateConnection();
+    CreateConnection(OnConnect, OnDisconnect);
     if (socket_->Active()) socket_->Close();
     socket_->SetPort(port);
     socket_->SetHost(Host());

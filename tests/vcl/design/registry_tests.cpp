@@ -123,14 +123,17 @@ TEST(PropertyEditorLookup, WithoutACandidateTheKindDecides) {
 }
 
 TEST(PropertyEditorLookup, ClassTypesPreferExactThenTheMoreDerivedClass) {
-    RegisterPropertyEditor(TDsgCore::StaticClass(), nullptr, "", TDsgCoreEditor::StaticClass());
-    RegisterPropertyEditor(TDsgCoreBase::StaticClass(), nullptr, "", TDsgCoreBaseEditor::StaticClass());
+    // Registered for the special widget only, so that the plain widget of other tests keeps the
+    // stock editor whatever order the tests run in.
+    RegisterPropertyEditor(TDsgCore::StaticClass(), special, "", TDsgCoreEditor::StaticClass());
+    RegisterPropertyEditor(TDsgCoreBase::StaticClass(), special, "", TDsgCoreBaseEditor::StaticClass());
     // Core is a TDsgCore: the exact registration beats the later inherited one.
-    EXPECT_EQ(EditorFor(widget, "Core"), TDsgCoreEditor::StaticClass());
+    EXPECT_EQ(EditorFor(special, "Core"), TDsgCoreEditor::StaticClass());
     // CoreEx is a TDsgCoreEx: both registrations are inherited; TDsgCore is nearer.
-    EXPECT_EQ(EditorFor(widget, "CoreEx"), TDsgCoreEditor::StaticClass());
+    EXPECT_EQ(EditorFor(special, "CoreEx"), TDsgCoreEditor::StaticClass());
     // Non-class properties never match a class registration.
-    EXPECT_EQ(EditorFor(widget, "Count"), TIntegerProperty::StaticClass());
+    EXPECT_EQ(EditorFor(special, "Count"), TIntegerProperty::StaticClass());
+    EXPECT_EQ(EditorFor(widget, "Core"), TClassProperty::StaticClass());
 }
 
 TEST(PropertyEditorLookup, RefusesClassesThatAreNoEditors) {

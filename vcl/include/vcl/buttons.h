@@ -152,6 +152,7 @@ public:
         p.Property("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex, 0);
         p.Property("Down", &TSpeedButton::Down, &TSpeedButton::SetDown, false);
         PublishCaption(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         p.Property("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat, false);
         PublishFont(p);
@@ -167,6 +168,7 @@ public:
         p.Property("Transparent", &TSpeedButton::Transparent, &TSpeedButton::SetTransparent, true);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
     }
 
 protected:

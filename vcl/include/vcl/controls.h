@@ -310,6 +310,25 @@ struct TMenuHooks {
 TMenuHooks& MenuHooks();
 
 // ---------------------------------------------------------------------------------------------
+// Drag and drop within the application
+
+enum class TDragMode : uint8_t { dmManual, dmAutomatic };
+VCL_ENUM_NAMES(TDragMode, "dmManual", "dmAutomatic")
+using enum TDragMode;
+
+enum class TDragState : uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
+VCL_ENUM_NAMES(TDragState, "dsDragEnter", "dsDragLeave", "dsDragMove")
+using enum TDragState;
+
+// Source is the control being dragged; X and Y are in the Sender's client coordinates.
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y,
+                                          TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+// Target is the control that took the drop, nullptr when the drag was cancelled or refused.
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender)>;
+
+// ---------------------------------------------------------------------------------------------
 // TControl
 
 class TControl : public TComponent {
@@ -442,6 +461,20 @@ public:
     // The cursor position in this control's client coordinates was inside it at the last mouse move.
     bool MouseInControl() const { return mouseInControl_; }
 
+    // Dragging: dmAutomatic starts a drag when the left button goes down and the mouse then moves
+    // past the drag threshold. The control under the mouse hears DragOver (OnDragOver) and shows
+    // the source's DragCursor when it accepts, crNoDrop otherwise; releasing the button over an
+    // accepting control drops (OnDragDrop); the source hears OnEndDrag in every case. A right
+    // click, Escape or the loss of the mouse capture cancels.
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor value) { dragCursor_ = value; }
+    // immediate false waits until the mouse moves `threshold` pixels (-1: the system's distance).
+    void BeginDrag(bool immediate, Integer threshold = -1);
+    void EndDrag(bool drop);
+    bool Dragging() const;
+
     // Events
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -451,6 +484,10 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TContextPopupEvent OnContextPopup;
     TNotifyEvent OnResize;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDrag;
 
     static void Publish(Published<TControl>& p) {
         p.Property("Left", &TControl::Left, &TControl::SetLeft);
@@ -531,6 +568,19 @@ public:
         p.template Event<TMouseEvent>("OnMouseUp", &TControl::OnMouseUp);
     }
     template <typename T>
+    static void PublishDragProperties(Published<T>& p) {
+        p.Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, crDrag)
+            .Idents(CursorIdents());
+        p.Property("DragMode", &TControl::DragMode, &TControl::SetDragMode, dmManual);
+    }
+    template <typename T>
+    static void PublishDragEvents(Published<T>& p) {
+        p.template Event<TDragDropEvent>("OnDragDrop", &TControl::OnDragDrop);
+        p.template Event<TDragOverEvent>("OnDragOver", &TControl::OnDragOver);
+        p.template Event<TEndDragEvent>("OnEndDrag", &TControl::OnEndDrag);
+        p.template Event<TStartDragEvent>("OnStartDrag", &TControl::OnStartDrag);
+    }
+    template <typename T>
     static void PublishOnResize(Published<T>& p) {
         p.template Event<TNotifyEvent>("OnResize", &TControl::OnResize);
     }
@@ -547,6 +597,11 @@ protected:
     virtual void MouseMove(TShiftState shift, Integer x, Integer y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
     virtual bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos);
+    // The drag steps; the defaults raise the events. Without OnDragOver nothing is accepted.
+    virtual void DoStartDrag();
+    virtual void DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, Integer x, Integer y);
+    virtual void DoEndDrag(TObject* target, Integer x, Integer y);
     virtual void Resize();
     virtual void Changed();
     // Asks the parent to realign its children after this control's bounds or alignment changed.
@@ -574,6 +629,7 @@ private:
     friend class TControlCanvas;
     friend class TCustomForm;
     friend class THintWindow;
+    friend class TDragSession;
     void FontChanged(TObject* sender);
     void HandleMouseDown(TMessage& message, TMouseButton button, TShiftState shift);
     void HandleMouseUp(TMessage& message, TMouseButton button);
@@ -597,6 +653,8 @@ private:
     bool parentShowHint_ = true;
     bool mouseInControl_ = false;
     TCursor cursor_ = crDefault;
+    TDragMode dragMode_ = dmManual;
+    TCursor dragCursor_ = crDrag;
     std::string hint_;
     Integer helpContext_ = 0;
     TComponent* popupMenu_ = nullptr;

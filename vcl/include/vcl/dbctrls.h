@@ -47,6 +47,7 @@ public:
         PublishCtl3D(p);
         p.Property("DataField", &TDBEdit::DataField, &TDBEdit::SetDataField);
         p.Property("DataSource", &TDBEdit::DataSource, &TDBEdit::SetDataSource);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishHideSelectionMaxLength(p);
@@ -62,6 +63,7 @@ public:
         PublishVisible(p);
         PublishOnChange(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -105,6 +107,7 @@ public:
         PublishColor(p, clBtnFace);
         p.Property("DataField", &TDBText::DataField, &TDBText::SetDataField);
         p.Property("DataSource", &TDBText::DataSource, &TDBText::SetDataSource);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, true);
@@ -116,6 +119,7 @@ public:
         PublishVisible(p);
         p.Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap, false);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
     }
 
 protected:
@@ -160,6 +164,7 @@ public:
         PublishCtl3D(p);
         p.Property("DataField", &TDBMemo::DataField, &TDBMemo::SetDataField);
         p.Property("DataSource", &TDBMemo::DataSource, &TDBMemo::SetDataSource);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishHideSelectionMaxLength(p);
@@ -178,6 +183,7 @@ public:
         p.Property("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap, true);
         PublishOnChange(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -238,6 +244,7 @@ public:
         PublishCtl3D(p);
         p.Property("DataField", &TDBImage::DataField, &TDBImage::SetDataField);
         p.Property("DataSource", &TDBImage::DataSource, &TDBImage::SetDataSource);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, false);
@@ -251,6 +258,7 @@ public:
         PublishTabStop(p, true);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -309,6 +317,7 @@ public:
         PublishCtl3D(p);
         p.Property("DataField", &TDBCheckBox::DataField, &TDBCheckBox::SetDataField);
         p.Property("DataSource", &TDBCheckBox::DataSource, &TDBCheckBox::SetDataSource);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, true);
@@ -326,6 +335,7 @@ public:
         PublishVisible(p);
         p.Event<TNotifyEvent>("OnClick", &TControl::OnClick);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -367,6 +377,7 @@ public:
         p.Property("DataField", &TDBComboBox::DataField, &TDBComboBox::SetDataField);
         p.Property("DataSource", &TDBComboBox::DataSource, &TDBComboBox::SetDataSource);
         p.Property("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount, 8);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         p.Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight, 16);

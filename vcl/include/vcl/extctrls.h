@@ -105,6 +105,7 @@ public:
         PublishCaption(p);
         PublishColor(p, clBtnFace);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         p.Property("FullRepaint", &TCustomPanel::FullRepaint, &TCustomPanel::SetFullRepaint, true);
         PublishFont(p);
@@ -118,6 +119,7 @@ public:
         PublishTabStop(p, false);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishOnResize(p);
     }
@@ -189,6 +191,7 @@ public:
         p.Property("Transparent", &TImage::Transparent, &TImage::SetTransparent, false);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
     }
 
 protected:
@@ -227,6 +230,7 @@ public:
         PublishAlign(p);
         PublishAnchors(p);
         p.Property("Brush", &TShape::Brush);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishParentShowHint(p);
         p.Property("Pen", &TShape::Pen);
@@ -272,6 +276,7 @@ public:
         PublishShowHint(p);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         p.Event("OnPaint", &TPaintBox::OnPaint);
     }
 
@@ -379,6 +384,7 @@ public:
         PublishColor(p, clBtnFace);
         p.Property("Columns", &TCustomRadioGroup::Columns, &TCustomRadioGroup::SetColumns, 1);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         p.Property("ItemIndex", &TCustomRadioGroup::ItemIndex, &TCustomRadioGroup::SetItemIndex, -1);

@@ -77,6 +77,13 @@ public:
     void GetBitmap(Integer index, TBitmap* image);
     void GetIcon(Integer index, TIcon* icon);
 
+    // The platform image list with the same images, made on first use and made again after a
+    // change; after SetHandle, the platform list given, which stays its owner's.
+    win32::HIMAGELIST Handle();
+    // Takes a copy of the images of a platform list (the shell's system list, for instance) and
+    // hands that list out as Handle() until the images change.
+    void SetHandle(win32::HIMAGELIST handle);
+    bool HandleAllocated() const { return handle_ != nullptr; }
     void RegisterChanges(TChangeLink* link);
     void UnRegisterChanges(TChangeLink* link);
     void BeginUpdate() { ++updateCount_; }
@@ -100,6 +107,10 @@ private:
     void ReadImages(TStream& stream);
     void WriteImages(TStream& stream);
 
+    void ReleasePlatformList();
+
+    win32::HIMAGELIST handle_ = nullptr;
+    bool handleShared_ = false;
     Integer width_ = 16, height_ = 16, allocBy_ = 4;
     TColor bkColor_ = clNone, blendColor_ = clNone;
     TDrawingStyle drawingStyle_ = dsNormal;

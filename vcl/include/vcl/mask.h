@@ -119,6 +119,7 @@ public:
         PublishColor(p, clWindow);
         PublishCtl3D(p);
         p.Property("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishHideSelectionMaxLength(p);
@@ -135,6 +136,7 @@ public:
         PublishVisible(p);
         PublishOnChange(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }

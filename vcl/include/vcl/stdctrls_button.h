@@ -109,6 +109,7 @@ public:
         p.Property("AutoSize", &TControl::AutoSize, &TCustomLabel::SetAutoSize, true);
         PublishCaption(p);
         PublishColor(p, clBtnFace);
+        PublishDragProperties(p);
         PublishEnabled(p);
         p.Property("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl);
         PublishFont(p);
@@ -123,6 +124,7 @@ public:
         PublishVisible(p);
         p.Property("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap, false);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
     }
 };
 
@@ -233,6 +235,7 @@ public:
         p.Property("Cancel", &TButton::Cancel, &TButton::SetCancel, false);
         PublishCaption(p);
         p.Property("Default", &TButton::Default, &TButton::SetDefault, false);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         p.Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult, mrNone);
@@ -319,6 +322,7 @@ public:
             .Stored(false);
         PublishColor(p, clBtnFace);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, true);
@@ -363,6 +367,7 @@ public:
         p.Property("Checked", &TRadioButton::Checked, &TRadioButton::SetCheckedValue, false);
         PublishColor(p, clBtnFace);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, true);
@@ -375,6 +380,7 @@ public:
         PublishVisible(p);
         p.Property("WordWrap", &TButtonControl::WordWrap, &TButtonControl::SetWordWrap, false);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -423,6 +429,7 @@ public:
         PublishCaption(p);
         PublishColor(p, clBtnFace);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishParentColor(p, true);
@@ -434,6 +441,7 @@ public:
         PublishTabStop(p, false);
         PublishVisible(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
     }
 };
@@ -477,6 +485,7 @@ public:
         PublishAlign(p);
         PublishAnchors(p);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         p.Property("Kind", &TScrollBar::Kind, &TScrollBar::SetKind, sbHorizontal);
         p.Property("LargeChange", &TScrollBar::LargeChange, &TScrollBar::SetLargeChange, 1);

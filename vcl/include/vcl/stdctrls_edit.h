@@ -348,6 +348,7 @@ public:
         PublishEditProperties(p);
         PublishColor(p, clWindow);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishHideSelectionMaxLength(p);
@@ -365,6 +366,7 @@ public:
         PublishVisible(p);
         PublishOnChange(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }
@@ -443,6 +445,7 @@ public:
         p.Property("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle, bsSingle);
         PublishColor(p, clWindow);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         PublishHideSelectionMaxLength(p);
@@ -463,6 +466,7 @@ public:
         p.Property("WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap, true);
         PublishOnChange(p);
         PublishMouseEvents(p);
+        PublishDragEvents(p);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
     }

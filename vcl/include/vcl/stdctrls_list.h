@@ -254,6 +254,7 @@ public:
         PublishColor(p, clWindow);
         p.Property("Columns", &TCustomListBox::Columns, &TCustomListBox::SetColumns, 0);
         PublishCtl3D(p);
+        PublishDragProperties(p);
         PublishEnabled(p);
         p.Property("ExtendedSelect", &TCustomListBox::ExtendedSelect, &TCustomListBox::SetExtendedSelect,
                    true);
@@ -275,6 +276,7 @@ public:
         PublishVisible(p);
         p.Event<TNotifyEvent>("OnClick", &TControl::OnClick);
         p.Event<TNotifyEvent>("OnDblClick", &TControl::OnDblClick);
+        PublishDragEvents(p);
         p.Event<TDrawItemEvent>("OnDrawItem", &TCustomListBox::OnDrawItem);
         PublishFocusEvents(p);
         PublishKeyEvents(p);
@@ -436,6 +438,7 @@ public:
         PublishColor(p, clWindow);
         PublishCtl3D(p);
         p.Property("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount, 8);
+        PublishDragProperties(p);
         PublishEnabled(p);
         PublishFont(p);
         p.Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight, 16);
@@ -455,6 +458,7 @@ public:
         p.Event<TNotifyEvent>("OnClick", &TControl::OnClick);
         p.Event<TNotifyEvent>("OnCloseUp", &TCustomComboBox::OnCloseUp);
         p.Event<TNotifyEvent>("OnDblClick", &TControl::OnDblClick);
+        PublishDragEvents(p);
         p.Event<TDrawItemEvent>("OnDrawItem", &TCustomComboBox::OnDrawItem);
         p.Event<TNotifyEvent>("OnDropDown", &TCustomComboBox::OnDropDown);
         PublishFocusEvents(p);

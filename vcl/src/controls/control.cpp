@@ -53,6 +53,7 @@ void ControlGoing(TControl* control) {
     if (CaptureControlRef() == control) CaptureControlRef() = nullptr;
     ApplicationForgetControl(control);
     ScreenForgetControl(control);
+    DragForgetControl(control);
 }
 
 }  // namespace detail
@@ -626,6 +627,11 @@ void TControl::WndProc(TMessage& message) {
 
 void TControl::HandleMouseDown(TMessage& message, TMouseButton button, TShiftState extra) {
     if (message.Msg == WM_LBUTTONDBLCLK) SendCancelMode(this);
+    if (button == mbLeft && dragMode_ == dmAutomatic && !Designing() && !extra.Contains(ssDouble)) {
+        BeginDrag(false);
+        message.Result = 0;
+        return;
+    }
     if (button == mbLeft) {
         if (controlStyle_.Contains(csCaptureMouse)) SetMouseCapture(true);
         if (controlStyle_.Contains(csClickEvents)) {

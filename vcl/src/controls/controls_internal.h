@@ -22,6 +22,8 @@ void FreeDeviceContexts();
 // The hint and mouse-tracking bookkeeping of the application.
 void ApplicationForgetControl(TControl* control);
 void ScreenForgetControl(TControl* control);
+// Ends a drag whose source is the control, and forgets it as a drop target.
+void DragForgetControl(TControl* control);
 // Sends CM_MOUSELEAVE / CM_MOUSEENTER when the control under the cursor changed.
 void TrackMouseControl();
 

@@ -6,6 +6,7 @@
 #include "controls/controls_internal.h"
 #include "vcl/controls.h"
 #include "vcl/forms.h"
+#include "win32/commctrl.h"
 #include "win32/menu.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
@@ -1103,10 +1104,15 @@ HWND TWinControl::NotificationSender(const TMessage& message) const {
             const HWND drawn = item && item->CtlType != win32::ODT_MENU ? item->hwndItem : nullptr;
             return drawn ? drawn : GetDlgItemFromNotification(message);
         }
+        case WM_NOTIFY: {
+            // The header names its window: framework controls share id 0.
+            const auto* header = reinterpret_cast<const win32::NMHDR*>(message.LParam);
+            if (header && header->hwndFrom && GetParent(header->hwndFrom) == handle_) return header->hwndFrom;
+            return GetDlgItemFromNotification(message);
+        }
         case WM_MEASUREITEM:
         case WM_DELETEITEM:
         case WM_COMPAREITEM:
-        case WM_NOTIFY:
             return GetDlgItemFromNotification(message);
         default:
             // The others carry the sender's window in lParam.

@@ -5,6 +5,7 @@
 
 #include "vcl/streaming.h"
 #include "vcl/sysutils.h"
+#include "win32/imagelist.h"
 
 namespace vcl {
 
@@ -48,11 +49,62 @@ VCL_DEFINE_CLASS(TCustomImageList, TComponent)
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
 TCustomImageList::~TCustomImageList() {
+    ReleasePlatformList();
     for (TChangeLink* link : links_)
         link->SetSender(nullptr);
 }
 
+void TCustomImageList::ReleasePlatformList() {
+    if (handle_ && !handleShared_) ImageList_Destroy(handle_);
+    handle_ = nullptr;
+    handleShared_ = false;
+}
+
+win32::HIMAGELIST TCustomImageList::Handle() {
+    if (handle_) return handle_;
+    handle_ = ImageList_Create(width_, height_, win32::ILC_MASK | win32::ILC_COLOR32, Count(), allocBy_);
+    // The platform reads bitmaps that no DC holds: the canvases keep theirs, so copies go.
+    for (const Image& image : images_) {
+        TBitmap picture, mask;
+        picture.Assign(image.picture.get());
+        mask.Assign(image.mask.get());
+        const HBITMAP pictureHandle = picture.ReleaseHandle(), maskHandle = mask.ReleaseHandle();
+        ImageList_Add(handle_, pictureHandle, maskHandle);
+        DeleteObject(pictureHandle);
+        DeleteObject(maskHandle);
+    }
+    return handle_;
+}
+
+void TCustomImageList::SetHandle(win32::HIMAGELIST handle) {
+    int cx = 0, cy = 0;
+    if (!handle || !ImageList_GetIconSize(handle, &cx, &cy)) throw EInvalidOperation("Invalid image list");
+    BeginUpdate();
+    images_.clear();
+    width_ = cx;
+    height_ = cy;
+    const int count = ImageList_GetImageCount(handle);
+    for (int i = 0; i < count; ++i) {
+        TBitmap picture;
+        picture.SetSize(cx, cy);
+        PatBlt(picture.Canvas()->Handle(), 0, 0, cx, cy, BLACKNESS);
+        ImageList_Draw(handle, i, picture.Canvas()->Handle(), 0, 0, win32::ILD_NORMAL);
+        TBitmap mask;
+        mask.SetMonochrome(true);
+        mask.SetSize(cx, cy);
+        ImageList_Draw(handle, i, mask.Canvas()->Handle(), 0, 0, win32::ILD_MASK);
+        images_.push_back(MakeImage(&picture, 0, &mask, false, clNone));
+    }
+    EndUpdate();
+    Change();
+    ReleasePlatformList();
+    handle_ = handle;
+    handleShared_ = true;
+}
+
 void TCustomImageList::Change() {
+    // The platform copy is made again when next asked for.
+    ReleasePlatformList();
     if (updateCount_ > 0) {
         changedWhileUpdating_ = true;
         return;

@@ -100,6 +100,8 @@ inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
 inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 inline constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x00000100;
+// Found entries that are symbolic links carry it (searches only).
+inline constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
 inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 // 100-nanosecond intervals since 1601-01-01 UTC.

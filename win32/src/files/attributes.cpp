@@ -8,8 +8,8 @@
 #include <map>
 #include <mutex>
 
-#include "kernel/calendar.h"
 #include "files/files_internal.h"
+#include "kernel/calendar.h"
 
 namespace win32 {
 
@@ -343,6 +343,9 @@ bool FillFindData(const std::string& native, std::string_view name, WIN32_FIND_D
     if (!StatEntry(native, info) || name.size() >= MAX_PATH) return false;
     data = WIN32_FIND_DATA{};
     data.dwFileAttributes = AttributesOf(info, name);
+    // A symbolic link is what Windows calls a reparse point: walkers use it to avoid loops.
+    if (struct stat link{}; lstat(native.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     data.ftLastWriteTime = FileTimeFromTimespec(info.st_mtim);
     data.ftCreationTime = data.ftLastWriteTime;
     data.ftLastAccessTime = FileTimeFromTimespec(info.st_atim);
