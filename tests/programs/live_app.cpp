@@ -122,11 +122,13 @@ bool DumpForm(TForm* form, const std::string& path) {
     return static_cast<bool>(out);
 }
 
-// Standard input is read on a thread of its own; each line goes to the UI thread as a message.
-void ReadCommands(DWORD uiThread) {
+// Standard input is read on a thread of its own; each line goes to the command window, whose
+// messages every message loop dispatches, modal ones (an open menu, a window being sized) included.
+// A message to the thread alone would be lost there.
+void ReadCommands(HWND commands) {
     std::string line;
     while (std::getline(std::cin, line))
-        PostThreadMessage(uiThread, kCommandMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
+        PostMessage(commands, kCommandMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
 }
 
 void RunCommand(TForm* form, const std::string& line) {
@@ -138,6 +140,26 @@ void RunCommand(TForm* form, const std::string& line) {
     } else if (line == "paste") {
         Say("paste " + Clipboard()->AsText());
     }
+}
+
+TForm* commandTarget = nullptr;
+
+LRESULT CommandWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kCommandMessage) return DefWindowProc(hwnd, message, wParam, lParam);
+    std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(lParam));
+    RunCommand(commandTarget, *line);
+    return 0;
+}
+
+// A message-only window: no place on the desktop, never shown, reached by PostMessage from any
+// thread.
+HWND MakeCommandWindow(TForm* form) {
+    commandTarget = form;
+    WNDCLASS commandClass{};
+    commandClass.lpfnWndProc = CommandWindowProc;
+    commandClass.lpszClassName = "LiveAppCommands";
+    if (!RegisterClass(&commandClass)) return nullptr;
+    return CreateWindowEx(0, "LiveAppCommands", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
@@ -160,17 +182,17 @@ int main(int argc, char** argv) {
     tray.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     std::snprintf(tray.szTip, sizeof tray.szTip, "Zyl live test");
     Shell_NotifyIcon(NIM_ADD, &tray);
-    Application->OnMessage = [form](MSG& msg, bool& handled) {
-        if (msg.message == kTrayMessage) {
-            Say("tray " + std::to_string(msg.lParam));
-            handled = true;
-        }
-        if (msg.message != kCommandMessage) return;
-        std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(msg.lParam));
-        RunCommand(form, *line);
+    Application->OnMessage = [](MSG& msg, bool& handled) {
+        if (msg.message != kTrayMessage) return;
+        Say("tray " + std::to_string(msg.lParam));
         handled = true;
     };
-    std::thread(ReadCommands, GetCurrentThreadId()).detach();
+    const HWND commands = MakeCommandWindow(form);
+    if (!commands) {
+        std::cerr << "live_app: no command window\n";
+        return 1;
+    }
+    std::thread(ReadCommands, commands).detach();
     const auto centre = [](const RECT& r) {
         return std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
     };
