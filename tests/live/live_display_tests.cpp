@@ -294,7 +294,7 @@ TEST_F(LiveDisplay, ClicksKeysShortcutsAndMenusReachTheProgram) {
     EXPECT_TRUE(Saw("command Choose"));
 }
 
-TEST_F(LiveDisplay, EdgeDragResizesAndWindowManagerCloseEndsTheProgram) {
+TEST_F(LiveDisplay, EdgeDragResizesPingIsAnsweredAndWindowManagerCloseEndsTheProgram) {
     const std::string from = std::to_string(edge_.x) + " " + std::to_string(edge_.y);
     const std::string to = std::to_string(edge_.x + 60) + " " + std::to_string(edge_.y);
     Xdo("mousemove " + from + " mousedown 1 mousemove " + to + " mouseup 1");
@@ -306,11 +306,42 @@ TEST_F(LiveDisplay, EdgeDragResizesAndWindowManagerCloseEndsTheProgram) {
     }
     EXPECT_EQ(attributes.width, 420);
 
+    // A window manager's ping: the program answers on the root window while its loop runs.
+    const Atom protocols = XInternAtom(display_, "WM_PROTOCOLS", False);
+    const Atom ping = XInternAtom(display_, "_NET_WM_PING", False);
+    XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = window_;
+    request.xclient.message_type = protocols;
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = static_cast<long>(ping);
+    request.xclient.data.l[1] = 4242;  // the time stamp the answer carries back
+    request.xclient.data.l[2] = static_cast<long>(window_);
+    XSendEvent(display_, window_, False, NoEventMask, &request);
+    XFlush(display_);
+    bool answered = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        while (!answered && XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            answered = event.type == ClientMessage && event.xclient.message_type == protocols &&
+                       static_cast<Atom>(event.xclient.data.l[0]) == ping &&
+                       event.xclient.data.l[1] == 4242 &&
+                       static_cast<::Window>(event.xclient.data.l[2]) == window_ &&
+                       event.xclient.window == DefaultRootWindow(display_);
+        }
+        pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+        if (!answered) poll(&fd, 1, 50);
+    }
+    EXPECT_TRUE(answered) << "no answer to _NET_WM_PING";
+
     // What a window manager sends when the user closes the window from its frame.
     XEvent close{};
     close.xclient.type = ClientMessage;
     close.xclient.window = window_;
-    close.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    close.xclient.message_type = protocols;
     close.xclient.format = 32;
     close.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
     close.xclient.data.l[1] = CurrentTime;

@@ -103,8 +103,11 @@ TForm* MakeForm() {
     return form;
 }
 
-// The form's pixels as the platform shows them: the screen's rows under the window.
+// The form's pixels as the platform shows them: the screen's rows under the window, once what it
+// has still to paint (a frame after a resize, say) is painted. A command can arrive between the
+// change and its painting: posted messages come before WM_PAINT.
 bool DumpForm(TForm* form, const std::string& path) {
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT r{};
     GetWindowRect(form->Handle(), &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
