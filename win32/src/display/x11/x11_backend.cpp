@@ -206,18 +206,27 @@ void Backend::Wake() {
     [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
 }
 
-void Backend::Pump() {
+bool Backend::HandleArrivedEvents() {
+    bool any = false;
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
+        any = true;
         if (XFilterEvent(&event, 0)) continue;
         HandleEvent(event);
     }
     ApplyReports();
+    return any;
+}
+
+void Backend::Pump() {
+    HandleArrivedEvents();
 }
 
 void Backend::Wait(long long milliseconds) {
-    Pump();
+    // Events that came in since the caller's sync (read along with a reply, say) may ask for one
+    // again: an exposure, a tray that appeared. The caller syncs before it comes back to wait.
+    if (HandleArrivedEvents()) return;
     XFlush(display_);
     if (XPending(display_) > 0) return;
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};

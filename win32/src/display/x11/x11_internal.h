@@ -138,6 +138,9 @@ private:
     // Pixels (x11_pixels.cpp)
     void SyncPixels();
 
+    // Handles what the connection holds, then what the window manager did; true when anything came.
+    bool HandleArrivedEvents();
+
     // Events (x11_events.cpp)
     void HandleEvent(XEvent& event);
     void HandleKey(XKeyEvent& event, bool down);
