@@ -90,8 +90,15 @@ LRESULT ColourProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// A function's static, so that the server is stopped when the program ends although the live
+// state itself is never destroyed (the platform may still use it while the program exits).
+Server& TheServer() {
+    static Server server;
+    return server;
+}
+
 struct Live {
-    Server server;
+    Server& server = TheServer();
     Display* observer = nullptr;  // a second client: reads pixels back, presses keys
     HWND window = nullptr;
     ::Window xid = 0;
