@@ -11,6 +11,7 @@ ZYL_PACKAGES=(
     python3 binutils-mingw-w64-x86-64
     postfix dovecot-core dovecot-pop3d
     libpq-dev postgresql
+    libx11-dev libxext-dev libxrandr-dev libxtst-dev xvfb xdotool xclip x11-apps x11-utils
 )
 
 zyl_missing_packages() {

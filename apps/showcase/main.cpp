@@ -1,8 +1,12 @@
 // Shows what the framework can do so far: run-time library formatting, string lists, and a
 // component tree written as a form file and read back. Writes showcase.dfm into the given folder.
+// With --live it opens the showcase form instead and runs until it is closed.
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
+
+#include "live.h"
 
 #include "vcl/classes.h"
 #include "vcl/streaming.h"
@@ -79,6 +83,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "--live") return RunLiveShowcase();
     std::filesystem::path outDir = argc > 1 ? argv[1] : ".";
     RegisterClasses({TShowcase::StaticClass(), TShowcaseItem::StaticClass()});
 

@@ -128,6 +128,13 @@ BOOL SetScreenDCVisible(HDC dc, POINT origin, std::vector<RECT> visible);
 void ResizeScreenSurface(int width, int height);  // contents are cleared to COLOR_BACKGROUND
 SIZE ScreenSize();
 Surface& ScreenSurface();
+// Counts the occasions on which the screen surface may have changed (a screen DC looked up, bits
+// put back, the surface replaced): a display that shows the surface compares it again only when
+// the count moved.
+uint64_t ScreenWrites();
+void NoteScreenWrite();
+// The resolution new DCs report and render fonts at (96 unless a live display says otherwise).
+void SetScreenLogPixels(int dotsPerInch);
 
 // Regions for window regions: the banded rectangles of a region, and a new region from rectangles.
 std::vector<RECT> RegionRects(HRGN region);

@@ -1,6 +1,7 @@
 // The object table, stock objects, system colours, object creation, selection and deletion.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -350,6 +351,7 @@ void ResizeScreenSurface(int width, int height) {
     for (int y = 0; y < surface->height; ++y)
         std::fill_n(surface->Row32(y), surface->width, background);
     Screen().surface = std::move(surface);
+    NoteScreenWrite();
     // Live screen DCs point at the surface: move them to the new one.
     std::lock_guard lock(TableMutex());
     TheTable().objects.ForEach([](Object& object) {
@@ -403,9 +405,28 @@ void UpdateEffectiveClip(DeviceContext& dc) {
     dc.effectiveClip = std::move(clip);
 }
 
+namespace {
+std::atomic<uint64_t> screenWriteCount{0};
+std::atomic<int> screenDotsPerInch{96};
+}  // namespace
+
+uint64_t ScreenWrites() {
+    return screenWriteCount.load(std::memory_order_relaxed);
+}
+
+void NoteScreenWrite() {
+    screenWriteCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+void SetScreenLogPixels(int dotsPerInch) {
+    screenDotsPerInch.store(dotsPerInch, std::memory_order_relaxed);
+}
+
 DeviceContext* LookupDC(HDC dc) {
     auto* object = LookupAs<DCObject>(dc, OBJ_DC);
-    return object ? &object->dc : nullptr;
+    if (!object) return nullptr;
+    if (!object->dc.isMemory) NoteScreenWrite();
+    return &object->dc;
 }
 
 DeviceContext* DCOrFail(HDC handle) {
@@ -436,6 +457,7 @@ HDC NewDC(bool memory, bool screen) {
     DeviceContext& dc = object->dc;
     dc.isMemory = memory;
     dc.isScreen = screen;
+    dc.logPixelsX = dc.logPixelsY = screenDotsPerInch.load(std::memory_order_relaxed);
     dc.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
     dc.brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     dc.font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));

@@ -11,7 +11,6 @@ namespace menu {
 
 namespace {
 
-constexpr int kBorder = 3;  // popup frame: raised edge and one pixel of menu ground
 constexpr int kAcceleratorGap = 16;
 constexpr int kBarPadding = 6;  // each side of a bar entry's text
 constexpr int kColumnGap = 4;   // between the columns of MFT_MENUBARBREAK
@@ -212,7 +211,7 @@ void LayoutPopup(Menu* m, HWND owner) {
         item.rect = RECT{0, c.height, 0, c.height + height};
         c.height += height;
     }
-    int x = kBorder, tallest = 0;
+    int x = kPopupBorder, tallest = 0;
     for (Column& c : columns) {
         if (c.barBreak) x += kColumnGap;
         int width =
@@ -220,14 +219,14 @@ void LayoutPopup(Menu* m, HWND owner) {
         width = std::max(width, c.wide);
         for (size_t i = c.first; i < c.end; ++i) {
             RECT& r = m->items[i].rect;
-            r = RECT{x, r.top + kBorder, x + width, r.bottom + kBorder};
+            r = RECT{x, r.top + kPopupBorder, x + width, r.bottom + kPopupBorder};
         }
         x += width;
         tallest = std::max(tallest, c.height);
     }
-    m->width = x + kBorder;
-    m->height = tallest + 2 * kBorder;
-    if (columns.empty()) m->width = m->height = 2 * kBorder;
+    m->width = x + kPopupBorder;
+    m->height = tallest + 2 * kPopupBorder;
+    if (columns.empty()) m->width = m->height = 2 * kPopupBorder;
     if (m->maxHeight && static_cast<UINT>(m->height) > m->maxHeight)
         m->height = static_cast<int>(m->maxHeight);
     SelectObject(dc, oldFont);
@@ -375,8 +374,8 @@ void DrawPopup(HDC dc, Menu* m, HWND owner) {
         const Item& item = still->items[i];
         if (i > 0 && (item.type & MFT_MENUBARBREAK)) {
             const int x = item.rect.left - kColumnGap / 2 - 1;
-            RECT dark{x, kBorder, x + 1, still->height - kBorder},
-                light{x + 1, kBorder, x + 2, still->height - kBorder};
+            RECT dark{x, kPopupBorder, x + 1, still->height - kPopupBorder},
+                light{x + 1, kPopupBorder, x + 2, still->height - kPopupBorder};
             FillRect(dc, &dark, GetSysColorBrush(COLOR_3DSHADOW));
             FillRect(dc, &light, GetSysColorBrush(COLOR_3DHILIGHT));
         }

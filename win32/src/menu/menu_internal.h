@@ -9,6 +9,9 @@
 
 namespace win32::menu {
 
+// A popup's frame: a raised edge and one pixel of menu ground, on every side.
+constexpr int kPopupBorder = 3;
+
 struct Item {
     UINT type = MFT_STRING;  // MFT_* (separators, bitmaps, owner-draw, breaks, radio, right-justified)
     UINT state = 0;          // MFS_*

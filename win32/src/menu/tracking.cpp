@@ -15,7 +15,6 @@ namespace menu {
 namespace {
 
 constexpr UINT_PTR kShowTimer = 0xFFF1;
-constexpr int kBorder = 3;
 
 struct Level {
     HMENU menu = nullptr;
@@ -249,8 +248,8 @@ void OpenSubmenu(Tracker& t, size_t level, int index, bool selectFirst) {
     } else {
         RECT outer{};
         GetWindowRect(t.levels[level].window, &outer);
-        at = POINT{outer.left + item.right - kBorder, outer.top + item.top - kBorder};
-        if (at.x + s->width > screen.right) at.x = outer.left - s->width + kBorder;
+        at = POINT{outer.left + item.right - kPopupBorder, outer.top + item.top - kPopupBorder};
+        if (at.x + s->width > screen.right) at.x = outer.left - s->width + kPopupBorder;
         if (at.y + s->height > screen.bottom) at.y = screen.bottom - s->height;
     }
     at.x = std::max<LONG>(at.x, 0);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "display/display.h"
 #include "user/user_internal.h"
 #include "win32/utf8.h"
 
@@ -190,6 +191,36 @@ void ClipboardWindowGone(Window* w) {
     b.listeners.erase(std::remove(b.listeners.begin(), b.listeners.end(), hwnd), b.listeners.end());
 }
 
+bool ClipboardTextForOthers(std::string* text) {
+    HANDLE data = Entry(CF_TEXT) ? Render(CF_TEXT) : Synthesize(CF_TEXT);
+    if (!data) return false;
+    const size_t size = GlobalSize(data);
+    const auto* bytes = static_cast<const char*>(GlobalLock(data));
+    if (!bytes) return false;
+    text->assign(bytes, std::find(bytes, bytes + size, '\0'));
+    GlobalUnlock(data);
+    return true;
+}
+
+namespace {
+
+// On a live display another program may hold the clipboard: its text takes the place of what
+// this process had, as it would had that program put it on the platform's own clipboard.
+void TakeForeignText() {
+    display::Backend* live = display::Live();
+    std::string text;
+    if (!live || !live->ForeignClipboardText(&text)) return;
+    auto& b = Board();
+    const HGLOBAL block = MakeBlock(text.c_str(), text.size() + 1);
+    if (!block) return;
+    FreeFormats();
+    b.formats.emplace_back(CF_TEXT, block);
+    b.owner = nullptr;
+    ++b.sequence;
+}
+
+}  // namespace
+
 void ResetClipboard() {
     FreeFormats();
     Board() = Clipboard{};
@@ -355,6 +386,7 @@ BOOL OpenClipboard(HWND owner) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    TakeForeignText();
     b.open = true;
     b.openBy = owner;
     b.openThread = CurrentThread();
@@ -377,6 +409,7 @@ BOOL CloseClipboard() {
             if (Window* viewer = Find(b.viewer)) Send(viewer, WM_DRAWCLIPBOARD, 0, 0);
         for (HWND listener : std::vector<HWND>(b.listeners))
             if (Find(listener)) PostMessage(listener, WM_CLIPBOARDUPDATE, 0, 0);
+        if (display::Backend* live = display::Live()) live->ClipboardChanged();
     }
     return TRUE;
 }
@@ -450,6 +483,7 @@ HANDLE GetClipboardData(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
+    if (!Board().open) TakeForeignText();
     if (Entry(format)) return TRUE;
     if (IsText(format))
         for (UINT source : kTextFormats)

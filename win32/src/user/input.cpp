@@ -970,4 +970,9 @@ void Wheel(int delta) {
 
 }  // namespace input
 
+void user::InjectPacket(UINT codePoint) {
+    input::InjectKey(VK_PACKET, true, codePoint);
+    input::InjectKey(VK_PACKET, false, codePoint);
+}
+
 }  // namespace win32

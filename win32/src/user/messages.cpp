@@ -5,6 +5,7 @@
 #include <map>
 
 #include "ascii.h"
+#include "display/display.h"
 #include "user/user_internal.h"
 #include "win32/virtualkeys.h"
 
@@ -30,6 +31,7 @@ void Complete(const std::shared_ptr<SentItem>& item) {
         item->done = true;
         ++item->sender->signals;
         item->sender->wake.notify_all();
+        display::WakeLive();
     } else {
         item->done = true;
     }
@@ -137,6 +139,7 @@ LRESULT DeliverToThread(const std::shared_ptr<Queue>& target, const std::shared_
         ++target->sentCount;
         ++target->signals;
         target->wake.notify_all();
+        display::WakeLive();
     }
     if (notify) return TRUE;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout);
@@ -188,6 +191,7 @@ bool PostTo(DWORD thread, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     q->posted.push_back(msg);
     ++q->signals;
     q->wake.notify_all();
+    display::WakeLive();
     return true;
 }
 
@@ -300,6 +304,15 @@ bool PeekInternal(MSG* out, HWND filter, UINT low, UINT high, UINT flags) {
 // Waits until something new arrives after `seen`, or until the next timer is due.
 void WaitForSignal(Queue& q, uint64_t seen) {
     const DWORD thread = CurrentThread();
+    // On a live display the UI thread waits on the display's connection and the next timer
+    // together; other threads wake it through the back end.
+    if (display::Backend* live = display::Live(); live && thread == S().uiThread) {
+        live->Sync();
+        live->Pump();
+        if (q.signals != seen) return;
+        live->Wait(AnyTimer(thread) ? std::max(0LL, MillisecondsToNextTimer(thread)) : -1);
+        return;
+    }
     std::unique_lock lock(q.mutex);
     if (q.signals != seen) return;
     const bool timers = AnyTimer(thread);
@@ -373,6 +386,7 @@ void WakeUiThread() {
     std::lock_guard lock(q->mutex);
     ++q->signals;
     q->wake.notify_all();
+    display::WakeLive();
 }
 
 LRESULT Send(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -585,6 +599,12 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT low, UINT high, UINT flags) {
         return FALSE;
     }
     if (hwnd && hwnd != MakeHandle<HWND>(static_cast<UINT_PTR>(-1)) && !Get(hwnd)) return FALSE;
+    if (PeekInternal(msg, hwnd, low, high, flags)) return TRUE;
+    // A program that polls instead of waiting still shows its pixels and hears the display.
+    display::Backend* live = display::Live();
+    if (!live || CurrentThread() != S().uiThread) return FALSE;
+    live->Sync();
+    live->Pump();
     return PeekInternal(msg, hwnd, low, high, flags) ? TRUE : FALSE;
 }
 

@@ -81,6 +81,7 @@ Region PutBack(const Window* w, const SavedBits* bits, Region exposed) {
                         &bits->pixels.data[row + static_cast<size_t>(r.left - bits->area.left)], count);
         }
     }
+    if (!restorable.Empty()) gdi::NoteScreenWrite();
     return gdi::CombineRegions(exposed, restorable, RGN_DIFF);
 }
 

@@ -365,6 +365,8 @@ bool HasInput();
 void ApplyKeyMessage(const MSG& msg);
 UINT CharacterFor(UINT virtualKey, const BYTE* keyState, bool* isSystem);
 LPARAM KeyLParam(int virtualKey, bool up, bool previousDown, bool alt);
+// A character typed as itself (a VK_PACKET press and release), whatever the keys held.
+void InjectPacket(UINT codePoint);
 
 // Timers
 bool DueTimer(DWORD thread, HWND filter, UINT filterMin, UINT filterMax, bool remove, MSG* msg);
@@ -379,6 +381,8 @@ void HideCaretForPaint(Window* w);
 void ShowCaretAfterPaint(Window* w);
 void ClipboardWindowGone(Window* w);
 void ResetClipboard();
+// The clipboard's text (UTF-8, up to its terminator) for other programs; false when it holds none.
+bool ClipboardTextForOthers(std::string* text);
 
 // ---------------------------------------------------------------------------------------------
 // The session: top-level windows shared with the other processes of the user's session (session.cpp)

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ascii.h"
+#include "display/display.h"
 #include "menu/menu_internal.h"
 #include "user/user_internal.h"
 #include "win32/scope.h"
@@ -301,6 +302,7 @@ Window* CreateDesktopIfNeeded() {
     auto& s = S();
     if (s.desktop) return s.desktop;
     if (s.uiThread == 0) s.uiThread = CurrentThread();
+    display::AttachFromEnvironment();
     auto desktopClass = SystemClass(kDesktopClass, DesktopProc);
     auto messageClass = SystemClass(kMessageClass, DefWindowProc);
     desktopClass->background = MakeHandle<HBRUSH>(static_cast<UINT_PTR>(COLOR_BACKGROUND + 1));
