@@ -95,8 +95,9 @@ private:
             if (TZylSlide* slide = Selected(); slide && !loading_) slide->SetStyle(style_->ItemIndex());
         };
         text_ = Add<TMemo>("SlideText", 168, 100, 170, 90);
-        text_->OnExit = [this](TObject*) {
-            if (TZylSlide* slide = Selected()) slide->SetText(text_->Text());
+        // Every change is kept at once: a dialog closed with Escape from the memo never leaves it.
+        text_->OnChange = [this](TObject*) {
+            if (TZylSlide* slide = Selected(); slide && !loading_) slide->SetText(text_->Text());
         };
         stretch_ = Add<TCheckBox>("StretchCheck", 168, 198, 80, 17);
         stretch_->SetCaption("Stretch");

@@ -1,13 +1,15 @@
 // The slide list and the presentation: names after deletion and moves, copies, the order of the
 // show's events with and without looping, slide composition, pacing on the manual clock, and handlers
-// that stop, shrink or free the show while a transition runs.
+// that stop, shrink or free the show while a transition runs, and the slides editor.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "lumaro/zylpresentation.h"
 #include "support/ui_fixture.h"
+#include "vcl/designhost.h"
 #include "vcl/extctrls.h"
+#include "vcl/stdctrls.h"
 #include "vcl/streaming.h"
 
 namespace presentation_tests {
@@ -262,6 +264,52 @@ TEST_F(PresentationTest, SlidesRoundTripThroughAFormFile) {
     EXPECT_EQ(slide->Effect(), Integer(efWipeTopToBottom));
     EXPECT_EQ(slide->Bitmap()->Width(), 4);
     EXPECT_TRUE(copy->KeepLooping());
+}
+
+}  // namespace presentation_tests
+
+namespace presentation_tests {
+
+// The "Slide Configuration" editor works on the live slides: added, written, moved and deleted slides
+// stay as they are when the dialog is closed with Escape from the memo.
+class SlidesEditorTest : public zyltest::UiFixture {};
+
+TEST_F(SlidesEditorTest, TheDialogEditsTheLiveSlides) {
+    TDesignerHost host;
+    host.LoadPackage("lumaro");
+    host.NewForm(TForm::StaticClass(), "Designed");
+    auto* designed = static_cast<TZylPresentation*>(host.DropComponent("TZylPresentation"));
+    std::vector<std::string> listed;
+    host.AnswerModal("SlideConfiguration", [&](TCustomForm& dialog) {
+        auto click = [&](const char* name) { static_cast<TButton*>(dialog.FindComponent(name))->Click(); };
+        auto* memo = static_cast<TMemo*>(dialog.FindComponent("SlideText"));
+        click("AddSlide");
+        memo->SetText("Welcome");
+        click("AddSlide");
+        EXPECT_EQ(memo->Text(), "");  // the new slide is selected
+        click("MoveUp");
+        auto* list = static_cast<TListBox*>(dialog.FindComponent("SlideList"));
+        EXPECT_EQ(list->ItemIndex(), 0);
+        for (int i = 0; i < list->Count(); ++i)
+            listed.push_back(list->Items()->Strings(i));
+        memo->SetText("Agenda");
+        dialog.SetModalResult(mrCancel);
+    });
+    host.EditProperty(designed, "Slides");
+    TZylSlides* slides = designed->Slides();
+    ASSERT_EQ(slides->Count(), 2);
+    EXPECT_EQ(listed, (std::vector<std::string>{slides->Items(0)->ID(), slides->Items(1)->ID()}));
+    EXPECT_EQ(slides->Items(0)->Text(), "Agenda");
+    EXPECT_EQ(slides->Items(1)->Text(), "Welcome");
+
+    host.AnswerModal("SlideConfiguration", [&](TCustomForm& dialog) {
+        EXPECT_EQ(static_cast<TMemo*>(dialog.FindComponent("SlideText"))->Text(), "Agenda");
+        static_cast<TButton*>(dialog.FindComponent("DeleteSlide"))->Click();
+        dialog.SetModalResult(mrOk);
+    });
+    host.EditProperty(designed, "Slides");
+    ASSERT_EQ(slides->Count(), 1);
+    EXPECT_EQ(slides->Items(0)->Text(), "Welcome");
 }
 
 }  // namespace presentation_tests
