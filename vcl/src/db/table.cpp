@@ -25,6 +25,39 @@ int CharacterCount(const std::string& text) {
     return count;
 }
 
+bool SqlIdentifierChar(unsigned char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' ||
+           ch >= 0x80;
+}
+
+// Where the quoted name or text, or the comment, that starts at `i` ends; `i` itself when none starts
+// there. A doubled quote stays inside; an unclosed one runs to the end.
+size_t SkipSqlQuoteOrComment(std::string_view sql, size_t i) {
+    const size_t n = sql.size();
+    const char ch = sql[i];
+    if (ch == '\'' || ch == '"' || ch == '`' || ch == '[') {
+        const char close = ch == '[' ? ']' : ch;
+        for (++i; i < n; ++i)
+            if (sql[i] == close) {
+                if (close != ']' && i + 1 < n && sql[i + 1] == close) {
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+        return std::min(n, i + 1);
+    }
+    if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
+        const size_t end = sql.find('\n', i);
+        return end == std::string_view::npos ? n : end;
+    }
+    if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
+        const size_t end = sql.find("*/", i + 2);
+        return end == std::string_view::npos ? n : end + 2;
+    }
+    return i;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -616,37 +649,17 @@ TParam* TParams::ParamByName(std::string_view name) const {
 
 std::vector<std::string> TParams::ParseSQL(std::string_view sql, bool doCreate) {
     std::vector<std::string> names;
-    auto identifierChar = [](unsigned char ch) {
-        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-               ch == '_' || ch >= 0x80;
-    };
     size_t i = 0, n = sql.size();
     while (i < n) {
-        char ch = sql[i];
-        if (ch == '\'' || ch == '"' || ch == '`' || ch == '[') {
-            char close = ch == '[' ? ']' : ch;
-            for (++i; i < n; ++i)
-                if (sql[i] == close) {
-                    if (close != ']' && i + 1 < n && sql[i + 1] == close) {
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-            ++i;
-        } else if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
-            while (i < n && sql[i] != '\n')
-                ++i;
-        } else if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
-            size_t end = sql.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
-        } else if (ch == ':') {
+        if (const size_t skipped = SkipSqlQuoteOrComment(sql, i); skipped != i) {
+            i = skipped;
+        } else if (sql[i] == ':') {
             if (i + 1 < n && sql[i + 1] == ':') {
                 i += 2;
                 continue;
             }
             size_t start = ++i;
-            while (i < n && identifierChar(static_cast<unsigned char>(sql[i])))
+            while (i < n && SqlIdentifierChar(static_cast<unsigned char>(sql[i])))
                 ++i;
             if (i > start) {
                 std::string name(sql.substr(start, i - start));
@@ -711,11 +724,6 @@ namespace {
 std::string BindQueryParams(std::string_view sql, const TParams& params,
                             const dbdriver::Connection& connection, std::vector<Param>& bound,
                             const TComponent* owner) {
-    auto identifierChar = [](unsigned char ch) {
-        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-               ch == '_' || ch >= 0x80;
-    };
-    std::vector<std::string> names;
     std::string text;
     size_t i = 0, n = sql.size();
     auto bind = [&](const std::string& name, TParam* param) {
@@ -728,32 +736,15 @@ std::string BindQueryParams(std::string_view sql, const TParams& params,
     while (i < n) {
         char ch = sql[i];
         size_t start = i;
-        if (ch == '\'' || ch == '"' || ch == '`' || ch == '[') {
-            char close = ch == '[' ? ']' : ch;
-            for (++i; i < n; ++i)
-                if (sql[i] == close) {
-                    if (close != ']' && i + 1 < n && sql[i + 1] == close) {
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-            i = std::min(n, i + 1);
-            text.append(sql.substr(start, i - start));
-        } else if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
-            while (i < n && sql[i] != '\n')
-                ++i;
-            text.append(sql.substr(start, i - start));
-        } else if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
-            size_t end = sql.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
+        if (const size_t skipped = SkipSqlQuoteOrComment(sql, i); skipped != i) {
+            i = skipped;
             text.append(sql.substr(start, i - start));
         } else if (ch == ':' && i + 1 < n && sql[i + 1] == ':') {
             text += "::";
             i += 2;
-        } else if (ch == ':' && i + 1 < n && identifierChar(static_cast<unsigned char>(sql[i + 1]))) {
+        } else if (ch == ':' && i + 1 < n && SqlIdentifierChar(static_cast<unsigned char>(sql[i + 1]))) {
             ++i;
-            while (i < n && identifierChar(static_cast<unsigned char>(sql[i])))
+            while (i < n && SqlIdentifierChar(static_cast<unsigned char>(sql[i])))
                 ++i;
             std::string name(sql.substr(start + 1, i - start - 1));
             bind(name, params.FindParam(name));
@@ -778,18 +769,9 @@ std::vector<std::string> SplitStatements(std::string_view sql) {
     std::vector<std::string> statements;
     size_t i = 0, start = 0, n = sql.size();
     while (i < n) {
-        char ch = sql[i];
-        if (ch == '\'' || ch == '"' || ch == '`') {
-            for (++i; i < n && sql[i] != ch; ++i) {
-            }
-            ++i;
-        } else if (ch == '-' && i + 1 < n && sql[i + 1] == '-') {
-            while (i < n && sql[i] != '\n')
-                ++i;
-        } else if (ch == '/' && i + 1 < n && sql[i + 1] == '*') {
-            size_t end = sql.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
-        } else if (ch == ';') {
+        if (const size_t skipped = SkipSqlQuoteOrComment(sql, i); skipped != i) {
+            i = skipped;
+        } else if (sql[i] == ';') {
             statements.emplace_back(sql.substr(start, i - start));
             start = ++i;
         } else {
