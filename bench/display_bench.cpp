@@ -3,16 +3,13 @@
 // (XTEST) to the changed pixels read back from the server, against the same key injected into the
 // platform's own input queue.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "support/xvfb_server.h"
 #include "win32/display.h"
 #include "win32/input.h"
 #include "win32/user.h"
@@ -26,46 +23,6 @@
 namespace {
 
 using namespace win32;
-
-// Xvfb on a display number of its own choosing, ended with the program.
-struct Server {
-    pid_t pid = -1;
-    std::string name;
-
-    Server() {
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid = fork();
-        if (pid == 0) {
-            setsid();
-            const int devnull = open("/dev/null", O_RDWR);
-            dup2(devnull, 0);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-            // The server keeps no descriptor of ours (a lock held by a build, say) past our end.
-            dup2(fds[1], 3);
-            close_range(4, ~0U, 0);
-            const std::string fd = "3";
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-dpi", "96",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        std::string number;
-        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (!number.empty()) name = ":" + number;
-    }
-    ~Server() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 // The character typed last, as the window's colour.
 COLORREF typedColour = RGB(255, 255, 255);
@@ -92,25 +49,25 @@ LRESULT ColourProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // A function's static, so that the server is stopped when the program ends although the live
 // state itself is never destroyed (the platform may still use it while the program exits).
-Server& TheServer() {
-    static Server server;
+zyltest::XvfbServer& TheServer() {
+    static zyltest::XvfbServer server;
     return server;
 }
 
 struct Live {
-    Server& server = TheServer();
+    zyltest::XvfbServer& server = TheServer();
     Display* observer = nullptr;  // a second client: reads pixels back, presses keys
     HWND window = nullptr;
     ::Window xid = 0;
     std::string error;
 
     Live() {
-        if (server.name.empty()) {
+        if (server.Name().empty()) {
             error = "Xvfb did not start";
             return;
         }
-        if (!display::OpenX11(server.name.c_str(), &error)) return;
-        observer = XOpenDisplay(server.name.c_str());
+        if (!display::OpenX11(server.Name().c_str(), &error)) return;
+        observer = XOpenDisplay(server.Name().c_str());
         WNDCLASS wc{};
         wc.lpfnWndProc = ColourProc;
         wc.lpszClassName = "BenchColour";

@@ -1,10 +1,7 @@
 // The live X11 display driven as a person would: a private Xvfb, the test program on it in live
 // mode, and xdotool (XTEST) and xclip for the mouse, the keyboard and the other program on the
 // clipboard. Each step checks what the program says it saw.
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,71 +15,13 @@
 #include "support/child_process.h"
 #include "support/real_peers.h"
 #include "support/tempdir.h"
+#include "support/xvfb_server.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 namespace live_display_tests {
-
-// A private X server on a display number it picks itself (-displayfd), stopped by its PID.
-class Xvfb {
-public:
-    Xvfb() {
-        const std::string program = zyltest::FindProgram({"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"});
-        if (program.empty()) return;
-        installed_ = true;
-        int fds[2];
-        if (pipe(fds) != 0) {
-            error_ = "pipe failed";
-            return;
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            setsid();
-            const int devnull = open("/dev/null", O_RDWR);
-            dup2(devnull, 0);
-            dup2(devnull, 1);
-            dup2(devnull, 2);
-            // The server keeps no descriptor of ours (a lock held by a build, say) past our end.
-            dup2(fds[1], 3);
-            close_range(4, ~0U, 0);
-            const std::string fd = "3";
-            execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-dpi",
-                  "96", "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (number.empty())
-            error_ = "Xvfb did not start";
-        else
-            name_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-
-    // False only where no X server can run here at all: the tests are skipped then.
-    bool Installed() const { return installed_; }
-    const std::string& Error() const { return error_; }
-    const std::string& Name() const { return name_; }
-
-private:
-    bool installed_ = false;
-    pid_t pid_ = -1;
-    std::string name_;
-    std::string error_;
-};
 
 // A request the server refuses (reading a window while it is being resized, say) is an answer to
 // look at again, not the end of the test program as Xlib's own handler would make it.
@@ -137,7 +76,7 @@ protected:
     void Click(Point p) { Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1"); }
     bool Saw(const std::string& line) { return app_->WaitForLine(line, 10000); }
 
-    Xvfb server_;
+    zyltest::XvfbServer server_;
     Display* display_ = nullptr;
     std::unique_ptr<zyltest::ChildProcess> app_;
     ::Window window_ = 0;
