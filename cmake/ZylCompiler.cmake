@@ -17,6 +17,10 @@ foreach(linker mold lld)
     endif()
 endforeach()
 
+# Calls between the functions of one library bind inside it: nothing replaces the project's
+# own functions at load time, and the compiler may then inline them.
+add_compile_options(-fno-semantic-interposition)
+
 add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align
                     -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

@@ -229,6 +229,43 @@ TEST_P(WindowedTable, RefreshShowsAnotherConnectionsChangeAndPostingFollowsTheKe
     EXPECT_EQ(data->State(), dsBrowse);
 }
 
+// A scan reads on through one statement for many windows; whatever else runs on the connection
+// in between (another table's scan, a posted edit) ends it, and the scan goes on where it was.
+TEST_P(WindowedTable, ScansGoOnAcrossOtherStatementsOnTheirConnection) {
+    auto data = Make(100);
+    auto* table = static_cast<TTable*>(data.get());
+    if (GetParam() == Kind::postgres) {
+        // Rows followed by their key: a row without one moves on disk, and in disk order, when updated.
+        data->Close();
+        dbtest::Execute(table->DatabaseName(), "ALTER TABLE people ADD PRIMARY KEY (ID)");
+        data->Open();
+    }
+    TComponentPtr<TTable> other(new TTable(nullptr));
+    other->SetDatabaseName(table->DatabaseName());
+    other->SetTableName(table->TableName());
+    other->SetWindowLimit(4);
+    other->Open();
+    std::string seen, theirs;
+    for (data->First(); !data->Eof(); data->Next()) {
+        seen += std::to_string(Id(*data)) + " ";
+        if (Id(*data) == 30)
+            for (other->First(); !other->Eof(); other->Next())
+                theirs += other->FieldByName("ID")->AsString() + " ";
+        if (Id(*data) == 60) {
+            data->Edit();
+            data->FieldByName("NAME")->SetAsString("sixty");
+            data->Post();
+        }
+    }
+    std::string all;
+    for (int id = 1; id <= 100; ++id)
+        all += std::to_string(id) + " ";
+    EXPECT_EQ(seen, all);
+    EXPECT_EQ(theirs, all);
+    EXPECT_TRUE(data->Locate("NAME", {"sixty"}, {}));
+    EXPECT_EQ(Id(*data), 60);
+}
+
 TEST_P(WindowedTable, QueriesLargerThanTheirWindowReadByPosition) {
     std::string path = dbtest::NewDatabase(GetParam(), dir_);
     std::string sql = "CREATE TABLE numbers (n INTEGER);";

@@ -116,8 +116,14 @@ public:
     // text is parsed (EConvertError with the framework's message when it is not a number);
     // floats round halves to even when an integer is asked for.
     bool AsBoolean() const;
-    Int64 AsInt64() const;
-    double AsFloat() const;
+    Int64 AsInt64() const {
+        if (auto* integer = std::get_if<Int64>(&data_)) return *integer;
+        return ConvertToInt64();
+    }
+    double AsFloat() const {
+        if (auto* number = std::get_if<double>(&data_)) return *number;
+        return ConvertToFloat();
+    }
     Currency AsCurrency() const;
     TDateTime AsDateTime() const;
     std::string AsString() const;
@@ -137,6 +143,9 @@ public:
     friend bool operator==(const Variant& a, const Variant& b) = default;
 
 private:
+    Int64 ConvertToInt64() const;
+    double ConvertToFloat() const;
+
     std::variant<std::monostate, bool, Int64, double, Currency, DateTag, std::string> data_;
 };
 
@@ -1001,6 +1010,9 @@ protected:
     // without an anchor from the first (forward) or the last row.
     virtual void FetchRecords(const TDataRecord* anchor, bool forward, int limit,
                               std::vector<std::unique_ptr<TDataRecord>>& rows);
+    // Says that FetchRecords with these arguments is likely next, so that a source that can
+    // starts reading them now; by default nothing.
+    virtual void ReadAheadRecords(const TDataRecord& /*anchor*/, bool /*forward*/, int /*limit*/) {}
     // The row with this identity as stored now; nullptr when it is gone.
     virtual std::unique_ptr<TDataRecord> FetchRecord(Int64 id);
     // The rows in range, or those before `before` in the current order.
@@ -1104,6 +1116,7 @@ private:
     // moved.
     int ExtendForward(const TDataRecord* fallbackAnchor = nullptr);
     int ExtendBackward();
+    void ReadAheadFrom(const TDataRecord* edge, bool forward);
     const TDataRecord* EdgeRecord(bool last) const;
     void CheckSeeksByKey() const;
     void ReloadAround(const TDataRecord* current);

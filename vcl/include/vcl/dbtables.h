@@ -2,6 +2,8 @@
 // and their parameters.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@ namespace vcl {
 namespace dbdriver {
 class Connection;
 class ResultCursor;
+class Row;
 struct TableInfo;
 }  // namespace dbdriver
 
@@ -159,6 +162,7 @@ protected:
     bool SeeksByKey() const override { return true; }
     void FetchRecords(const TDataRecord* anchor, bool forward, int limit,
                       std::vector<std::unique_ptr<TDataRecord>>& rows) override;
+    void ReadAheadRecords(const TDataRecord& anchor, bool forward, int limit) override;
     std::unique_ptr<TDataRecord> FetchRecord(Int64 id) override;
     Int64 CountRecords(const TDataRecord* before) override;
     std::unique_ptr<TDataRecord> FetchRecordAt(Int64 position) override;
@@ -169,6 +173,15 @@ protected:
 
 private:
     struct Sql;
+    // The statement reading FetchRecords' rows, without its limit; `nullable` is the first key
+    // when its null rows must be read apart, after them.
+    std::string FetchStatement(const TDataRecord* anchor, bool forward, Sql& statement,
+                               const OrderKey*& nullable) const;
+    // Reads FetchRecords' rows from the open scan when it continues at `anchor`.
+    bool ReadScan(const std::string& sql, const TDataRecord& anchor, int limit,
+                  std::vector<std::unique_ptr<TDataRecord>>& rows);
+    // Makes records of the rows of a statement starting with SelectList's columns.
+    std::function<bool(const dbdriver::Row&)> Recorder(std::vector<std::unique_ptr<TDataRecord>>& rows);
     void ReadColumns(dbdriver::Connection& connection);
     std::unique_ptr<TDataRecord> RereadRecord(Int64 id);
     std::string QuotedTable() const;
@@ -191,6 +204,13 @@ private:
 
     std::string tableName_;
     std::unique_ptr<dbdriver::TableInfo> info_;
+    // The statement streaming a scan: where it stands and how many rows it may still give.
+    struct Scan {
+        uint64_t ticket = 0;
+        std::string statement;
+        Int64 lastId = 0;
+        int left = 0;
+    } scan_;
     std::vector<bool> caseInsensitive_;  // by FieldDefs position
     std::vector<bool> notNull_;          // by FieldDefs position
     std::string primaryKey_;

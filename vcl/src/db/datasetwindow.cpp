@@ -191,7 +191,15 @@ int TDataSet::ExtendForward(const TDataRecord* fallbackAnchor) {
         cursor_ -= dropped;
     }
     SyncView();
+    ReadAheadFrom(EdgeRecord(true), true);
     return -dropped;
+}
+
+void TDataSet::ReadAheadFrom(const TDataRecord* edge, bool forward) {
+    // Reading on past the first window is a scan: the source may start on the next rows while
+    // the caller works through these.
+    bool more = forward ? !windowEnd_ : !windowStart_;
+    if (more && edge) ReadAheadRecords(*edge, forward, std::min(windowLimit_, fetchBatch_ * 2));
 }
 
 int TDataSet::ExtendBackward() {
@@ -219,6 +227,7 @@ int TDataSet::ExtendBackward() {
         windowEnd_ = false;
     }
     SyncView();
+    ReadAheadFrom(EdgeRecord(false), false);
     return added;
 }
 

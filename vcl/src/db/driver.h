@@ -3,6 +3,7 @@
 // columns, keys and indexes are read, how a row is identified, how text compares without case.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +25,21 @@ struct ColumnType {
     Integer size;
 };
 
+// One column of a result read into a record's value slot, as a field of `type` holds it.
+struct ColumnRead {
+    int column;
+    TFieldType type;
+    size_t slot;
+};
+
+inline bool IsDateType(TFieldType type) {
+    return type == TFieldType::ftDate || type == TFieldType::ftTime || type == TFieldType::ftDateTime;
+}
+inline bool IsBinaryType(TFieldType type) {
+    return type == TFieldType::ftBlob || type == TFieldType::ftGraphic || type == TFieldType::ftTypedBinary ||
+           type == TFieldType::ftBytes || type == TFieldType::ftVarBytes;
+}
+
 // One row of a result, valid during the call that hands it over.
 class Row {
 public:
@@ -34,6 +50,11 @@ public:
     virtual Variant Value(int column, TFieldType type) const = 0;
     // The same into a value that may hold a string whose storage can be reused.
     virtual void ValueInto(int column, TFieldType type, Variant& into) const { into = Value(column, type); }
+    // Every column of `reads` into its slot of `values`, in one call per row.
+    virtual void ReadInto(const std::vector<ColumnRead>& reads, std::vector<Variant>& values) const {
+        for (const ColumnRead& read : reads)
+            ValueInto(read.column, read.type, values[read.slot]);
+    }
     virtual std::string Text(int column) const = 0;
     virtual Int64 Int64At(int column) const = 0;
 };
@@ -87,6 +108,21 @@ public:
     // A query's statement with its parameters, read by position.
     virtual std::unique_ptr<ResultCursor> OpenResult(const std::string& sql, const std::vector<Param>& params,
                                                      const TComponent* owner) = 0;
+    // Starts `sql` for reading a part at a time, so that the server produces rows while the caller
+    // works on those it has. One stream is open at a time: any other call on the connection first
+    // receives and drops what is left of it. Returns a ticket, or 0 where the engine does not
+    // stream (or cannot now: inside a transaction, a statement whose rows went unread could fail
+    // unseen and abort it).
+    virtual uint64_t StartStream(const std::string& /*sql*/, const std::vector<Param>& /*params*/,
+                                 const TComponent* /*owner*/) {
+        return 0;
+    }
+    // Hands over up to `count` more rows of the stream; fewer at its end. -1 when the stream is no
+    // longer open.
+    virtual int ReadStream(uint64_t /*ticket*/, int /*count*/, const RowHandler& /*each*/,
+                           const TComponent* /*owner*/) {
+        return -1;
+    }
     virtual bool InTransaction() const = 0;
     // Runs `write` atomically: in a savepoint inside an open transaction, else in one of its own.
     virtual void Atomically(const std::function<void()>& write, const TComponent* owner) = 0;
@@ -126,8 +162,6 @@ Param IdentityParam(const TableInfo& table, Int64 identity);
 Int64 ReadIdentity(const TableInfo& table, const Row& row, int column);
 
 std::string QuoteIdentifier(std::string_view name);
-bool IsDateType(TFieldType type);
-bool IsBinaryType(TFieldType type);
 // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]" (or with 'T') and "HH:MM[:SS[.fff]]".
 bool ParseIsoDateTime(std::string_view text, TDateTime& result);
 std::string FormatIso(TDateTime value, TFieldType type);

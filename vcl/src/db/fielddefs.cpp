@@ -47,7 +47,7 @@ bool Variant::AsBoolean() const {
     }
 }
 
-Int64 Variant::AsInt64() const {
+Int64 Variant::ConvertToInt64() const {
     switch (VarType()) {
         case TVarType::varNull:
             return 0;
@@ -67,7 +67,7 @@ Int64 Variant::AsInt64() const {
     return 0;
 }
 
-double Variant::AsFloat() const {
+double Variant::ConvertToFloat() const {
     switch (VarType()) {
         case TVarType::varNull:
             return 0;

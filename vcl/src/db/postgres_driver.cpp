@@ -113,29 +113,45 @@ std::string DecodeBytea(std::string_view text) {
     return bytes;
 }
 
-// Reads a value the server wrote as text, as a field of `type` holds it (the column's own type
-// decides when the field's is unknown).
-Variant ParseValue(std::string_view text, Oid columnType, TFieldType type) {
+// A number the server wrote as text, parsed from a terminated copy: on the stack for the usual
+// short ones, on the heap for a long numeric.
+template <typename Parse>
+auto ParseNumber(std::string_view text, Parse parse) {
+    char buffer[64];
+    if (text.size() >= sizeof buffer) return parse(std::string(text).c_str());
+    text.copy(buffer, text.size());
+    buffer[text.size()] = '\0';
+    return parse(buffer);
+}
+
+// Reads a value the server wrote as text into `into`, as a field of `type` holds it (the column's
+// own type decides when the field's is unknown). A text keeps the storage `into` already has.
+void ParseValueInto(std::string_view text, Oid columnType, TFieldType type, Variant& into) {
     if (type == TFieldType::ftUnknown) type = MapType(columnType, -1).type;
-    std::string owned(text);
+    auto integer = [](const char* digits) { return static_cast<Int64>(std::strtoll(digits, nullptr, 10)); };
+    auto real = [](const char* digits) { return std::strtod(digits, nullptr); };
     switch (type) {
         case TFieldType::ftBoolean:
-            return text == "t" || text == "true";
+            into = Variant(text == "t" || text == "true");
+            return;
         case TFieldType::ftSmallint:
         case TFieldType::ftInteger:
         case TFieldType::ftWord:
         case TFieldType::ftAutoInc:
         case TFieldType::ftLargeint:
-            if (columnType == kBool) return Int64{text == "t" ? 1 : 0};
-            return static_cast<Int64>(std::strtoll(owned.c_str(), nullptr, 10));
+            into.AssignInteger(columnType == kBool ? Int64{text == "t" ? 1 : 0} : ParseNumber(text, integer));
+            return;
         case TFieldType::ftFloat:
         case TFieldType::ftBCD:
-            if (columnType == kBool) return text == "t" ? 1.0 : 0.0;
-            return std::strtod(owned.c_str(), nullptr);
+            into.AssignFloat(columnType == kBool ? (text == "t" ? 1.0 : 0.0) : ParseNumber(text, real));
+            return;
         case TFieldType::ftCurrency: {
-            double value = std::strtod(owned.c_str(), nullptr);
-            if (std::abs(value) < 9.2e14) return Currency(value);
-            return value;
+            double value = ParseNumber(text, real);
+            if (std::abs(value) < 9.2e14)
+                into = Variant(Currency(value));
+            else
+                into.AssignFloat(value);
+            return;
         }
         case TFieldType::ftDate:
         case TFieldType::ftTime:
@@ -147,17 +163,25 @@ Variant ParseValue(std::string_view text, Oid columnType, TFieldType type) {
                 if (zone != std::string_view::npos && zone > 10) clock = clock.substr(0, zone);
             }
             TDateTime value = 0;
-            if (ParseIsoDateTime(clock, value)) return Variant::FromDateTime(value);
-            return owned;
+            if (ParseIsoDateTime(clock, value))
+                into = Variant::FromDateTime(value);
+            else
+                into.AssignString(text);
+            return;
         }
         case TFieldType::ftBlob:
         case TFieldType::ftGraphic:
         case TFieldType::ftTypedBinary:
         case TFieldType::ftBytes:
         case TFieldType::ftVarBytes:
-            return columnType == kBytea ? DecodeBytea(text) : owned;
+            if (columnType == kBytea)
+                into = Variant(DecodeBytea(text));
+            else
+                into.AssignString(text);
+            return;
         default:
-            return owned;
+            into.AssignString(text);
+            return;
     }
 }
 
@@ -167,8 +191,15 @@ public:
     int ColumnCount() const override { return PQnfields(result_); }
     bool IsNull(int column) const override { return PQgetisnull(result_, row_, column) != 0; }
     Variant Value(int column, TFieldType type) const override {
-        if (IsNull(column)) return Variant();
-        return ParseValue(View(column), PQftype(result_, column), type);
+        Variant value;
+        ValueInto(column, type, value);
+        return value;
+    }
+    void ValueInto(int column, TFieldType type, Variant& into) const override {
+        if (IsNull(column))
+            into = Variant();
+        else
+            ParseValueInto(View(column), PQftype(result_, column), type, into);
     }
     std::string Text(int column) const override { return std::string(View(column)); }
     Int64 Int64At(int column) const override {
@@ -289,6 +320,7 @@ public:
     // Runs a statement; raises EDatabaseError with the server's own message on failure.
     Result Exec(const std::string& sql, const std::vector<Param>& params, const TComponent* owner) {
         BoundParams bound(params);
+        Settle();
         Result result(PQexecParams(connection_, sql.c_str(), bound.Count(), nullptr, bound.Values(),
                                    bound.Lengths(), bound.Formats(), 0));
         Check(result.get(), owner);
@@ -313,8 +345,44 @@ public:
         return rows;
     }
 
+    uint64_t StartStream(const std::string& sql, const std::vector<Param>& params,
+                         const TComponent* owner) override {
+        Settle();
+        if (PQtransactionStatus(connection_) != PQTRANS_IDLE) return 0;
+        BoundParams bound(params);
+        if (!PQsendQueryParams(connection_, sql.c_str(), bound.Count(), nullptr, bound.Values(),
+                               bound.Lengths(), bound.Formats(), 0))
+            Check(nullptr, owner);
+        stream_ = ++streams_;
+        // Without row-by-row mode the rows still come, all at once at the end.
+        PQsetSingleRowMode(connection_);
+        return stream_;
+    }
+
+    int ReadStream(uint64_t ticket, int count, const RowHandler& each, const TComponent* owner) override {
+        if (ticket == 0 || ticket != stream_) return -1;
+        int read = 0;
+        while (read < count) {
+            Result result(PQgetResult(connection_));
+            if (PQresultStatus(result.get()) == PGRES_SINGLE_TUPLE) {
+                ++read;
+                ForEachRow(result.get(), each);
+                continue;
+            }
+            // The rows of a statement that did not go row by row.
+            if (PQresultStatus(result.get()) == PGRES_TUPLES_OK)
+                read += static_cast<int>(ForEachRow(result.get(), each));
+            // The end of the rows, or the statement failed.
+            Settle();
+            Check(result.get(), owner);
+            break;
+        }
+        return read;
+    }
+
     void ExecuteScript(const std::string& sql, const TComponent* owner) override {
         if (sql.find('\0') != std::string::npos) DatabaseError("SQL text contains a NUL character", owner);
+        Settle();
         Result result(PQexec(connection_, sql.c_str()));
         Check(result.get(), owner);
     }
@@ -333,6 +401,7 @@ public:
     }
 
     bool InTransaction() const override {
+        Settle();
         PGTransactionStatusType status = PQtransactionStatus(connection_);
         return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
     }
@@ -344,6 +413,7 @@ public:
             write();
             ExecuteScript(nested ? "RELEASE zyl_write" : "COMMIT", owner);
         } catch (...) {
+            Settle();
             Result undo(
                 PQexec(connection_, nested ? "ROLLBACK TO zyl_write; RELEASE zyl_write" : "ROLLBACK"));
             throw;
@@ -549,12 +619,27 @@ public:
         return moved;
     }
 
-    PGconn* Handle() const { return connection_; }
+    // The connection with no statement in flight.
+    PGconn* Idle() const {
+        Settle();
+        return connection_;
+    }
     int NextCursorNumber() { return ++cursors_; }
 
 private:
+    // Lets the open stream go: its remaining rows are received and dropped, never mixed with the
+    // next statement's.
+    void Settle() const {
+        if (!stream_) return;
+        stream_ = 0;
+        while (PGresult* rest = PQgetResult(connection_))
+            PQclear(rest);
+    }
+
     PGconn* connection_;
     int cursors_ = 0;
+    uint64_t streams_ = 0;
+    mutable uint64_t stream_ = 0;  // the open stream's ticket, 0 when none
 };
 
 ServerCursor::ServerCursor(PostgresConnection& connection, const std::string& sql,
@@ -566,7 +651,7 @@ ServerCursor::ServerCursor(PostgresConnection& connection, const std::string& sq
 }
 
 ServerCursor::~ServerCursor() {
-    Result closed(PQexec(connection_.Handle(), ("CLOSE " + name_).c_str()));
+    Result closed(PQexec(connection_.Idle(), ("CLOSE " + name_).c_str()));
 }
 
 int ServerCursor::Read(Int64 position, int count, const RowHandler& each) {

@@ -20,15 +20,6 @@ std::string QuoteIdentifier(std::string_view name) {
     return quoted;
 }
 
-bool IsDateType(TFieldType type) {
-    return type == TFieldType::ftDate || type == TFieldType::ftTime || type == TFieldType::ftDateTime;
-}
-
-bool IsBinaryType(TFieldType type) {
-    return type == TFieldType::ftBlob || type == TFieldType::ftGraphic || type == TFieldType::ftTypedBinary ||
-           type == TFieldType::ftBytes || type == TFieldType::ftVarBytes;
-}
-
 bool ParseIsoDateTime(std::string_view text, TDateTime& result) {
     unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     double fraction = 0;
@@ -323,23 +314,10 @@ public:
     int ColumnCount() const override { return sqlite3_column_count(stmt_); }
     bool IsNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     Variant Value(int column, TFieldType type) const override { return ReadColumn(stmt_, column, type); }
-    void ValueInto(int column, TFieldType type, Variant& into) const override {
-        int storage = sqlite3_column_type(stmt_, column);
-        // The common cases directly; dates, booleans, money and mixed storage as Value reads them.
-        bool plain = !IsDateType(type) && type != TFieldType::ftBoolean && type != TFieldType::ftCurrency;
-        if (storage == SQLITE_INTEGER && plain && type != TFieldType::ftFloat) {
-            into.AssignInteger(sqlite3_column_int64(stmt_, column));
-        } else if (storage == SQLITE_FLOAT && plain) {
-            into.AssignFloat(sqlite3_column_double(stmt_, column));
-        } else if (storage == SQLITE_TEXT && !IsDateType(type)) {
-            auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-            into.AssignString({text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column))});
-        } else if (storage == SQLITE_BLOB) {
-            auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-            into.AssignString({bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, column))});
-        } else {
-            into = ReadColumn(stmt_, column, type);
-        }
+    void ValueInto(int column, TFieldType type, Variant& into) const override { Read(column, type, into); }
+    void ReadInto(const std::vector<ColumnRead>& reads, std::vector<Variant>& values) const override {
+        for (const ColumnRead& read : reads)
+            Read(read.column, read.type, values[read.slot]);
     }
     std::string Text(int column) const override {
         auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -349,6 +327,28 @@ public:
     Int64 Int64At(int column) const override { return sqlite3_column_int64(stmt_, column); }
 
 private:
+    void Read(int column, TFieldType type, Variant& into) const {
+        // The cell itself, asked for once: the connection is used by one thread at a time, so the
+        // value needs no lock of its own.
+        sqlite3_value* cell = sqlite3_column_value(stmt_, column);
+        int storage = sqlite3_value_type(cell);
+        // The common cases directly; dates, booleans, money and mixed storage as Value reads them.
+        bool plain = !IsDateType(type) && type != TFieldType::ftBoolean && type != TFieldType::ftCurrency;
+        if (storage == SQLITE_INTEGER && plain && type != TFieldType::ftFloat) {
+            into.AssignInteger(sqlite3_value_int64(cell));
+        } else if (storage == SQLITE_FLOAT && plain) {
+            into.AssignFloat(sqlite3_value_double(cell));
+        } else if (storage == SQLITE_TEXT && !IsDateType(type)) {
+            auto* text = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            into.AssignString({text, static_cast<size_t>(sqlite3_value_bytes(cell))});
+        } else if (storage == SQLITE_BLOB) {
+            auto* bytes = static_cast<const char*>(sqlite3_value_blob(cell));
+            into.AssignString({bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(cell))});
+        } else {
+            into = ReadColumn(stmt_, column, type);
+        }
+    }
+
     sqlite3_stmt* stmt_;
 };
 

@@ -127,6 +127,7 @@ void TTable::ReadColumns(dbdriver::Connection& connection) {
 }
 
 void TTable::InternalClose() {
+    scan_ = {};
     CloseDatabase();
     info_.reset();
 }
@@ -161,38 +162,38 @@ bool TTable::OrderUnique() const {
 // Reading through keys
 
 std::string TTable::SelectList() const {
-    std::string list = "SELECT " + info_->identity;
+    // A key that is the row's identity is read once, as the column it is.
+    std::string list = info_->identityColumn >= 0 ? "" : info_->identity;
     for (int i = 0; i < FieldDefs()->Count(); ++i)
-        list += ", " + QuoteIdentifier(FieldDefs()->Items(i)->Name());
-    return list + " FROM " + QuotedTable();
+        list += (list.empty() ? "" : ", ") + QuoteIdentifier(FieldDefs()->Items(i)->Name());
+    return "SELECT " + list + " FROM " + QuotedTable();
+}
+
+dbdriver::RowHandler TTable::Recorder(std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    // SelectList's columns: the identity first unless it is one of the table's columns.
+    int first = info_->identityColumn >= 0 ? 0 : 1;
+    int identity = info_->identityColumn >= 0 ? info_->identityColumn : 0;
+    // Each field definition's column into its record slot; calculated and lookup fields are not
+    // read and stay null.
+    std::vector<int> slots = DefSlots();
+    std::vector<dbdriver::ColumnRead> reads;
+    for (size_t i = 0; i < slots.size(); ++i)
+        if (slots[i] >= 0)
+            reads.push_back({static_cast<int>(i) + first, FieldDefs()->Items(static_cast<int>(i))->DataType(),
+                             static_cast<size_t>(slots[i])});
+    // A reused record may hold old values in slots that are not read.
+    bool clear = reads.size() < static_cast<size_t>(Fields().Count());
+    return [this, &rows, identity, clear, reads = std::move(reads)](const Row& row) {
+        std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, identity), clear);
+        row.ReadInto(reads, record->values);
+        rows.push_back(std::move(record));
+        return true;
+    };
 }
 
 void TTable::ReadRows(const std::string& sql, Sql& statement,
                       std::vector<std::unique_ptr<TDataRecord>>& rows) {
-    std::vector<int> slots = DefSlots();
-    std::vector<TFieldType> types;
-    for (int i = 0; i < FieldDefs()->Count(); ++i)
-        types.push_back(FieldDefs()->Items(i)->DataType());
-    // Each record slot's column in the statement (after the identity), or -1 for fields that
-    // are not read (calculated, lookups).
-    std::vector<int> columns(static_cast<size_t>(Fields().Count()), -1);
-    for (size_t i = 0; i < slots.size(); ++i)
-        if (slots[i] >= 0) columns[static_cast<size_t>(slots[i])] = static_cast<int>(i);
-    Connection().Run(
-        sql, statement.params,
-        [&](const Row& row) {
-            std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, 0), false);
-            for (size_t slot = 0; slot < columns.size(); ++slot) {
-                Variant& value = record->values[slot];
-                if (int column = columns[slot]; column >= 0)
-                    row.ValueInto(column + 1, types[static_cast<size_t>(column)], value);
-                else
-                    value = Variant();
-            }
-            rows.push_back(std::move(record));
-            return true;
-        },
-        this);
+    Connection().Run(sql, statement.params, Recorder(rows), this);
 }
 
 std::unique_ptr<TDataRecord> TTable::ReadOne(const std::string& sql, Sql& statement) {
@@ -321,26 +322,31 @@ std::string TTable::RangeCondition(Sql& statement) const {
     return condition;
 }
 
-void TTable::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
-                          std::vector<std::unique_ptr<TDataRecord>>& rows) {
-    Sql statement{Connection(), {}};
+std::string TTable::FetchStatement(const TDataRecord* anchor, bool forward, Sql& statement,
+                                   const OrderKey*& nullable) const {
     std::string where = RangeCondition(statement);
     // Reading down from a value of a first key that can be null, the null rows come last: they
     // are read apart, after the others, so that those are sought by the key's index.
-    const OrderKey* nullable = nullptr;
-    std::vector<Variant> key;
+    nullable = nullptr;
     if (anchor) {
-        key = AnchorKey(*anchor);
+        std::vector<Variant> key = AnchorKey(*anchor);
         const std::vector<OrderKey>& keys = OrderKeys();
         if (!keys.empty() && keys[0].descending == forward && !KeyNotNull(keys[0]) && !key[0].IsNull())
             nullable = &keys[0];
         std::string beyond = Beyond(statement, key, true, anchor->id, forward, false, nullable != nullptr);
         where += (where.empty() ? "" : " AND ") + beyond;
     }
-    std::string sql = SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(forward) + " LIMIT " +
-                      IntToStr(limit);
+    return SelectList() + (where.empty() ? "" : " WHERE " + where) + OrderBy(forward);
+}
+
+void TTable::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
+                          std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    Sql statement{Connection(), {}};
+    const OrderKey* nullable = nullptr;
+    std::string sql = FetchStatement(anchor, forward, statement, nullable);
+    if (anchor && ReadScan(sql, *anchor, limit, rows)) return;
     size_t start = rows.size();
-    ReadRows(sql, statement, rows);
+    ReadRows(sql + " LIMIT " + IntToStr(limit), statement, rows);
     auto read = static_cast<int>(rows.size() - start);
     if (nullable && read < limit) {
         Sql nulls{Connection(), {}};
@@ -349,6 +355,46 @@ void TTable::FetchRecords(const TDataRecord* anchor, bool forward, int limit,
         ReadRows(SelectList() + " WHERE " + among + OrderBy(forward) + " LIMIT " + IntToStr(limit - read),
                  nulls, rows);
     }
+}
+
+// A scan streams its rows: one statement for many windows, read as the window slides on, so that
+// the server is not asked again for every window and produces rows while the caller works.
+namespace {
+// How many windows one scan statement reads at most. A scan left early leaves its rest to be
+// received and dropped by the connection's next statement: bounded, so that costs little.
+constexpr int kScanWindows = 16;
+}  // namespace
+
+bool TTable::ReadScan(const std::string& sql, const TDataRecord& anchor, int limit,
+                      std::vector<std::unique_ptr<TDataRecord>>& rows) {
+    if (!scan_.ticket || anchor.id != scan_.lastId || sql != scan_.statement || limit > scan_.left)
+        return false;
+    int read = Connection().ReadStream(scan_.ticket, limit, Recorder(rows), this);
+    if (read < 0) {
+        // Another statement ended it.
+        scan_ = {};
+        return false;
+    }
+    scan_.left -= read;
+    if (read < limit || scan_.left == 0)
+        scan_ = {};
+    else
+        scan_.lastId = rows.back()->id;
+    return true;
+}
+
+void TTable::ReadAheadRecords(const TDataRecord& anchor, bool forward, int limit) {
+    Sql statement{Connection(), {}};
+    const OrderKey* nullable = nullptr;
+    std::string sql = FetchStatement(&anchor, forward, statement, nullable);
+    // The scan open still covers the next window.
+    if (scan_.ticket && anchor.id == scan_.lastId && sql == scan_.statement && limit <= scan_.left) return;
+    scan_ = {};
+    // Null rows read apart take a statement of their own.
+    if (nullable) return;
+    int budget = limit * kScanWindows;
+    uint64_t ticket = Connection().StartStream(sql + " LIMIT " + IntToStr(budget), statement.params, this);
+    if (ticket) scan_ = {ticket, std::move(sql), anchor.id, budget};
 }
 
 std::unique_ptr<TDataRecord> TTable::RereadRecord(Int64 id) {
