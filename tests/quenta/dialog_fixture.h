@@ -13,6 +13,7 @@
 #include "support/tempdir.h"
 #include "support/ui_fixture.h"
 #include "vcl/forms.h"
+#include "vcl/stdctrls.h"
 #include "win32/input.h"
 
 namespace dialogtest {
@@ -54,12 +55,14 @@ protected:
         win32::input::Click(p.x, p.y);
     }
 
-    // Focuses an edit of the running form and types over its text.
+    // Focuses an edit of the running form and types over its text, which arrives at once.
     static void TypeInto(std::string_view dialog, std::string_view name, const std::string& text) {
-        auto* edit = Part<vcl::TWinControl>(dialog, name);
+        auto* edit = Part<vcl::TCustomEdit>(dialog, name);
         ASSERT_NE(edit, nullptr) << name;
         edit->SetFocus();
+        edit->SelectAll();
         win32::input::TypeText(text);
+        PumpUntilIdle();
     }
 
     static const std::vector<std::string>& Exceptions() { return vcl::Application->ExceptionLog(); }
