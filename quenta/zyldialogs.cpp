@@ -64,6 +64,8 @@ void TZylAdvDialogComponent::SetFormProperties(vcl::TCustomForm* form) const {
     form->SetLeft(formLeft_);
     form->SetHelpContext(helpContext_);
     form->SetBorderStyle(borderStyle_);
+    // Another border changes the client area without a resize: aligned controls follow it here.
+    form->Realign();
 }
 
 // ---------------------------------------------------------------------------------------------
