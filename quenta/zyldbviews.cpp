@@ -62,7 +62,8 @@ void TZylDBViewDialog::Notification(vcl::TComponent* component, vcl::TOperation 
 
 VCL_DEFINE_CLASS(TZylDBMemoView, TZylDBViewDialog)
 
-TZylDBMemoView::TZylDBMemoView(vcl::TComponent* owner) : TZylDBViewDialog(owner, "DB Memo Viewer", 535, 367) {}
+TZylDBMemoView::TZylDBMemoView(vcl::TComponent* owner)
+    : TZylDBViewDialog(owner, "DB Memo Viewer", 535, 367) {}
 
 bool TZylDBMemoView::Execute() {
     if (!DataSource()) return false;
@@ -92,7 +93,8 @@ bool TZylDBMemoView::Execute() {
 
 VCL_DEFINE_CLASS(TZylDBImageView, TZylDBViewDialog)
 
-TZylDBImageView::TZylDBImageView(vcl::TComponent* owner) : TZylDBViewDialog(owner, "DB Image Viewer", 502, 380) {}
+TZylDBImageView::TZylDBImageView(vcl::TComponent* owner)
+    : TZylDBViewDialog(owner, "DB Image Viewer", 502, 380) {}
 
 bool TZylDBImageView::Execute() {
     if (!DataSource()) return false;

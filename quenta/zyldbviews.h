@@ -30,7 +30,8 @@ public:
 
 protected:
     // The form's window settings start as `caption`, `width` by `height`, centred on the screen.
-    TZylDBViewDialog(vcl::TComponent* owner, const std::string& caption, vcl::Integer width, vcl::Integer height);
+    TZylDBViewDialog(vcl::TComponent* owner, const std::string& caption, vcl::Integer width,
+                     vcl::Integer height);
     void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
 
 private:

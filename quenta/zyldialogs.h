@@ -33,14 +33,17 @@ public:
     TZylBeeptype Sound() const { return sound_; }
     void SetSound(TZylBeeptype value) { sound_ = value; }
     const TZylExecDlgStr& DesignExecute() const { return designExecute_; }
-    void SetDesignExecute(const TZylExecDlgStr& value) { designExecute_ = value.substr(0, kExecDlgStrLength); }
+    void SetDesignExecute(const TZylExecDlgStr& value) {
+        designExecute_ = value.substr(0, kExecDlgStrLength);
+    }
 
     // Plays the sound and returns false; descendants call it first where they sound.
     virtual bool Execute();
 
     static void Publish(vcl::Published<TZylDialogComponent>& p) {
         p.Property("Sound", &TZylDialogComponent::Sound, &TZylDialogComponent::SetSound, bNone);
-        p.Property("DesignExecute", &TZylDialogComponent::DesignExecute, &TZylDialogComponent::SetDesignExecute)
+        p.Property("DesignExecute", &TZylDialogComponent::DesignExecute,
+                   &TZylDialogComponent::SetDesignExecute)
             .TypeName("TZylExecDlgStr")
             .Stored(false);
     }

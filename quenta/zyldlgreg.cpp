@@ -72,10 +72,9 @@ const vcl::TClassRegistration streamingRegistration{
 }  // namespace
 
 void Register() {
-    vcl::RegisterComponents("Zyl Dialogs",
-                            {TZylPasswordDlg::StaticClass(), TZylFolderBrowser::StaticClass(),
-                             TZylQueryAccess::StaticClass(), TZylShellAbout::StaticClass(),
-                             TZylTipTricks::StaticClass(), TZylTextFileView::StaticClass()});
+    vcl::RegisterComponents("Zyl Dialogs", {TZylPasswordDlg::StaticClass(), TZylFolderBrowser::StaticClass(),
+                                            TZylQueryAccess::StaticClass(), TZylShellAbout::StaticClass(),
+                                            TZylTipTricks::StaticClass(), TZylTextFileView::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBImageView::StaticClass(), TZylDBMemoView::StaticClass(),
                                                TZylDBPasswordDlg::StaticClass()});
     vcl::RegisterComponentEditor(TZylDialogComponent::StaticClass(), TZylDialogEditor::StaticClass());

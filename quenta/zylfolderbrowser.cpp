@@ -62,7 +62,8 @@ Integer ZylBreakApart(const std::string& text, const std::string& delimiter, vcl
     }
     const char separator = delimiter.front();
     size_t start = 0;
-    for (size_t found = text.find(separator); found != std::string::npos; found = text.find(separator, start)) {
+    for (size_t found = text.find(separator); found != std::string::npos;
+         found = text.find(separator, start)) {
         list.Add(text.substr(start, found - start));
         start = found + 1;
     }
@@ -116,7 +117,8 @@ bool TZylFolderBrowser::Execute() {
     bool rooted = true;
     if (const int folder = ZylBrowseRootFolder(browseRoot_); folder >= 0) {
         // The computer is the whole namespace here when the shell has no item of its own for it.
-        if (SHGetSpecialFolderLocation(owner, folder, &root) != S_OK && folder != zylfolderbrowser::kMyComputerFolder)
+        if (SHGetSpecialFolderLocation(owner, folder, &root) != S_OK &&
+            folder != zylfolderbrowser::kMyComputerFolder)
             rooted = false;
     }
     bool chosen = false;

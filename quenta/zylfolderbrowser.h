@@ -33,8 +33,8 @@ enum class TZylBrowseRoots : uint8_t {
 };
 VCL_ENUM_NAMES(TZylBrowseRoots, "csidlDesktop", "csidlDesktopExpanded", "csidlPrograms", "csidlControlPanel",
                "csidlPrinters", "csidlPersonal", "csidlFavorites", "csidlStartup", "csidlRecent",
-               "csidlRecycleBin", "csidlStartMenu", "csidlDesktopDirectory", "csidlMyComputer", "csidlNetwork",
-               "csidlNetworkNeighborhood", "csidlFonts", "csidlTemplates", "csidlSendto")
+               "csidlRecycleBin", "csidlStartMenu", "csidlDesktopDirectory", "csidlMyComputer",
+               "csidlNetwork", "csidlNetworkNeighborhood", "csidlFonts", "csidlTemplates", "csidlSendto")
 using enum TZylBrowseRoots;
 
 enum class TZylBrowseInfoFlags : uint8_t {

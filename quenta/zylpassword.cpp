@@ -322,7 +322,8 @@ bool TZylDBPasswordDlg::VerifyLogin(const std::string& userName, const std::stri
     }
 }
 
-bool TZylDBPasswordDlg::CheckAnswer(vcl::TCustomForm*, const std::string& userName, const std::string& password) {
+bool TZylDBPasswordDlg::CheckAnswer(vcl::TCustomForm*, const std::string& userName,
+                                    const std::string& password) {
     return VerifyLogin(userName, password);
 }
 

@@ -55,13 +55,15 @@ public:
     }
 
 protected:
-    TZylPasswordDialogBase(vcl::TComponent* owner, const std::string& caption, const std::string& editCaption);
+    TZylPasswordDialogBase(vcl::TComponent* owner, const std::string& caption,
+                           const std::string& editCaption);
 
     // Builds the form, shows it modally and frees it. The text typed is gone afterwards.
     void RunForm(bool askUserName);
     // OK pressed: true for the right answer, which ends the dialog. Reports the answer through
     // OnRightPassword or OnWrongPassword.
-    virtual bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName, const std::string& password) = 0;
+    virtual bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName,
+                             const std::string& password) = 0;
 
 private:
     // OK: the check, then the counting of wrong answers.
@@ -106,7 +108,8 @@ public:
     static constexpr unsigned char kScrambleOffset = 11;
 
 protected:
-    bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName, const std::string& password) override;
+    bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName,
+                     const std::string& password) override;
 
 private:
     std::string password_;
@@ -163,7 +166,8 @@ public:
     static constexpr std::string_view kErrorMessage = "Invalid Username or Password";
 
 protected:
-    bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName, const std::string& password) override;
+    bool CheckAnswer(vcl::TCustomForm* form, const std::string& userName,
+                     const std::string& password) override;
     void Notification(vcl::TComponent* component, vcl::TOperation operation) override;
 
 private:

@@ -252,10 +252,10 @@ bool TZylTextFileView::Execute() {
 
     const bool dividers = menuDividers_;
     const std::pair<const char*, bool> shown[] = {
-        {"FileMenu", menuFile_},     {"OptionsMenu", menuOptions_},   {"Divider1", dividers},
-        {"Divider2", dividers},      {"Divider3", dividers},          {"BackgroundItem", menuBackground_},
-        {"FontsItem", menuFont_},    {"WordWrapItem", menuWordWrap_}, {"ExitItem", menuExit_},
-        {"PrintItem", menuPrint_},   {"SaveItem", menuSave_},         {"OpenItem", menuOpen_},
+        {"FileMenu", menuFile_},   {"OptionsMenu", menuOptions_},   {"Divider1", dividers},
+        {"Divider2", dividers},    {"Divider3", dividers},          {"BackgroundItem", menuBackground_},
+        {"FontsItem", menuFont_},  {"WordWrapItem", menuWordWrap_}, {"ExitItem", menuExit_},
+        {"PrintItem", menuPrint_}, {"SaveItem", menuSave_},         {"OpenItem", menuOpen_},
         {"NewItem", menuNew_}};
     for (const auto& [name, visible] : shown)
         form->Item(name)->SetVisible(visible);

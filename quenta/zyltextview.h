@@ -79,7 +79,8 @@ public:
     static void Publish(vcl::Published<TZylTextFileView>& p) {
         using C = TZylTextFileView;
         p.Property("EditorCaption", &C::EditorCaption, &C::SetEditorCaption, std::string());
-        p.Property("EditColor", &C::EditColor, &C::SetEditColor, vcl::TColor{0xFFFFFF}).Idents(vcl::ColorIdents());
+        p.Property("EditColor", &C::EditColor, &C::SetEditColor, vcl::TColor{0xFFFFFF})
+            .Idents(vcl::ColorIdents());
         p.Property("EditFonts", &C::EditFonts);
         p.Property("MenuFile", &C::MenuFile, &C::SetMenuFile, true);
         p.Property("MenuOptions", &C::MenuOptions, &C::SetMenuOptions, true);

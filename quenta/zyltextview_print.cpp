@@ -6,7 +6,8 @@
 
 namespace quenta {
 
-void ZylPrintTextLines(vcl::TCustomForm* /*form*/, const vcl::TStrings& /*lines*/, const vcl::TFont& /*font*/) {
+void ZylPrintTextLines(vcl::TCustomForm* /*form*/, const vcl::TStrings& /*lines*/,
+                       const vcl::TFont& /*font*/) {
     throw vcl::Exception("No printing support: this build has no printer access");
 }
 

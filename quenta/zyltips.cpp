@@ -50,7 +50,8 @@ public:
     void DrawPicture();
 
 private:
-    vcl::TBitBtn* AddButton(const char* name, const char* caption, Integer index, void (TTipDialog::*click)());
+    vcl::TBitBtn* AddButton(const char* name, const char* caption, Integer index,
+                            void (TTipDialog::*click)());
     void OkClick();
     void NextTipClick();
     void Other1Click();
@@ -156,7 +157,8 @@ void TTipDialog::DrawPicture() {
 
 void TTipDialog::ShowRandomTip() {
     const Integer count = tips_->Count();
-    tip_->SetCaption(count == 0 ? std::string(TZylTipTricks::kNoMoreTips) : tips_->Strings(vcl::Random(count)));
+    tip_->SetCaption(count == 0 ? std::string(TZylTipTricks::kNoMoreTips)
+                                : tips_->Strings(vcl::Random(count)));
 }
 
 void TTipDialog::OkClick() {
@@ -212,11 +214,10 @@ bool TZylTipTricks::Execute() {
     form->SetCaption(tipDlgCaption_);
     form->TipLabel()->SetAlignment(tipAlign_);
     form->TipPanel()->SetColor(color_);
-    const std::pair<const char*, const TZylButtonDetails*> buttons[] = {
-        {"Other1Button", custom1_.get()},
-        {"OkButton", ok_.get()},
-        {"NextTipButton", nextTip_.get()},
-        {"Other2Button", custom2_.get()}};
+    const std::pair<const char*, const TZylButtonDetails*> buttons[] = {{"Other1Button", custom1_.get()},
+                                                                        {"OkButton", ok_.get()},
+                                                                        {"NextTipButton", nextTip_.get()},
+                                                                        {"Other2Button", custom2_.get()}};
     for (const auto& [name, details] : buttons)
         details->ApplyTo(form->Button(name));
     vcl::TCheckBox* check = form->CheckBox();

@@ -124,8 +124,9 @@ gallery::Registration tips{
         TComponentPtr<TZylTipTricks> tips(new TZylTipTricks(nullptr));
         tips->SetName("ZylTipTricks1");
         tips->SetTipDlgCaption("Tip of the Day");
-        tips->Tips()->Add("You can open several files at once by holding Ctrl while you click them in "
-                          "the Open dialog.");
+        tips->Tips()->Add(
+            "You can open several files at once by holding Ctrl while you click them in "
+            "the Open dialog.");
         tips->Custom1BitBtn()->SetCaption("More...");
         tips->Custom2BitBtn()->SetVisible(false);
         ShootDialog(album, tips.get(), "TipDialog", "A tip with one custom button");
@@ -156,7 +157,8 @@ gallery::Registration passwords{
     }};
 
 gallery::Registration access{
-    "TZylQueryAccess", "quenta", "The access-code prompt: the framework's input box with its caption and question.",
+    "TZylQueryAccess", "quenta",
+    "The access-code prompt: the framework's input box with its caption and question.",
     [](gallery::Album& album) {
         TComponentPtr<TZylQueryAccess> query(new TZylQueryAccess(nullptr));
         query->SetName("ZylQueryAccess1");

@@ -32,7 +32,9 @@ protected:
     }
 
     // Answers the next idle moments of modal loops with these steps, in order.
-    void Answer(std::vector<std::function<void()>> steps) { steps_.insert(steps_.end(), steps.begin(), steps.end()); }
+    void Answer(std::vector<std::function<void()>> steps) {
+        steps_.insert(steps_.end(), steps.begin(), steps.end());
+    }
 
     // The running form of that name.
     static vcl::TCustomForm* Dialog(std::string_view name) {
@@ -51,7 +53,8 @@ protected:
     static void Click(std::string_view dialog, std::string_view name) {
         auto* control = Part<vcl::TControl>(dialog, name);
         ASSERT_NE(control, nullptr) << name;
-        const vcl::TPoint p = control->ClientToScreen(vcl::Point(control->Width() / 2, control->Height() / 2));
+        const vcl::TPoint p =
+            control->ClientToScreen(vcl::Point(control->Width() / 2, control->Height() / 2));
         win32::input::Click(p.x, p.y);
     }
 

@@ -43,10 +43,12 @@ TEST_F(FolderBrowserTest, PathsAreSplitAndShortenedToTheirEnds) {
     };
     const Case cases[] = {
         // 60 characters in seven parts: the drive, the ellipsis and what fits of the end.
-        {"C:\\Program Files\\Company1\\Product Suite\\Modules\\Data\\Archive", "C:\\...\\Modules\\Data\\Archive"},
+        {"C:\\Program Files\\Company1\\Product Suite\\Modules\\Data\\Archive",
+         "C:\\...\\Modules\\Data\\Archive"},
         {"C:\\Short\\Path", "C:\\Short\\Path"},
         // Never fewer than three parts, even when they do not fit.
-        {"C:\\A very long folder name indeed\\Another very long folder name", "C:\\...\\Another very long folder name"},
+        {"C:\\A very long folder name indeed\\Another very long folder name",
+         "C:\\...\\Another very long folder name"},
         {"NoDelimitersButLongerThanThirtyFiveCharacters", "NoDelimitersButLongerThanThirtyFiveCharacters"},
     };
     for (const Case& c : cases) {
@@ -70,8 +72,8 @@ TEST_F(FolderBrowserTest, TheChosenFolderComesBackWithEventsInOrder) {
     EXPECT_TRUE(browser->Execute());
     EXPECT_EQ(browser->BrowseReturnPath(), "T:\\Projects\\Zyl\\src");
     EXPECT_EQ(browser->DisplayName(), "src");
-    EXPECT_EQ(events, (std::vector<std::string>{"before", "changed T:\\Projects", "changed T:\\Projects\\Zyl\\src",
-                                                "after"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"before", "changed T:\\Projects",
+                                                "changed T:\\Projects\\Zyl\\src", "after"}));
     const auto log = testing::BrowseForFolderLog();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].title, "Pick a folder");

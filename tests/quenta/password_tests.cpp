@@ -87,21 +87,21 @@ TEST_F(PasswordTest, TheRightPasswordInAnyCaseIsAcceptedAndTheEditIsEmptiedAfter
     };
     TComponentPtr<TTextWatcher> watcher(new TTextWatcher());
     Answer({[&] {
-                TCustomForm* form = Dialog("PasswordForm");
-                ASSERT_NE(form, nullptr);
-                EXPECT_EQ(form->Caption(), "Please enter your Password");
-                EXPECT_EQ(form->Width(), 320);
-                EXPECT_EQ(form->Left(), (1024 - 320) / 2);
-                EXPECT_EQ(Part<TLabel>("PasswordForm", "CaptionLabel")->Caption(), "Please enter your Password");
-                EXPECT_FALSE(Part<TEdit>("PasswordForm", "UserEdit")->Visible());
-                edit = Part<TEdit>("PasswordForm", "PasswordEdit");
-                EXPECT_EQ(edit->PasswordChar(), '#');
-                edit->FreeNotification(watcher.get());
-                EXPECT_FALSE(Part<TBitBtn>("PasswordForm", "OkButton")->Enabled());
-                Type("sEsAmE");
-                EXPECT_TRUE(Part<TBitBtn>("PasswordForm", "OkButton")->Enabled());
-                PressOk();
-            }});
+        TCustomForm* form = Dialog("PasswordForm");
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->Caption(), "Please enter your Password");
+        EXPECT_EQ(form->Width(), 320);
+        EXPECT_EQ(form->Left(), (1024 - 320) / 2);
+        EXPECT_EQ(Part<TLabel>("PasswordForm", "CaptionLabel")->Caption(), "Please enter your Password");
+        EXPECT_FALSE(Part<TEdit>("PasswordForm", "UserEdit")->Visible());
+        edit = Part<TEdit>("PasswordForm", "PasswordEdit");
+        EXPECT_EQ(edit->PasswordChar(), '#');
+        edit->FreeNotification(watcher.get());
+        EXPECT_FALSE(Part<TBitBtn>("PasswordForm", "OkButton")->Enabled());
+        Type("sEsAmE");
+        EXPECT_TRUE(Part<TBitBtn>("PasswordForm", "OkButton")->Enabled());
+        PressOk();
+    }});
     EXPECT_TRUE(dialog->Execute());
     EXPECT_EQ(watcher->lastText, "") << "no typed password is left in the closed dialog";
     EXPECT_TRUE(watcher->sawRemoval);
@@ -209,13 +209,13 @@ TEST_F(LoginTest, TheRightLoginIsFoundInTheTableWithItsCase) {
     events.clear();
     std::string caption;
     Answer({[&] {
-                caption = Dialog("PasswordForm")->Caption();
-                EXPECT_TRUE(Part<TEdit>("PasswordForm", "UserEdit")->Visible());
-                EXPECT_EQ(Part<TLabel>("PasswordForm", "CaptionLabel")->Caption(),
-                          "Please enter your Login and Password");
-                EXPECT_EQ(Dialog("PasswordForm")->ActiveControl(), Part<TEdit>("PasswordForm", "UserEdit"));
-                Try("ada", "Engine1")();
-            }});
+        caption = Dialog("PasswordForm")->Caption();
+        EXPECT_TRUE(Part<TEdit>("PasswordForm", "UserEdit")->Visible());
+        EXPECT_EQ(Part<TLabel>("PasswordForm", "CaptionLabel")->Caption(),
+                  "Please enter your Login and Password");
+        EXPECT_EQ(Dialog("PasswordForm")->ActiveControl(), Part<TEdit>("PasswordForm", "UserEdit"));
+        Try("ada", "Engine1")();
+    }});
     EXPECT_TRUE(login->Execute());
     EXPECT_EQ(caption, "Database Login");
     EXPECT_EQ(events, (std::vector<std::string>{"ok", "right"}));

@@ -40,8 +40,8 @@ protected:
 
 TEST_F(PackageTest, DialogsSitOnTheirPages) {
     EXPECT_EQ(Page("Zyl Dialogs"),
-              (std::vector<std::string>{"TZylPasswordDlg", "TZylFolderBrowser", "TZylQueryAccess", "TZylShellAbout",
-                                        "TZylTipTricks", "TZylTextFileView"}));
+              (std::vector<std::string>{"TZylPasswordDlg", "TZylFolderBrowser", "TZylQueryAccess",
+                                        "TZylShellAbout", "TZylTipTricks", "TZylTextFileView"}));
     EXPECT_EQ(Page("Zyl Data-Aware"),
               (std::vector<std::string>{"TZylDBImageView", "TZylDBMemoView", "TZylDBPasswordDlg"}));
 }
@@ -70,7 +70,8 @@ TEST_F(PackageTest, TheLoginFieldsOfferTheFieldsOfTheDataset) {
     auto* login = static_cast<TZylDBPasswordDlg*>(host->DropComponent("TZylDBPasswordDlg"));
     EXPECT_TRUE(host->FindEditor({login}, "DataUserName")->Values().empty()) << "no source yet";
     host->SetProperty(login, "DataSource", source->Name());
-    EXPECT_EQ(host->FindEditor({login}, "DataUserName")->Values(), (std::vector<std::string>{"LOGIN", "SECRET"}));
+    EXPECT_EQ(host->FindEditor({login}, "DataUserName")->Values(),
+              (std::vector<std::string>{"LOGIN", "SECRET"}));
     host->SetProperty(login, "DataPassword", "SECRET");
     EXPECT_EQ(login->DataPassword(), "SECRET");
 }

@@ -49,11 +49,11 @@ protected:
 };
 
 TEST_F(TextViewTest, TheMenuShowsWhatIsSwitchedOnAndTheWindowTakesItsSettings) {
-    for (auto setter : {&TZylTextFileView::SetMenuOptions, &TZylTextFileView::SetMenuNew,
-                        &TZylTextFileView::SetMenuOpen, &TZylTextFileView::SetMenuPrint,
-                        &TZylTextFileView::SetMenuExit, &TZylTextFileView::SetMenuWordWrap,
-                        &TZylTextFileView::SetMenuFont, &TZylTextFileView::SetMenuBackground,
-                        &TZylTextFileView::SetMenuDividers})
+    for (auto setter :
+         {&TZylTextFileView::SetMenuOptions, &TZylTextFileView::SetMenuNew, &TZylTextFileView::SetMenuOpen,
+          &TZylTextFileView::SetMenuPrint, &TZylTextFileView::SetMenuExit, &TZylTextFileView::SetMenuWordWrap,
+          &TZylTextFileView::SetMenuFont, &TZylTextFileView::SetMenuBackground,
+          &TZylTextFileView::SetMenuDividers})
         (view.get()->*setter)(false);
     view->SetEditorCaption("Notes");
     view->SetWindowWidth(420);
@@ -129,8 +129,7 @@ TEST_F(TextViewTest, OpeningReplacesTheTextAndCancellingStillCapitalisesTheCapti
     view->OnOpenFile = [&](TObject*) { events.push_back("open"); };
     std::string afterCancel, afterOpen;
     std::vector<std::string> lines;
-    Answer({[&] { Item("OpenItem")->Click(); },
-            [&] { Click("OpenDlg", "Cancel"); },
+    Answer({[&] { Item("OpenItem")->Click(); }, [&] { Click("OpenDlg", "Cancel"); },
             [&] {
                 afterCancel = Dialog("ZylTextView")->Caption();
                 Editor()->Lines()->Add("thrown away");
@@ -173,7 +172,8 @@ TEST_F(TextViewTest, AMissingFileIsReportedAndTheWindowStillOpens) {
     view->SetOpenFilename("T:\\nowhere.txt");
     Answer({readMessage, [&] { Close(); }});
     EXPECT_TRUE(view->Execute());
-    EXPECT_EQ(messages, (std::vector<std::string>{"Please specify a File to open", "File to open does not exist"}));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"Please specify a File to open", "File to open does not exist"}));
     EXPECT_EQ(loops_, (std::vector<std::string>{"MessageDlg", "ZylTextView", "MessageDlg", "ZylTextView"}));
 }
 
@@ -186,7 +186,8 @@ TEST_F(TextViewTest, WordWrapTogglesAndPrintingSaysItIsMissing) {
                     wraps.push_back(Editor()->WordWrap());
                 }
                 EXPECT_TRUE(Item("PrintItem")->Visible());
-                win32::PostMessage(Dialog("ZylTextView")->Handle(), win32::WM_COMMAND, Item("PrintItem")->Command(), 0);
+                win32::PostMessage(Dialog("ZylTextView")->Handle(), win32::WM_COMMAND,
+                                   Item("PrintItem")->Command(), 0);
             },
             [&] { Close(); }});
     view->Execute();
@@ -211,7 +212,8 @@ TEST_F(TextViewTest, AMergedMenuReplacesItsGroupAndAFreedMenuIsForgotten) {
         const win32::HMENU menuBar = Dialog("ZylTextView")->Menu()->Handle();
         for (int i = 0; i < win32::GetMenuItemCount(menuBar); ++i) {
             char caption[64] = {};
-            win32::GetMenuString(menuBar, static_cast<win32::UINT>(i), caption, sizeof caption, win32::MF_BYPOSITION);
+            win32::GetMenuString(menuBar, static_cast<win32::UINT>(i), caption, sizeof caption,
+                                 win32::MF_BYPOSITION);
             bar.emplace_back(caption);
         }
         Close();

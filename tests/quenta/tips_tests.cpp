@@ -50,8 +50,10 @@ TEST_F(TipsTest, TheWindowIsLaidOutWithItsTextsAndShowsATip) {
         EXPECT_TRUE(Part<TLabel>("TipDialog", "TipLabel")->WordWrap());
         EXPECT_EQ(Part<TLabel>("TipDialog", "TipLabel")->Alignment(), TAlignment::taLeftJustify);
         EXPECT_EQ(Part<TPanel>("TipDialog", "TipPanel")->Color(), clAqua);
-        const std::pair<const char*, const char*> captions[] = {
-            {"OkButton", "Ok"}, {"NextTipButton", "Next Tip"}, {"Other1Button", "Help"}, {"Other2Button", ""}};
+        const std::pair<const char*, const char*> captions[] = {{"OkButton", "Ok"},
+                                                                {"NextTipButton", "Next Tip"},
+                                                                {"Other1Button", "Help"},
+                                                                {"Other2Button", ""}};
         Integer top = 8;
         for (const auto& [name, caption] : captions) {
             TBitBtn* button = Button(name);
