@@ -1,6 +1,5 @@
 #include "quenta/zylaccess.h"
 
-#include "quenta/zylpassword.h"
 #include "vcl/dialogs.h"
 #include "win32/shell.h"
 

@@ -36,10 +36,7 @@ VCL_DEFINE_CLASS(TZylDBViewDialog, TZylAdvDialogComponent)
 TZylDBViewDialog::TZylDBViewDialog(vcl::TComponent* owner, const std::string& caption, vcl::Integer width,
                                    vcl::Integer height)
     : TZylAdvDialogComponent(owner), dataLink_(std::make_unique<vcl::TFieldDataLink>()) {
-    SetFormCaption(caption);
-    SetFormWidth(width);
-    SetFormHeight(height);
-    SetPosition(vcl::poScreenCenter);
+    SetWindowDefaults(caption, width, height, vcl::poScreenCenter);
 }
 
 TZylDBViewDialog::~TZylDBViewDialog() = default;

@@ -37,6 +37,13 @@ Integer ZylGlyphCount(const vcl::TBitmap* glyph) {
     return std::clamp<Integer>(glyph->Width() / glyph->Height(), 1, 4);
 }
 
+void ZylWipe(std::string& text) {
+    volatile char* bytes = text.data();
+    for (size_t i = 0; i < text.size(); ++i)
+        bytes[i] = '\0';
+    text.clear();
+}
+
 win32::HWND ZylDialogOwnerWindow(vcl::TComponent* owner) {
     if (auto* control = dynamic_cast<vcl::TWinControl*>(owner)) return control->Handle();
     if (vcl::TCustomForm* main = vcl::Application->MainForm()) return main->Handle();
@@ -54,6 +61,15 @@ bool TZylDialogComponent::Execute() {
 }
 
 VCL_DEFINE_CLASS(TZylAdvDialogComponent, TZylDialogComponent)
+
+void TZylAdvDialogComponent::SetWindowDefaults(const std::string& caption, Integer width, Integer height,
+                                               vcl::TPosition position) {
+    defaults_ = {caption, width, height, position};
+    formCaption_ = caption;
+    formWidth_ = width;
+    formHeight_ = height;
+    position_ = position;
+}
 
 void TZylAdvDialogComponent::SetFormProperties(vcl::TCustomForm* form) const {
     form->SetCaption(formCaption_);

@@ -82,12 +82,14 @@ public:
     // Caption, width, height, position, top, left, help context and border style, in that order.
     void SetFormProperties(vcl::TCustomForm* form) const;
 
+    // Caption, size and position are written when they differ from what the dialog starts with,
+    // which differs between dialogs.
     static void Publish(vcl::Published<TZylAdvDialogComponent>& p) {
         using C = TZylAdvDialogComponent;
-        p.Property("FormCaption", &C::FormCaption, &C::SetFormCaption, std::string());
-        p.Property("FormWidth", &C::FormWidth, &C::SetFormWidth, 500);
-        p.Property("FormHeight", &C::FormHeight, &C::SetFormHeight, 350);
-        p.Property("Position", &C::Position, &C::SetPosition, vcl::poDesigned);
+        p.Property("FormCaption", &C::FormCaption, &C::SetFormCaption).Stored(&C::IsFormCaptionStored);
+        p.Property("FormWidth", &C::FormWidth, &C::SetFormWidth).Stored(&C::IsFormWidthStored);
+        p.Property("FormHeight", &C::FormHeight, &C::SetFormHeight).Stored(&C::IsFormHeightStored);
+        p.Property("Position", &C::Position, &C::SetPosition).Stored(&C::IsPositionStored);
         p.Property("FormTop", &C::FormTop, &C::SetFormTop, 0);
         p.Property("FormLeft", &C::FormLeft, &C::SetFormLeft, 0);
         p.Property("HelpContext", &C::HelpContext, &C::SetHelpContext, 0);
@@ -95,7 +97,24 @@ public:
         p.Property("BorderStyle", &C::BorderStyle, &C::SetBorderStyle, vcl::bsDialog);
     }
 
+protected:
+    // A dialog's own starting window: the values and the defaults of the form files.
+    void SetWindowDefaults(const std::string& caption, vcl::Integer width, vcl::Integer height,
+                           vcl::TPosition position);
+
 private:
+    struct WindowDefaults {
+        std::string caption;
+        vcl::Integer width = 500;
+        vcl::Integer height = 350;
+        vcl::TPosition position = vcl::poDesigned;
+    };
+    bool IsFormCaptionStored() const { return formCaption_ != defaults_.caption; }
+    bool IsFormWidthStored() const { return formWidth_ != defaults_.width; }
+    bool IsFormHeightStored() const { return formHeight_ != defaults_.height; }
+    bool IsPositionStored() const { return position_ != defaults_.position; }
+
+    WindowDefaults defaults_;
     std::string formCaption_;
     vcl::Integer formWidth_ = 500;
     vcl::Integer formHeight_ = 350;
@@ -168,6 +187,9 @@ private:
 // Glyph width div height, limited to the 1 to 4 images a button's glyph strip holds; 1 for an
 // empty or zero-height glyph.
 vcl::Integer ZylGlyphCount(const vcl::TBitmap* glyph);
+
+// Overwrites the text before emptying it, so that no copy of a secret stays in memory.
+void ZylWipe(std::string& text);
 
 // The owner window for a dialog: the owner when it is a windowed control, else the main form,
 // else the application's window.

@@ -10,13 +10,6 @@ namespace quenta {
 
 using vcl::Integer;
 
-void ZylWipe(std::string& text) {
-    volatile char* bytes = text.data();
-    for (size_t i = 0; i < text.size(); ++i)
-        bytes[i] = '\0';
-    text.clear();
-}
-
 namespace zylpassword {
 
 // Equal length and bytes, looked at to the end whatever differs first.
@@ -153,10 +146,7 @@ TZylPasswordDialogBase::TZylPasswordDialogBase(vcl::TComponent* owner, const std
       glyphOk_(std::make_unique<vcl::TBitmap>()),
       glyphCancel_(std::make_unique<vcl::TBitmap>()),
       editCaption_(editCaption) {
-    SetFormCaption(caption);
-    SetFormWidth(320);
-    SetFormHeight(200);
-    SetPosition(vcl::poScreenCenter);
+    SetWindowDefaults(caption, 320, 200, vcl::poScreenCenter);
 }
 
 TZylPasswordDialogBase::~TZylPasswordDialogBase() = default;

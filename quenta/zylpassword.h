@@ -177,7 +177,4 @@ private:
     std::string errorMessage_{kErrorMessage};
 };
 
-// Overwrites the text before it is given back, so that no copy of a secret stays in memory.
-void ZylWipe(std::string& text);
-
 }  // namespace quenta

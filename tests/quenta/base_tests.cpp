@@ -3,8 +3,11 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "quenta/zyldbviews.h"
 #include "quenta/zyldialogs.h"
+#include "quenta/zylpassword.h"
 #include "vcl/buttons.h"
+#include "vcl/streaming.h"
 
 namespace base_tests {
 
@@ -49,6 +52,36 @@ TEST_F(DialogBase, TheWindowSettingsReachTheForm) {
     EXPECT_EQ(form->Top(), 30);
     EXPECT_EQ(form->HelpContext(), 12);
     EXPECT_EQ(form->BorderStyle(), bsSizeable);
+}
+
+TEST_F(DialogBase, WindowSettingsSurviveTheFormFileWhateverTheDialogStartsWith) {
+    TComponentPtr<TForm> form(new TForm(nullptr, 0));
+    form->SetName("Owner");
+    auto* memo = new TZylDBMemoView(form.get());
+    memo->SetName("Memo");
+    auto* password = new TZylPasswordDlg(form.get());
+    password->SetName("Password");
+    EXPECT_EQ(memo->FormWidth(), 535);
+    EXPECT_EQ(memo->FormCaption(), "DB Memo Viewer");
+    // The base's values, which these dialogs do not start with.
+    memo->SetFormWidth(500);
+    memo->SetPosition(poDesigned);
+    password->SetFormCaption("");
+    password->SetPassword("Key");
+    const std::string text = ComponentToText(form.get());
+    EXPECT_EQ(text.find("FormHeight"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Password ="), std::string::npos) << "only the scramble is written";
+
+    TComponentPtr<TForm> read(new TForm(nullptr, 0));
+    ReadComponentText(text, read.get());
+    auto* readMemo = dynamic_cast<TZylDBMemoView*>(read->FindComponent("Memo"));
+    auto* readPassword = dynamic_cast<TZylPasswordDlg*>(read->FindComponent("Password"));
+    ASSERT_TRUE(readMemo && readPassword);
+    EXPECT_EQ(readMemo->FormWidth(), 500);
+    EXPECT_EQ(readMemo->FormHeight(), 367);
+    EXPECT_EQ(readMemo->Position(), poDesigned);
+    EXPECT_EQ(readPassword->FormCaption(), "");
+    EXPECT_EQ(readPassword->Password(), "KEY");
 }
 
 TEST_F(DialogBase, ButtonDetailsReachABitmapButtonAndCountGlyphsSafely) {
