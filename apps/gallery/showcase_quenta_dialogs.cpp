@@ -49,7 +49,7 @@ void ShootDialog(gallery::Album& album, TZylDialogComponent* dialog, std::string
     dialog->Execute();
 }
 
-// Notes(ID, TITLE, BODY memo, PICTURE graphic) in memory, on its first record.
+// Notes(ID, LOGIN, BODY memo, PICTURE graphic) in memory, on its first record.
 TMemoryDataSet* Notes(TComponent* owner) {
     auto* data = new TMemoryDataSet(owner);
     data->FieldDefs()->Add("ID", TFieldType::ftInteger);

@@ -66,7 +66,7 @@ TEST_F(DialogBase, WindowSettingsSurviveTheFormFileWhateverTheDialogStartsWith) 
     // The base's values, which these dialogs do not start with.
     memo->SetFormWidth(500);
     memo->SetPosition(poDesigned);
-    password->SetFormCaption("");
+    password->SetFormCaption("Sign in");
     password->SetPassword("Key");
     const std::string text = ComponentToText(form.get());
     EXPECT_EQ(text.find("FormHeight"), std::string::npos) << text;
@@ -80,7 +80,7 @@ TEST_F(DialogBase, WindowSettingsSurviveTheFormFileWhateverTheDialogStartsWith) 
     EXPECT_EQ(readMemo->FormWidth(), 500);
     EXPECT_EQ(readMemo->FormHeight(), 367);
     EXPECT_EQ(readMemo->Position(), poDesigned);
-    EXPECT_EQ(readPassword->FormCaption(), "");
+    EXPECT_EQ(readPassword->FormCaption(), "Sign in");
     EXPECT_EQ(readPassword->Password(), "KEY");
 }
 
