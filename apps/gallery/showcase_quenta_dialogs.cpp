@@ -21,7 +21,7 @@
 using namespace vcl;
 using namespace quenta;
 
-namespace {
+namespace showcase_quenta_dialogs {
 
 TCustomForm* RunningDialog(std::string_view name) {
     for (Integer i = 0; i < Screen->FormCount(); ++i)
@@ -76,7 +76,7 @@ TMemoryDataSet* Notes(TComponent* owner) {
     return data;
 }
 
-gallery::Registration textView{
+gallery::Registration textViewShowcase{
     "TZylTextFileView", "quenta",
     "The text viewer: a plain-text editor window with its File menu dropped down (New, Open, Save, "
     "Print, Exit) over a few lines of text.",
@@ -116,7 +116,7 @@ gallery::Registration textView{
         view->Execute();
     }};
 
-gallery::Registration tips{
+gallery::Registration tipsShowcase{
     "TZylTipTricks", "quenta",
     "The tip of the day: a tip on a white panel under its heading, OK and Next Tip with one custom "
     "button, and the check box for showing tips at start-up.",
@@ -132,7 +132,7 @@ gallery::Registration tips{
         ShootDialog(album, tips.get(), "TipDialog", "A tip with one custom button");
     }};
 
-gallery::Registration passwords{
+gallery::Registration passwordsShowcase{
     "TZylPasswordDlg, TZylDBPasswordDlg", "quenta",
     "The password prompt with its masked edit, and the database login asking for a user name and a "
     "password.",
@@ -156,7 +156,7 @@ gallery::Registration passwords{
         });
     }};
 
-gallery::Registration access{
+gallery::Registration accessShowcase{
     "TZylQueryAccess", "quenta",
     "The access-code prompt: the framework's input box with its caption and question.",
     [](gallery::Album& album) {
@@ -165,7 +165,7 @@ gallery::Registration access{
         ShootDialog(album, query.get(), "InputQuery", "Access code");
     }};
 
-gallery::Registration viewers{
+gallery::Registration viewersShowcase{
     "TZylDBMemoView, TZylDBImageView", "quenta",
     "The database viewers: the memo field and the picture field of the current record under a close "
     "button.",
@@ -189,4 +189,4 @@ gallery::Registration viewers{
         ShootDialog(album, image.get(), "ZylDBImageView", "Picture field");
     }};
 
-}  // namespace
+}  // namespace showcase_quenta_dialogs
