@@ -9,7 +9,7 @@
 
 namespace win32::printing {
 
-namespace {
+namespace cups {
 
 // A server that does not answer within this time counts as absent: the list is then empty.
 constexpr int kConnectTimeoutMilliseconds = 3000;
@@ -154,7 +154,9 @@ void ReadDetails(http_t* http, cups_dest_t* dest, PrinterQueue& queue) {
     if (queue.resolutions.empty()) queue.resolutions.push_back(kMaxPrinterDotsPerInch);
 }
 
-}  // namespace
+}  // namespace cups
+
+using namespace cups;
 
 std::vector<PrinterQueue> QueryPrinters(bool details) {
     std::vector<PrinterQueue> queues;

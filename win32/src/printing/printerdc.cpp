@@ -17,7 +17,7 @@ namespace win32 {
 
 using namespace printing;
 
-namespace {
+namespace printerdc {
 
 constexpr int kMinPrinterDotsPerInch = 36;
 
@@ -107,7 +107,9 @@ void AddPage(PrinterDC& printer) {
     printer.writer->AddPage(page, surface.Row32(0), surface.width, surface.height, surface.stride);
 }
 
-}  // namespace
+}  // namespace printerdc
+
+using namespace printerdc;
 
 namespace printing {
 

@@ -12,7 +12,7 @@ namespace win32 {
 
 using namespace printing;
 
-namespace {
+namespace printers {
 
 // Lays out EnumPrinters' answer: the structures first, then settings blocks, then the strings.
 class PrinterInfoPacker {
@@ -143,7 +143,9 @@ void CopyPaperName(const std::string& name, char* out) {
     std::memcpy(out, name.data(), std::min<size_t>(name.size(), 63));
 }
 
-}  // namespace
+}  // namespace printers
+
+using namespace printers;
 
 BOOL EnumPrinters(DWORD Flags, const char* Name, DWORD Level, BYTE* pPrinterEnum, DWORD cbBuf, DWORD* pcbNeeded,
                   DWORD* pcReturned) {
