@@ -19,25 +19,26 @@ struct KnownPaper {
     SHORT code;
     const char* name;
     bool envelope;
+    int width, length;  // nominal, hundredths of a millimetre: the server's are rounded from points
 };
 
 constexpr KnownPaper kKnownPapers[] = {
-    {"na_letter_8.5x11in", DMPAPER_LETTER, "Letter", false},
-    {"na_legal_8.5x14in", DMPAPER_LEGAL, "Legal", false},
-    {"na_ledger_11x17in", DMPAPER_TABLOID, "Tabloid", false},
-    {"na_invoice_5.5x8.5in", DMPAPER_STATEMENT, "Statement", false},
-    {"na_executive_7.25x10.5in", DMPAPER_EXECUTIVE, "Executive", false},
-    {"iso_a3_297x420mm", DMPAPER_A3, "A3", false},
-    {"iso_a4_210x297mm", DMPAPER_A4, "A4", false},
-    {"iso_a5_148x210mm", DMPAPER_A5, "A5", false},
-    {"iso_a6_105x148mm", DMPAPER_A6, "A6", false},
-    {"jis_b4_257x364mm", DMPAPER_B4, "B4 (JIS)", false},
-    {"jis_b5_182x257mm", DMPAPER_B5, "B5 (JIS)", false},
-    {"na_number-10_4.125x9.5in", DMPAPER_ENV_10, "Envelope #10", true},
-    {"iso_dl_110x220mm", DMPAPER_ENV_DL, "Envelope DL", true},
-    {"iso_c5_162x229mm", DMPAPER_ENV_C5, "Envelope C5", true},
-    {"iso_c6_114x162mm", DMPAPER_ENV_C6, "Envelope C6", true},
-    {"na_monarch_3.875x7.5in", DMPAPER_ENV_MONARCH, "Envelope Monarch", true},
+    {"na_letter_8.5x11in", DMPAPER_LETTER, "Letter", false, 21590, 27940},
+    {"na_legal_8.5x14in", DMPAPER_LEGAL, "Legal", false, 21590, 35560},
+    {"na_ledger_11x17in", DMPAPER_TABLOID, "Tabloid", false, 27940, 43180},
+    {"na_invoice_5.5x8.5in", DMPAPER_STATEMENT, "Statement", false, 13970, 21590},
+    {"na_executive_7.25x10.5in", DMPAPER_EXECUTIVE, "Executive", false, 18415, 26670},
+    {"iso_a3_297x420mm", DMPAPER_A3, "A3", false, 29700, 42000},
+    {"iso_a4_210x297mm", DMPAPER_A4, "A4", false, 21000, 29700},
+    {"iso_a5_148x210mm", DMPAPER_A5, "A5", false, 14800, 21000},
+    {"iso_a6_105x148mm", DMPAPER_A6, "A6", false, 10500, 14800},
+    {"jis_b4_257x364mm", DMPAPER_B4, "B4 (JIS)", false, 25700, 36400},
+    {"jis_b5_182x257mm", DMPAPER_B5, "B5 (JIS)", false, 18200, 25700},
+    {"na_number-10_4.125x9.5in", DMPAPER_ENV_10, "Envelope #10", true, 10477, 24130},
+    {"iso_dl_110x220mm", DMPAPER_ENV_DL, "Envelope DL", true, 11000, 22000},
+    {"iso_c5_162x229mm", DMPAPER_ENV_C5, "Envelope C5", true, 16200, 22900},
+    {"iso_c6_114x162mm", DMPAPER_ENV_C6, "Envelope C6", true, 11400, 16200},
+    {"na_monarch_3.875x7.5in", DMPAPER_ENV_MONARCH, "Envelope Monarch", true, 9843, 19050},
 };
 
 // Sizes of a queue that reports none (a raw queue), hundredths of a millimetre.
@@ -76,6 +77,8 @@ PaperSize PaperFromMedia(const cups_size_t& size, SHORT& nextUserCode) {
         paper.code = known->code;
         paper.name = known->name;
         paper.envelope = known->envelope;
+        paper.width = known->width;
+        paper.length = known->length;
     } else {
         paper.code = nextUserCode++;
         // "om_small-photo_100x150mm" reads as "small-photo 100x150mm".
@@ -158,7 +161,7 @@ void ReadDetails(http_t* http, cups_dest_t* dest, PrinterQueue& queue) {
 
 using namespace cups;
 
-std::vector<PrinterQueue> QueryPrinters(bool details) {
+std::vector<PrinterQueue> QueryPrinters(bool details, const std::string& detailsOf) {
     std::vector<PrinterQueue> queues;
     Connection http = Connect();
     if (!http) return queues;
@@ -182,7 +185,11 @@ std::vector<PrinterQueue> QueryPrinters(bool details) {
         if (state == "5") queue.status = PRINTER_STATUS_PAUSED;
         const long type = std::strtol(Option(dest, "printer-type").c_str(), nullptr, 10);
         queue.color = (type & CUPS_PRINTER_COLOR) != 0;
-        if (details) ReadDetails(http.get(), &dest, queue);
+        const bool wanted = detailsOf.empty() ? details
+                                              : queue.name == detailsOf ||
+                                                    (detailsOf.size() == CCHDEVICENAME - 1 &&
+                                                     queue.name.compare(0, detailsOf.size(), detailsOf) == 0);
+        if (wanted) ReadDetails(http.get(), &dest, queue);
         queues.push_back(std::move(queue));
     }
     cupsFreeDests(count, dests);
@@ -192,7 +199,7 @@ std::vector<PrinterQueue> QueryPrinters(bool details) {
 
 std::optional<PrinterQueue> FindPrinter(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    for (PrinterQueue& queue : QueryPrinters(true)) {
+    for (PrinterQueue& queue : QueryPrinters(false, name)) {
         // Settings blocks carry at most 31 characters of the name.
         if (queue.name == name ||
             (name.size() == CCHDEVICENAME - 1 && queue.name.compare(0, name.size(), name) == 0))

@@ -36,8 +36,8 @@ struct PrinterQueue {
 };
 
 // Every queue of the server (none when it cannot be reached). With details, paper sizes and
-// resolutions are asked for too (one more request per queue).
-std::vector<PrinterQueue> QueryPrinters(bool details);
+// resolutions are asked for too (one more request per queue); `detailsOf` asks for one queue's only.
+std::vector<PrinterQueue> QueryPrinters(bool details, const std::string& detailsOf = {});
 std::optional<PrinterQueue> FindPrinter(const std::string& name);
 
 const PaperSize* FindPaper(const PrinterQueue& queue, SHORT code);
