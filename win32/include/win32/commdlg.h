@@ -158,7 +158,8 @@ inline constexpr WORD PSD_PAGE_ENVELOPE = 0x0008;
 // record's unit (PSD_INTHOUSANDTHSOFINCHES or PSD_INHUNDREDTHSOFMILLIMETERS, else thousandths of an
 // inch), hDevMode and hDevNames of the chosen printer. Without PSD_MARGINS the margins start at one
 // inch (2540 hundredths of a millimetre). The margins' floor is the paper's unprintable border, or
-// rtMinMargin with PSD_MINMARGINS; a margin typed below it is raised to it. The Printer button (psh3)
+// rtMinMargin with PSD_MINMARGINS; a margin the user types below it is raised to it (the record's
+// own margins are shown as they are). The Printer button (psh3)
 // goes to the setup hook as WM_COMMAND first; a hook answering TRUE keeps the platform's Print Setup
 // dialog closed.
 BOOL PageSetupDlg(PAGESETUPDLG* lppsd);

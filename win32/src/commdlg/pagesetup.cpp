@@ -247,7 +247,6 @@ void OpenPrintSetup(PageSetupSession& session) {
             session.mode = RecordDevMode(*queue, print.hDevMode);
             session.queue = std::move(*queue);
             if (!(session.record->Flags & PSD_MINMARGINS)) session.minMargins = PrinterMinimum(session);
-            RaiseToMinimum(session);
         }
     }
     SetExtendedError(0);
@@ -336,7 +335,6 @@ BOOL PageSetupDlg(PAGESETUPDLG* lppsd) {
     session.margins = (lppsd->Flags & PSD_MARGINS)
                           ? ToHundredthsMm(lppsd->rtMargin, session.millimetres)
                           : RECT{kHundredthsMmPerInch, kHundredthsMmPerInch, kHundredthsMmPerInch, kHundredthsMmPerInch};
-    RaiseToMinimum(session);
     if (lppsd->Flags & PSD_RETURNDEFAULT) {
         StorePageSetupResults(session);
         return StoreBlocks(lppsd->hDevMode, lppsd->hDevNames, session.queue, session.mode);
@@ -369,14 +367,12 @@ BOOL PageSetupDlg(PAGESETUPDLG* lppsd) {
     if (script->paperSize && !(lppsd->Flags & PSD_DISABLEPAPER)) {
         SetPaper(session, *script->paperSize);
         if (!(lppsd->Flags & PSD_MINMARGINS)) session.minMargins = PrinterMinimum(session);
-        RaiseToMinimum(session);
         Repaint(session);
     }
     if (script->orientation && !(lppsd->Flags & PSD_DISABLEORIENTATION) &&
         (*script->orientation == DMORIENT_PORTRAIT || *script->orientation == DMORIENT_LANDSCAPE)) {
         session.mode.dmOrientation = *script->orientation;
         if (!(lppsd->Flags & PSD_MINMARGINS)) session.minMargins = PrinterMinimum(session);
-        RaiseToMinimum(session);
         Repaint(session);
     }
     if (script->margins && !(lppsd->Flags & PSD_DISABLEMARGINS)) {
