@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -71,21 +72,25 @@ PrintServer::PrintServer() {
 #endif
 }
 
-std::string PrintServer::NextPdf(int milliseconds) {
+std::string PrintServer::PrintedPdf(const std::string& title, int milliseconds) {
+    // The PDF carries its title as UTF-16 in hexadecimal, which the queue's filter writes in lower case.
+    std::string marker = "feff";
+    for (const char c : title) {
+        char unit[8];
+        std::snprintf(unit, sizeof unit, "%04x", static_cast<unsigned char>(c));
+        marker += unit;
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    // The queue's filter writes a printer-language header, then the PDF; jobs follow one another.
     for (;;) {
         const std::string all = ReadAll(folder_ / "zylpdf.out");
-        const size_t start = all.find("%PDF", consumed_);
-        const size_t end = start == std::string::npos ? std::string::npos : all.find("%%EOF", start);
+        const size_t at = all.find(marker);
+        const size_t start = at == std::string::npos ? std::string::npos : all.rfind("%PDF", at);
+        const size_t end = start == std::string::npos ? std::string::npos : all.find("%%EOF", at);
         if (end != std::string::npos) {
-            size_t stop = end + 5;
-            // An incremental update may follow the first end marker.
-            const size_t next = all.find("%PDF", stop);
+            // An incremental update may follow the first end marker, up to the next document.
+            const size_t next = all.find("%PDF", end);
             const size_t last = all.rfind("%%EOF", next == std::string::npos ? all.size() : next);
-            if (last != std::string::npos && last > end) stop = last + 5;
-            consumed_ = stop;
-            return all.substr(start, stop - start);
+            return all.substr(start, last + 5 - start);
         }
         if (std::chrono::steady_clock::now() > deadline) return {};
         // An external server's work, not a test's wait.

@@ -17,16 +17,16 @@ public:
     const std::string& Error() const { return error_; }
     const std::filesystem::path& Folder() const { return folder_; }
     const std::string& Address() const { return address_; }
-    // The PDF of the next job the PDF queue finishes (its printer-language header removed), or empty
-    // when none arrives within the time. Each call takes one job.
-    std::string NextPdf(int milliseconds);
+    // The PDF of the job titled `title` (ASCII) once the PDF queue has written it (its
+    // printer-language header removed), or empty when it does not arrive within the time. Processes
+    // sharing the server find their own jobs by title.
+    std::string PrintedPdf(const std::string& title, int milliseconds);
 
 private:
     PrintServer();
     std::string error_;
     std::filesystem::path folder_;
     std::string address_;
-    size_t consumed_ = 0;
 };
 
 // The number of pages pdfinfo reads in a PDF, -1 when it cannot read it.

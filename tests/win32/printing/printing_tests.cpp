@@ -2,6 +2,8 @@
 // documents drawn on printer DCs arriving as PDF; and the same calls with no server at all.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -139,7 +141,8 @@ TEST_F(PrintingTest, TwoPagesArriveAsOnePdfWithWhatWasDrawn) {
     const int offsetX = GetDeviceCaps(dc, PHYSICALOFFSETX), offsetY = GetDeviceCaps(dc, PHYSICALOFFSETY);
     EXPECT_EQ(GetDeviceCaps(dc, HORZRES) + 2 * offsetX, 850);
 
-    DOCINFO info{sizeof(DOCINFO), "Two pages", nullptr, nullptr, 0};
+    const std::string title = "Two pages " + std::to_string(getpid());
+    DOCINFO info{sizeof(DOCINFO), title.c_str(), nullptr, nullptr, 0};
     ASSERT_GT(StartDoc(dc, &info), 0);
     EXPECT_EQ(StartDoc(dc, &info), SP_ERROR);
     ASSERT_GT(StartPage(dc), 0);
@@ -162,7 +165,7 @@ TEST_F(PrintingTest, TwoPagesArriveAsOnePdfWithWhatWasDrawn) {
     EXPECT_EQ(printed[0].destination, "cups:ZylPdf#" + std::to_string(job));
     EXPECT_EQ(zyltest::PdfPageCount(printed[0].pdf), 2);
 
-    const std::string arrived = server->NextPdf(20000);
+    const std::string arrived = server->PrintedPdf(title, 20000);
     ASSERT_FALSE(arrived.empty()) << "the job did not reach the queue's file";
     EXPECT_EQ(zyltest::PdfPageCount(arrived), 2);
     // Rendered back at the DC's resolution, the drawing stands where it was drawn (plus the
