@@ -30,7 +30,8 @@ struct Page : zylbench::DibTarget {
         FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
         SetBkMode(dc, TRANSPARENT);
         for (int line = 0; line < 40; ++line) {
-            const std::string text = "Line " + std::to_string(line) + ": the quick brown fox jumps over the lazy dog";
+            const std::string text =
+                "Line " + std::to_string(line) + ": the quick brown fox jumps over the lazy dog";
             TextOut(dc, 90, 160 + line * 20, text.c_str(), static_cast<int>(text.size()));
         }
         for (int row = 0; row < 10; ++row)

@@ -6,6 +6,8 @@
 
 namespace quenta {
 
-void Register() { vcl::RegisterComponents("Zyl Dialogs", {TZylPageSetupDialog::StaticClass()}); }
+void Register() {
+    vcl::RegisterComponents("Zyl Dialogs", {TZylPageSetupDialog::StaticClass()});
+}
 
 }  // namespace quenta

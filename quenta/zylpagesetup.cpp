@@ -21,10 +21,14 @@ namespace zylpagesetup {
 TZylPageSetupDialog* currentDialog = nullptr;
 
 constexpr std::pair<TZylPageSetupOption, DWORD> kOptionFlags[] = {
-    {poDefaultMinMargins, PSD_DEFAULTMINMARGINS}, {poDisableMargins, PSD_DISABLEMARGINS},
-    {poDisableOrientation, PSD_DISABLEORIENTATION}, {poDisablePagePainting, PSD_DISABLEPAGEPAINTING},
-    {poDisablePaper, PSD_DISABLEPAPER}, {poDisablePrinter, PSD_DISABLEPRINTER},
-    {poNoWarning, PSD_NOWARNING}, {poShowHelp, PSD_SHOWHELP},
+    {poDefaultMinMargins, PSD_DEFAULTMINMARGINS},
+    {poDisableMargins, PSD_DISABLEMARGINS},
+    {poDisableOrientation, PSD_DISABLEORIENTATION},
+    {poDisablePagePainting, PSD_DISABLEPAGEPAINTING},
+    {poDisablePaper, PSD_DISABLEPAPER},
+    {poDisablePrinter, PSD_DISABLEPRINTER},
+    {poNoWarning, PSD_NOWARNING},
+    {poShowHelp, PSD_SHOWHELP},
 };
 
 void ReportException(vcl::TObject* sender, const std::exception& error) {
@@ -66,7 +70,8 @@ bool ReadNames(HGLOBAL block, std::string& device, std::string& driver, std::str
     DEVNAMES header;
     std::memcpy(&header, bytes, sizeof header);
     auto text = [&](WORD offset) {
-        return offset < size ? std::string(bytes + offset, strnlen(bytes + offset, size - offset)) : std::string();
+        return offset < size ? std::string(bytes + offset, strnlen(bytes + offset, size - offset))
+                             : std::string();
     };
     driver = text(header.wDriverOffset);
     device = text(header.wDeviceOffset);
@@ -166,7 +171,8 @@ bool TZylPageSetupDialog::Execute() {
     }
     for (const auto& [option, flag] : kOptionFlags)
         if (options_.Contains(option)) record.Flags |= flag;
-    record.Flags |= measurements_ == pmMillimeters ? PSD_INHUNDREDTHSOFMILLIMETERS : PSD_INTHOUSANDTHSOFINCHES;
+    record.Flags |=
+        measurements_ == pmMillimeters ? PSD_INHUNDREDTHSOFMILLIMETERS : PSD_INTHOUSANDTHSOFINCHES;
     if (PaintsPage()) {
         record.Flags |= PSD_ENABLEPAGEPAINTHOOK;
         record.lpfnPagePaintHook = ZylPageSetupHook::Procedure;

@@ -40,7 +40,14 @@ enum class TZylPrinterType : uint8_t { ptDotMatrix, ptHPPCL };
 VCL_ENUM_NAMES(TZylPrinterType, "ptDotMatrix", "ptHPPCL")
 using enum TZylPrinterType;
 
-enum class TZylPaintWhat : uint8_t { pwFullPage, pwMinimumMargins, pwMargins, pwGreekText, pwEnvStamp, pwYAFullPage };
+enum class TZylPaintWhat : uint8_t {
+    pwFullPage,
+    pwMinimumMargins,
+    pwMargins,
+    pwGreekText,
+    pwEnvStamp,
+    pwYAFullPage
+};
 VCL_ENUM_NAMES(TZylPaintWhat, "pwFullPage", "pwMinimumMargins", "pwMargins", "pwGreekText", "pwEnvStamp",
                "pwYAFullPage")
 using enum TZylPaintWhat;
@@ -52,9 +59,9 @@ using enum TZylMeasurements;
 using PZylDlgData = win32::PAGESETUPDLG*;
 
 using TZylPrinterEvent = std::function<void(vcl::TObject* Sender, win32::HWND Wnd)>;
-using TZylInitPaintPageEvent =
-    std::function<bool(vcl::TObject* Sender, int16_t PaperSize, TZylPaperType PaperType,
-                       TZylPaperOrientation PaperOrientation, TZylPrinterType PrinterType, PZylDlgData pSetupData)>;
+using TZylInitPaintPageEvent = std::function<bool(
+    vcl::TObject* Sender, int16_t PaperSize, TZylPaperType PaperType, TZylPaperOrientation PaperOrientation,
+    TZylPrinterType PrinterType, PZylDlgData pSetupData)>;
 using TZylPaintPageEvent =
     std::function<bool(vcl::TObject* Sender, TZylPaintWhat PaintWhat, vcl::TCanvas* Canvas, vcl::TRect Rect)>;
 

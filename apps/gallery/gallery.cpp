@@ -78,7 +78,8 @@ void Album::ShootWindow(const std::string& caption, win32::HWND window, vcl::TCo
     vcl::TBitmap bitmap;
     bitmap.SetSize(width, height);
     const win32::HDC screen = win32::GetDC(nullptr);
-    win32::BitBlt(bitmap.Canvas()->Handle(), 0, 0, width, height, screen, frame.left, frame.top, win32::SRCCOPY);
+    win32::BitBlt(bitmap.Canvas()->Handle(), 0, 0, width, height, screen, frame.left, frame.top,
+                  win32::SRCCOPY);
     win32::ReleaseDC(nullptr, screen);
 
     Shot shot;

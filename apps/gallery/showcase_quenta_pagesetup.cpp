@@ -14,7 +14,9 @@ namespace {
 void ShootPageSetup(gallery::Album& album, quenta::TZylPageSetupDialog* dialog, const std::string& caption,
                     win32::testing::PageSetupScript script) {
     script.cancel = true;
-    script.whileOpen = [&album, dialog, caption](win32::HWND window) { album.ShootWindow(caption, window, dialog); };
+    script.whileOpen = [&album, dialog, caption](win32::HWND window) {
+        album.ShootWindow(caption, window, dialog);
+    };
     win32::testing::SetPageSetupScript(script);
     dialog->Execute();
 }

@@ -19,7 +19,8 @@ class ZylPageSetupTest : public zyltest::UiFixture {
 protected:
     void SetUp() override {
         UiFixture::SetUp();
-        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty()) GTEST_SKIP() << error;
+        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty())
+            GTEST_SKIP() << error;
         delete vcl::SetPrinter(new vcl::TPrinter);
         vcl::Application->OnException = [this](vcl::TObject*, const vcl::Exception& error) {
             reported.push_back(error.Message());
@@ -35,13 +36,16 @@ protected:
 
     // The record's blocks as the dialog showed them (seen from OnInitPaintPage).
     void WatchBlocks() {
-        dialog->OnInitPaintPage = [this](vcl::TObject*, int16_t, quenta::TZylPaperType, quenta::TZylPaperOrientation,
-                                         quenta::TZylPrinterType, quenta::PZylDlgData data) {
+        dialog->OnInitPaintPage = [this](vcl::TObject*, int16_t, quenta::TZylPaperType,
+                                         quenta::TZylPaperOrientation, quenta::TZylPrinterType,
+                                         quenta::PZylDlgData data) {
             shownMode = data->hDevMode;
             shownNames = data->hDevNames;
             return false;
         };
-        dialog->OnPaintPage = [](vcl::TObject*, quenta::TZylPaintWhat, vcl::TCanvas*, vcl::TRect) { return false; };
+        dialog->OnPaintPage = [](vcl::TObject*, quenta::TZylPaintWhat, vcl::TCanvas*, vcl::TRect) {
+            return false;
+        };
     }
 
     TZylPageSetupDialog* dialog = nullptr;
@@ -51,13 +55,15 @@ protected:
 };
 
 TEST_F(ZylPageSetupTest, PlainDialogInBothMeasurements) {
-    EXPECT_EQ(dialog->Options(), (quenta::TZylPageSetupOptions{quenta::poDefaultMinMargins, quenta::poShowHelp}));
+    EXPECT_EQ(dialog->Options(),
+              (quenta::TZylPageSetupOptions{quenta::poDefaultMinMargins, quenta::poShowHelp}));
     wt::SetPageSetupScript({});
     ASSERT_TRUE(dialog->Execute());
     wt::CommonDialogRecord shown = wt::CommonDialogLog().back();
     EXPECT_EQ(shown.flags, win32::PSD_MARGINS | win32::PSD_INTHOUSANDTHSOFINCHES | win32::PSD_SHOWHELP);
     const int height = shown.window.bottom - shown.window.top;
-    EXPECT_EQ(shown.window.top, (win32::GetSystemMetrics(win32::SM_CYSCREEN) - height) / 2);  // placed by the platform
+    EXPECT_EQ(shown.window.top,
+              (win32::GetSystemMetrics(win32::SM_CYSCREEN) - height) / 2);  // placed by the platform
     EXPECT_EQ(dialog->Margins().left, 1000);
     EXPECT_EQ(dialog->PaperSize().x, 8500);
 
@@ -67,7 +73,8 @@ TEST_F(ZylPageSetupTest, PlainDialogInBothMeasurements) {
     wt::SetPageSetupScript({});
     ASSERT_TRUE(dialog->Execute());
     shown = wt::CommonDialogLog().back();
-    EXPECT_EQ(shown.flags, win32::PSD_MARGINS | win32::PSD_INHUNDREDTHSOFMILLIMETERS | win32::PSD_DISABLEORIENTATION);
+    EXPECT_EQ(shown.flags,
+              win32::PSD_MARGINS | win32::PSD_INHUNDREDTHSOFMILLIMETERS | win32::PSD_DISABLEORIENTATION);
     EXPECT_EQ(dialog->Margins().top, 1000);
     EXPECT_EQ(dialog->PaperSize().x, 21590);
     EXPECT_EQ(dialog->PaperSize().y, 27940);
@@ -130,13 +137,14 @@ TEST_F(ZylPageSetupTest, PaintEventsSeeThePageKindAndEachPart) {
     std::vector<Init> inits;
     std::vector<quenta::TZylPaintWhat> parts;
     dialog->OnInitPaintPage = [&inits](vcl::TObject*, int16_t paper, quenta::TZylPaperType type,
-                                       quenta::TZylPaperOrientation orientation, quenta::TZylPrinterType printer,
-                                       quenta::PZylDlgData data) {
+                                       quenta::TZylPaperOrientation orientation,
+                                       quenta::TZylPrinterType printer, quenta::PZylDlgData data) {
         EXPECT_EQ(data->lStructSize, sizeof(win32::PAGESETUPDLG));
         inits.push_back({paper, type, orientation, printer});
         return false;
     };
-    dialog->OnPaintPage = [&parts](vcl::TObject*, quenta::TZylPaintWhat what, vcl::TCanvas* canvas, vcl::TRect rect) {
+    dialog->OnPaintPage = [&parts](vcl::TObject*, quenta::TZylPaintWhat what, vcl::TCanvas* canvas,
+                                   vcl::TRect rect) {
         parts.push_back(what);
         if (what == quenta::pwFullPage) {
             EXPECT_GT(rect.right, rect.left);
@@ -165,7 +173,8 @@ TEST_F(ZylPageSetupTest, PaintEventsSeeThePageKindAndEachPart) {
     // A paint event that fails is reported and the platform draws the part itself. The envelope
     // chosen above is now the printer's paper: six parts.
     parts.clear();
-    dialog->OnPaintPage = [&parts](vcl::TObject*, quenta::TZylPaintWhat what, vcl::TCanvas*, vcl::TRect) -> bool {
+    dialog->OnPaintPage = [&parts](vcl::TObject*, quenta::TZylPaintWhat what, vcl::TCanvas*,
+                                   vcl::TRect) -> bool {
         parts.push_back(what);
         throw std::runtime_error("paint failed");
     };

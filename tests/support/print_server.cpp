@@ -55,7 +55,8 @@ PrintServer::PrintServer() {
     folder_ = scratch / "cups";
     const std::string script = ZYL_CUPS_SCRIPT;
     std::string output = RunCommand(script + " start '" + folder_.string() + "' 2>&1");
-    while (!output.empty() && (output.back() == '\n' || output.back() == ' ')) output.pop_back();
+    while (!output.empty() && (output.back() == '\n' || output.back() == ' '))
+        output.pop_back();
     if (output.rfind("127.0.0.1:", 0) != 0) {
         error_ = "no private CUPS server: " + output;
         return;

@@ -18,7 +18,8 @@ class PrinterTest : public zyltest::UiFixture {
 protected:
     void SetUp() override {
         UiFixture::SetUp();
-        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty()) GTEST_SKIP() << error;
+        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty())
+            GTEST_SKIP() << error;
         delete SetPrinter(new TPrinter);
     }
     void TearDown() override {

@@ -49,7 +49,8 @@ std::string DeviceOf(HGLOBAL names) {
 class CommonDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty()) GTEST_SKIP() << error;
+        if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty())
+            GTEST_SKIP() << error;
         paintMessages.clear();
         stopAtFullPage = takePrinterButton = false;
         printerButtonCalls = 0;

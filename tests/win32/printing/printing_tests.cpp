@@ -116,7 +116,8 @@ TEST_F(PrintingTest, PaperSizesAndSettingsComeFromTheQueue) {
 
     HANDLE printer = nullptr;
     ASSERT_TRUE(OpenPrinter("ZylText", &printer, nullptr));
-    EXPECT_EQ(DocumentProperties(nullptr, printer, nullptr, nullptr, nullptr, 0), static_cast<LONG>(sizeof(DEVMODE)));
+    EXPECT_EQ(DocumentProperties(nullptr, printer, nullptr, nullptr, nullptr, 0),
+              static_cast<LONG>(sizeof(DEVMODE)));
     DEVMODE in = Settings(DMPAPER_A4, DMORIENT_LANDSCAPE, 0);
     in.dmFields = DM_PAPERSIZE | DM_ORIENTATION;
     DEVMODE out{};

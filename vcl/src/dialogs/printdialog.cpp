@@ -137,7 +137,9 @@ bool TPrintDialog::Execute() {
     collate_ = mode->dmCollate == DMCOLLATE_TRUE;
     GlobalUnlock(blocks.devMode);
     printToFile_ = (record.Flags & PD_PRINTTOFILE) != 0;
-    printRange_ = (record.Flags & PD_SELECTION) ? prSelection : (record.Flags & PD_PAGENUMS) ? prPageNums : prAllPages;
+    printRange_ = (record.Flags & PD_SELECTION)  ? prSelection
+                  : (record.Flags & PD_PAGENUMS) ? prPageNums
+                                                 : prAllPages;
     fromPage_ = record.nFromPage;
     toPage_ = record.nToPage;
     blocks.Adopt();

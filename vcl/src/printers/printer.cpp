@@ -66,8 +66,8 @@ TStrings* TPrinter::Printers() {
         EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
         if (needed > 0) {
             std::vector<BYTE> buffer(needed);
-            if (EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed,
-                             &count)) {
+            if (EnumPrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed,
+                             &needed, &count)) {
                 const auto* infos = reinterpret_cast<const PRINTER_INFO_4*>(buffer.data());
                 for (DWORD i = 0; i < count; ++i)
                     printers_->Add(infos[i].pPrinterName);
@@ -148,7 +148,8 @@ void TPrinter::GetPrinter(std::string& device, std::string& driver, std::string&
     deviceMode = deviceMode_;
 }
 
-void TPrinter::SetPrinter(const std::string& device, const std::string&, const std::string&, HGLOBAL deviceMode) {
+void TPrinter::SetPrinter(const std::string& device, const std::string&, const std::string&,
+                          HGLOBAL deviceMode) {
     if (printing_) {
         if (deviceMode && deviceMode != deviceMode_) GlobalFree(deviceMode);
         throw EPrinter(kPrinting);
@@ -242,8 +243,12 @@ HDC TPrinter::Handle() {
     return dc_;
 }
 
-Integer TPrinter::PageWidth() { return GetDeviceCaps(Handle(), HORZRES); }
-Integer TPrinter::PageHeight() { return GetDeviceCaps(Handle(), VERTRES); }
+Integer TPrinter::PageWidth() {
+    return GetDeviceCaps(Handle(), HORZRES);
+}
+Integer TPrinter::PageHeight() {
+    return GetDeviceCaps(Handle(), VERTRES);
+}
 
 void TPrinter::BeginDoc() {
     RequireIdle();

@@ -167,10 +167,10 @@ BOOL PageSetupDlg(PAGESETUPDLG* lppsd);
 namespace testing {
 
 struct PrintDlgScript {
-    std::string printer;                       // chosen in the printer list; empty keeps the current one
-    WORD copies = 0;                           // 0 keeps
+    std::string printer;                         // chosen in the printer list; empty keeps the current one
+    WORD copies = 0;                             // 0 keeps
     std::optional<std::pair<WORD, WORD>> pages;  // "Pages" from, to
-    bool selection = false;                    // "Selection"
+    bool selection = false;                      // "Selection"
     std::optional<bool> collate;
     std::optional<bool> printToFile;
     std::optional<SHORT> orientation;  // Print Setup only
@@ -193,8 +193,8 @@ void SetPageSetupScript(const PageSetupScript& script);
 struct CommonDialogRecord {
     std::string dialog;  // "Print", "Print Setup", "Page Setup"
     DWORD flags = 0;
-    RECT window{0, 0, 0, 0};  // where the dialog stood when it closed
-    std::string printer;      // the printer chosen at the end
+    RECT window{0, 0, 0, 0};        // where the dialog stood when it closed
+    std::string printer;            // the printer chosen at the end
     bool printSetupOpened = false;  // the Printer button opened the Print Setup dialog
     std::string outcome;            // "ok", "cancelled", "no script", "refused: <why>"
 };

@@ -176,8 +176,8 @@ struct PRINTER_INFO_5 {
 // Levels 1, 2, 4 and 5. The structures come first in the buffer, the strings they point to after
 // them; a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and *pcbNeeded says how much is
 // needed. PRINTER_ENUM_DEFAULT lists the default printer alone. `Name` must be null or empty.
-BOOL EnumPrinters(DWORD Flags, const char* Name, DWORD Level, BYTE* pPrinterEnum, DWORD cbBuf, DWORD* pcbNeeded,
-                  DWORD* pcReturned);
+BOOL EnumPrinters(DWORD Flags, const char* Name, DWORD Level, BYTE* pPrinterEnum, DWORD cbBuf,
+                  DWORD* pcbNeeded, DWORD* pcReturned);
 // The default queue's name; ERROR_FILE_NOT_FOUND without one, ERROR_INSUFFICIENT_BUFFER (and the
 // size needed with its terminator in *pcchBuffer) when it does not fit.
 BOOL GetDefaultPrinter(char* pszBuffer, DWORD* pcchBuffer);
@@ -198,11 +198,11 @@ LONG DocumentProperties(HWND hWnd, HANDLE hPrinter, const char* pDeviceName, DEV
                         const DEVMODE* pDevModeInput, DWORD fMode);
 
 inline constexpr WORD DC_FIELDS = 1;
-inline constexpr WORD DC_PAPERS = 2;        // WORD per size
-inline constexpr WORD DC_PAPERSIZE = 3;     // POINT per size, tenths of a millimetre, portrait
+inline constexpr WORD DC_PAPERS = 2;     // WORD per size
+inline constexpr WORD DC_PAPERSIZE = 3;  // POINT per size, tenths of a millimetre, portrait
 inline constexpr WORD DC_SIZE = 8;
 inline constexpr WORD DC_ENUMRESOLUTIONS = 13;  // two LONGs per resolution
-inline constexpr WORD DC_PAPERNAMES = 16;   // 64 characters per size, zero-padded
+inline constexpr WORD DC_PAPERNAMES = 16;       // 64 characters per size, zero-padded
 inline constexpr WORD DC_ORIENTATION = 17;
 inline constexpr WORD DC_COPIES = 18;
 // The number of entries, the entries written to pOutput when it is not null; -1 for an unknown

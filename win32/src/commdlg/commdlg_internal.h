@@ -23,7 +23,8 @@ std::optional<printing::PrinterQueue> RecordPrinter(HGLOBAL devNames, HGLOBAL de
 // The record's settings for the queue: its defaults with the given block's fields over them.
 DEVMODE RecordDevMode(const printing::PrinterQueue& queue, HGLOBAL devMode);
 // Replaces the blocks (freeing what was there) with the chosen printer's; false when memory ran out.
-bool StoreBlocks(HGLOBAL& devMode, HGLOBAL& devNames, const printing::PrinterQueue& queue, const DEVMODE& mode);
+bool StoreBlocks(HGLOBAL& devMode, HGLOBAL& devNames, const printing::PrinterQueue& queue,
+                 const DEVMODE& mode);
 
 // The classic look.
 struct Painter {
@@ -46,6 +47,7 @@ struct Painter {
 // Registers (again, after a platform reset) a dialog class with this procedure.
 void RegisterDialogClass(const char* name, WNDPROC procedure);
 // A dialog window of the class, centred on the screen, shown.
-HWND CreateDialogWindow(const char* className, const char* caption, HWND owner, int clientWidth, int clientHeight);
+HWND CreateDialogWindow(const char* className, const char* caption, HWND owner, int clientWidth,
+                        int clientHeight);
 
 }  // namespace win32::commdlg

@@ -49,11 +49,15 @@ std::string NamesString(const BYTE* block, size_t size, WORD offset) {
 
 using namespace commdlg_common;
 
-DWORD CommDlgExtendedError() { return extendedError; }
+DWORD CommDlgExtendedError() {
+    return extendedError;
+}
 
 namespace commdlg {
 
-void SetExtendedError(DWORD error) { extendedError = error; }
+void SetExtendedError(DWORD error) {
+    extendedError = error;
+}
 
 std::optional<testing::PrintDlgScript> TakePrintDlgScript() {
     auto& state = Scripts();
@@ -115,8 +119,9 @@ DEVMODE RecordDevMode(const printing::PrinterQueue& queue, HGLOBAL devMode) {
     printing::DefaultDevMode(queue, mode);
     if (devMode && GlobalSize(devMode) >= sizeof(DEVMODE)) {
         if (const auto* given = static_cast<const DEVMODE*>(GlobalLock(devMode))) {
-            const std::string givenName(reinterpret_cast<const char*>(given->dmDeviceName),
-                                        strnlen(reinterpret_cast<const char*>(given->dmDeviceName), CCHDEVICENAME));
+            const std::string givenName(
+                reinterpret_cast<const char*>(given->dmDeviceName),
+                strnlen(reinterpret_cast<const char*>(given->dmDeviceName), CCHDEVICENAME));
             // A block of another printer says nothing about this one.
             if (givenName.empty() || queue.name.compare(0, givenName.size(), givenName) == 0)
                 printing::MergeDevMode(queue, mode, *given);
@@ -126,8 +131,10 @@ DEVMODE RecordDevMode(const printing::PrinterQueue& queue, HGLOBAL devMode) {
     return mode;
 }
 
-bool StoreBlocks(HGLOBAL& devMode, HGLOBAL& devNames, const printing::PrinterQueue& queue, const DEVMODE& mode) {
-    const size_t namesSize = sizeof(DEVNAMES) + queue.driver.size() + queue.name.size() + queue.port.size() + 3;
+bool StoreBlocks(HGLOBAL& devMode, HGLOBAL& devNames, const printing::PrinterQueue& queue,
+                 const DEVMODE& mode) {
+    const size_t namesSize =
+        sizeof(DEVNAMES) + queue.driver.size() + queue.name.size() + queue.port.size() + 3;
     HGLOBAL newMode = GlobalAlloc(GHND, sizeof(DEVMODE));
     HGLOBAL newNames = namesSize <= 0xFFFF ? GlobalAlloc(GHND, namesSize) : nullptr;
     auto* modeBytes = newMode ? static_cast<DEVMODE*>(GlobalLock(newMode)) : nullptr;
@@ -164,9 +171,13 @@ Painter::Painter(HDC target) : dc(target) {
     SetBkMode(dc, TRANSPARENT);
 }
 
-Painter::~Painter() { SelectObject(dc, oldFont); }
+Painter::~Painter() {
+    SelectObject(dc, oldFont);
+}
 
-void Painter::Background(const RECT& client) const { FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE)); }
+void Painter::Background(const RECT& client) const {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_3DFACE));
+}
 
 void Painter::Group(const RECT& box, const std::string& caption, bool enabled) const {
     RECT frame{box.left, box.top + 6, box.right, box.bottom};
@@ -231,14 +242,16 @@ void RegisterDialogClass(const char* name, WNDPROC procedure) {
     RegisterClass(&windowClass);
 }
 
-HWND CreateDialogWindow(const char* className, const char* caption, HWND owner, int clientWidth, int clientHeight) {
+HWND CreateDialogWindow(const char* className, const char* caption, HWND owner, int clientWidth,
+                        int clientHeight) {
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    return CreateWindowEx(WS_EX_DLGMODALFRAME, className, caption, style | WS_VISIBLE, x, y, width, height, owner,
-                          nullptr, nullptr, nullptr);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+              y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return CreateWindowEx(WS_EX_DLGMODALFRAME, className, caption, style | WS_VISIBLE, x, y, width, height,
+                          owner, nullptr, nullptr, nullptr);
 }
 
 }  // namespace commdlg

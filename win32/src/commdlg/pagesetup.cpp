@@ -41,7 +41,8 @@ PageSetupSession* PageSetupSessionOf(HWND window) {
 }
 
 int ToHundredthsMm(int value, bool millimetres) {
-    return millimetres ? value : static_cast<int>((static_cast<int64_t>(value) * kHundredthsMmPerInch + 500) / 1000);
+    return millimetres ? value
+                       : static_cast<int>((static_cast<int64_t>(value) * kHundredthsMmPerInch + 500) / 1000);
 }
 int FromHundredthsMm(int value, bool millimetres) {
     return millimetres ? value
@@ -62,7 +63,9 @@ const printing::PaperSize& Paper(const PageSetupSession& session) {
     return paper ? *paper : session.queue.papers.front();
 }
 
-bool Landscape(const PageSetupSession& session) { return session.mode.dmOrientation == DMORIENT_LANDSCAPE; }
+bool Landscape(const PageSetupSession& session) {
+    return session.mode.dmOrientation == DMORIENT_LANDSCAPE;
+}
 
 // The paper as it lies, hundredths of a millimetre.
 SIZE PaperExtent(const PageSetupSession& session) {
@@ -111,7 +114,8 @@ RECT Inset(const RECT& page, const RECT& margins, SIZE paper) {
     auto scale = [](int value, int pixels, int whole) {
         return whole > 0 ? static_cast<int>(static_cast<int64_t>(value) * pixels / whole) : 0;
     };
-    RECT inner{page.left + scale(margins.left, width, paper.cx), page.top + scale(margins.top, height, paper.cy),
+    RECT inner{page.left + scale(margins.left, width, paper.cx),
+               page.top + scale(margins.top, height, paper.cy),
                page.right - scale(margins.right, width, paper.cx),
                page.bottom - scale(margins.bottom, height, paper.cy)};
     if (inner.right < inner.left) inner.right = inner.left;
@@ -132,22 +136,28 @@ void DrawGreekText(HDC dc, const RECT& area) {
 void PaintSample(PageSetupSession& session, HDC dc) {
     if (session.record->Flags & PSD_DISABLEPAGEPAINTING) return;
     const SIZE paper = PaperExtent(session);
-    const int boxWidth = kSampleBox.right - kSampleBox.left - 12, boxHeight = kSampleBox.bottom - kSampleBox.top - 12;
-    int width = boxWidth, height = paper.cx > 0 ? static_cast<int>(static_cast<int64_t>(boxWidth) * paper.cy / paper.cx) : boxHeight;
+    const int boxWidth = kSampleBox.right - kSampleBox.left - 12,
+              boxHeight = kSampleBox.bottom - kSampleBox.top - 12;
+    int width = boxWidth,
+        height =
+            paper.cx > 0 ? static_cast<int>(static_cast<int64_t>(boxWidth) * paper.cy / paper.cx) : boxHeight;
     if (height > boxHeight) {
         height = boxHeight;
-        width = paper.cy > 0 ? static_cast<int>(static_cast<int64_t>(boxHeight) * paper.cx / paper.cy) : boxWidth;
+        width =
+            paper.cy > 0 ? static_cast<int>(static_cast<int64_t>(boxHeight) * paper.cx / paper.cy) : boxWidth;
     }
     const int left = (kSampleBox.left + kSampleBox.right - width) / 2;
     const int top = (kSampleBox.top + kSampleBox.bottom - height) / 2;
     RECT page{left, top, left + width, top + height};
 
     const bool envelope = Paper(session).envelope;
-    if (AskPaintHook(session, WM_PSD_PAGESETUPDLG, MAKEWPARAM(static_cast<WORD>(session.mode.dmPaperSize), PageKind(session)),
+    if (AskPaintHook(session, WM_PSD_PAGESETUPDLG,
+                     MAKEWPARAM(static_cast<WORD>(session.mode.dmPaperSize), PageKind(session)),
                      reinterpret_cast<LPARAM>(session.record)))
         return;
     RECT part = page;
-    if (AskPaintHook(session, WM_PSD_FULLPAGERECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part)))
+    if (AskPaintHook(session, WM_PSD_FULLPAGERECT, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(&part)))
         return;
     RECT shadow{page.left + 3, page.top + 3, page.right + 3, page.bottom + 3};
     FillRect(dc, &shadow, GetSysColorBrush(COLOR_3DDKSHADOW));
@@ -155,27 +165,34 @@ void PaintSample(PageSetupSession& session, HDC dc) {
     FrameRect(dc, &page, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     part = Inset(page, session.minMargins, paper);
-    AskPaintHook(session, WM_PSD_MINMARGINRECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part));
+    AskPaintHook(session, WM_PSD_MINMARGINRECT, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(&part));
     const RECT marginRect = Inset(page, session.margins, paper);
     part = marginRect;
-    if (!AskPaintHook(session, WM_PSD_MARGINRECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part)) &&
+    if (!AskPaintHook(session, WM_PSD_MARGINRECT, reinterpret_cast<WPARAM>(dc),
+                      reinterpret_cast<LPARAM>(&part)) &&
         !(session.record->Flags & PSD_DISABLEMARGINS))
         FrameRect(dc, &marginRect, GetSysColorBrush(COLOR_3DSHADOW));
     RECT text = marginRect;
     InflateRect(&text, -2, -2);
-    if (envelope) text = RECT{(page.left + page.right) / 3, (page.top + page.bottom) / 2, page.right - 4, page.bottom - 4};
+    if (envelope)
+        text =
+            RECT{(page.left + page.right) / 3, (page.top + page.bottom) / 2, page.right - 4, page.bottom - 4};
     part = text;
-    if (!AskPaintHook(session, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part)))
+    if (!AskPaintHook(session, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(dc),
+                      reinterpret_cast<LPARAM>(&part)))
         DrawGreekText(dc, text);
     if (!envelope) return;
     const int stampSize = std::max(4, width / 8);
     const RECT stamp{page.right - 3 - stampSize, page.top + 3, page.right - 3, page.top + 3 + stampSize};
     part = stamp;
-    if (!AskPaintHook(session, WM_PSD_ENVSTAMPRECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part)))
+    if (!AskPaintHook(session, WM_PSD_ENVSTAMPRECT, reinterpret_cast<WPARAM>(dc),
+                      reinterpret_cast<LPARAM>(&part)))
         FrameRect(dc, &stamp, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     const RECT returnAddress{page.left + 4, page.top + 4, page.left + width / 3, page.top + height / 3};
     part = returnAddress;
-    if (!AskPaintHook(session, WM_PSD_YAFULLPAGERECT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part)))
+    if (!AskPaintHook(session, WM_PSD_YAFULLPAGERECT, reinterpret_cast<WPARAM>(dc),
+                      reinterpret_cast<LPARAM>(&part)))
         DrawGreekText(dc, returnAddress);
 }
 
@@ -200,7 +217,8 @@ void PaintPageSetup(PageSetupSession& session, HDC dc) {
     painter.Radio(18, 282, "L&andscape", Landscape(session), orientation);
 
     const bool margins = !(flags & PSD_DISABLEMARGINS);
-    painter.Group(RECT{126, 232, 412, 318}, session.millimetres ? "Margins (millimeters)" : "Margins (inches)", margins);
+    painter.Group(RECT{126, 232, 412, 318},
+                  session.millimetres ? "Margins (millimeters)" : "Margins (inches)", margins);
     painter.Label(136, 256, "&Left:", margins);
     painter.Field(RECT{186, 252, 262, 273}, MarginText(session.margins.left, session.millimetres), margins);
     painter.Label(276, 256, "&Right:", margins);
@@ -260,7 +278,8 @@ LRESULT PageSetupProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     if (!session) return DefWindowProc(hwnd, message, wParam, lParam);
     const PAGESETUPDLG& record = *session->record;
     if ((record.Flags & PSD_ENABLEPAGESETUPHOOK) && message != WM_INITDIALOG)
-        if (UINT_PTR handled = record.lpfnPageSetupHook(hwnd, message, wParam, lParam)) return static_cast<LRESULT>(handled);
+        if (UINT_PTR handled = record.lpfnPageSetupHook(hwnd, message, wParam, lParam))
+            return static_cast<LRESULT>(handled);
     switch (message) {
         case WM_PAINT: {
             PAINTSTRUCT paint;
@@ -272,7 +291,8 @@ LRESULT PageSetupProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_ERASEBKGND:
             return 1;
         case WM_COMMAND:
-            if (LOWORD(wParam) == psh3 && HIWORD(wParam) == BN_CLICKED && !(record.Flags & PSD_DISABLEPRINTER)) {
+            if (LOWORD(wParam) == psh3 && HIWORD(wParam) == BN_CLICKED &&
+                !(record.Flags & PSD_DISABLEPRINTER)) {
                 OpenPrintSetup(*session);
                 return 0;
             }
@@ -286,7 +306,8 @@ LRESULT PageSetupProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 void StorePageSetupResults(PageSetupSession& session) {
     PAGESETUPDLG& record = *session.record;
     const SIZE extent = PaperExtent(session);
-    record.ptPaperSize = POINT{FromHundredthsMm(extent.cx, session.millimetres), FromHundredthsMm(extent.cy, session.millimetres)};
+    record.ptPaperSize = POINT{FromHundredthsMm(extent.cx, session.millimetres),
+                               FromHundredthsMm(extent.cy, session.millimetres)};
     record.rtMargin = FromHundredthsMm(session.margins, session.millimetres);
     record.rtMinMargin = FromHundredthsMm(session.minMargins, session.millimetres);
 }
@@ -330,11 +351,12 @@ BOOL PageSetupDlg(PAGESETUPDLG* lppsd) {
     }
     session.mode = RecordDevMode(*queue, lppsd->hDevMode);
     session.queue = std::move(*queue);
-    session.minMargins = (lppsd->Flags & PSD_MINMARGINS) ? ToHundredthsMm(lppsd->rtMinMargin, session.millimetres)
-                                                         : PrinterMinimum(session);
-    session.margins = (lppsd->Flags & PSD_MARGINS)
-                          ? ToHundredthsMm(lppsd->rtMargin, session.millimetres)
-                          : RECT{kHundredthsMmPerInch, kHundredthsMmPerInch, kHundredthsMmPerInch, kHundredthsMmPerInch};
+    session.minMargins = (lppsd->Flags & PSD_MINMARGINS)
+                             ? ToHundredthsMm(lppsd->rtMinMargin, session.millimetres)
+                             : PrinterMinimum(session);
+    session.margins = (lppsd->Flags & PSD_MARGINS) ? ToHundredthsMm(lppsd->rtMargin, session.millimetres)
+                                                   : RECT{kHundredthsMmPerInch, kHundredthsMmPerInch,
+                                                          kHundredthsMmPerInch, kHundredthsMmPerInch};
     if (lppsd->Flags & PSD_RETURNDEFAULT) {
         StorePageSetupResults(session);
         return StoreBlocks(lppsd->hDevMode, lppsd->hDevNames, session.queue, session.mode);
@@ -347,7 +369,8 @@ BOOL PageSetupDlg(PAGESETUPDLG* lppsd) {
         return FALSE;
     }
     RegisterDialogClass(kPageSetupClass, PageSetupProcedure);
-    session.window = CreateDialogWindow(kPageSetupClass, "Page Setup", lppsd->hwndOwner, kPageSetupClientWidth, kPageSetupClientHeight);
+    session.window = CreateDialogWindow(kPageSetupClass, "Page Setup", lppsd->hwndOwner,
+                                        kPageSetupClientWidth, kPageSetupClientHeight);
     if (!session.window) {
         SetExtendedError(CDERR_INITIALIZATION);
         return FALSE;

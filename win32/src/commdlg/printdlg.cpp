@@ -50,7 +50,9 @@ std::string PaperName(const PrintSession& session) {
     return paper ? paper->name : std::string();
 }
 
-std::string Number(WORD value) { return value ? std::to_string(value) : std::string(); }
+std::string Number(WORD value) {
+    return value ? std::to_string(value) : std::string();
+}
 
 void PaintPrint(PrintSession& session, HDC dc) {
     const DWORD flags = session.record->Flags;
@@ -279,8 +281,8 @@ BOOL PrintDlg(PRINTDLG* lppd) {
         return FALSE;
     }
     RegisterDialogClass(kPrintClass, PrintProcedure);
-    session.window = CreateDialogWindow(kPrintClass, setup ? "Print Setup" : "Print", lppd->hwndOwner, kPrintClientWidth,
-                                        setup ? kSetupHeight : kPrintHeight);
+    session.window = CreateDialogWindow(kPrintClass, setup ? "Print Setup" : "Print", lppd->hwndOwner,
+                                        kPrintClientWidth, setup ? kSetupHeight : kPrintHeight);
     if (!session.window) {
         SetExtendedError(CDERR_INITIALIZATION);
         return FALSE;

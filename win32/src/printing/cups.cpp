@@ -45,7 +45,8 @@ constexpr KnownPaper kKnownPapers[] = {
 constexpr struct {
     SHORT code;
     int width, length;
-} kFallbackPapers[] = {{DMPAPER_LETTER, 21590, 27940}, {DMPAPER_LEGAL, 21590, 35560}, {DMPAPER_A4, 21000, 29700}};
+} kFallbackPapers[] = {
+    {DMPAPER_LETTER, 21590, 27940}, {DMPAPER_LEGAL, 21590, 35560}, {DMPAPER_A4, 21000, 29700}};
 
 struct HttpCloser {
     void operator()(http_t* http) const { httpClose(http); }
@@ -193,7 +194,8 @@ std::vector<PrinterQueue> QueryPrinters(bool details, const std::string& details
         queues.push_back(std::move(queue));
     }
     cupsFreeDests(count, dests);
-    std::sort(queues.begin(), queues.end(), [](const PrinterQueue& a, const PrinterQueue& b) { return a.name < b.name; });
+    std::sort(queues.begin(), queues.end(),
+              [](const PrinterQueue& a, const PrinterQueue& b) { return a.name < b.name; });
     return queues;
 }
 
@@ -216,21 +218,23 @@ int SubmitPdf(const JobRequest& request, const std::string& pdf, std::string& er
     }
     cups_option_t* options = nullptr;
     int optionCount = 0;
-    optionCount = cupsAddOption("copies", std::to_string(std::max(1, request.copies)).c_str(), optionCount, &options);
+    optionCount =
+        cupsAddOption("copies", std::to_string(std::max(1, request.copies)).c_str(), optionCount, &options);
     if (request.copies > 1)
         optionCount = cupsAddOption("collate", request.collate ? "true" : "false", optionCount, &options);
     if (!request.mediaName.empty())
         optionCount = cupsAddOption("media", request.mediaName.c_str(), optionCount, &options);
     // The pages are already laid out for the paper: the server must not scale them again.
     optionCount = cupsAddOption("fit-to-page", "false", optionCount, &options);
-    const int job = cupsCreateJob(http.get(), request.queue.c_str(), request.title.c_str(), optionCount, options);
+    const int job =
+        cupsCreateJob(http.get(), request.queue.c_str(), request.title.c_str(), optionCount, options);
     cupsFreeOptions(optionCount, options);
     if (job <= 0) {
         error = cupsLastErrorString();
         return 0;
     }
-    bool sent = cupsStartDocument(http.get(), request.queue.c_str(), job, request.title.c_str(), CUPS_FORMAT_PDF,
-                                  1) == HTTP_STATUS_CONTINUE;
+    bool sent = cupsStartDocument(http.get(), request.queue.c_str(), job, request.title.c_str(),
+                                  CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
     sent = sent && cupsWriteRequestData(http.get(), pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
     const bool finished = cupsFinishDocument(http.get(), request.queue.c_str()) == IPP_STATUS_OK;
     if (!sent || !finished) {
@@ -252,18 +256,20 @@ void DefaultDevMode(const PrinterQueue& queue, DEVMODE& mode) {
     std::memcpy(mode.dmDeviceName, queue.name.data(), std::min<size_t>(queue.name.size(), CCHDEVICENAME - 1));
     mode.dmSpecVersion = DM_SPECVERSION;
     mode.dmSize = sizeof(DEVMODE);
-    mode.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_PRINTQUALITY | DM_YRESOLUTION | DM_COLLATE |
-                    DM_COLOR | DM_FORMNAME;
+    mode.dmFields = DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_PRINTQUALITY | DM_YRESOLUTION |
+                    DM_COLLATE | DM_COLOR | DM_FORMNAME;
     mode.dmOrientation = DMORIENT_PORTRAIT;
     mode.dmPaperSize = queue.defaultPaper;
     mode.dmScale = 100;
     mode.dmCopies = 1;
-    mode.dmPrintQuality = static_cast<SHORT>(queue.resolutions.empty() ? kMaxPrinterDotsPerInch : queue.resolutions.front());
+    mode.dmPrintQuality =
+        static_cast<SHORT>(queue.resolutions.empty() ? kMaxPrinterDotsPerInch : queue.resolutions.front());
     mode.dmYResolution = mode.dmPrintQuality;
     mode.dmColor = queue.color ? DMCOLOR_COLOR : DMCOLOR_MONOCHROME;
     mode.dmCollate = DMCOLLATE_FALSE;
     if (const PaperSize* paper = FindPaper(queue, queue.defaultPaper)) {
-        std::memcpy(mode.dmFormName, paper->name.data(), std::min<size_t>(paper->name.size(), CCHFORMNAME - 1));
+        std::memcpy(mode.dmFormName, paper->name.data(),
+                    std::min<size_t>(paper->name.size(), CCHFORMNAME - 1));
         mode.dmPaperWidth = static_cast<SHORT>(paper->width / 10);
         mode.dmPaperLength = static_cast<SHORT>(paper->length / 10);
     }
@@ -278,7 +284,8 @@ void MergeDevMode(const PrinterQueue& queue, DEVMODE& mode, const DEVMODE& input
         if (const PaperSize* paper = FindPaper(queue, input.dmPaperSize)) {
             mode.dmPaperSize = paper->code;
             std::memset(mode.dmFormName, 0, sizeof mode.dmFormName);
-            std::memcpy(mode.dmFormName, paper->name.data(), std::min<size_t>(paper->name.size(), CCHFORMNAME - 1));
+            std::memcpy(mode.dmFormName, paper->name.data(),
+                        std::min<size_t>(paper->name.size(), CCHFORMNAME - 1));
             mode.dmPaperWidth = static_cast<SHORT>(paper->width / 10);
             mode.dmPaperLength = static_cast<SHORT>(paper->length / 10);
         }

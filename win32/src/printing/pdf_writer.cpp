@@ -125,7 +125,8 @@ void PdfWriter::WriteStream(const std::string& dictionary, const std::string& da
     out_ += "\nendstream\nendobj\n";
 }
 
-void PdfWriter::AddPage(const PdfPage& page, const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
+void PdfWriter::AddPage(const PdfPage& page, const uint32_t* pixels, int width, int height,
+                        ptrdiff_t stride) {
     const int image = BeginObject();
     std::string data = RgbRows(pixels, width, height, stride);
     std::string dictionary = "/Type /XObject /Subtype /Image /Width " + std::to_string(width) + " /Height " +
@@ -157,8 +158,8 @@ std::string PdfWriter::Finish() {
         out_ += (i ? " " : "") + std::to_string(pageObjects_[i]) + " 0 R";
     out_ += "] /Count " + std::to_string(pageObjects_.size()) + ">>\nendobj\n";
     offsets_[kCatalogObject - 1] = out_.size();
-    out_ += std::to_string(kCatalogObject) + " 0 obj\n<</Type /Catalog /Pages " + std::to_string(kPagesObject) +
-            " 0 R>>\nendobj\n";
+    out_ += std::to_string(kCatalogObject) + " 0 obj\n<</Type /Catalog /Pages " +
+            std::to_string(kPagesObject) + " 0 R>>\nendobj\n";
     const int info = BeginObject();
     out_ += "<</Title " + PdfTextString(title_) + " /Producer (Zyl)>>\nendobj\n";
 

@@ -66,7 +66,8 @@ int Resolution(SHORT requested, int fallback) {
 
 // Fills in the page geometry from the settings; landscape turns the paper a quarter turn.
 void Lay(PrinterDC& printer) {
-    const int fallback = printer.queue.resolutions.empty() ? kMaxPrinterDotsPerInch : printer.queue.resolutions.front();
+    const int fallback =
+        printer.queue.resolutions.empty() ? kMaxPrinterDotsPerInch : printer.queue.resolutions.front();
     printer.dpiX = Resolution(printer.mode.dmPrintQuality, fallback);
     printer.dpiY = Resolution(printer.mode.dmYResolution, printer.dpiX);
     const PaperSize& paper = printer.paper;
@@ -76,12 +77,14 @@ void Lay(PrinterDC& printer) {
         std::swap(width, length);
         margins = RECT{paper.margins.top, paper.margins.right, paper.margins.bottom, paper.margins.left};
     }
-    printer.physical = SIZE{HundredthsMmToPixels(width, printer.dpiX), HundredthsMmToPixels(length, printer.dpiY)};
-    printer.offset = POINT{HundredthsMmToPixels(margins.left, printer.dpiX), HundredthsMmToPixels(margins.top, printer.dpiY)};
-    const int printableWidth =
-        std::max(1, printer.physical.cx - printer.offset.x - HundredthsMmToPixels(margins.right, printer.dpiX));
-    const int printableHeight =
-        std::max(1, printer.physical.cy - printer.offset.y - HundredthsMmToPixels(margins.bottom, printer.dpiY));
+    printer.physical =
+        SIZE{HundredthsMmToPixels(width, printer.dpiX), HundredthsMmToPixels(length, printer.dpiY)};
+    printer.offset = POINT{HundredthsMmToPixels(margins.left, printer.dpiX),
+                           HundredthsMmToPixels(margins.top, printer.dpiY)};
+    const int printableWidth = std::max(
+        1, printer.physical.cx - printer.offset.x - HundredthsMmToPixels(margins.right, printer.dpiX));
+    const int printableHeight = std::max(
+        1, printer.physical.cy - printer.offset.y - HundredthsMmToPixels(margins.bottom, printer.dpiY));
     printer.surface = gdi::MakeSurface(printableWidth, printableHeight, 32);
 }
 
@@ -185,7 +188,8 @@ bool PrinterDeviceCaps(HDC dc, int index, int& value) {
             value = 424;
             break;
         case RASTERCAPS:
-            value = RC_BITBLT | RC_BANDING | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+            value = RC_BITBLT | RC_BANDING | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT |
+                    RC_STRETCHDIB;
             break;
         case VREFRESH:
         case DESKTOPHORZRES:

@@ -18,7 +18,9 @@ namespace printers {
 class PrinterInfoPacker {
 public:
     PrinterInfoPacker(BYTE* buffer, size_t structBytes, size_t extraBytes, size_t stringBytes)
-        : buffer_(buffer), extras_(structBytes), strings_(structBytes + extraBytes),
+        : buffer_(buffer),
+          extras_(structBytes),
+          strings_(structBytes + extraBytes),
           needed_(structBytes + extraBytes + stringBytes) {}
 
     size_t Needed() const { return needed_; }
@@ -47,8 +49,8 @@ std::vector<std::string> InfoStrings(const PrinterQueue& queue, DWORD level) {
         case 1:
             return {queue.name + "," + queue.driver + "," + queue.location, queue.name, queue.comment};
         case 2:
-            return {"",         queue.name,     queue.name,     queue.port,  queue.driver, queue.comment,
-                    queue.location, "",         "raw",          "RAW",       ""};
+            return {"", queue.name, queue.name, queue.port, queue.driver, queue.comment, queue.location,
+                    "", "raw",      "RAW",      ""};
         case 4:
             return {queue.name, ""};
         default:
@@ -147,8 +149,8 @@ void CopyPaperName(const std::string& name, char* out) {
 
 using namespace printers;
 
-BOOL EnumPrinters(DWORD Flags, const char* Name, DWORD Level, BYTE* pPrinterEnum, DWORD cbBuf, DWORD* pcbNeeded,
-                  DWORD* pcReturned) {
+BOOL EnumPrinters(DWORD Flags, const char* Name, DWORD Level, BYTE* pPrinterEnum, DWORD cbBuf,
+                  DWORD* pcbNeeded, DWORD* pcReturned) {
     if (!pcbNeeded || !pcReturned) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -277,8 +279,8 @@ int DeviceCapabilities(const char* pDevice, const char*, WORD fwCapability, char
     const int count = static_cast<int>(queue->papers.size());
     switch (fwCapability) {
         case DC_FIELDS:
-            return static_cast<int>(DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_PRINTQUALITY | DM_YRESOLUTION |
-                                    DM_COLLATE | DM_COLOR | DM_FORMNAME);
+            return static_cast<int>(DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_PRINTQUALITY |
+                                    DM_YRESOLUTION | DM_COLLATE | DM_COLOR | DM_FORMNAME);
         case DC_SIZE:
             return sizeof(DEVMODE);
         case DC_ORIENTATION:

@@ -11,10 +11,10 @@
 namespace win32::printing {
 
 struct PaperSize {
-    SHORT code = 0;          // DMPAPER_*
-    std::string name;        // as the dialogs show it
-    std::string mediaName;   // the server's (PWG) name
-    int width = 0;           // portrait, hundredths of a millimetre
+    SHORT code = 0;         // DMPAPER_*
+    std::string name;       // as the dialogs show it
+    std::string mediaName;  // the server's (PWG) name
+    int width = 0;          // portrait, hundredths of a millimetre
     int length = 0;
     RECT margins{0, 0, 0, 0};  // unprintable borders, hundredths of a millimetre, portrait
     bool envelope = false;
