@@ -56,6 +56,22 @@ struct PrinterBlocks {
     PrinterBlocks(const PrinterBlocks&) = delete;
     PrinterBlocks& operator=(const PrinterBlocks&) = delete;
 
+    // A record for PrintDlg holding the blocks.
+    PRINTDLG Record(DWORD flags) const {
+        PRINTDLG record{};
+        record.lStructSize = sizeof record;
+        record.hwndOwner = Application ? Application->Handle() : nullptr;
+        record.hDevMode = devMode;
+        record.hDevNames = devNames;
+        record.Flags = flags;
+        return record;
+    }
+    // Takes back the blocks PrintDlg left in the record (its own when it replaced them).
+    void Keep(const PRINTDLG& record) {
+        devMode = record.hDevMode;
+        devNames = record.hDevNames;
+    }
+
     // Hands the chosen printer to Printer(), which takes over the settings block.
     void Adopt() {
         const auto* names = static_cast<const char*>(GlobalLock(devNames));
@@ -101,12 +117,7 @@ TPrintDialog::TPrintDialog(TComponent* owner) : TCommonDialog(owner) {}
 
 bool TPrintDialog::Execute() {
     PrinterBlocks blocks;
-    PRINTDLG record{};
-    record.lStructSize = sizeof record;
-    record.hwndOwner = Application ? Application->Handle() : nullptr;
-    record.hDevMode = blocks.devMode;
-    record.hDevNames = blocks.devNames;
-    record.Flags = PD_USEDEVMODECOPIESANDCOLLATE;
+    PRINTDLG record = blocks.Record(PD_USEDEVMODECOPIESANDCOLLATE);
     if (collate_) record.Flags |= PD_COLLATE;
     if (!options_.Contains(poPrintToFile)) record.Flags |= PD_HIDEPRINTTOFILE;
     if (options_.Contains(poDisablePrintToFile)) record.Flags |= PD_DISABLEPRINTTOFILE;
@@ -129,8 +140,7 @@ bool TPrintDialog::Execute() {
         GlobalUnlock(blocks.devMode);
     }
     const bool accepted = TaskModalDialog([&] { return PrintDlg(&record) != FALSE; });
-    blocks.devMode = record.hDevMode;
-    blocks.devNames = record.hDevNames;
+    blocks.Keep(record);
     if (!accepted) return false;
     const auto* mode = static_cast<const DEVMODE*>(GlobalLock(blocks.devMode));
     copies_ = mode->dmCopies;
@@ -152,15 +162,9 @@ TPrinterSetupDialog::TPrinterSetupDialog(TComponent* owner) : TCommonDialog(owne
 
 bool TPrinterSetupDialog::Execute() {
     PrinterBlocks blocks;
-    PRINTDLG record{};
-    record.lStructSize = sizeof record;
-    record.hwndOwner = Application ? Application->Handle() : nullptr;
-    record.hDevMode = blocks.devMode;
-    record.hDevNames = blocks.devNames;
-    record.Flags = PD_PRINTSETUP;
+    PRINTDLG record = blocks.Record(PD_PRINTSETUP);
     const bool accepted = TaskModalDialog([&] { return PrintDlg(&record) != FALSE; });
-    blocks.devMode = record.hDevMode;
-    blocks.devNames = record.hDevNames;
+    blocks.Keep(record);
     if (accepted) blocks.Adopt();
     return accepted;
 }

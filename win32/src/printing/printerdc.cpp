@@ -93,6 +93,16 @@ PrinterDC* Lookup(PrinterDCs& state, HDC dc) {
     return found == state.dcs.end() ? nullptr : found->second.get();
 }
 
+// The printer DC with a document open, or null with the error set.
+PrinterDC* DocumentOf(PrinterDCs& state, HDC dc) {
+    PrinterDC* printer = Lookup(state, dc);
+    if (!printer || !printer->writer) {
+        SetLastError(printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return printer;
+}
+
 void ClearPage(gdi::Surface& surface) {
     for (int y = 0; y < surface.height; ++y)
         std::fill_n(surface.Row32(y), surface.width, 0x00FFFFFFu);
@@ -240,11 +250,8 @@ int StartDoc(HDC dc, const DOCINFO* info) {
 int StartPage(HDC dc) {
     auto& state = TheDCs();
     std::lock_guard lock(state.mutex);
-    PrinterDC* printer = Lookup(state, dc);
-    if (!printer || !printer->writer) {
-        SetLastError(printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-        return SP_ERROR;
-    }
+    PrinterDC* printer = DocumentOf(state, dc);
+    if (!printer) return SP_ERROR;
     ClearPage(*printer->surface);
     printer->pageOpen = true;
     return 1;
@@ -253,9 +260,10 @@ int StartPage(HDC dc) {
 int EndPage(HDC dc) {
     auto& state = TheDCs();
     std::lock_guard lock(state.mutex);
-    PrinterDC* printer = Lookup(state, dc);
-    if (!printer || !printer->writer || !printer->pageOpen) {
-        SetLastError(printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    PrinterDC* printer = DocumentOf(state, dc);
+    if (!printer) return SP_ERROR;
+    if (!printer->pageOpen) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return SP_ERROR;
     }
     AddPage(*printer);
@@ -266,11 +274,8 @@ int EndPage(HDC dc) {
 int EndDoc(HDC dc) {
     auto& state = TheDCs();
     std::unique_lock lock(state.mutex);
-    PrinterDC* printer = Lookup(state, dc);
-    if (!printer || !printer->writer) {
-        SetLastError(printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-        return SP_ERROR;
-    }
+    PrinterDC* printer = DocumentOf(state, dc);
+    if (!printer) return SP_ERROR;
     if (printer->pageOpen) AddPage(*printer);
     printer->pageOpen = false;
     testing::PrintedDocument document;
@@ -316,11 +321,8 @@ int EndDoc(HDC dc) {
 int AbortDoc(HDC dc) {
     auto& state = TheDCs();
     std::lock_guard lock(state.mutex);
-    PrinterDC* printer = Lookup(state, dc);
-    if (!printer || !printer->writer) {
-        SetLastError(printer ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-        return SP_ERROR;
-    }
+    PrinterDC* printer = DocumentOf(state, dc);
+    if (!printer) return SP_ERROR;
     printer->writer.reset();
     printer->pageOpen = false;
     return 1;
