@@ -15,14 +15,17 @@ namespace {
 void ShootPrintDialog(gallery::Album& album, TCommonDialog* dialog, const std::string& caption) {
     win32::testing::PrintDlgScript script;
     script.cancel = true;
-    script.whileOpen = [&album, dialog, caption](win32::HWND window) { album.ShootWindow(caption, window, dialog); };
+    script.whileOpen = [&album, dialog, caption](win32::HWND window) {
+        album.ShootWindow(caption, window, dialog);
+    };
     win32::testing::SetPrintDlgScript(script);
     dialog->Execute();
 }
 
 gallery::Registration printDialogs{
     "TPrintDialog", "framework",
-    "The print dialog with page numbers and two copies, and the printer-setup dialog, on the default printer.",
+    "The print dialog with page numbers and two copies, and the printer-setup dialog, on the default "
+    "printer.",
     [](gallery::Album& album) {
         if (Printer()->Printers()->Count() == 0) {
             std::cerr << "TPrintDialog: no printer (start scripts/cups-server and set CUPS_SERVER)\n";

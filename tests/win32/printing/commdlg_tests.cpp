@@ -25,6 +25,11 @@ int printerButtonCalls = 0;
 UINT_PTR RecordPaint(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     EXPECT_NE(lParam, 0);
     paintMessages.emplace_back(message, message == WM_PSD_PAGESETUPDLG ? wParam : 0);
+    // What one part's drawing sets on the dialog's DC does not reach the next part nor the dialog.
+    if (message > WM_PSD_FULLPAGERECT) {
+        EXPECT_EQ(GetBkMode(reinterpret_cast<HDC>(wParam)), TRANSPARENT);
+    }
+    if (message >= WM_PSD_FULLPAGERECT) SetBkMode(reinterpret_cast<HDC>(wParam), OPAQUE);
     return message == WM_PSD_FULLPAGERECT && stopAtFullPage;
 }
 

@@ -191,7 +191,10 @@ void Painter::Group(const RECT& box, const std::string& caption, bool enabled) c
 
 void Painter::Label(int x, int y, const std::string& text, bool enabled) const {
     SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-    TextOut(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    // DrawText underlines the access key that "&" marks.
+    RECT box{x, y, x + 400, y + 20};
+    DrawText(dc, text.c_str(), static_cast<int>(text.size()), &box,
+             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP);
 }
 
 void Painter::Field(const RECT& box, const std::string& text, bool enabled, bool dropDown) const {

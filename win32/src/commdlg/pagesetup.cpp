@@ -103,10 +103,15 @@ WORD PageKind(const PageSetupSession& session) {
     return kind;
 }
 
-UINT_PTR AskPaintHook(PageSetupSession& session, UINT message, WPARAM wParam, LPARAM lParam) {
+// The hook draws on the dialog's own DC: whatever it selects or sets there is undone afterwards, so
+// that the rest of the dialog is drawn as if it had not run.
+UINT_PTR AskPaintHook(PageSetupSession& session, HDC dc, UINT message, WPARAM wParam, LPARAM lParam) {
     const PAGESETUPDLG& record = *session.record;
     if (!(record.Flags & PSD_ENABLEPAGEPAINTHOOK) || !record.lpfnPagePaintHook) return FALSE;
-    return record.lpfnPagePaintHook(session.window, message, wParam, lParam);
+    const int saved = SaveDC(dc);
+    const UINT_PTR result = record.lpfnPagePaintHook(session.window, message, wParam, lParam);
+    RestoreDC(dc, saved);
+    return result;
 }
 
 RECT Inset(const RECT& page, const RECT& margins, SIZE paper) {
@@ -151,12 +156,12 @@ void PaintSample(PageSetupSession& session, HDC dc) {
     RECT page{left, top, left + width, top + height};
 
     const bool envelope = Paper(session).envelope;
-    if (AskPaintHook(session, WM_PSD_PAGESETUPDLG,
+    if (AskPaintHook(session, dc, WM_PSD_PAGESETUPDLG,
                      MAKEWPARAM(static_cast<WORD>(session.mode.dmPaperSize), PageKind(session)),
                      reinterpret_cast<LPARAM>(session.record)))
         return;
     RECT part = page;
-    if (AskPaintHook(session, WM_PSD_FULLPAGERECT, reinterpret_cast<WPARAM>(dc),
+    if (AskPaintHook(session, dc, WM_PSD_FULLPAGERECT, reinterpret_cast<WPARAM>(dc),
                      reinterpret_cast<LPARAM>(&part)))
         return;
     RECT shadow{page.left + 3, page.top + 3, page.right + 3, page.bottom + 3};
@@ -165,11 +170,11 @@ void PaintSample(PageSetupSession& session, HDC dc) {
     FrameRect(dc, &page, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     part = Inset(page, session.minMargins, paper);
-    AskPaintHook(session, WM_PSD_MINMARGINRECT, reinterpret_cast<WPARAM>(dc),
+    AskPaintHook(session, dc, WM_PSD_MINMARGINRECT, reinterpret_cast<WPARAM>(dc),
                  reinterpret_cast<LPARAM>(&part));
     const RECT marginRect = Inset(page, session.margins, paper);
     part = marginRect;
-    if (!AskPaintHook(session, WM_PSD_MARGINRECT, reinterpret_cast<WPARAM>(dc),
+    if (!AskPaintHook(session, dc, WM_PSD_MARGINRECT, reinterpret_cast<WPARAM>(dc),
                       reinterpret_cast<LPARAM>(&part)) &&
         !(session.record->Flags & PSD_DISABLEMARGINS))
         FrameRect(dc, &marginRect, GetSysColorBrush(COLOR_3DSHADOW));
@@ -179,19 +184,19 @@ void PaintSample(PageSetupSession& session, HDC dc) {
         text =
             RECT{(page.left + page.right) / 3, (page.top + page.bottom) / 2, page.right - 4, page.bottom - 4};
     part = text;
-    if (!AskPaintHook(session, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(dc),
+    if (!AskPaintHook(session, dc, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(dc),
                       reinterpret_cast<LPARAM>(&part)))
         DrawGreekText(dc, text);
     if (!envelope) return;
     const int stampSize = std::max(4, width / 8);
     const RECT stamp{page.right - 3 - stampSize, page.top + 3, page.right - 3, page.top + 3 + stampSize};
     part = stamp;
-    if (!AskPaintHook(session, WM_PSD_ENVSTAMPRECT, reinterpret_cast<WPARAM>(dc),
+    if (!AskPaintHook(session, dc, WM_PSD_ENVSTAMPRECT, reinterpret_cast<WPARAM>(dc),
                       reinterpret_cast<LPARAM>(&part)))
         FrameRect(dc, &stamp, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     const RECT returnAddress{page.left + 4, page.top + 4, page.left + width / 3, page.top + height / 3};
     part = returnAddress;
-    if (!AskPaintHook(session, WM_PSD_YAFULLPAGERECT, reinterpret_cast<WPARAM>(dc),
+    if (!AskPaintHook(session, dc, WM_PSD_YAFULLPAGERECT, reinterpret_cast<WPARAM>(dc),
                       reinterpret_cast<LPARAM>(&part)))
         DrawGreekText(dc, returnAddress);
 }
@@ -221,12 +226,12 @@ void PaintPageSetup(PageSetupSession& session, HDC dc) {
                   session.millimetres ? "Margins (millimeters)" : "Margins (inches)", margins);
     painter.Label(136, 256, "&Left:", margins);
     painter.Field(RECT{186, 252, 262, 273}, MarginText(session.margins.left, session.millimetres), margins);
-    painter.Label(276, 256, "&Right:", margins);
-    painter.Field(RECT{326, 252, 402, 273}, MarginText(session.margins.right, session.millimetres), margins);
+    painter.Label(272, 256, "&Right:", margins);
+    painter.Field(RECT{330, 252, 402, 273}, MarginText(session.margins.right, session.millimetres), margins);
     painter.Label(136, 286, "&Top:", margins);
     painter.Field(RECT{186, 282, 262, 303}, MarginText(session.margins.top, session.millimetres), margins);
-    painter.Label(276, 286, "&Bottom:", margins);
-    painter.Field(RECT{326, 282, 402, 303}, MarginText(session.margins.bottom, session.millimetres), margins);
+    painter.Label(272, 286, "&Bottom:", margins);
+    painter.Field(RECT{330, 282, 402, 303}, MarginText(session.margins.bottom, session.millimetres), margins);
 
     const bool help = flags & PSD_SHOWHELP;
     int x = help ? 88 : 172;

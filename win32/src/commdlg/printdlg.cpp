@@ -75,10 +75,10 @@ void PaintPrint(PrintSession& session, HDC dc) {
     painter.Radio(18, 156, "&All", session.range == PD_ALLPAGES);
     const bool pages = !(flags & PD_NOPAGENUMS);
     painter.Radio(18, 184, "Pa&ges", session.range == PD_PAGENUMS, pages);
-    painter.Label(90, 184, "&from:", pages);
-    painter.Field(RECT{126, 180, 160, 201}, Number(session.fromPage), pages);
-    painter.Label(166, 184, "&to:", pages);
-    painter.Field(RECT{184, 180, 214, 201}, Number(session.toPage), pages);
+    painter.Label(84, 184, "&from:", pages);
+    painter.Field(RECT{116, 180, 152, 201}, Number(session.fromPage), pages);
+    painter.Label(158, 184, "&to:", pages);
+    painter.Field(RECT{176, 180, 212, 201}, Number(session.toPage), pages);
     painter.Radio(18, 220, "&Selection", session.range == PD_SELECTION, !(flags & PD_NOSELECTION));
 
     painter.Group(RECT{230, 134, 412, 250}, "Copies");

@@ -61,6 +61,11 @@ Connection Connect() {
                                    kConnectTimeoutMilliseconds, nullptr));
 }
 
+// Settings blocks carry at most 31 characters of a queue's name.
+bool NamesQueue(const std::string& name, const std::string& queue) {
+    return queue == name || (name.size() == CCHDEVICENAME - 1 && queue.compare(0, name.size(), name) == 0);
+}
+
 std::string Option(const cups_dest_t& dest, const char* name) {
     const char* value = cupsGetOption(name, dest.num_options, dest.options);
     return value ? value : "";
@@ -186,11 +191,8 @@ std::vector<PrinterQueue> QueryPrinters(bool details, const std::string& details
         if (state == "5") queue.status = PRINTER_STATUS_PAUSED;
         const long type = std::strtol(Option(dest, "printer-type").c_str(), nullptr, 10);
         queue.color = (type & CUPS_PRINTER_COLOR) != 0;
-        const bool wanted = detailsOf.empty() ? details
-                                              : queue.name == detailsOf ||
-                                                    (detailsOf.size() == CCHDEVICENAME - 1 &&
-                                                     queue.name.compare(0, detailsOf.size(), detailsOf) == 0);
-        if (wanted) ReadDetails(http.get(), &dest, queue);
+        if (detailsOf.empty() ? details : NamesQueue(detailsOf, queue.name))
+            ReadDetails(http.get(), &dest, queue);
         queues.push_back(std::move(queue));
     }
     cupsFreeDests(count, dests);
@@ -201,12 +203,8 @@ std::vector<PrinterQueue> QueryPrinters(bool details, const std::string& details
 
 std::optional<PrinterQueue> FindPrinter(const std::string& name) {
     if (name.empty()) return std::nullopt;
-    for (PrinterQueue& queue : QueryPrinters(false, name)) {
-        // Settings blocks carry at most 31 characters of the name.
-        if (queue.name == name ||
-            (name.size() == CCHDEVICENAME - 1 && queue.name.compare(0, name.size(), name) == 0))
-            return std::move(queue);
-    }
+    for (PrinterQueue& queue : QueryPrinters(false, name))
+        if (NamesQueue(name, queue.name)) return std::move(queue);
     return std::nullopt;
 }
 
