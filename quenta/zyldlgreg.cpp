@@ -4,6 +4,7 @@
 #include "quenta/zyldbviews.h"
 #include "quenta/zyldialogs.h"
 #include "quenta/zylfolderbrowser.h"
+#include "quenta/zylpagesetup.h"
 #include "quenta/zylpassword.h"
 #include "quenta/zyltextview.h"
 #include "quenta/zyltips.h"
@@ -73,6 +74,7 @@ const vcl::TClassRegistration streamingRegistration{
 
 void Register() {
     vcl::RegisterComponents("Zyl Dialogs", {TZylPasswordDlg::StaticClass(), TZylFolderBrowser::StaticClass(),
+                                            TZylPageSetupDialog::StaticClass(),
                                             TZylQueryAccess::StaticClass(), TZylShellAbout::StaticClass(),
                                             TZylTipTricks::StaticClass(), TZylTextFileView::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBImageView::StaticClass(), TZylDBMemoView::StaticClass(),

@@ -12,6 +12,7 @@ ZYL_PACKAGES=(
     postfix dovecot-core dovecot-pop3d
     libpq-dev postgresql
     libx11-dev libxext-dev libxrandr-dev libxtst-dev xvfb xdotool xclip x11-apps x11-utils
+    libcups2-dev cups cups-client cups-filters poppler-utils
 )
 
 zyl_missing_packages() {

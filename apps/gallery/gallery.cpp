@@ -68,14 +68,17 @@ void Album::Shoot(const std::string& caption, vcl::TCustomForm* form, vcl::TComp
     if (!form->Visible()) form->Show();
     form->BringToFront();
     vcl::Application->ProcessMessages();
+    ShootWindow(caption, form->Handle(), subject ? subject : form);
+}
 
-    win32::RECT window{};
-    win32::GetWindowRect(form->Handle(), &window);
-    const int width = window.right - window.left, height = window.bottom - window.top;
+void Album::ShootWindow(const std::string& caption, win32::HWND window, vcl::TComponent* subject) {
+    win32::RECT frame{};
+    win32::GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     vcl::TBitmap bitmap;
     bitmap.SetSize(width, height);
     const win32::HDC screen = win32::GetDC(nullptr);
-    win32::BitBlt(bitmap.Canvas()->Handle(), 0, 0, width, height, screen, window.left, window.top,
+    win32::BitBlt(bitmap.Canvas()->Handle(), 0, 0, width, height, screen, frame.left, frame.top,
                   win32::SRCCOPY);
     win32::ReleaseDC(nullptr, screen);
 
@@ -87,7 +90,7 @@ void Album::Shoot(const std::string& caption, vcl::TCustomForm* form, vcl::TComp
     const std::string path = outDir_ + "/" + shot.imageFile;
     if (!win32::testing::SaveBitmapAsPNG(bitmap.Handle(), path))
         throw std::runtime_error("cannot write " + path);
-    shot.properties = vcl::ComponentToText(subject ? subject : form);
+    shot.properties = vcl::ComponentToText(subject);
     shots_.push_back(std::move(shot));
 }
 

@@ -42,6 +42,9 @@ public:
     // Pumps the messages (painting included), paints `form` with its frame and writes a PNG; the
     // properties shown are those `subject` stores (all of the form's when subject is null).
     void Shoot(const std::string& caption, vcl::TCustomForm* form, vcl::TComponent* subject = nullptr);
+    // The same for a window of the platform's own (a common dialog of the platform) and the
+    // component that showed it.
+    void ShootWindow(const std::string& caption, win32::HWND window, vcl::TComponent* subject);
 
     const std::vector<Shot>& Shots() const { return shots_; }
 

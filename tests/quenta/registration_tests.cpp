@@ -39,9 +39,10 @@ protected:
 };
 
 TEST_F(PackageTest, DialogsSitOnTheirPages) {
-    EXPECT_EQ(Page("Zyl Dialogs"),
-              (std::vector<std::string>{"TZylPasswordDlg", "TZylFolderBrowser", "TZylQueryAccess",
-                                        "TZylShellAbout", "TZylTipTricks", "TZylTextFileView"}));
+    EXPECT_EQ(
+        Page("Zyl Dialogs"),
+        (std::vector<std::string>{"TZylPasswordDlg", "TZylFolderBrowser", "TZylPageSetupDialog",
+                                  "TZylQueryAccess", "TZylShellAbout", "TZylTipTricks", "TZylTextFileView"}));
     EXPECT_EQ(Page("Zyl Data-Aware"),
               (std::vector<std::string>{"TZylDBImageView", "TZylDBMemoView", "TZylDBPasswordDlg"}));
 }

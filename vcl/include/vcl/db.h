@@ -1128,7 +1128,13 @@ private:
     }
 
     // Field access for TField.
-    const Variant& ActiveValue(const TField* field) const;
+    const Variant& ActiveValue(const TField* field) const {
+        // Browsing, the common case of every field read, at once.
+        if (state_ == dsBrowse && cursor_ >= 0)
+            return view_[static_cast<size_t>(cursor_)]->values[static_cast<size_t>(field->slot_)];
+        return StateValue(field);
+    }
+    const Variant& StateValue(const TField* field) const;
     void WriteValue(TField* field, Variant value);
     void AddField(TField* field);
     void RemoveField(TField* field);

@@ -102,6 +102,9 @@ protected:
     // Shows the form modally with OnShow/OnClose around it and frees it; true when it ended with
     // mrOk. `accept` runs while the form is still whole and copies the values out.
     bool RunDialog(TForm* form, const std::function<void()>& accept);
+    // Runs a dialog of the platform (PrintDlg, PageSetupDlg) with OnShow/OnClose around it and the
+    // application's other windows disabled meanwhile; the dialog function's result.
+    bool TaskModalDialog(const std::function<bool()>& dialog);
 
 private:
     bool ctl3D_ = true;
@@ -346,6 +349,84 @@ public:
 
 protected:
     bool IsSaveDialog() const override { return true; }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Print dialogs, on the platform's PrintDlg. On OK the chosen printer and its settings become
+// Printer()'s; with no printer at all Execute returns false.
+
+enum class TPrintRange : uint8_t { prAllPages, prSelection, prPageNums };
+VCL_ENUM_NAMES(TPrintRange, "prAllPages", "prSelection", "prPageNums")
+using enum TPrintRange;
+
+enum class TPrintDialogOption : uint8_t {
+    poPrintToFile,
+    poPageNums,
+    poSelection,
+    poWarning,
+    poHelp,
+    poDisablePrintToFile
+};
+VCL_ENUM_NAMES(TPrintDialogOption, "poPrintToFile", "poPageNums", "poSelection", "poWarning", "poHelp",
+               "poDisablePrintToFile")
+using enum TPrintDialogOption;
+using TPrintDialogOptions = Set<TPrintDialogOption>;
+
+class TPrintDialog : public TCommonDialog {
+    VCL_DECLARE_CLASS(TPrintDialog, TCommonDialog)
+public:
+    explicit TPrintDialog(TComponent* owner);
+
+    bool Collate() const { return collate_; }
+    void SetCollate(bool value) { collate_ = value; }
+    Integer Copies() const { return copies_; }
+    void SetCopies(Integer value) { copies_ = value; }
+    Integer FromPage() const { return fromPage_; }
+    void SetFromPage(Integer value) { fromPage_ = value; }
+    Integer ToPage() const { return toPage_; }
+    void SetToPage(Integer value) { toPage_ = value; }
+    Integer MinPage() const { return minPage_; }
+    void SetMinPage(Integer value) { minPage_ = value; }
+    Integer MaxPage() const { return maxPage_; }
+    void SetMaxPage(Integer value) { maxPage_ = value; }
+    TPrintDialogOptions Options() const { return options_; }
+    void SetOptions(TPrintDialogOptions value) { options_ = value; }
+    bool PrintToFile() const { return printToFile_; }
+    void SetPrintToFile(bool value) { printToFile_ = value; }
+    TPrintRange PrintRange() const { return printRange_; }
+    void SetPrintRange(TPrintRange value) { printRange_ = value; }
+
+    bool Execute() override;
+
+    static void Publish(Published<TPrintDialog>& p) {
+        p.Property("Collate", &TPrintDialog::Collate, &TPrintDialog::SetCollate, false);
+        p.Property("Copies", &TPrintDialog::Copies, &TPrintDialog::SetCopies, 0);
+        p.Property("FromPage", &TPrintDialog::FromPage, &TPrintDialog::SetFromPage, 0);
+        p.Property("MinPage", &TPrintDialog::MinPage, &TPrintDialog::SetMinPage, 0);
+        p.Property("MaxPage", &TPrintDialog::MaxPage, &TPrintDialog::SetMaxPage, 0);
+        p.Property("Options", &TPrintDialog::Options, &TPrintDialog::SetOptions, TPrintDialogOptions{});
+        p.Property("PrintToFile", &TPrintDialog::PrintToFile, &TPrintDialog::SetPrintToFile, false);
+        p.Property("PrintRange", &TPrintDialog::PrintRange, &TPrintDialog::SetPrintRange, prAllPages);
+        p.Property("ToPage", &TPrintDialog::ToPage, &TPrintDialog::SetToPage, 0);
+    }
+
+private:
+    bool collate_ = false;
+    Integer copies_ = 0;
+    Integer fromPage_ = 0;
+    Integer toPage_ = 0;
+    Integer minPage_ = 0;
+    Integer maxPage_ = 0;
+    TPrintDialogOptions options_;
+    bool printToFile_ = false;
+    TPrintRange printRange_ = prAllPages;
+};
+
+class TPrinterSetupDialog : public TCommonDialog {
+    VCL_DECLARE_CLASS(TPrinterSetupDialog, TCommonDialog)
+public:
+    explicit TPrinterSetupDialog(TComponent* owner);
+    bool Execute() override;
 };
 
 }  // namespace vcl

@@ -308,7 +308,7 @@ void TDataSet::RemoveDataSource(TDataSource* source) {
 // ---------------------------------------------------------------------------------------------
 // Field values
 
-const Variant& TDataSet::ActiveValue(const TField* field) const {
+const Variant& TDataSet::StateValue(const TField* field) const {
     auto slot = static_cast<size_t>(field->slot_);
     switch (state_) {
         case dsInactive:

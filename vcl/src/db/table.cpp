@@ -183,9 +183,16 @@ dbdriver::RowHandler TTable::Recorder(std::vector<std::unique_ptr<TDataRecord>>&
                              static_cast<size_t>(slots[i])});
     // A reused record may hold old values in slots that are not read.
     bool clear = reads.size() < static_cast<size_t>(Fields().Count());
-    return [this, &rows, identity, clear, reads = std::move(reads)](const Row& row) {
-        std::unique_ptr<TDataRecord> record = NewRecord(dbdriver::ReadIdentity(*info_, row, identity), clear);
+    // The identity as the record holds it, when its column is read into a slot anyway.
+    std::optional<size_t> identitySlot;
+    if (info_->identityColumn >= 0)
+        for (const dbdriver::ColumnRead& read : reads)
+            if (read.column == identity) identitySlot = read.slot;
+    return [this, &rows, identity, identitySlot, clear, reads = std::move(reads)](const Row& row) {
+        std::unique_ptr<TDataRecord> record = NewRecord(0, clear);
         row.ReadInto(reads, record->values);
+        record->id = identitySlot ? record->values[*identitySlot].AsInt64()
+                                  : dbdriver::ReadIdentity(*info_, row, identity);
         rows.push_back(std::move(record));
         return true;
     };

@@ -516,6 +516,9 @@ BOOL ScrollDC(HDC dc, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN
 
 namespace testing {
 
+// How many global memory blocks are allocated and not yet freed.
+size_t GlobalBlockCount();
+
 // Changes the headless screen (default 1024 x 768 at 96 DPI); the work area follows when it was the
 // whole screen, and top-level windows hear WM_DISPLAYCHANGE.
 void SetScreenSize(int width, int height);

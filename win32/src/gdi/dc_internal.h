@@ -123,6 +123,8 @@ void FillDeviceRect(DeviceContext& dc, const RECT& deviceRect, COLORREF color);
 // The screen. A screen DC draws on the desktop surface with its logical origin at `origin` (screen
 // coordinates), clipped to `visible` (screen coordinates, disjoint). DeleteDC releases it.
 HDC CreateScreenDC(POINT origin, std::vector<RECT> visible);
+// A DC that draws on a surface someone else owns (a printer's page), at the given resolution.
+HDC CreateSurfaceDC(Surface* surface, int logPixelsX, int logPixelsY);
 // Moves an existing screen DC (after the window moved or its visible part changed).
 BOOL SetScreenDCVisible(HDC dc, POINT origin, std::vector<RECT> visible);
 void ResizeScreenSurface(int width, int height);  // contents are cleared to COLOR_BACKGROUND

@@ -7,6 +7,7 @@
 
 #include "gdi/gdi_objects.h"
 #include "gdi/raster.h"
+#include "printing/printing_internal.h"
 #include "win32/kernel.h"
 #include "win32/messages.h"
 #include "win32/user.h"
@@ -506,6 +507,16 @@ void ReleaseSelections(DeviceContext& dc) {
 
 }  // namespace
 
+HDC CreateSurfaceDC(Surface* surface, int logPixelsX, int logPixelsY) {
+    HDC handle = NewDC(false, false);
+    DeviceContext* dc = LookupDC(handle);
+    dc->surface = surface;
+    dc->logPixelsX = logPixelsX;
+    dc->logPixelsY = logPixelsY;
+    UpdateEffectiveClip(*dc);
+    return handle;
+}
+
 HDC CreateScreenDC(POINT origin, std::vector<RECT> visible) {
     HDC handle = NewDC(false, true);
     SetScreenDCVisible(handle, origin, std::move(visible));
@@ -529,12 +540,13 @@ namespace win32 {
 
 using namespace gdi;
 
-HDC CreateDC(const char* driver, const char*, const char*, const void*) {
-    if (!driver || std::strcmp(driver, "DISPLAY") != 0) {
+HDC CreateDC(const char* driver, const char* device, const char*, const void* initData) {
+    if (driver && std::strcmp(driver, "DISPLAY") == 0) return NewDC(false, false);
+    if (!device || !*device) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    return NewDC(false, false);
+    return printing::CreatePrinterDC(device, static_cast<const DEVMODE*>(initData));
 }
 
 HDC CreateCompatibleDC(HDC dc) {
@@ -548,6 +560,7 @@ HDC CreateCompatibleDC(HDC dc) {
 BOOL DeleteDC(HDC handle) {
     DeviceContext* dc = DCOrFail(handle);
     if (!dc) return FALSE;
+    printing::ForgetPrinterDC(handle);
     ReleaseSelections(*dc);
     DestroyObject(handle);
     return TRUE;
@@ -640,6 +653,7 @@ BOOL RestoreDC(HDC handle, int savedDC) {
 int GetDeviceCaps(HDC handle, int index) {
     DeviceContext* dc = DCOrFail(handle);
     if (!dc) return 0;
+    if (int printerValue = 0; printing::PrinterDeviceCaps(handle, index, printerValue)) return printerValue;
     SIZE screen = ScreenSize();
     switch (index) {
         case DRIVERVERSION:

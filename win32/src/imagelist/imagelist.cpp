@@ -56,7 +56,7 @@ ImageList* Lookup(HIMAGELIST handle) {
     return found->second.get();
 }
 
-uint32_t ToPixel(COLORREF color) {
+uint32_t ImageListPixel(COLORREF color) {
     return (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
 }
 
@@ -245,7 +245,7 @@ int ImageList_Add(HIMAGELIST handle, HBITMAP image, HBITMAP mask) {
 int ImageList_AddMasked(HIMAGELIST handle, HBITMAP image, COLORREF maskColor) {
     ImageList* list = Lookup(handle);
     if (!list) return -1;
-    const uint32_t key = ToPixel(maskColor);
+    const uint32_t key = ImageListPixel(maskColor);
     return AddStrip(*list, image, [key](int, int, uint32_t pixel) { return pixel == key; });
 }
 

@@ -591,4 +591,14 @@ BOOL RemoveClipboardFormatListener(HWND hwnd) {
     return TRUE;
 }
 
+namespace testing {
+
+size_t GlobalBlockCount() {
+    auto& g = Globals();
+    std::lock_guard lock(g.mutex);
+    return g.blocks.size();
+}
+
+}  // namespace testing
+
 }  // namespace win32
