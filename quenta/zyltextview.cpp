@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "quenta/zyltextview_internal.h"
 #include "vcl/comctrls.h"
 #include "vcl/dialogs.h"
 #include "vcl/fileutils.h"
+#include "vcl/printers.h"
 #include "vcl/streams.h"
 #include "win32/files.h"
 
@@ -60,6 +60,7 @@ private:
     vcl::TSaveDialog* saveDialog_;
     vcl::TFontDialog* fontDialog_;
     vcl::TColorDialog* colorDialog_;
+    vcl::TPrintDialog* printDialog_;
     std::string fileName_;  // the file shown, as it was chosen
     std::string lineBreak_ = "\n";
     bool finalBreak_ = true;
@@ -109,6 +110,8 @@ TZylTextViewForm::TZylTextViewForm(vcl::TComponent* owner) : TForm(owner, 0) {
     fontDialog_ = new vcl::TFontDialog(this);
     colorDialog_ = new vcl::TColorDialog(this);
     colorDialog_->SetOptions(vcl::TColorDialogOptions{vcl::cdSolidColor});
+    printDialog_ = new vcl::TPrintDialog(this);
+    printDialog_->SetOptions(vcl::TPrintDialogOptions{vcl::poPageNums});
 }
 
 vcl::TMenuItem* TZylTextViewForm::AddItem(vcl::TMenuItem* parent, const char* name, const char* caption,
@@ -181,8 +184,18 @@ void TZylTextViewForm::SaveClick() {
     SetCaption(vcl::AnsiUpperCase(Caption()));
 }
 
+// Each line of the editor becomes one printed line in the editor's font, through the printer's
+// text file, which starts a new page when one is full.
 void TZylTextViewForm::PrintClick() {
-    ZylPrintTextLines(this, *editor_->Lines(), *editor_->Font());
+    if (!printDialog_->Execute()) return;
+    vcl::TextFile printed;
+    vcl::AssignPrn(printed);
+    printed.Rewrite();
+    vcl::Printer()->Canvas()->Font()->Assign(editor_->Font());
+    const vcl::TStrings& lines = *editor_->Lines();
+    for (Integer i = 0; i < lines.Count(); ++i)
+        printed.Writeln(lines.Strings(i));
+    printed.CloseFile();
 }
 
 void TZylTextViewForm::WordWrapClick() {

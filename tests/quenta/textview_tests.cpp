@@ -8,10 +8,13 @@
 
 #include "dialog_fixture.h"
 #include "quenta/zyltextview.h"
+#include "support/print_server.h"
 #include "vcl/comctrls.h"
 #include "vcl/menus.h"
+#include "vcl/printers.h"
 #include "win32/files.h"
 #include "win32/menu.h"
+#include "win32/printing.h"
 #include "win32/virtualkeys.h"
 
 namespace textview_tests {
@@ -177,23 +180,46 @@ TEST_F(TextViewTest, AMissingFileIsReportedAndTheWindowStillOpens) {
     EXPECT_EQ(loops_, (std::vector<std::string>{"MessageDlg", "ZylTextView", "MessageDlg", "ZylTextView"}));
 }
 
-TEST_F(TextViewTest, WordWrapTogglesAndPrintingSaysItIsMissing) {
+TEST_F(TextViewTest, WordWrapToggles) {
     std::vector<bool> wraps;
     Answer({[&] {
-                for (int i = 0; i < 2; ++i) {
-                    Item("WordWrapItem")->Click();
-                    wraps.push_back(Item("WordWrapItem")->Checked());
-                    wraps.push_back(Editor()->WordWrap());
-                }
-                EXPECT_TRUE(Item("PrintItem")->Visible());
-                win32::PostMessage(Dialog("ZylTextView")->Handle(), win32::WM_COMMAND,
-                                   Item("PrintItem")->Command(), 0);
-            },
-            [&] { Close(); }});
+        for (int i = 0; i < 2; ++i) {
+            Item("WordWrapItem")->Click();
+            wraps.push_back(Item("WordWrapItem")->Checked());
+            wraps.push_back(Editor()->WordWrap());
+        }
+        Close();
+    }});
     view->Execute();
     EXPECT_EQ(wraps, (std::vector<bool>{true, true, false, false}));
-    ASSERT_EQ(Exceptions().size(), 1u);
-    EXPECT_NE(Exceptions()[0].find("No printing support"), std::string::npos);
+}
+
+// Each editor line is one printed line: more lines than a page holds print on two pages.
+TEST_F(TextViewTest, PrintPrintsEveryLineAfterThePrintDialog) {
+    if (const std::string& error = zyltest::PrintServer::Get().Error(); !error.empty()) GTEST_SKIP() << error;
+    delete SetPrinter(new TPrinter);
+    auto print = [&](bool cancel) {
+        win32::testing::PrintDlgScript script;
+        script.cancel = cancel;
+        win32::testing::SetPrintDlgScript(script);
+        win32::PostMessage(Dialog("ZylTextView")->Handle(), win32::WM_COMMAND, Item("PrintItem")->Command(),
+                           0);
+    };
+    Answer({[&] {
+                std::string text;
+                for (int line = 1; line <= 120; ++line)
+                    text += "Line " + std::to_string(line) + "\n";
+                Editor()->Lines()->SetText(text);
+                print(true);
+            },
+            [&] { print(false); }, [&] { Close(); }});
+    view->Execute();
+    EXPECT_TRUE(Exceptions().empty());
+    const auto printed = win32::testing::PrintedDocuments();
+    ASSERT_EQ(printed.size(), 1u) << "the cancelled dialog printed nothing";
+    EXPECT_EQ(printed[0].pages, 2);
+    EXPECT_EQ(zyltest::PdfPageCount(printed[0].pdf), 2);
+    delete SetPrinter(nullptr);
 }
 
 TEST_F(TextViewTest, AMergedMenuReplacesItsGroupAndAFreedMenuIsForgotten) {
