@@ -14,6 +14,7 @@
 #include "vcl/printers.h"
 #include "win32/files.h"
 #include "win32/menu.h"
+#include "win32/commdlg.h"
 #include "win32/printing.h"
 #include "win32/virtualkeys.h"
 
