@@ -7,7 +7,6 @@
 #include "vcl/fileutils.h"
 #include "vcl/printers.h"
 #include "vcl/streams.h"
-#include "win32/files.h"
 
 namespace quenta {
 
@@ -16,13 +15,6 @@ using vcl::Integer;
 namespace zyltextview {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// The file behind a drive path as the dialogs name it; a path the platform refuses goes to the
-// stream as it is, which reports it.
-std::string FileOnDisk(const std::string& fileName) {
-    std::string native = win32::NativePath(fileName);
-    return native.empty() ? fileName : native;
-}
 
 // The editor window of TZylTextFileView. It remembers how the file it shows ended its lines, so
 // that saving writes them back the same way.
@@ -125,7 +117,7 @@ vcl::TMenuItem* TZylTextViewForm::AddItem(vcl::TMenuItem* parent, const char* na
 }
 
 void TZylTextViewForm::LoadFile(const std::string& fileName) {
-    vcl::TFileStream file(FileOnDisk(fileName), vcl::fmOpenRead | vcl::fmShareDenyWrite);
+    vcl::TFileStream file(fileName, vcl::fmOpenRead | vcl::fmShareDenyWrite);
     std::string text(static_cast<size_t>(file.Size()), '\0');
     if (!text.empty()) file.ReadBuffer(text.data(), static_cast<vcl::Int64>(text.size()));
     std::string_view view = text;
@@ -152,7 +144,7 @@ void TZylTextViewForm::SaveFile(const std::string& fileName) const {
         text += lines->Strings(i);
     }
     if (finalBreak_ && lines->Count() > 0) text += lineBreak_;
-    vcl::TFileStream file(FileOnDisk(fileName), vcl::fmCreate);
+    vcl::TFileStream file(fileName, vcl::fmCreate);
     file.WriteBuffer(text.data(), static_cast<vcl::Int64>(text.size()));
 }
 

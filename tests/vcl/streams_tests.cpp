@@ -9,6 +9,7 @@
 
 #include "support/tempdir.h"
 #include "vcl/classes.h"
+#include "win32/files.h"
 
 using namespace vcl;
 
@@ -198,6 +199,23 @@ TEST(StreamsFile, CreateWriteReopenAndTruncate) {
     }
     { TFileStream file(path, fmCreate); }
     EXPECT_EQ(FileText(path), "");
+}
+
+// The file dialogs name files by drive: such a name opens the file the drive map points at, in
+// any letter case for a file that exists.
+TEST(StreamsFile, DrivePathsOpenThroughTheDriveMap) {
+    zyltest::TempDir dir;
+    win32::testing::MapDrive('S', dir.Path().string());
+    {
+        TFileStream file("S:\\Made.txt", fmCreate);
+        file.WriteString("made");
+    }
+    EXPECT_EQ(FileText(dir.File("Made.txt")), "made");
+    {
+        TFileStream file("s:\\MADE.TXT", fmOpenRead);
+        EXPECT_EQ(file.ReadString(4), "made");
+    }
+    win32::testing::UnmapDrive('S');
 }
 
 TEST(StreamsFile, OpenAndCreateErrorsCarryTheSystemReason) {

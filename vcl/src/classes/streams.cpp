@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <vector>
+
+#include "win32/files.h"
 
 namespace vcl {
 
@@ -196,6 +199,18 @@ bool TryLock(int fd, int operation) {
 
 VCL_DEFINE_CLASS(TFileStream, THandleStream)
 
+namespace {
+// The file a name opens: a drive path ("C:\\...", as the file dialogs give them) through the
+// platform's drive map, any other name as it stands.
+std::string FileToOpen(const std::string& fileName) {
+    const bool drivePath =
+        fileName.size() >= 2 && fileName[1] == ':' && std::isalpha(static_cast<unsigned char>(fileName[0]));
+    if (!drivePath) return fileName;
+    std::string native = win32::NativePath(fileName);
+    return native.empty() ? fileName : native;
+}
+}  // namespace
+
 TFileStream::TFileStream(const std::string& fileName, Word mode, Cardinal rights)
     : THandleStream(-1), fileName_(fileName) {
     const bool create = (mode & fmCreate) == fmCreate;
@@ -220,7 +235,7 @@ TFileStream::TFileStream(const std::string& fileName, Word mode, Cardinal rights
     // Truncation waits until the share locks say the file may be written.
     if (create) flags |= O_CREAT;
     do {
-        handle_ = ::open(fileName.c_str(), flags, static_cast<mode_t>(rights));
+        handle_ = ::open(FileToOpen(fileName).c_str(), flags, static_cast<mode_t>(rights));
     } while (handle_ < 0 && errno == EINTR);
     if (handle_ < 0) failWith(errno);
 
