@@ -210,6 +210,10 @@ private:
         std::string statement;
         Int64 lastId = 0;
         int left = 0;
+        // Whether the next `limit` rows of `sql` after `anchor` are this scan's next rows.
+        bool Covers(const std::string& sql, const TDataRecord& anchor, int limit) const {
+            return ticket && anchor.id == lastId && sql == statement && limit <= left;
+        }
     } scan_;
     std::vector<bool> caseInsensitive_;  // by FieldDefs position
     std::vector<bool> notNull_;          // by FieldDefs position

@@ -374,8 +374,7 @@ constexpr int kScanWindows = 16;
 
 bool TTable::ReadScan(const std::string& sql, const TDataRecord& anchor, int limit,
                       std::vector<std::unique_ptr<TDataRecord>>& rows) {
-    if (!scan_.ticket || anchor.id != scan_.lastId || sql != scan_.statement || limit > scan_.left)
-        return false;
+    if (!scan_.Covers(sql, anchor, limit)) return false;
     int read = Connection().ReadStream(scan_.ticket, limit, Recorder(rows), this);
     if (read < 0) {
         // Another statement ended it.
@@ -395,7 +394,7 @@ void TTable::ReadAheadRecords(const TDataRecord& anchor, bool forward, int limit
     const OrderKey* nullable = nullptr;
     std::string sql = FetchStatement(&anchor, forward, statement, nullable);
     // The scan open still covers the next window.
-    if (scan_.ticket && anchor.id == scan_.lastId && sql == scan_.statement && limit <= scan_.left) return;
+    if (scan_.Covers(sql, anchor, limit)) return;
     scan_ = {};
     // Null rows read apart take a statement of their own.
     if (nullable) return;
