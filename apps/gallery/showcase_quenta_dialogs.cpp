@@ -1,11 +1,16 @@
 // Showcases of the dialogs package, each shot while its modal loop waits: the text viewer with its
 // File menu open, the tips window, the password and login prompts, the access-code prompt and the
-// database viewers. The folder browser and the about box are the shell's and have no window here.
+// database viewers; and the shell's folder browser and about box, shot while the platform shows them.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "gallery.h"
 #include "quenta/zylaccess.h"
 #include "quenta/zyldbviews.h"
+#include "quenta/zylfolderbrowser.h"
 #include "quenta/zylpassword.h"
 #include "quenta/zyltextview.h"
 #include "quenta/zyltips.h"
@@ -15,6 +20,7 @@
 #include "vcl/streams.h"
 #include "win32/input.h"
 #include "win32/menu.h"
+#include "win32/shell.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
 
@@ -187,6 +193,58 @@ gallery::Registration viewersShowcase{
         image->SetFormWidth(240);
         image->SetFormHeight(180);
         ShootDialog(album, image.get(), "ZylDBImageView", "Picture field");
+    }};
+
+// A few folders on drive D:, made once per run and removed at exit.
+void MapDocumentsDrive() {
+    namespace fs = std::filesystem;
+    static const fs::path root = [] {
+        const fs::path made = fs::temp_directory_path() / ("zyl-gallery-quenta-" + std::to_string(getpid()));
+        for (const char* folder :
+             {"Reports/2024", "Reports/2025/Quarterly", "Reports/2025/Yearly", "Letters", "Templates"})
+            fs::create_directories(made / folder);
+        std::atexit([] {
+            std::error_code error;
+            fs::remove_all(fs::temp_directory_path() / ("zyl-gallery-quenta-" + std::to_string(getpid())),
+                           error);
+        });
+        return made;
+    }();
+    win32::testing::MapDrive('D', root.string(), win32::DRIVE_FIXED, "DOCUMENTS");
+}
+
+gallery::Registration folderBrowserShowcase{
+    "TZylFolderBrowser", "quenta",
+    "The folder browser with its caption and status line, the tree of drives opened down to the chosen "
+    "folder.",
+    [](gallery::Album& album) {
+        MapDocumentsDrive();
+        TComponentPtr<TZylFolderBrowser> browser(new TZylFolderBrowser(nullptr));
+        browser->SetName("ZylFolderBrowser1");
+        browser->SetBrowseCaption("Choose the folder the reports are saved in:");
+        browser->SetBrowseReturnPath("D:\\Reports");
+        win32::testing::BrowseForFolderScript script{{"D:\\Reports\\2025"}, true};
+        script.whileOpen = [&album, &browser](win32::HWND dialog) {
+            album.ShootWindow("Choosing a folder", dialog, browser.get());
+        };
+        win32::testing::SetBrowseForFolderScript(script);
+        browser->Execute();
+    }};
+
+gallery::Registration shellAboutShowcase{
+    "TZylShellAbout", "quenta",
+    "The about box: the program's title and info line over the platform, the user and the memory "
+    "available.",
+    [](gallery::Album& album) {
+        TComponentPtr<TZylShellAbout> about(new TZylShellAbout(nullptr));
+        about->SetName("ZylShellAbout1");
+        about->SetFirstLine("About Zyl Notes");
+        about->SetTitleLine("Zyl Notes 2.1");
+        about->SetInfoLine("Notes and reports for the team");
+        win32::testing::SetShellAboutWhileOpen(
+            [&album, &about](win32::HWND box) { album.ShootWindow("About box", box, about.get()); });
+        const ScopeExit unscripted([] { win32::testing::SetShellAboutWhileOpen(nullptr); });
+        about->Execute();
     }};
 
 }  // namespace showcase_quenta_dialogs

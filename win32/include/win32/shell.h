@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win32/files.h"
@@ -336,10 +337,13 @@ struct BROWSEINFO {
     int iImage;
 };
 
-// Runs the dialog on a hidden window of class "ZylBrowseForFolder" whose procedure serves
-// BFFM_SETSELECTION (wParam TRUE: lParam is a path, FALSE: an item ID list; it sends BFFM_SELCHANGED),
-// BFFM_SETSTATUSTEXT and BFFM_ENABLEOK. The user is a script (testing::SetBrowseForFolderScript);
-// without one the call returns nullptr at once and records why. Returns a new item ID list.
+// Shows the "Browse for Folder" dialog (window class "ZylBrowseForFolder", centred, owned by
+// hwndOwner): the title text, the status line (BIF_STATUSTEXT), the folder tree opened down to the
+// selection (the root's subtree, or every drive), the folder's name field (BIF_EDITBOX), OK and
+// Cancel. Its procedure serves BFFM_SETSELECTION (wParam TRUE: lParam is a path, FALSE: an item ID
+// list; it sends BFFM_SELCHANGED), BFFM_SETSTATUSTEXT and BFFM_ENABLEOK. The user is a script
+// (testing::SetBrowseForFolderScript); without one the call returns nullptr at once and records
+// why. Returns a new item ID list.
 PIDLIST_ABSOLUTE SHBrowseForFolder(BROWSEINFO* lpbi);
 
 // ---------------------------------------------------------------------------------------------
@@ -353,7 +357,12 @@ UINT DragQueryFile(HDROP hDrop, UINT iFile, char* lpszFile, UINT cch);
 BOOL DragQueryPoint(HDROP hDrop, POINT* ppt);
 void DragFinish(HDROP hDrop);
 
-// The about box has no window here; the call is recorded (testing::ShellAboutLog).
+// The about box (window class "ZylShellAbout", centred, owned by hWnd). Its caption is "About "
+// and szApp, or the text before a "#" in szApp with the text after it as the first line; then the
+// platform and system it runs on, szOtherStuff, the user and computer, the memory available and
+// an OK button. With a display it waits for OK, Enter, Escape or the close box. Headless no one can
+// answer it: it is painted, testing::SetShellAboutWhileOpen's function runs with it open (input it
+// injects is handled), and it closes. The call is recorded (testing::ShellAboutLog).
 int ShellAbout(HWND hWnd, const char* szApp, const char* szOtherStuff, HICON hIcon);
 
 namespace testing {
@@ -403,8 +412,11 @@ bool ClickTrayIcon(HWND window, UINT id, UINT mouseMessage);
 bool ClickTrayIcon(HWND window, UINT id, input::Button button, int clicks = 1);
 
 struct BrowseForFolderScript {
-    std::vector<std::string> selections;  // folders the user selects, in order
-    bool cancel = false;                  // Cancel instead of OK at the end
+    BrowseForFolderScript(std::vector<std::string> folders = {}, bool cancelAtEnd = false)
+        : selections(std::move(folders)), cancel(cancelAtEnd) {}
+    std::vector<std::string> selections;         // folders the user selects, in order
+    bool cancel = false;                         // Cancel instead of OK at the end
+    std::function<void(HWND dialog)> whileOpen;  // runs with the selections made and the dialog painted
 };
 // Serves the next SHBrowseForFolder call only.
 void SetBrowseForFolderScript(const BrowseForFolderScript& script);
@@ -427,8 +439,14 @@ struct ShellAboutRecord {
     std::string app;
     std::string otherStuff;
     HICON icon = nullptr;
+    std::string caption;  // of the box's window
+    HWND owner = nullptr;
+    RECT window{};
+    std::string closedBy;  // "OK", "Enter", "Escape", "close box" or "headless"
 };
 std::vector<ShellAboutRecord> ShellAboutLog();
+// Runs with every later about box open and painted (null: none).
+void SetShellAboutWhileOpen(std::function<void(HWND box)> whileOpen);
 
 }  // namespace testing
 

@@ -1,4 +1,4 @@
-// ShellExecute, tray icons, dropped files and the about box.
+// ShellExecute, tray icons and dropped files.
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,7 +36,6 @@ struct ShellRunState {
     bool recording = false;
     std::vector<testing::ShellExecuteRecord> executed;
     std::vector<testing::TrayIcon> tray;
-    std::vector<testing::ShellAboutRecord> about;
     std::map<UINT_PTR, Drop> drops;
 };
 
@@ -48,7 +47,6 @@ ShellRunState& Runs() {
             created->recording = false;
             created->executed.clear();
             created->tray.clear();
-            created->about.clear();
             created->drops.clear();
         });
         return created;
@@ -367,13 +365,6 @@ void DragFinish(HDROP hDrop) {
     state.drops.erase(HandleValue(hDrop));
 }
 
-int ShellAbout(HWND /*hWnd*/, const char* szApp, const char* szOtherStuff, HICON hIcon) {
-    auto& state = Runs();
-    std::lock_guard lock(state.mutex);
-    state.about.push_back({szApp ? szApp : "", szOtherStuff ? szOtherStuff : "", hIcon});
-    return TRUE;
-}
-
 namespace testing {
 
 void RecordShellExecute(bool record) {
@@ -442,12 +433,6 @@ HDROP MakeDrop(const std::vector<std::string>& files, POINT point, bool inClient
         (static_cast<DWORD>(GetWindowLong(window, GWL_EXSTYLE)) & WS_EX_ACCEPTFILES))
         PostMessage(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     return drop;
-}
-
-std::vector<ShellAboutRecord> ShellAboutLog() {
-    auto& state = Runs();
-    std::lock_guard lock(state.mutex);
-    return state.about;
 }
 
 }  // namespace testing

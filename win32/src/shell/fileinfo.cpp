@@ -164,25 +164,6 @@ HICON BuiltInIcon(int index, int size) {
     return icon;
 }
 
-// The system image lists, large and small: every icon of the built-in set at its index. Made once
-// and kept for the life of the process, as the system's own are.
-HIMAGELIST SystemImageList(bool small) {
-    static std::once_flag made;
-    static HIMAGELIST lists[2] = {nullptr, nullptr};
-    std::call_once(made, [] {
-        for (int kind = 0; kind < 2; ++kind) {
-            int size = kind ? 16 : 32;
-            lists[kind] = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 16, 4);
-            for (int index = 0; index <= SHELL_ICON_DRIVE_RAMDISK; ++index) {
-                HICON icon = BuiltInIcon(index, size);
-                ImageList_AddIcon(lists[kind], icon);
-                DestroyIcon(icon);
-            }
-        }
-    });
-    return lists[small ? 1 : 0];
-}
-
 std::vector<char> ReadHead(const std::string& native, size_t limit) {
     std::ifstream in(native, std::ios::binary);
     std::vector<char> bytes(limit);
@@ -250,6 +231,25 @@ int IconIndexFor(const std::string& name, DWORD attributes, UINT driveType, bool
 }
 
 }  // namespace shell
+
+// The system image lists, large and small: every icon of the built-in set at its index. Made once
+// and kept for the life of the process, as the system's own are.
+HIMAGELIST shell::SystemImageList(bool small) {
+    static std::once_flag made;
+    static HIMAGELIST lists[2] = {nullptr, nullptr};
+    std::call_once(made, [] {
+        for (int kind = 0; kind < 2; ++kind) {
+            int size = kind ? 16 : 32;
+            lists[kind] = ImageList_Create(size, size, ILC_MASK | ILC_COLOR32, 16, 4);
+            for (int index = 0; index <= SHELL_ICON_DRIVE_RAMDISK; ++index) {
+                HICON icon = BuiltInIcon(index, size);
+                ImageList_AddIcon(lists[kind], icon);
+                DestroyIcon(icon);
+            }
+        }
+    });
+    return lists[small ? 1 : 0];
+}
 
 DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO* psfi, UINT cbFileInfo,
                         UINT uFlags) {
@@ -321,7 +321,7 @@ DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO*
         psfi->iIcon = index;
         if (uFlags & SHGFI_ICON) psfi->hIcon = BuiltInIcon(index, (uFlags & SHGFI_SMALLICON) ? 16 : 32);
         if (uFlags & SHGFI_SYSICONINDEX)
-            return reinterpret_cast<DWORD_PTR>(SystemImageList((uFlags & SHGFI_SMALLICON) != 0));
+            return reinterpret_cast<DWORD_PTR>(shell::SystemImageList((uFlags & SHGFI_SMALLICON) != 0));
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,7 +11,10 @@
 #include <mutex>
 #include <optional>
 
+#include "ascii.h"
+#include "commdlg/classic_look.h"
 #include "shell/shell_internal.h"
+#include "win32/imagelist.h"
 #include "win32/user.h"
 
 namespace win32 {
@@ -306,6 +310,7 @@ std::string FolderOf(const BrowseSession& session, const std::string& path) {
 }
 
 void NotifySelection(BrowseSession& session) {
+    InvalidateRect(session.window, nullptr, FALSE);
     if (!session.info->lpfn || session.depth > 4) return;
     ++session.depth;
     PIDLIST_ABSOLUTE pidl = shell::MakeIdList(session.selection);
@@ -314,10 +319,233 @@ void NotifySelection(BrowseSession& session) {
     --session.depth;
 }
 
+// ---- The tree the dialog shows: the root (or the computer with its drives), opened along the
+// way to the selection, each open folder's subfolders in name order.
+
+struct TreeRow {
+    int depth = 0;
+    std::string label;
+    int icon = SHELL_ICON_FOLDER;
+    bool expandable = false;
+    bool expanded = false;
+    bool selected = false;
+};
+
+constexpr size_t kMaxTreeRows = 2000;
+
+// Visible subfolders by name (hidden ones, as file managers do, left out); at most `limit`.
+std::vector<std::string> Subfolders(const std::string& windowsPath, size_t limit) {
+    std::vector<std::string> names;
+    Resolved resolved;
+    DWORD error = ERROR_SUCCESS;
+    if (!Resolve(windowsPath, resolved, error) || !resolved.exists) return names;
+    std::error_code failure;
+    for (std::filesystem::directory_iterator it(resolved.native, failure), end; !failure && it != end;
+         it.increment(failure)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.' || !it->is_directory(failure)) continue;
+        names.push_back(name);
+        if (names.size() >= limit) break;
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return ascii::Lower(a) < ascii::Lower(b); });
+    return names;
+}
+
+std::string ChildPath(const std::string& parent, const std::string& name) {
+    return parent.back() == '\\' ? parent + name : parent + "\\" + name;
+}
+
+void AddFolderRow(std::vector<TreeRow>& rows, const std::string& path, int depth,
+                  const std::string& selection) {
+    if (rows.size() >= kMaxTreeRows) return;
+    SHFILEINFO info{};
+    SHGetFileInfo(path.c_str(), 0, &info, sizeof info,
+                  SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    TreeRow row;
+    row.depth = depth;
+    row.label = info.szDisplayName[0] ? info.szDisplayName : path;
+    row.icon = info.iIcon;
+    row.selected = EqualNoCase(path, selection);
+    row.expanded = !row.selected && Within(path, selection);
+    if (row.selected && row.icon == SHELL_ICON_FOLDER) row.icon = SHELL_ICON_FOLDER_OPEN;
+    const std::vector<std::string> children = Subfolders(path, row.expanded ? kMaxTreeRows : 1);
+    row.expandable = !children.empty();
+    rows.push_back(row);
+    if (row.expanded)
+        for (const auto& name : children)
+            AddFolderRow(rows, ChildPath(path, name), depth + 1, selection);
+}
+
+std::vector<TreeRow> BrowseTree(const BrowseSession& session) {
+    std::vector<TreeRow> rows;
+    if (!session.root.empty()) {
+        AddFolderRow(rows, session.root, 0, session.selection);
+        return rows;
+    }
+    TreeRow computer;
+    computer.label = "Computer";
+    computer.icon = SHELL_ICON_DRIVE_FIXED;
+    computer.expandable = computer.expanded = true;
+    computer.selected = session.selection.empty();
+    rows.push_back(computer);
+    const DWORD drives = GetLogicalDrives();
+    for (int letter = 0; letter < 26; ++letter)
+        if (drives & (1u << letter))
+            AddFolderRow(rows, std::string(1, static_cast<char>('A' + letter)) + ":\\", 1, session.selection);
+    return rows;
+}
+
+// ---- Painting
+
+constexpr int kBrowseWidth = 300;
+constexpr int kBrowseHeight = 330;
+constexpr int kRowHeight = 18;
+constexpr int kIndent = 19;
+
+struct BrowseLayout {
+    RECT title, status, tree, edit, ok, cancel;
+};
+
+BrowseLayout LayOut(UINT flags) {
+    BrowseLayout layout;
+    layout.title = {12, 10, kBrowseWidth - 12, 42};
+    const bool status = flags & BIF_STATUSTEXT, edit = flags & BIF_EDITBOX;
+    layout.status = status ? RECT{12, 44, kBrowseWidth - 12, 60} : RECT{};
+    layout.tree = {12, status ? 64 : 48, kBrowseWidth - 12, edit ? 256 : 284};
+    layout.edit = edit ? RECT{60, 262, kBrowseWidth - 12, 283} : RECT{};
+    layout.ok = {kBrowseWidth - 168, 296, kBrowseWidth - 93, 319};
+    layout.cancel = {kBrowseWidth - 87, 296, kBrowseWidth - 12, 319};
+    return layout;
+}
+
+void DottedLine(HDC dc, int x0, int y0, int x1, int y1) {
+    const COLORREF colour = GetSysColor(COLOR_BTNSHADOW);
+    for (int x = x0, y = y0; x <= x1 && y <= y1; (x0 == x1 ? y : x) += 2)
+        SetPixel(dc, x, y, colour);
+}
+
+void PaintExpander(HDC dc, int cx, int cy, bool expanded) {
+    RECT box{cx - 4, cy - 4, cx + 5, cy + 5};
+    FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+    FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+    RECT bar{cx - 2, cy, cx + 3, cy + 1};
+    FillRect(dc, &bar, GetSysColorBrush(COLOR_WINDOWTEXT));
+    if (!expanded) {
+        RECT stem{cx, cy - 2, cx + 1, cy + 3};
+        FillRect(dc, &stem, GetSysColorBrush(COLOR_WINDOWTEXT));
+    }
+}
+
+void PaintTree(HDC dc, const BrowseSession& session, const RECT& box) {
+    RECT inside = box;
+    DrawEdge(dc, &inside, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    FillRect(dc, &inside, GetSysColorBrush(COLOR_WINDOW));
+    const std::vector<TreeRow> rows = BrowseTree(session);
+    const int visible = std::max(1, static_cast<int>(inside.bottom - inside.top - 2) / kRowHeight);
+    const int count = static_cast<int>(rows.size());
+    int selected = 0;
+    for (int i = 0; i < count; ++i)
+        if (rows[static_cast<size_t>(i)].selected) selected = i;
+    const int first = std::clamp(selected - visible / 2, 0, std::max(0, count - visible));
+    RECT area = inside;
+    if (count > visible) {
+        // The scroll bar: arrows, track and a thumb in proportion to what shows.
+        area.right -= 16;
+        RECT up{area.right, inside.top, inside.right, inside.top + 16};
+        RECT down{area.right, inside.bottom - 16, inside.right, inside.bottom};
+        RECT track{area.right, up.bottom, inside.right, down.top};
+        FillRect(dc, &track, GetSysColorBrush(COLOR_SCROLLBAR));
+        DrawFrameControl(dc, &up, DFC_SCROLL, DFCS_SCROLLUP);
+        DrawFrameControl(dc, &down, DFC_SCROLL, DFCS_SCROLLDOWN);
+        const int span = static_cast<int>(track.bottom - track.top);
+        const int thumbSize = std::max(8, span * visible / count);
+        const int thumbTop = static_cast<int>(track.top) + (span - thumbSize) * first / (count - visible);
+        RECT thumb{track.left, thumbTop, track.right, thumbTop + thumbSize};
+        FillRect(dc, &thumb, GetSysColorBrush(COLOR_3DFACE));
+        DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT);
+    }
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    HIMAGELIST icons = shell::SystemImageList(true);
+    // Whether a later row continues the branch at each depth: the connector lines run on.
+    std::vector<std::vector<bool>> continues(rows.size());
+    std::vector<bool> open;
+    for (int i = count - 1; i >= 0; --i) {
+        const auto depth = static_cast<size_t>(rows[static_cast<size_t>(i)].depth);
+        open.resize(std::max(open.size(), depth + 1), false);
+        continues[static_cast<size_t>(i)].assign(open.begin(), open.begin() + static_cast<long>(depth + 1));
+        open.resize(depth + 1);
+        open[depth] = true;
+    }
+    for (int i = first; i < std::min(count, first + visible); ++i) {
+        const TreeRow& row = rows[static_cast<size_t>(i)];
+        const int top = static_cast<int>(area.top) + 1 + (i - first) * kRowHeight,
+                  middle = top + kRowHeight / 2;
+        const int x = static_cast<int>(area.left) + 4 + row.depth * kIndent;
+        // Connectors: up to the parent, on to a later sibling, and the ancestors' branches beside.
+        const auto& runsOn = continues[static_cast<size_t>(i)];
+        for (int level = 1; level <= row.depth; ++level) {
+            const int column = static_cast<int>(area.left) + 4 + (level - 1) * kIndent + 4;
+            const bool later = runsOn[static_cast<size_t>(level)];
+            if (level == row.depth)
+                DottedLine(dc, column, top, column, later ? top + kRowHeight - 1 : middle);
+            else if (later)
+                DottedLine(dc, column, top, column, top + kRowHeight - 1);
+        }
+        if (row.depth > 0) DottedLine(dc, x - kIndent + 4, middle, x + 2, middle);
+        if (row.expandable) PaintExpander(dc, x + 4, middle, row.expanded);
+        ImageList_Draw(icons, row.icon, dc, x + 12, top + 1, ILD_TRANSPARENT);
+        SIZE extent{};
+        GetTextExtentPoint32(dc, row.label.c_str(), static_cast<int>(row.label.size()), &extent);
+        RECT text{x + 31, top + 1, x + 35 + extent.cx, top + kRowHeight - 1};
+        if (row.selected) FillRect(dc, &text, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(row.selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        RECT label{text.left + 2, text.top, text.right, text.bottom};
+        DrawText(dc, row.label.c_str(), static_cast<int>(row.label.size()), &label,
+                 DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
+    RestoreDC(dc, saved);
+}
+
+void PaintBrowse(HDC dc, const BrowseSession& session) {
+    const commdlg::Painter painter(dc);
+    const BrowseLayout layout = LayOut(session.info->ulFlags);
+    painter.Background(RECT{0, 0, kBrowseWidth, kBrowseHeight});
+    RECT title = layout.title;
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawText(dc, session.record.title.c_str(), static_cast<int>(session.record.title.size()), &title,
+             DT_LEFT | DT_TOP | DT_WORDBREAK);
+    if ((session.info->ulFlags & BIF_STATUSTEXT) && !session.record.statusTexts.empty()) {
+        RECT status = layout.status;
+        const std::string& text = session.record.statusTexts.back();
+        DrawText(dc, text.c_str(), static_cast<int>(text.size()), &status,
+                 DT_LEFT | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
+    }
+    PaintTree(dc, session, layout.tree);
+    if (session.info->ulFlags & BIF_EDITBOX) {
+        painter.Label(12, layout.edit.top + 4, "Folder:");
+        const size_t slash = session.selection.find_last_of('\\');
+        painter.Field(layout.edit, slash + 1 < session.selection.size() ? session.selection.substr(slash + 1)
+                                                                        : session.selection);
+    }
+    painter.Button(layout.ok, "OK", true, session.record.okEnabled);
+    painter.Button(layout.cancel, "Cancel");
+}
+
 LRESULT BrowseProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     BrowseSession* session = currentBrowse;
     if (!session || session->window != hwnd) return DefWindowProc(hwnd, message, wParam, lParam);
     switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(hwnd, &paint);
+            PaintBrowse(dc, *session);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
         case BFFM_SETSELECTION: {
             std::string path;
             if (wParam) {
@@ -333,24 +561,15 @@ LRESULT BrowseProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case BFFM_SETSTATUSTEXT:
             session->record.statusTexts.emplace_back(lParam ? reinterpret_cast<const char*>(lParam) : "");
+            InvalidateRect(hwnd, nullptr, FALSE);
             return TRUE;
         case BFFM_ENABLEOK:
             session->record.okEnabled = lParam != 0;
+            InvalidateRect(hwnd, nullptr, FALSE);
             return TRUE;
         default:
             return DefWindowProc(hwnd, message, wParam, lParam);
     }
-}
-
-HWND CreateBrowseWindow(const BROWSEINFO& info) {
-    // Registered on every use: resetting the platform forgets window classes. A class already
-    // there is the same one.
-    WNDCLASS windowClass{};
-    windowClass.lpfnWndProc = BrowseProcedure;
-    windowClass.lpszClassName = kBrowseClass;
-    RegisterClass(&windowClass);
-    return CreateWindowEx(0, kBrowseClass, info.lpszTitle ? info.lpszTitle : "", WS_POPUP, 0, 0, 320, 400,
-                          info.hwndOwner, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
@@ -382,7 +601,9 @@ PIDLIST_ABSOLUTE SHBrowseForFolder(BROWSEINFO* lpbi) {
     if (lpbi->pidlRoot && !shell::IdListPath(lpbi->pidlRoot, session.root))
         return finish("not a folder", nullptr);
     session.selection = session.root;
-    session.window = CreateBrowseWindow(*lpbi);
+    commdlg::RegisterDialogClass(kBrowseClass, BrowseProcedure);
+    session.window = commdlg::CreateDialogWindow(kBrowseClass, "Browse for Folder", lpbi->hwndOwner,
+                                                 kBrowseWidth, kBrowseHeight);
     if (!session.window) return finish("no window", nullptr);
     BrowseSession* previous = currentBrowse;
     currentBrowse = &session;
@@ -398,6 +619,8 @@ PIDLIST_ABSOLUTE SHBrowseForFolder(BROWSEINFO* lpbi) {
         session.selection = folder;
         NotifySelection(session);
     }
+    UpdateWindow(session.window);
+    if (script->whileOpen) script->whileOpen(session.window);
     if (std::string_view(outcome) == "chosen") {
         if (script->cancel)
             outcome = "cancelled";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "files/files_internal.h"
+#include "win32/imagelist.h"
 #include "win32/shell.h"
 
 namespace win32::shell {
@@ -14,6 +15,9 @@ std::vector<std::string> SplitNameList(const char* list);
 
 // The kind of item a path names, for icons and type names.
 int IconIndexFor(const std::string& name, DWORD attributes, UINT driveType, bool isRoot);
+
+// The system image list (16-pixel icons when `small`) of the built-in icon set.
+HIMAGELIST SystemImageList(bool small);
 
 // The native folder of a CSIDL value, or empty when it has none.
 std::string SpecialFolderNative(int csidl);
