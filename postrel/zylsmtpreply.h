@@ -90,4 +90,22 @@ private:
     size_t consumed_ = 0;
 };
 
+// What a server's EHLO reply offers (RFC 5321 section 4.1.1.1): each line after the first names an
+// extension and its parameters.
+struct TZylSMTPCapabilities {
+    bool StartTls = false;
+    // Upper case, in the server's order, without repeats.
+    std::vector<std::string> AuthMechanisms;
+
+    bool Offers(std::string_view mechanism) const {
+        for (const auto& offered : AuthMechanisms)
+            if (offered == mechanism) return true;
+        return false;
+    }
+};
+
+// Reads the lines of an EHLO reply ("250-STARTTLS", "250 AUTH PLAIN LOGIN"; the old "AUTH=LOGIN"
+// form too). Keywords are matched without regard to case; anything unknown is passed over.
+TZylSMTPCapabilities ParseEhloCapabilities(const std::vector<std::string>& lines);
+
 }  // namespace postrel

@@ -272,6 +272,24 @@ void TZylMailHost::CreateConnection(vcl::TNotifyEvent& onConnect, vcl::TNotifyEv
                               Integer& errorCode) { ConnectionError(sender, errorCode); };
 }
 
+bool TZylMailHost::StartTls(Integer timeoutMs, std::string& reason) {
+    vcl::TTlsOptions options;
+    options.ServerName = host_;
+    options.TrustedCertificates = trustedCertificates_;
+    options.AcceptSelfSigned = acceptSelfSigned_;
+    try {
+        socket_->Socket()->StartTls(options, timeoutMs);
+        return true;
+    } catch (const vcl::ETlsError& e) {
+        reason = e.Message();
+        return false;
+    }
+}
+
+std::string TZylMailHost::TlsProtocol() const {
+    return socket_ ? socket_->Socket()->TlsProtocol() : std::string();
+}
+
 void TZylMailHost::ReleaseConnection() {
     stream_.reset();
     if (socket_) {

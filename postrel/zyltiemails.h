@@ -175,6 +175,12 @@ public:
 // ---------------------------------------------------------------------------------------------
 // Mail host
 
+// How a connection is protected: not at all, upgraded to TLS after the greeting (STARTTLS, or
+// STLS for POP3), or TLS from the first byte (SMTP on 465, POP3 on 995).
+enum class TZylMailSecurity : uint8_t { msNone, msStartTLS, msImplicitTLS };
+VCL_ENUM_NAMES(TZylMailSecurity, "msNone", "msStartTLS", "msImplicitTLS")
+using enum TZylMailSecurity;
+
 class TZylMailHost : public TZylMailsComponent {
     VCL_DECLARE_CLASS(TZylMailHost, TZylMailsComponent)
 public:
@@ -195,6 +201,18 @@ public:
     // Raises vcl::ERangeError outside 1..100.
     void SetProgressStep(TZylPStep value);
 
+    // TLS. The server's certificate must lead to the system's store (or to TrustedCertificates, a
+    // PEM file, when set) and name Host; AcceptSelfSigned lets a self-signed certificate through,
+    // still checked for the name. Once TLS was asked for, the run never goes on in clear text.
+    TZylMailSecurity Security() const { return security_; }
+    void SetSecurity(TZylMailSecurity value) { security_ = value; }
+    const std::string& TrustedCertificates() const { return trustedCertificates_; }
+    void SetTrustedCertificates(const std::string& value) { trustedCertificates_ = value; }
+    bool AcceptSelfSigned() const { return acceptSelfSigned_; }
+    void SetAcceptSelfSigned(bool value) { acceptSelfSigned_ = value; }
+    // "TLSv1.3" and the like while the run's connection is protected, else empty.
+    std::string TlsProtocol() const;
+
     vcl::TNotifyEvent OnExecute;
 
     // The port a new component of this class starts with.
@@ -211,6 +229,11 @@ public:
         p.Property("Port", &TZylMailHost::Port, &TZylMailHost::SetPort).Stored(&TZylMailHost::PortStored);
         p.Property("Messages", &TZylMailHost::Messages, &TZylMailHost::SetZylMessages);
         p.Property("ProgressStep", &TZylMailHost::ProgressStep, &TZylMailHost::SetProgressStep, 1);
+        p.Property("Security", &TZylMailHost::Security, &TZylMailHost::SetSecurity, msNone);
+        p.Property("TrustedCertificates", &TZylMailHost::TrustedCertificates,
+                   &TZylMailHost::SetTrustedCertificates);
+        p.Property("AcceptSelfSigned", &TZylMailHost::AcceptSelfSigned, &TZylMailHost::SetAcceptSelfSigned,
+                   false);
         p.Event("OnExecute", &TZylMailHost::OnExecute);
     }
 
@@ -241,6 +264,9 @@ protected:
     virtual void ConnectionError(vcl::TObject* sender, Integer errorCode) = 0;
     // Drops the connection's notifications, then the stream and the connection.
     void ReleaseConnection();
+    // Starts TLS on the run's connection within the limit; false with the reason in `reason` (the
+    // connection is closed then).
+    bool StartTls(Integer timeoutMs, std::string& reason);
 
     vcl::TComponentPtr<vcl::TClientSocket> socket_;
     std::unique_ptr<vcl::TWinSocketStream> stream_;
@@ -253,6 +279,9 @@ private:
 
     std::string host_;
     std::string port_;
+    TZylMailSecurity security_ = msNone;
+    std::string trustedCertificates_;
+    bool acceptSelfSigned_ = false;
     std::unique_ptr<TZylMessages> messages_;
     TZylPStep progressStep_ = 1;
 };
@@ -268,6 +297,12 @@ void TZylMailHost::Fire(const Handler& handler, Args&&... args) {
 
 // ---------------------------------------------------------------------------------------------
 // SMTP sending
+
+// How TZylSMTPMail logs in: not at all, with the best method the server offers (CRAM-MD5, then
+// PLAIN, then LOGIN), or with the one named (refused when the server does not offer it).
+enum class TZylSMTPAuthMethod : uint8_t { samNone, samAutomatic, samPlain, samLogin, samCramMD5 };
+VCL_ENUM_NAMES(TZylSMTPAuthMethod, "samNone", "samAutomatic", "samPlain", "samLogin", "samCramMD5")
+using enum TZylSMTPAuthMethod;
 
 // How long each step of the dialogue may wait for the server, in milliseconds (the limits of
 // RFC 5321 section 4.5.3.2; tests shorten them). Writes count a stalled data block.
@@ -304,6 +339,18 @@ public:
     Integer LineDelay() const { return lineDelay_; }
     // Raises vcl::ERangeError for a negative value.
     void SetLineDelay(Integer value);
+
+    // The login. With a Security or an AuthMethod the dialogue opens with EHLO (HELO otherwise),
+    // and what the server's EHLO reply does not offer is refused with an error. The password is
+    // never written to form files: programs set it at run time.
+    TZylSMTPAuthMethod AuthMethod() const { return authMethod_; }
+    void SetAuthMethod(TZylSMTPAuthMethod value) { authMethod_ = value; }
+    const std::string& Username() const { return username_; }
+    void SetUsername(const std::string& value) { username_ = value; }
+    const std::string& Password() const { return password_; }
+    void SetPassword(const std::string& value) { password_ = value; }
+    // What the last EHLO reply offered.
+    const TZylSMTPCapabilities& Capabilities() const { return capabilities_; }
 
     vcl::TNotifyEvent OnConnect;
     vcl::TNotifyEvent OnDisconnect;
@@ -351,6 +398,8 @@ public:
         p.Property("DateTimeFormat", &TZylSMTPMail::DateTimeFormat, &TZylSMTPMail::SetDateTimeFormat)
             .Stored(&TZylSMTPMail::DateTimeFormatStored);
         p.Property("LineDelay", &TZylSMTPMail::LineDelay, &TZylSMTPMail::SetLineDelay, 40);
+        p.Property("AuthMethod", &TZylSMTPMail::AuthMethod, &TZylSMTPMail::SetAuthMethod, samNone);
+        p.Property("Username", &TZylSMTPMail::Username, &TZylSMTPMail::SetUsername);
         p.Event("OnConnect", &TZylSMTPMail::OnConnect);
         p.Event("OnDisconnect", &TZylSMTPMail::OnDisconnect);
         p.Event("OnError", &TZylSMTPMail::OnError);
@@ -388,10 +437,21 @@ private:
     // Encodes an attachment, stores the lines in it (when it still exists) and fires OnEncodeEnd.
     bool EncodeAttachment(TZylAttachment* attachment, TZylMessage* message, std::vector<std::string>& lines);
     std::string LocalHostName() const;
+    // The protected, logged-in opening after the greeting; false after an error was reported.
+    bool Secure();
+    bool Ehlo();
+    bool Authenticate();
+    // Reports a refusal of this side (no reply code explains it) and ends the run as failed.
+    void Refuse(const std::string& reason);
 
     std::unique_ptr<vcl::TStringList> signature_;
     std::string dateTimeFormat_;
     Integer lineDelay_ = 40;
+    TZylSMTPAuthMethod authMethod_ = samNone;
+    std::string username_;
+    std::string password_;
+    TZylSMTPCapabilities capabilities_;
+    bool runFailed_ = false;
     TZylSMTPTimeouts timeouts_;
     Integer waitSlice_ = 200;
 
@@ -403,6 +463,7 @@ private:
     std::string replyCode_;
     std::string replyText_;
     std::string lastReplyLine_;
+    std::vector<std::string> lastReply_;
     Integer socketError_ = 0;
     Word lastSendPercent_ = 0;
     Word lastEncodePercent_ = 0;
@@ -434,6 +495,12 @@ public:
     const char* ClassName() const noexcept override { return "EZylMessageFormatError"; }
 };
 
+// How TZylPOPMail logs in: USER and PASS, APOP (the password's digest with the greeting's stamp;
+// refused when the greeting has none), or SASL PLAIN (AUTH PLAIN).
+enum class TZylPOPAuthMethod : uint8_t { pamUserPass, pamAPOP, pamSaslPlain };
+VCL_ENUM_NAMES(TZylPOPAuthMethod, "pamUserPass", "pamAPOP", "pamSaslPlain")
+using enum TZylPOPAuthMethod;
+
 class TZylPOPMail : public TZylMailHost {
     VCL_DECLARE_CLASS(TZylPOPMail, TZylMailHost)
 public:
@@ -458,6 +525,8 @@ public:
     void SetUsername(const std::string& value) { username_ = value; }
     const std::string& Password() const { return password_; }
     void SetPassword(const std::string& value) { password_ = value; }
+    TZylPOPAuthMethod AuthMethod() const { return authMethod_; }
+    void SetAuthMethod(TZylPOPAuthMethod value) { authMethod_ = value; }
     // The largest message taken, in bytes; a larger one is passed over with OnError (2007) and
     // left on the server. Raises vcl::ERangeError below 1.
     Integer MaxMessageSize() const { return maxMessageSize_; }
@@ -537,6 +606,7 @@ public:
         p.Property("DeleteOfServer", &TZylPOPMail::DeleteOfServer, &TZylPOPMail::SetDeleteOfServer, false);
         p.Property("Username", &TZylPOPMail::Username, &TZylPOPMail::SetUsername);
         p.Property("Password", &TZylPOPMail::Password, &TZylPOPMail::SetPassword);
+        p.Property("AuthMethod", &TZylPOPMail::AuthMethod, &TZylPOPMail::SetAuthMethod, pamUserPass);
         p.Property("MaxMessageSize", &TZylPOPMail::MaxMessageSize, &TZylPOPMail::SetMaxMessageSize,
                    kDefaultMaxMessageSize);
         p.Event("OnConnect", &TZylPOPMail::OnConnect);
@@ -560,6 +630,10 @@ private:
     void RaiseError(Integer code) { RaiseErrorAndExit(this, code); }
     // Reports a message refused here, keeping the connection.
     void ReportRefusal(Integer code, const std::string& text);
+    // STLS and the TLS handshake; false after the failure was reported.
+    bool UpgradeToTls();
+    // Ends the run with a failure of this side that no server reply explains.
+    void Refuse(Integer code, const std::string& reason);
     [[noreturn]] void ConnectionError(Integer code, const char* api);
     void Command(std::string_view text);
     // Reads one status line; true for "+OK".
@@ -580,6 +654,8 @@ private:
     bool deleteOfServer_ = false;
     std::string username_;
     std::string password_;
+    TZylPOPAuthMethod authMethod_ = pamUserPass;
+    std::string greeting_;
     Integer maxMessageSize_ = kDefaultMaxMessageSize;
     Integer timeout_ = kDefaultTimeout;
     Integer waitSlice_ = 200;

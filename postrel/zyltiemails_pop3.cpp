@@ -2,6 +2,7 @@
 // DELE, TOP and QUIT, with every wait bounded and the message queue pumped while waiting.
 #include <algorithm>
 
+#include "zylmailauth.h"
 #include "zylmimedecode.h"
 #include "zyltiemails.h"
 
@@ -88,24 +89,69 @@ void TZylPOPMail::Connect() {
     deleted_->Clear();
     if (!connected_) return;
     stream_ = std::make_unique<vcl::TWinSocketStream>(socket_->Socket(), kStreamTimeOut);
+    if (Security() == msImplicitTLS) {
+        std::string reason;
+        if (!StartTls(timeout_, reason)) return Refuse(vcl::WSAECONNABORTED, reason);
+    }
     bool ready = ReadStatus();
+    greeting_ = replyText_;
     sessionState_ = TZylMailSessionState::Authorization;
     if (!ready) RaiseError(kPOPErrorGreeting);
+}
+
+bool TZylPOPMail::UpgradeToTls() {
+    Command("STLS\r\n");
+    if (!ReadStatus()) {
+        Refuse(kPOPErrorLogin, "The server does not offer STLS: " + replyText_);
+        return false;
+    }
+    // Whatever came with the reply was sent in clear text and may be forged.
+    if (reader_.Pending() > 0) {
+        Refuse(vcl::WSAECONNABORTED, "The server sent data ahead of the TLS handshake");
+        return false;
+    }
+    std::string reason;
+    if (!StartTls(timeout_, reason)) {
+        Refuse(vcl::WSAECONNABORTED, reason);
+        return false;
+    }
+    return true;
+}
+
+void TZylPOPMail::Refuse(Integer code, const std::string& reason) {
+    status_.clear();
+    replyText_ = reason;
+    RaiseErrorAndExit(this, code);
 }
 
 bool TZylPOPMail::Login() {
     if (!connected_) throw EZylMailError("Invalid Operation. User not connected");
     if (BreaksCommand(username_) || BreaksCommand(password_))
         throw EZylMailError("\"Username\" and \"Password\" must not hold line breaks or NUL characters");
-    Command("USER " + username_ + "\r\n");
-    if (!ReadStatus()) {
+    if (Security() == msStartTLS && !socket_->Socket()->TlsActive() && !UpgradeToTls()) return false;
+    // Each step: the command, and a positive status that lets the next one go.
+    auto step = [this](const std::string& command) {
+        Command(command + "\r\n");
+        if (ReadStatus()) return true;
         RaiseError(kPOPErrorLogin);
         return false;
-    }
-    Command("PASS " + password_ + "\r\n");
-    if (!ReadStatus()) {
-        RaiseError(kPOPErrorLogin);
-        return false;
+    };
+    switch (authMethod_) {
+        case pamUserPass:
+            if (!step("USER " + username_) || !step("PASS " + password_)) return false;
+            break;
+        case pamAPOP: {
+            const std::string stamp = ApopStamp(greeting_);
+            if (stamp.empty()) {
+                Refuse(kPOPErrorLogin, "The server's greeting offers no APOP");
+                return false;
+            }
+            if (!step("APOP " + username_ + " " + ApopDigest(stamp, password_))) return false;
+            break;
+        }
+        case pamSaslPlain:
+            if (!step("AUTH PLAIN " + SaslPlainResponse(username_, password_))) return false;
+            break;
     }
     sessionState_ = TZylMailSessionState::Transaction;
     return true;
@@ -302,8 +348,13 @@ size_t TZylPOPMail::ReceiveChunk() {
             continue;
         }
         vcl::Int64 count = stream_->Read(buffer, sizeof buffer);
-        // Ready, yet nothing to read: the server has closed the connection.
-        if (count <= 0) ConnectionError(vcl::WSAECONNRESET, "recv");
+        if (count <= 0) {
+            if (stream_->PeerClosed()) ConnectionError(vcl::WSAECONNRESET, "recv");
+            // Under TLS a record may carry no data (a session ticket): wait on.
+            waited += slice;
+            if (waited >= timeout_) ConnectionError(vcl::WSAETIMEDOUT, "recv");
+            continue;
+        }
         reader_.Feed(buffer, static_cast<size_t>(count));
         received_ += static_cast<uint64_t>(count);
         return static_cast<size_t>(count);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win32/kernel.h"
+#include "zylmailauth.h"
 #include "zyltiemails.h"
 
 namespace postrel {
@@ -53,15 +54,20 @@ void TZylSMTPMail::SetLineDelay(Integer value) {
 // Run
 
 bool TZylSMTPMail::Execute() {
+    if (busy_) return TZylMailHost::Execute();
+    runFailed_ = false;
+    // A refused login or protection fails the run; other refusals go to OnError only.
     return RunConnection([this] {
-        Connect();
-        std::vector<int> ids;
-        for (int i = 0; i < Messages()->Count(); ++i)
-            ids.push_back(Messages()->Items(i)->ID());
-        for (int id : ids)
-            if (auto* message = static_cast<TZylMessage*>(Messages()->FindItemID(id))) SendMessage(message);
-        Disconnect();
-    });
+               Connect();
+               std::vector<int> ids;
+               for (int i = 0; i < Messages()->Count(); ++i)
+                   ids.push_back(Messages()->Items(i)->ID());
+               for (int id : ids)
+                   if (auto* message = static_cast<TZylMessage*>(Messages()->FindItemID(id)))
+                       SendMessage(message);
+               Disconnect();
+           }) &&
+           !runFailed_;
 }
 
 void TZylSMTPMail::ConnectionError(vcl::TObject* sender, Integer errorCode) {
@@ -87,22 +93,136 @@ void TZylSMTPMail::Connect() {
     socketError_ = 0;
     reader_.Clear();
     output_.clear();
+    capabilities_ = {};
     socket_->Open();
     stream_ = std::make_unique<vcl::TWinSocketStream>(socket_->Socket(), kStreamTimeOut);
     if (errorFlag_ || !connected_) return;
+    if (Security() == msImplicitTLS) {
+        std::string reason;
+        if (!StartTls(timeouts_.Greeting, reason)) return Refuse(reason);
+    }
     // Anything but a ready greeting is a refusal (a "421" or "554" server says so at once).
     if (!Expect(timeouts_.Greeting, {"220"})) {
         errorFlag_ = true;
         RaiseErrorAndExit(this);
         return;
     }
-    Command("HELO " + socket_->Socket()->LocalHost() + "\r\n");
-    if (!Expect(timeouts_.Helo, {"250"})) {
-        errorFlag_ = true;
-        RaiseErrorAndExit(this);
-        return;
+    if (Security() != msNone || authMethod_ != samNone) {
+        if (!Secure()) return;
+    } else {
+        Command("HELO " + socket_->Socket()->LocalHost() + "\r\n");
+        if (!Expect(timeouts_.Helo, {"250"})) {
+            errorFlag_ = true;
+            RaiseErrorAndExit(this);
+            return;
+        }
     }
     abort_ = false;
+}
+
+bool TZylSMTPMail::Ehlo() {
+    Command("EHLO " + socket_->Socket()->LocalHost() + "\r\n");
+    if (!Expect(timeouts_.Helo, {"250"})) {
+        runFailed_ = true;
+        RaiseErrorAndExit(this);
+        return false;
+    }
+    capabilities_ = ParseEhloCapabilities(lastReply_);
+    return true;
+}
+
+bool TZylSMTPMail::Secure() {
+    if (!Ehlo()) return false;
+    if (Security() == msStartTLS) {
+        if (!capabilities_.StartTls) {
+            Refuse("The server does not offer STARTTLS");
+            return false;
+        }
+        Command("STARTTLS\r\n");
+        if (!Expect(timeouts_.Helo, {"220"})) {
+            runFailed_ = true;
+            RaiseErrorAndExit(this);
+            return false;
+        }
+        // Whatever came with the reply was sent in clear text and may be forged (RFC 3207 section 6).
+        if (reader_.Pending() > 0) {
+            Refuse("The server sent data ahead of the TLS handshake");
+            return false;
+        }
+        std::string reason;
+        if (!StartTls(timeouts_.Helo, reason)) {
+            Refuse(reason);
+            return false;
+        }
+        // What the server offered before TLS counts no more.
+        if (!Ehlo()) return false;
+    }
+    return authMethod_ == samNone || Authenticate();
+}
+
+bool TZylSMTPMail::Authenticate() {
+    if (BreaksLine(username_) || BreaksLine(password_)) {
+        Refuse("\"Username\" and \"Password\" must not hold line breaks or NUL characters");
+        return false;
+    }
+    std::string mechanism;
+    switch (authMethod_) {
+        case samAutomatic:
+            for (const char* preferred : {"CRAM-MD5", "PLAIN", "LOGIN"})
+                if (capabilities_.Offers(preferred)) {
+                    mechanism = preferred;
+                    break;
+                }
+            break;
+        case samPlain:
+            mechanism = "PLAIN";
+            break;
+        case samLogin:
+            mechanism = "LOGIN";
+            break;
+        case samCramMD5:
+            mechanism = "CRAM-MD5";
+            break;
+        case samNone:
+            return true;
+    }
+    if (mechanism.empty() || !capabilities_.Offers(mechanism)) {
+        Refuse(mechanism.empty() ? std::string("The server offers no login method")
+                                 : "The server does not offer the login method " + mechanism);
+        return false;
+    }
+    // Each step: the command, and the reply that lets the next one go.
+    auto step = [this](const std::string& line, std::string_view accepted) {
+        Command(line + "\r\n");
+        if (Expect(timeouts_.Helo, {accepted})) return true;
+        runFailed_ = true;
+        RaiseErrorAndExit(this);
+        return false;
+    };
+    if (mechanism == "PLAIN") return step("AUTH PLAIN " + SaslPlainResponse(username_, password_), "235");
+    if (mechanism == "LOGIN") {
+        std::string user, password;
+        Base64EncodeText(reinterpret_cast<const uint8_t*>(username_.data()), username_.size(), user, "");
+        Base64EncodeText(reinterpret_cast<const uint8_t*>(password_.data()), password_.size(), password, "");
+        return step("AUTH LOGIN", "334") && step(user, "334") && step(password, "235");
+    }
+    if (!step("AUTH CRAM-MD5", "334")) return false;
+    const std::string answer =
+        CramMd5Response(username_, password_, std::string_view(lastReplyLine_).substr(4));
+    if (answer.empty()) {
+        Command("*\r\n");  // cancels the exchange
+        Refuse("The server's CRAM-MD5 challenge is not base64");
+        return false;
+    }
+    return step(answer, "235");
+}
+
+void TZylSMTPMail::Refuse(const std::string& reason) {
+    replyCode_.clear();
+    replyText_ = reason;
+    socketError_ = vcl::WSAECONNABORTED;
+    runFailed_ = true;
+    RaiseErrorAndExit(this);
 }
 
 void TZylSMTPMail::Disconnect() {
@@ -268,6 +388,7 @@ void TZylSMTPMail::ReadReply(Integer timeoutMs) {
     replyCode_ = reply.code;
     replyText_ = reply.text;
     lastReplyLine_ = reply.lines.back();
+    lastReply_ = std::move(reply.lines);
     Pump();
 }
 

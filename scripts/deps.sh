@@ -9,7 +9,7 @@ ZYL_PACKAGES=(
     clang libclang-rt-14-dev lld
     libsqlite3-dev sqlite3 libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
     python3 binutils-mingw-w64-x86-64
-    postfix dovecot-core dovecot-pop3d
+    postfix dovecot-core dovecot-pop3d dovecot-submissiond libssl-dev openssl
     libpq-dev postgresql
     libx11-dev libxext-dev libxrandr-dev libxtst-dev xvfb xdotool xclip x11-apps x11-utils
     libcups2-dev cups cups-client cups-filters poppler-utils

@@ -4,8 +4,11 @@
 //   mailtool [send] --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES
 //                   [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]
 //                   [--attach FILE]... [--line-delay MS] [--quiet]
+//                   [--user NAME [--password SECRET] [--auth auto|plain|login|cram-md5]]
 //   mailtool fetch --host HOST [--port PORT] --user NAME [--password SECRET] [--list]
 //                  [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]
+//                  [--auth user|apop|plain]
+//   both:          [--tls starttls|implicit] [--ca FILE] [--accept-self-signed]
 //
 // The password may come from the environment (MAILTOOL_PASSWORD) instead of the command line.
 // Exit status: 0 done, 1 the server refused, a message was refused or the connection failed,
@@ -29,8 +32,11 @@ constexpr const char* kUsage =
     "usage: mailtool [send] --host HOST [--port PORT] --from ADDRESS [--name NAME] --to ADDRESSES\n"
     "                       [--subject TEXT] [--reply-to ADDRESS] [--text FILE | --body TEXT]\n"
     "                       [--attach FILE]... [--line-delay MS] [--quiet]\n"
+    "                       [--user NAME [--password SECRET] [--auth auto|plain|login|cram-md5]]\n"
     "       mailtool fetch --host HOST [--port PORT] --user NAME [--password SECRET] [--list]\n"
     "                      [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]\n"
+    "                      [--auth user|apop|plain]\n"
+    "       both:          [--tls starttls|implicit] [--ca FILE] [--accept-self-signed]\n"
     "       (the password may also come from MAILTOOL_PASSWORD)\n";
 
 int Usage(const std::string& problem) {
@@ -86,6 +92,25 @@ struct Failures {
     }
 };
 
+// The --tls, --ca and --accept-self-signed options; false with the problem for a bad value.
+bool ApplySecurity(const Options& options, postrel::TZylMailHost& mail, std::string& problem) {
+    const std::string tls = options.Value("--tls");
+    if (tls == "starttls")
+        mail.SetSecurity(postrel::msStartTLS);
+    else if (tls == "implicit")
+        mail.SetSecurity(postrel::msImplicitTLS);
+    else if (!tls.empty())
+        problem = "bad --tls " + tls;
+    mail.SetTrustedCertificates(options.Value("--ca"));
+    mail.SetAcceptSelfSigned(options.Has("--accept-self-signed"));
+    return problem.empty();
+}
+
+std::string Password(const Options& options) {
+    const char* fromEnvironment = std::getenv("MAILTOOL_PASSWORD");
+    return options.Value("--password", fromEnvironment ? fromEnvironment : "");
+}
+
 int Send(const Options& options) {
     using namespace postrel;
     std::string host = options.Value("--host"), port = options.Value("--port", "25");
@@ -114,6 +139,17 @@ int Send(const Options& options) {
     mail->SetPort(port);
     mail->SetLineDelay(lineDelay);
     mail->SetProgressStep(10);
+    std::string problem;
+    if (!ApplySecurity(options, *mail, problem)) return Usage(problem);
+    if (options.Has("--user")) {
+        const std::map<std::string, TZylSMTPAuthMethod> methods = {
+            {"auto", samAutomatic}, {"plain", samPlain}, {"login", samLogin}, {"cram-md5", samCramMD5}};
+        auto method = methods.find(options.Value("--auth", "auto"));
+        if (method == methods.end()) return Usage("bad --auth " + options.Value("--auth"));
+        mail->SetAuthMethod(method->second);
+        mail->SetUsername(options.Value("--user"));
+        mail->SetPassword(Password(options));
+    }
     TZylMessage* message = mail->Messages()->Add();
     message->SetFromMail(from);
     message->SetFromName(options.Value("--name"));
@@ -180,8 +216,7 @@ int Fetch(const Options& options) {
     using namespace postrel;
     std::string host = options.Value("--host"), port = options.Value("--port", "110");
     std::string user = options.Value("--user");
-    const char* fromEnvironment = std::getenv("MAILTOOL_PASSWORD");
-    std::string password = options.Value("--password", fromEnvironment ? fromEnvironment : "");
+    std::string password = Password(options);
     if (host.empty() || user.empty()) return Usage("--host and --user are required");
     int maxSize = TZylPOPMail::kDefaultMaxMessageSize;
     if (!vcl::TryStrToInt(options.Value("--max-size", std::to_string(maxSize)), maxSize) || maxSize < 1)
@@ -204,6 +239,13 @@ int Fetch(const Options& options) {
     mail->SetMaxMessageSize(maxSize);
     mail->SetDeleteOfServer(options.Has("--delete"));
     mail->SetProgressStep(25);
+    std::string problem;
+    if (!ApplySecurity(options, *mail, problem)) return Usage(problem);
+    const std::map<std::string, TZylPOPAuthMethod> methods = {
+        {"user", pamUserPass}, {"apop", pamAPOP}, {"plain", pamSaslPlain}};
+    auto method = methods.find(options.Value("--auth", "user"));
+    if (method == methods.end()) return Usage("bad --auth " + options.Value("--auth"));
+    mail->SetAuthMethod(method->second);
     failures.Install(mail->OnError);
 
     if (options.Has("--list")) {
@@ -262,16 +304,19 @@ int main(int argc, char** argv) {
     Options options;
     std::string problem;
     if (command == "fetch") {
-        if (!ReadOptions(argc, argv, 2, {"--host", "--port", "--user", "--password", "--save", "--max-size"},
-                         {"--list", "--delete", "--quiet"}, options, problem))
+        if (!ReadOptions(argc, argv, 2,
+                         {"--host", "--port", "--user", "--password", "--save", "--max-size", "--auth",
+                          "--tls", "--ca"},
+                         {"--list", "--delete", "--quiet", "--accept-self-signed"}, options, problem))
             return Usage(problem);
         return Fetch(options);
     }
     int first = command == "send" ? 2 : 1;
-    if (!ReadOptions(argc, argv, first,
-                     {"--host", "--port", "--from", "--name", "--to", "--subject", "--reply-to", "--body",
-                      "--text", "--attach", "--line-delay"},
-                     {"--quiet"}, options, problem))
+    if (!ReadOptions(
+            argc, argv, first,
+            {"--host", "--port", "--from", "--name", "--to", "--subject", "--reply-to", "--body", "--text",
+             "--attach", "--line-delay", "--user", "--password", "--auth", "--tls", "--ca"},
+            {"--quiet", "--accept-self-signed"}, options, problem))
         return Usage(problem);
     return Send(options);
 }

@@ -169,7 +169,7 @@ std::string SmtpSink::WaitForMessage(int milliseconds) const {
 // ---------------------------------------------------------------------------------------------
 // DovecotPop3
 
-DovecotPop3::DovecotPop3(const fs::path& folder) {
+DovecotPop3::DovecotPop3(const fs::path& folder, const Options& options) {
     std::string dovecot = FindProgram({"/usr/sbin/dovecot", "/usr/bin/dovecot"});
     if (dovecot.empty() || !fs::exists("/usr/lib/dovecot/pop3")) {
         error_ = "Dovecot's POP3 server is not installed (Debian packages dovecot-core, dovecot-pop3d)";
@@ -209,9 +209,47 @@ DovecotPop3::DovecotPop3(const fs::path& folder) {
         groupName = own->gr_name;
         extra = "default_login_user = " + userName + "\ndefault_internal_user = " + userName +
                 "\ndefault_internal_group = " + groupName +
-                "\nservice anvil {\n  chroot =\n}\nservice pop3-login {\n  chroot =\n}\n";
+                "\nservice anvil {\n  chroot =\n}\nservice pop3-login {\n  chroot =\n}\n" +
+                (options.relayPort ? "service submission-login {\n  chroot =\n}\n" : "");
     }
     port_ = FreeLoopbackPort();
+    std::string tls = "ssl = no\nauth_mechanisms = plain\n", listeners, protocols = "pop3";
+    if (options.tls) {
+        if (options.relayPort && !fs::exists("/usr/lib/dovecot/submission")) {
+            error_ = "Dovecot's submission server is not installed (Debian package dovecot-submissiond)";
+            return;
+        }
+        const std::string made = RunCommand(
+            "openssl req -x509 -newkey rsa:2048 -nodes -keyout '" + (root_ / "key.pem").string() +
+            "' -out '" + (root_ / "cert.pem").string() +
+            "' -days 30 -subj /CN=localhost -addext subjectAltName=DNS:localhost 2>&1 && echo made");
+        if (made.find("made") == std::string::npos) {
+            error_ = "openssl could not make a certificate: " + made;
+            return;
+        }
+        fs::permissions(root_ / "key.pem", fs::perms::others_read, fs::perm_options::add);
+        tls = "ssl = yes\nssl_cert = <" + (root_ / "cert.pem").string() + "\nssl_key = <" +
+              (root_ / "key.pem").string() +
+              "\nssl_dh = </usr/share/dovecot/dh.pem\nauth_mechanisms = plain login cram-md5 apop\n";
+        pop3sPort_ = FreeLoopbackPort();
+        listeners =
+            "  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " + std::to_string(pop3sPort_) +
+            "\n    ssl = yes\n  }\n";
+    }
+    std::string submission;
+    if (options.tls && options.relayPort) {
+        protocols += " submission";
+        submissionPort_ = FreeLoopbackPort();
+        submissionsPort_ = FreeLoopbackPort();
+        submission = "hostname = localhost\nsubmission_relay_host = 127.0.0.1\nsubmission_relay_port = " +
+                     std::to_string(options.relayPort) +
+                     "\nsubmission_relay_ssl = no\nsubmission_relay_trusted = no\n"
+                     "service submission-login {\n  inet_listener submission {\n    address = 127.0.0.1\n"
+                     "    port = " +
+                     std::to_string(submissionPort_) +
+                     "\n  }\n  inet_listener submissions {\n    address = 127.0.0.1\n    port = " +
+                     std::to_string(submissionsPort_) + "\n    ssl = yes\n  }\n}\n";
+    }
     const std::string r = root_.string();
     WriteTextFile(root_ / "dovecot.conf",
                   "base_dir = " + r +
@@ -225,11 +263,12 @@ DovecotPop3::DovecotPop3(const fs::path& folder) {
                       "log_path = " +
                       r +
                       "/dovecot.log\n"
-                      "protocols = pop3\n"
-                      "listen = 127.0.0.1\n"
-                      "ssl = no\n"
+                      "protocols = " +
+                      protocols +
+                      "\n"
+                      "listen = 127.0.0.1\n" +
+                      tls +
                       "disable_plaintext_auth = no\n"
-                      "auth_mechanisms = plain\n"
                       "auth_failure_delay = 0\n"
                       "pop3_uidl_format = %08Xu%08Xv\n"
                       "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " +
@@ -242,7 +281,7 @@ DovecotPop3::DovecotPop3(const fs::path& folder) {
                       r +
                       "/mail/%u/Maildir\n"
                       "service pop3-login {\n  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " +
-                      std::to_string(port_) + "\n  }\n}\n" + extra);
+                      std::to_string(port_) + "\n  }\n" + listeners + "}\n" + submission + extra);
     // Dovecot puts itself in the background; the process started here ends at once.
     pid_t starter = SpawnQuietly({dovecot, "-c", (root_ / "dovecot.conf").string()});
     int status = 0;
@@ -251,7 +290,8 @@ DovecotPop3::DovecotPop3(const fs::path& folder) {
         error_ = "dovecot did not start: " + Log();
         return;
     }
-    if (!WaitUntilAccepting(port_, 5000)) error_ = "dovecot does not listen: " + Log();
+    for (int port : {port_, pop3sPort_, submissionPort_, submissionsPort_})
+        if (port && !WaitUntilAccepting(port, 5000)) error_ = "dovecot does not listen: " + Log();
 }
 
 DovecotPop3::~DovecotPop3() {

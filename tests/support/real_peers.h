@@ -51,15 +51,30 @@ public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "secret";
 
+    struct Options {
+        // TLS with a self-signed certificate for "localhost" (made with openssl): STLS on the POP3
+        // port, implicit TLS on the POP3S port, and the APOP and CRAM-MD5 logins besides PLAIN.
+        bool tls = false;
+        // With TLS: the submission service (STARTTLS and AUTH, and an implicit-TLS port) relaying
+        // what it accepts to this SMTP port.
+        int relayPort = 0;
+    };
+
     // Configures and starts Dovecot in folder/dovecot (passwd-file user, static userdb, maildir,
-    // no TLS, plain text logins) listening for POP3 on a free port.
-    explicit DovecotPop3(const std::filesystem::path& folder);
+    // plain text logins allowed) listening for POP3 on a free port.
+    explicit DovecotPop3(const std::filesystem::path& folder) : DovecotPop3(folder, Options{}) {}
+    DovecotPop3(const std::filesystem::path& folder, const Options& options);
     ~DovecotPop3();
     DovecotPop3(const DovecotPop3&) = delete;
     DovecotPop3& operator=(const DovecotPop3&) = delete;
 
     const std::string& Error() const { return error_; }
     int Port() const { return port_; }
+    int Pop3sPort() const { return pop3sPort_; }
+    int SubmissionPort() const { return submissionPort_; }
+    int SubmissionsPort() const { return submissionsPort_; }
+    // The server's certificate (PEM), for clients to trust.
+    std::string CertificateFile() const { return (root_ / "cert.pem").string(); }
     // Puts a message into the user's mailbox (maildir new/), in the order of calls.
     void Deliver(std::string_view text);
     // The messages the mailbox holds.
@@ -72,6 +87,9 @@ private:
     std::filesystem::path maildir_;
     std::string error_;
     int port_ = 0;
+    int pop3sPort_ = 0;
+    int submissionPort_ = 0;
+    int submissionsPort_ = 0;
     int delivered_ = 0;
     bool asRoot_ = false;
 };

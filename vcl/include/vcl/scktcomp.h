@@ -8,6 +8,8 @@
 // when the peer has closed.
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -86,6 +88,25 @@ using enum TSocketEvent;
 
 class TCustomWinSocket;
 class TClientSocket;
+class TTlsSession;
+
+// How a connection's TLS session checks the server. The certificate chain must lead to a
+// certificate of the system's store, or of TrustedCertificates (a PEM file) when that is set, and
+// name ServerName (a host name or an IP address; empty takes the host or address connected to).
+// AcceptSelfSigned lets a certificate that signed itself stand in for a trusted one, for tests
+// and private servers; its name is still checked.
+struct TTlsOptions {
+    std::string ServerName;
+    std::string TrustedCertificates;
+    bool AcceptSelfSigned = false;
+};
+
+// A TLS handshake that failed, with the reason (a certificate that did not verify names why).
+class ETlsError : public ESocketError {
+public:
+    explicit ETlsError(std::string message) : ESocketError(std::move(message), WSAECONNABORTED) {}
+    const char* ClassName() const noexcept override { return "ETlsError"; }
+};
 
 using TSocketNotifyEvent = std::function<void(TObject* Sender, TCustomWinSocket* Socket)>;
 // A handler that sets ErrorCode to 0 has dealt with the error; otherwise ESocketError is raised.
@@ -96,7 +117,7 @@ using TSocketErrorEvent = std::function<void(TObject* Sender, TCustomWinSocket* 
 class TCustomWinSocket : public TObject {
     VCL_DECLARE_CLASS(TCustomWinSocket, TObject)
 public:
-    TCustomWinSocket() = default;
+    TCustomWinSocket();
     ~TCustomWinSocket() override;
 
     int SocketHandle() const { return handle_; }
@@ -118,6 +139,15 @@ public:
     // Bytes that can be read now without waiting.
     Integer ReceiveLength() const;
 
+    // Starts TLS on the open connection of a blocking client (implicit TLS right after the connect,
+    // or the upgrade after STARTTLS or STLS): the handshake is bounded by timeoutMs, and from then
+    // on every read and write goes through the session. A failure closes the connection and raises
+    // ETlsError; there is no way back to clear text.
+    void StartTls(const TTlsOptions& options, Integer timeoutMs);
+    bool TlsActive() const { return tls_ != nullptr; }
+    // "TLSv1.3" and the like while TLS is active.
+    std::string TlsProtocol() const;
+
     std::string LocalHost() const;
     std::string LocalAddress() const;
     Integer LocalPort() const;
@@ -137,6 +167,21 @@ protected:
     friend class TWinSocketStream;
     void Event(TSocketEvent socketEvent);
     void Attach(int handle, bool blocking);
+
+    // One transfer that does not wait: the count moved, or 0 with `wait` set to the poll event to
+    // wait for (0 when the peer closed, -1 after an error, whose Windows Sockets code is `error`).
+    struct Transfer {
+        ssize_t count = 0;
+        short wait = 0;
+        Integer error = 0;
+    };
+    Transfer ReceiveSome(void* buffer, size_t count);
+    Transfer SendSome(const void* buffer, size_t count);
+    // Bytes already received and decrypted, waiting to be read.
+    bool Buffered() const;
+
+    std::unique_ptr<TTlsSession> tls_;
+    std::string connectedName_;
 
     int handle_ = -1;
     bool connected_ = false;

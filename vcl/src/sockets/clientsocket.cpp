@@ -12,12 +12,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <limits>
 #include <map>
 
+#include "sockets/tls.h"
 #include "win32/user.h"
 
 namespace vcl {
@@ -195,8 +197,77 @@ std::string SocketErrorText(Integer code) {
 
 VCL_DEFINE_CLASS(TCustomWinSocket, TObject)
 
+TCustomWinSocket::TCustomWinSocket() = default;
+
 TCustomWinSocket::~TCustomWinSocket() {
+    tls_.reset();
     if (handle_ >= 0) ::close(handle_);
+}
+
+void TCustomWinSocket::StartTls(const TTlsOptions& options, Integer timeoutMs) {
+    if (handle_ < 0 || !connected_) throw ETlsError("TLS handshake failed: the connection is not open");
+    if (!blocking_) throw ETlsError("TLS handshake failed: TLS needs a blocking client");
+    if (tls_) throw ETlsError("TLS handshake failed: TLS is active already");
+    try {
+        tls_ =
+            std::make_unique<TTlsSession>(handle_, options, connectedName_, std::max<Integer>(timeoutMs, 1));
+    } catch (const ETlsError&) {
+        Close();
+        throw;
+    }
+}
+
+std::string TCustomWinSocket::TlsProtocol() const {
+    return tls_ ? tls_->Protocol() : std::string();
+}
+
+TCustomWinSocket::Transfer TCustomWinSocket::ReceiveSome(void* buffer, size_t count) {
+    Transfer result;
+    if (tls_) {
+        result.count = tls_->Read(buffer, count, result.wait, result.error);
+        return result;
+    }
+    for (;;) {
+        result.count = ::recv(handle_, buffer, count, MSG_DONTWAIT);
+        if (result.count >= 0) return result;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            result.count = 0;
+            result.wait = POLLIN;
+        } else {
+            result.error = SocketErrorFromErrno(errno);
+        }
+        return result;
+    }
+}
+
+TCustomWinSocket::Transfer TCustomWinSocket::SendSome(const void* buffer, size_t count) {
+    Transfer result;
+    if (tls_) {
+        result.count = tls_->Write(buffer, count, result.wait, result.error);
+        if (result.count == 0 && result.wait == 0 && result.error == 0) {
+            result.count = -1;
+            result.error = WSAECONNRESET;
+        }
+        return result;
+    }
+    for (;;) {
+        result.count = ::send(handle_, buffer, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (result.count > 0) return result;
+        if (result.count < 0 && errno == EINTR) continue;
+        if (result.count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            result.count = 0;
+            result.wait = POLLOUT;
+        } else {
+            result.error = result.count == 0 ? WSAECONNRESET : SocketErrorFromErrno(errno);
+            result.count = -1;
+        }
+        return result;
+    }
+}
+
+bool TCustomWinSocket::Buffered() const {
+    return tls_ && tls_->Pending();
 }
 
 void TCustomWinSocket::Attach(int handle, bool blocking) {
@@ -221,6 +292,10 @@ void TCustomWinSocket::Close() {
     if (handle_ < 0 || closing_) return;
     closing_ = true;
     bool wasConnected = connected_;
+    if (tls_) {
+        tls_->Shutdown();
+        tls_.reset();
+    }
     ::shutdown(handle_, SHUT_RDWR);
     ::close(handle_);
     handle_ = -1;
@@ -238,20 +313,19 @@ Integer TCustomWinSocket::SendBuf(const void* buffer, Integer count) {
     const char* bytes = static_cast<const char*>(buffer);
     Integer sent = 0;
     while (sent < count) {
-        ssize_t written = ::send(handle_, bytes + sent, static_cast<size_t>(count - sent), MSG_NOSIGNAL);
-        if (written > 0) {
-            sent += static_cast<Integer>(written);
+        const Transfer step = SendSome(bytes + sent, static_cast<size_t>(count - sent));
+        if (step.count > 0) {
+            sent += static_cast<Integer>(step.count);
             continue;
         }
-        if (written < 0 && errno == EINTR) continue;
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (step.wait) {
             short revents = 0;
-            int ready = PollFor(handle_, POLLOUT, kConnectTimeoutMs, revents);
+            int ready = PollFor(handle_, step.wait, kConnectTimeoutMs, revents);
             if (ready > 0 && !(revents & (POLLERR | POLLNVAL))) continue;
             Error(eeSend, ready == 0 ? WSAETIMEDOUT : FailedSocketError(handle_), "send");
             return sent;
         }
-        Error(eeSend, SocketErrorFromErrno(errno), "send");
+        Error(eeSend, step.error, "send");
         return sent;
     }
     return sent;
@@ -268,20 +342,18 @@ Integer TCustomWinSocket::SendText(std::string_view text) {
 Integer TCustomWinSocket::ReceiveLength() const {
     if (handle_ < 0) return 0;
     int available = 0;
-    if (ioctl(handle_, FIONREAD, &available) != 0) return 0;
+    if (ioctl(handle_, FIONREAD, &available) != 0) available = 0;
+    // Under TLS the descriptor's bytes are records: what they hold is at most their size.
+    if (tls_ && tls_->Pending()) available = std::max(available, 16 * 1024);
     return available;
 }
 
 Integer TCustomWinSocket::ReceiveBuf(void* buffer, Integer count) {
     if (count <= 0 || handle_ < 0) return 0;
-    for (;;) {
-        ssize_t received = ::recv(handle_, buffer, static_cast<size_t>(count), MSG_DONTWAIT);
-        if (received >= 0) return static_cast<Integer>(received);
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        Error(eeReceive, SocketErrorFromErrno(errno), "recv");
-        return 0;
-    }
+    const Transfer step = ReceiveSome(buffer, static_cast<size_t>(count));
+    if (step.count > 0) return static_cast<Integer>(step.count);
+    if (step.count < 0) Error(eeReceive, step.error, "recv");
+    return 0;
 }
 
 std::string TCustomWinSocket::ReceiveText() {
@@ -395,6 +467,7 @@ void TClientWinSocket::Connect(const std::string& host, const std::string& addre
             int one = 1;
             setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
             connected_ = true;
+            connectedName_ = name;
             Event(seConnect);
             return;
         }
@@ -583,6 +656,7 @@ TWinSocketStream::TWinSocketStream(TCustomWinSocket* socket, Integer timeOut)
 bool TWinSocketStream::WaitForData(Integer timeout) {
     int handle = socket_->SocketHandle();
     if (handle < 0) return false;
+    if (socket_->Buffered()) return true;
     short revents = 0;
     int ready = PollFor(handle, POLLIN, timeout < 0 ? 0 : timeout, revents);
     return ready > 0;
@@ -590,27 +664,39 @@ bool TWinSocketStream::WaitForData(Integer timeout) {
 
 Int64 TWinSocketStream::Read(void* buffer, Int64 count) {
     if (count <= 0) return 0;
-    int handle = socket_->SocketHandle();
-    if (handle < 0) return 0;
-    short revents = 0;
-    int ready = PollFor(handle, POLLIN, timeOut_ < 0 ? 0 : timeOut_, revents);
-    if (ready == 0) return 0;
-    if (ready < 0) {
-        socket_->Error(eeReceive, SocketErrorFromErrno(errno), "recv");
-        return 0;
-    }
     size_t wanted = static_cast<size_t>(std::min<Int64>(count, std::numeric_limits<int32_t>::max()));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max<Integer>(timeOut_, 0));
+    short wait = socket_->Buffered() ? 0 : POLLIN;
     for (;;) {
-        ssize_t received = ::recv(handle, buffer, wanted, MSG_DONTWAIT);
-        if (received > 0) return received;
-        if (received == 0) {
+        int handle = socket_->SocketHandle();
+        if (handle < 0) return 0;
+        if (wait) {
+            // Under TLS a readable descriptor may carry no data (a handshake record): wait again
+            // for what is left of the time.
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            short revents = 0;
+            int ready = PollFor(handle, wait, left > 0 ? static_cast<int>(left) : 0, revents);
+            if (ready == 0) return 0;
+            if (ready < 0) {
+                socket_->Error(eeReceive, SocketErrorFromErrno(errno), "recv");
+                return 0;
+            }
+        }
+        const TCustomWinSocket::Transfer step = socket_->ReceiveSome(buffer, wanted);
+        if (step.count > 0) return step.count;
+        if (step.count < 0) {
+            socket_->Error(eeReceive, step.error, "recv");
+            return 0;
+        }
+        if (!step.wait) {
             peerClosed_ = true;
             return 0;
         }
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        socket_->Error(eeReceive, SocketErrorFromErrno(errno), "recv");
-        return 0;
+        if (std::chrono::steady_clock::now() >= deadline) return 0;
+        wait = step.wait;
     }
 }
 
@@ -625,21 +711,20 @@ Int64 TWinSocketStream::Write(const void* buffer, Int64 count) {
             return written;
         }
         size_t piece = static_cast<size_t>(std::min<Int64>(count - written, Int64{1} << 30));
-        ssize_t sent = ::send(handle, bytes + written, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            written += sent;
+        const TCustomWinSocket::Transfer step = socket_->SendSome(bytes + written, piece);
+        if (step.count > 0) {
+            written += step.count;
             continue;
         }
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (step.wait) {
             short revents = 0;
-            int ready = PollFor(handle, POLLOUT, timeOut_ < 0 ? 0 : timeOut_, revents);
+            int ready = PollFor(handle, step.wait, timeOut_ < 0 ? 0 : timeOut_, revents);
             if (ready == 0) return written;
             if (ready > 0 && !(revents & (POLLERR | POLLNVAL))) continue;
             socket_->Error(eeSend, FailedSocketError(handle), "send");
             return written;
         }
-        socket_->Error(eeSend, SocketErrorFromErrno(errno), "send");
+        socket_->Error(eeSend, step.error, "send");
         return written;
     }
     return written;
