@@ -223,6 +223,7 @@ gallery::Registration folderBrowserShowcase{
         browser->SetName("ZylFolderBrowser1");
         browser->SetBrowseCaption("Choose the folder the reports are saved in:");
         browser->SetBrowseReturnPath("D:\\Reports");
+        browser->SetBrowsePathLabel(true);
         win32::testing::BrowseForFolderScript script{{"D:\\Reports\\2025"}, true};
         script.whileOpen = [&album, &browser](win32::HWND dialog) {
             album.ShootWindow("Choosing a folder", dialog, browser.get());
