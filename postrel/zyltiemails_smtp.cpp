@@ -59,6 +59,8 @@ bool TZylSMTPMail::Execute() {
     // A refused login or protection fails the run; other refusals go to OnError only.
     return RunConnection([this] {
                Connect();
+               // Protection or login failed: reported already, nothing may be sent.
+               if (runFailed_) return;
                std::vector<int> ids;
                for (int i = 0; i < Messages()->Count(); ++i)
                    ids.push_back(Messages()->Items(i)->ID());

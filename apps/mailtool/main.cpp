@@ -141,7 +141,7 @@ int Send(const Options& options) {
     mail->SetProgressStep(10);
     std::string problem;
     if (!ApplySecurity(options, *mail, problem)) return Usage(problem);
-    if (options.Has("--user")) {
+    if (!options.Value("--user").empty()) {
         const std::map<std::string, TZylSMTPAuthMethod> methods = {
             {"auto", samAutomatic}, {"plain", samPlain}, {"login", samLogin}, {"cram-md5", samCramMD5}};
         auto method = methods.find(options.Value("--auth", "auto"));

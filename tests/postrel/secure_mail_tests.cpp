@@ -120,6 +120,7 @@ TEST_F(SecureMail, AWrongPasswordFailsWithTheServersCode) {
     EXPECT_FALSE(Send("refused"));
     ASSERT_EQ(Errors().size(), 1u) << Join(log);
     EXPECT_EQ(Errors()[0].rfind("Error mail 535 ", 0), 0u) << Errors()[0];
+    EXPECT_TRUE(exceptions.empty()) << "nothing is sent after a refused login";
     EXPECT_EQ(sink_->WaitForMessage(300), "");
 }
 
