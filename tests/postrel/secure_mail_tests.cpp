@@ -93,16 +93,21 @@ TEST_F(SecureMail, SendsWithEachLoginOverStartTlsAndImplicitTls) {
     struct Case {
         TZylMailSecurity security;
         TZylSMTPAuthMethod method;
-        const char* subject;
+        std::string subject;
     };
-    for (const Case& run :
-         {Case{msStartTLS, samPlain, "plain"}, Case{msStartTLS, samLogin, "login"},
-          Case{msStartTLS, samCramMD5, "cram"}, Case{msImplicitTLS, samAutomatic, "implicit"}}) {
+    std::vector<Case> cases;
+    for (TZylMailSecurity security : {msStartTLS, msImplicitTLS})
+        for (TZylSMTPAuthMethod method : {samPlain, samLogin, samCramMD5, samAutomatic})
+            cases.push_back(
+                {security, method,
+                 std::string(vcl::EnumName(security)) + " " + std::string(vcl::EnumName(method))});
+    for (const Case& run : cases) {
         SCOPED_TRACE(run.subject);
         mail->Messages()->Clear();
         mail->SetSecurity(run.security);
         mail->SetAuthMethod(run.method);
-        if (run.security == msImplicitTLS) mail->SetPort(std::to_string(dovecot_->SubmissionsPort()));
+        mail->SetPort(std::to_string(run.security == msImplicitTLS ? dovecot_->SubmissionsPort()
+                                                                   : dovecot_->SubmissionPort()));
         protocol.clear();
         ASSERT_TRUE(Send(run.subject)) << Join(log);
         EXPECT_TRUE(Errors().empty()) << Join(log);
@@ -198,10 +203,15 @@ TEST_F(SecurePop3, RetrievesOverStlsAndPop3sWithEachLogin) {
     struct Case {
         TZylMailSecurity security;
         TZylPOPAuthMethod method;
-        const char* subject;
+        std::string subject;
     };
-    for (const Case& run : {Case{msStartTLS, pamUserPass, "stls"}, Case{msImplicitTLS, pamAPOP, "pop3s apop"},
-                            Case{msStartTLS, pamSaslPlain, "sasl plain"}}) {
+    std::vector<Case> cases;
+    for (TZylMailSecurity security : {msStartTLS, msImplicitTLS})
+        for (TZylPOPAuthMethod method : {pamUserPass, pamAPOP, pamSaslPlain})
+            cases.push_back(
+                {security, method,
+                 std::string(vcl::EnumName(security)) + " " + std::string(vcl::EnumName(method))});
+    for (const Case& run : cases) {
         SCOPED_TRACE(run.subject);
         dovecot_->Deliver(std::string("From: ann@example.com\r\nSubject: ") + run.subject +
                           "\r\n\r\nHello\r\n");
