@@ -162,6 +162,9 @@ void TZylMessage::Assign(const vcl::TPersistent* source) {
         messageId_ = other->messageId_;
         inReplyTo_ = other->inReplyTo_;
         date_ = other->date_;
+        carbonCopy_ = other->carbonCopy_;
+        blindCopy_ = other->blindCopy_;
+        receiptTo_ = other->receiptTo_;
         return;
     }
     TCollectionItem::Assign(source);

@@ -130,6 +130,15 @@ public:
     void SetInReplyTo(const std::string& value) { inReplyTo_ = value; }
     const std::string& Date() const { return date_; }
     void SetDate(const std::string& value) { date_ = value; }
+    // Beyond the published fields, for programs and the MAPI provider: addresses (separated by
+    // commas) that get a copy in the "Cc:" field, and that get a copy unnamed; and the address a
+    // read receipt is asked for (Disposition-Notification-To). None is stored in form files.
+    const std::string& CarbonCopy() const { return carbonCopy_; }
+    void SetCarbonCopy(const std::string& value) { carbonCopy_ = value; }
+    const std::string& BlindCopy() const { return blindCopy_; }
+    void SetBlindCopy(const std::string& value) { blindCopy_ = value; }
+    const std::string& ReceiptTo() const { return receiptTo_; }
+    void SetReceiptTo(const std::string& value) { receiptTo_ = value; }
 
     TZylMailHost* Host() const { return host_; }
 
@@ -157,6 +166,9 @@ private:
     std::string messageId_;
     std::string inReplyTo_;
     std::string date_;
+    std::string carbonCopy_;
+    std::string blindCopy_;
+    std::string receiptTo_;
     TZylMailHost* host_ = nullptr;
 };
 

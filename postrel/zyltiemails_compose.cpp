@@ -161,7 +161,7 @@ constexpr size_t kMaxLineLength = 998;
 constexpr size_t kFoldLength = 78;
 
 bool IsAddressListField(std::string_view line) {
-    for (std::string_view name : {"From:", "To:", "Reply-To:"})
+    for (std::string_view name : {"From:", "To:", "Cc:", "Reply-To:"})
         if (line.starts_with(name)) return true;
     return false;
 }
@@ -452,7 +452,14 @@ std::unique_ptr<vcl::TStringList> TZylSMTPMail::InitializeMessage(TZylMessage* m
                          ">");
     if (!message->ReplyTo().empty()) header.push_back("Reply-To: " + message->ReplyTo());
     header.push_back("X-Mailer: " + ApplicationTitle() + " - [" + std::string(ClassName()) + "]");
-    header.push_back("To: " + message->SendTo());
+    // Only copies: the To field names nobody rather than the unnamed recipients.
+    header.push_back("To: " + (message->SendTo().empty() &&
+                                       !(message->CarbonCopy().empty() && message->BlindCopy().empty())
+                                   ? std::string("undisclosed-recipients:;")
+                                   : message->SendTo()));
+    if (!message->CarbonCopy().empty()) header.push_back("Cc: " + message->CarbonCopy());
+    if (!message->ReceiptTo().empty())
+        header.push_back("Disposition-Notification-To: " + message->ReceiptTo());
     header.push_back("Subject: " + message->Subject());
     header.push_back("MIME-Version: 1.0");
 

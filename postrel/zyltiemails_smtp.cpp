@@ -246,11 +246,16 @@ bool TZylSMTPMail::SendMessage(TZylMessage* message) {
     if (!connected_) throw EZylMailError("Not Connected");
     if (!message) throw EZylMailError("No message to send");
     if (message->FromMail().empty()) throw EZylMailError("\"FromMail\" is not specified");
-    if (message->SendTo().empty()) throw EZylMailError("\"SendTo\" is not specified");
+    if (message->SendTo().empty() && message->CarbonCopy().empty() && message->BlindCopy().empty())
+        throw EZylMailError("\"SendTo\" is not specified");
     message->SetDate(vcl::FormatDateTime(dateTimeFormat_, vcl::Now()));
     ValidateMessage(*message);
     std::string fromMail = message->FromMail();
-    std::vector<std::string> recipients = SplitRecipients(message->SendTo());
+    std::vector<std::string> recipients;
+    for (const std::string* list : {&message->SendTo(), &message->CarbonCopy(), &message->BlindCopy()})
+        if (!list->empty())
+            for (std::string& recipient : SplitRecipients(*list))
+                recipients.push_back(std::move(recipient));
     if (recipients.size() > static_cast<size_t>(kMaxRecipients))
         throw EZylMailError(vcl::Format("\"SendTo\" names %d addresses; at most %d are sent in one message",
                                         {static_cast<Integer>(recipients.size()), kMaxRecipients}));
@@ -422,10 +427,11 @@ void TZylSMTPMail::ValidateMessage(const TZylMessage& message) const {
         const char* name;
         const std::string& value;
     };
-    const Field fields[] = {{"FromMail", message.FromMail()}, {"SendTo", message.SendTo()},
-                            {"Subject", message.Subject()},   {"FromName", message.FromName()},
-                            {"ReplyTo", message.ReplyTo()},   {"InReplyTo", message.InReplyTo()},
-                            {"Date", message.Date()}};
+    const Field fields[] = {{"FromMail", message.FromMail()},   {"SendTo", message.SendTo()},
+                            {"Subject", message.Subject()},     {"FromName", message.FromName()},
+                            {"ReplyTo", message.ReplyTo()},     {"InReplyTo", message.InReplyTo()},
+                            {"Date", message.Date()},           {"CarbonCopy", message.CarbonCopy()},
+                            {"BlindCopy", message.BlindCopy()}, {"ReceiptTo", message.ReceiptTo()}};
     for (const Field& field : fields)
         if (BreaksLine(field.value))
             throw EZylMailError(
