@@ -54,7 +54,7 @@ void TZylLogFile::SetLogFile(const std::string& value) {
 std::string TZylLogFile::LogLine(const std::string& Text) const {
     std::string line;
     if (logSpecial_) line = special_;
-    const vcl::TDateTime now = vcl::Now();
+    const vcl::TDateTime now = logTime_ || logDate_ ? vcl::Now() : 0;
     if (logTime_) line += " " + vcl::TimeToStr(now);
     if (logDate_) line += " " + vcl::DateToStr(now);
     return line.empty() ? Text : line + " " + Text;
