@@ -14,6 +14,7 @@
 #include "orvane/zyltmessages.h"
 #include "orvane/zyltstoredata.h"
 #include "orvane/zyltstringholders.h"
+#include "orvane/zyltstringseditor.h"
 #include "orvane/zyltsystemtray.h"
 #include "orvane/zylttextreplace.h"
 #include "orvane/zylttimetrigger.h"
@@ -65,6 +66,15 @@ void Register() {
          TZylSystemTray::StaticClass(), TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(),
          TZylDroppedFiles::StaticClass(), TZylFileCollector::StaticClass(), TZylStringHolder::StaticClass(),
          TZylJokeHolder::StaticClass(), TZylFormExplode::StaticClass()});
+    vcl::RegisterComponentEditor(TZylStringHolder::StaticClass(), TZylHolderEditor::StaticClass());
+    vcl::RegisterComponentEditor(TZylJokeHolder::StaticClass(), TZylHolderEditor::StaticClass());
+    vcl::RegisterComponentEditor(TZylMultiLists::StaticClass(), TZylMultiListsEditor::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylStringHolder::StaticClass(), "Items",
+                                TZylStringsProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylJokeHolder::StaticClass(), "Items",
+                                TZylStringsProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylStringList::StaticClass(), "Strings",
+                                TZylStringsProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylSystemExecStr", TZylExecuteComponent::StaticClass(), "DesignExecute",
                                 TZylExecSystemProperty::StaticClass());
 }

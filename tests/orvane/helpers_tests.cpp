@@ -12,10 +12,12 @@
 
 #include "orvane/zyltlogfile.h"
 #include "orvane/zyltstringholders.h"
+#include "orvane/zyltstringseditor.h"
 #include "orvane/zylttextreplace.h"
 #include "orvane/zylttimetrigger.h"
 #include "system_fixture.h"
 #include "vcl/classregistration.h"
+#include "vcl/stdctrls.h"
 #include "vcl/streaming.h"
 #include "vcl/sysutils.h"
 #include "win32/files.h"
@@ -327,6 +329,48 @@ TEST_F(Helpers, HoldersStreamTheirLists) {
     TComponentPtr<TZylStringHolder> copy(new TZylStringHolder(nullptr));
     ReadComponentText(ComponentToText(holder.get()), copy.get());
     EXPECT_EQ(copy->Items()->Strings(0), "kept");
+}
+
+TEST_F(Helpers, TheEditorsChangeTheListsOnlyOnOK) {
+    TComponentPtr<TZylStringHolder> holder(new TZylStringHolder(nullptr));
+    holder->SetName("Holder1");
+    holder->Items()->SetCommaText("one,two");
+    std::unique_ptr<TZylHolderEditor> editor(new TZylHolderEditor);
+    editor->Initialize(holder.get(), nullptr);
+    ASSERT_EQ(editor->GetVerbCount(), 1);
+    EXPECT_EQ(editor->GetVerb(0), "Edit Items...");
+    std::string counted;
+    auto edit = [&](const char* button) {
+        return [&, button] {
+            TCustomForm* form = Dialog("ZylStringsEditor");
+            ASSERT_NE(form, nullptr);
+            auto* memo = dynamic_cast<TMemo*>(form->FindComponent("Memo"));
+            ASSERT_NE(memo, nullptr);
+            memo->SetText("alpha\r\nbeta\r\ngamma");
+            counted = dynamic_cast<TLabel*>(form->FindComponent("Count"))->Caption();
+            ClickControl("ZylStringsEditor", button);
+        };
+    };
+    Answer({edit("Cancel")});
+    editor->ExecuteVerb(0);
+    EXPECT_EQ(holder->Items()->CommaText(), "one,two");
+    Answer({edit("OK")});
+    editor->ExecuteVerb(0);
+    EXPECT_EQ(holder->Items()->CommaText(), "alpha,beta,gamma");
+    EXPECT_EQ(counted, "3 lines");
+
+    TComponentPtr<TZylMultiLists> lists(new TZylMultiLists(nullptr));
+    lists->SetName("Lists1");
+    std::unique_ptr<TZylMultiListsEditor> listsEditor(new TZylMultiListsEditor);
+    listsEditor->Initialize(lists.get(), nullptr);
+    EXPECT_EQ(listsEditor->GetVerbCount(), 1);
+    listsEditor->ExecuteVerb(0);
+    ASSERT_EQ(listsEditor->GetVerbCount(), 2);
+    EXPECT_EQ(listsEditor->GetVerb(1), "Edit List 1...");
+    Answer({edit("OK")});
+    listsEditor->ExecuteVerb(1);
+    EXPECT_EQ(lists->Lists()->GeTZylStringList(0)->Strings()->CommaText(), "alpha,beta,gamma");
+    EXPECT_THROW(listsEditor->ExecuteVerb(2), EListError);
 }
 
 }  // namespace helpers_tests
