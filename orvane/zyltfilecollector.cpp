@@ -64,7 +64,9 @@ bool TZylFileCollector::Execute() {
         if (OnDone) OnDone(this);
     });
     std::string folder = initialDirectory_.empty() ? vcl::GetCurrentDir() : initialDirectory_;
-    initialDirectory_ = vcl::IncludeTrailingBackslash(vcl::ExcludeTrailingBackslash(folder));
+    while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    initialDirectory_ = vcl::IncludeTrailingBackslash(folder);
     Scan scan;
     return ScanDirectory(initialDirectory_, scan);
 }

@@ -144,7 +144,7 @@ TEST_F(Collector, FindsWhatFindFindsFollowingLinksButNotLoops) {
 }
 
 TEST_F(Collector, ListsEachFoldersFilesSortedBeforeItsSubfolders) {
-    collector->SetInitialDirectory(Win("root/sub") + "\\\\");
+    collector->SetInitialDirectory(Win("root/sub") + "\\\\\\");
     collector->SetFileMask("*.txt");
     std::vector<std::string> events;
     collector->OnStart = [&](TObject*) { events.push_back("start"); };
