@@ -45,6 +45,7 @@ bool EditStringList(const std::string& caption, vcl::TStrings* lines) {
     memo->SetBounds(kMargin, count->Top() + count->Height() + 4, form->ClientWidth() - 2 * kMargin,
                     buttonTop - kMargin - (count->Top() + count->Height() + 4));
     memo->Lines()->Assign(lines);
+    memo->SetSelStart(0);  // the first lines in view, not the last
     count->SetCaption(stringseditor::CountText(memo->Lines()->Count()));
     memo->OnChange = [count, memo](vcl::TObject*) {
         count->SetCaption(stringseditor::CountText(memo->Lines()->Count()));

@@ -50,7 +50,10 @@ gallery::Registration fileOperator{
             TCustomForm* box = FormNamed("MessageDlg");
             if (!box) return;
             if (++question == 2) {
-                album.Shoot("Progress at the second of three files", FormNamed("ZylFileProgress"), op.get());
+                // The question opens over the progress form: it is moved below it for the picture.
+                TCustomForm* progress = FormNamed("ZylFileProgress");
+                box->SetTop(progress->Top() + progress->Height() + 8);
+                album.Shoot("Progress at the second of three files", progress, op.get());
                 album.Shoot("Confirmation of a deletion into the Trash", box, op.get());
             }
             box->SetModalResult(mrNo);
