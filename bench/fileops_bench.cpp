@@ -42,6 +42,15 @@ const fs::path& Work() {
     return work;
 }
 
+// Every file of the tree arrived: a fast copy that leaves files out is no result.
+void CheckCopy(benchmark::State& state) {
+    size_t files = 0;
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(Work() / "copy", error))
+        files += entry.is_regular_file() ? 1 : 0;
+    if (files != kFolders * kFilesPerFolder) state.SkipWithError("the copy is incomplete");
+}
+
 void RemoveCopy(benchmark::State& state) {
     state.PauseTiming();
     std::error_code error;
@@ -59,6 +68,7 @@ void CopyWithFileOperator(benchmark::State& state) {
         RemoveCopy(state);
         if (!op->Execute()) state.SkipWithError("the copy failed");
     }
+    CheckCopy(state);
     state.SetItemsProcessed(state.iterations() * kFolders * kFilesPerFolder);
 }
 BENCHMARK(CopyWithFileOperator)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -75,6 +85,7 @@ void CopyWithCp(benchmark::State& state) {
             waitpid(pid, &status, 0) != pid || status != 0)
             state.SkipWithError("cp failed");
     }
+    CheckCopy(state);
     state.SetItemsProcessed(state.iterations() * kFolders * kFilesPerFolder);
 }
 BENCHMARK(CopyWithCp)->Unit(benchmark::kMillisecond)->UseRealTime();
