@@ -44,6 +44,7 @@ using TZylFileFlags = vcl::Set<TZylFileFlag>;
 // the title and the item at hand (only the title under opSimpleProgress), and its Cancel button
 // stops after the current item. Questions (replace, delete, make a folder) are asked with the
 // message dialog; the shell never replaces anything without a "Yes", whatever the flags say.
+// opConfirmMouse and opWantMappingHandle are handed on to the shell, which has no use for them.
 class TZylFileOperator : public TZylExecuteComponent {
     VCL_DECLARE_CLASS(TZylFileOperator, TZylExecuteComponent)
 public:

@@ -8,8 +8,7 @@ namespace stringholders {
 
 constexpr const char* kJokes[] = {
     "There are 10 kinds of people: those who read binary and those who do not.",
-    "A programmer's spouse says: buy bread, and if they have eggs, get twelve. The programmer buys twelve "
-    "loaves.",
+    "Asked to buy bread and, if there are eggs, twelve, the programmer brings twelve loaves.",
     "I would tell a UDP joke, but you might not get it.",
     "The best thing about a Boolean is that even when you are wrong, you are only off by a bit.",
     "Debugging: being the detective in a crime movie where you are also the murderer.",

@@ -14,6 +14,7 @@
 #include "vcl/designeditors.h"
 #include "vcl/forms.h"
 #include "win32/files.h"
+#include "win32/user.h"
 
 using namespace vcl;
 using namespace orvane;
