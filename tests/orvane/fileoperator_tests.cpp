@@ -277,6 +277,22 @@ TEST_F(FileOperator, TheProgressFormFollowsTheItems) {
     EXPECT_FALSE(shown);
 }
 
+TEST_F(FileOperator, CancelOnTheProgressFormStopsAfterTheCurrentItem) {
+    Files({"a.txt", "b.txt"});
+    op->SetOperation(TZylFileFunction::DeleteFile);
+    op->SetFlags(TZylFileFlags{});
+    Answer({[&] {
+        ClickControl("MessageDlg", "Yes");
+        // Clicked while the question still holds the input: it reaches the progress form after.
+        ClickControl("ZylFileProgress", "Cancel");
+    }});
+    EXPECT_FALSE(op->Execute());
+    EXPECT_EQ(loops_.size(), 1u);
+    EXPECT_FALSE(Exists("In/a.txt"));
+    EXPECT_EQ(Read("In/b.txt"), "beta");
+    EXPECT_EQ(events, (std::vector<std::string>{"FailDelete", "Done"}));
+}
+
 // What a file manager reads back from the Trash: the info file of each entry, percent-encoded
 // absolute path and a local deletion time, and no half-written info files.
 struct TrashInfo {
