@@ -2,12 +2,22 @@
 // into the streaming registry and its property editor into the designer.
 #include "orvane/zylsystem.h"
 #include "orvane/zyltapplication.h"
+#include "orvane/zyltdroppedfiles.h"
+#include "orvane/zyltfilecollector.h"
+#include "orvane/zyltfileexecute.h"
+#include "orvane/zyltfileoperator.h"
+#include "orvane/zyltfileproperties.h"
 #include "orvane/zyltformexplode.h"
 #include "orvane/zyltformsaver.h"
 #include "orvane/zyltformsizes.h"
+#include "orvane/zyltlogfile.h"
 #include "orvane/zyltmessages.h"
 #include "orvane/zyltstoredata.h"
+#include "orvane/zyltstringholders.h"
+#include "orvane/zyltstringseditor.h"
 #include "orvane/zyltsystemtray.h"
+#include "orvane/zylttextreplace.h"
+#include "orvane/zylttimetrigger.h"
 #include "vcl/classregistration.h"
 #include "vcl/designeditors.h"
 #include "vcl/designintf.h"
@@ -28,23 +38,43 @@ public:
 };
 
 const vcl::TClassRegistration streamingRegistration{
-    TZylDataStore::StaticClass(),    TZylStoreData::StaticClass(),  TZylFormSaver::StaticClass(),
-    TZylIllegalAbort::StaticClass(), TZylFormAspect::StaticClass(), TZylFormSizes::StaticClass(),
-    TZylFormHook::StaticClass(),     TZylSystemTray::StaticClass(), TZylMsgBox::StaticClass(),
-    TZylMsgDlg::StaticClass(),       TZylMsgSelect::StaticClass(),  TZylOnlyOne::StaticClass(),
-    TZylApplication::StaticClass(),  TZylTopMost::StaticClass(),    TZylFormExplode::StaticClass()};
+    TZylDataStore::StaticClass(),      TZylStoreData::StaticClass(),    TZylFormSaver::StaticClass(),
+    TZylIllegalAbort::StaticClass(),   TZylFormAspect::StaticClass(),   TZylFormSizes::StaticClass(),
+    TZylFormHook::StaticClass(),       TZylSystemTray::StaticClass(),   TZylMsgBox::StaticClass(),
+    TZylMsgDlg::StaticClass(),         TZylMsgSelect::StaticClass(),    TZylOnlyOne::StaticClass(),
+    TZylApplication::StaticClass(),    TZylTopMost::StaticClass(),      TZylFormExplode::StaticClass(),
+    TZylFileExecute::StaticClass(),    TZylTimeTrigger::StaticClass(),  TZylMultiLists::StaticClass(),
+    TZylStringLists::StaticClass(),    TZylStringList::StaticClass(),   TZylBetaStringList::StaticClass(),
+    TZylDriveVolume::StaticClass(),    TZylLogFile::StaticClass(),      TZylTextReplace::StaticClass(),
+    TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(), TZylDroppedFiles::StaticClass(),
+    TZylFileCollector::StaticClass(),  TZylStringHolder::StaticClass(), TZylJokeHolder::StaticClass()};
 
 }  // namespace
 
 void Register() {
     vcl::RegisterClasses({TZylDataStore::StaticClass()});
     vcl::RegisterComponents(
-        "Zyl System", {TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(), TZylMsgDlg::StaticClass(),
-                       TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(), TZylFormHook::StaticClass()});
-    vcl::RegisterComponents("Zyl System 2", {TZylFormSizes::StaticClass(), TZylFormAspect::StaticClass(),
-                                             TZylApplication::StaticClass(), TZylStoreData::StaticClass(),
-                                             TZylIllegalAbort::StaticClass(), TZylFormSaver::StaticClass(),
-                                             TZylSystemTray::StaticClass(), TZylFormExplode::StaticClass()});
+        "Zyl System",
+        {TZylFileExecute::StaticClass(), TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(),
+         TZylMsgDlg::StaticClass(), TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(),
+         TZylTimeTrigger::StaticClass(), TZylFormHook::StaticClass(), TZylMultiLists::StaticClass()});
+    vcl::RegisterComponents(
+        "Zyl System 2",
+        {TZylFormSizes::StaticClass(), TZylFormAspect::StaticClass(), TZylDriveVolume::StaticClass(),
+         TZylApplication::StaticClass(), TZylStoreData::StaticClass(), TZylIllegalAbort::StaticClass(),
+         TZylFormSaver::StaticClass(), TZylLogFile::StaticClass(), TZylTextReplace::StaticClass(),
+         TZylSystemTray::StaticClass(), TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(),
+         TZylDroppedFiles::StaticClass(), TZylFileCollector::StaticClass(), TZylStringHolder::StaticClass(),
+         TZylJokeHolder::StaticClass(), TZylFormExplode::StaticClass()});
+    vcl::RegisterComponentEditor(TZylStringHolder::StaticClass(), TZylHolderEditor::StaticClass());
+    vcl::RegisterComponentEditor(TZylJokeHolder::StaticClass(), TZylHolderEditor::StaticClass());
+    vcl::RegisterComponentEditor(TZylMultiLists::StaticClass(), TZylMultiListsEditor::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylStringHolder::StaticClass(), "Items",
+                                TZylStringsProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylJokeHolder::StaticClass(), "Items",
+                                TZylStringsProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TStrings", TZylStringList::StaticClass(), "Strings",
+                                TZylStringsProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylSystemExecStr", TZylExecuteComponent::StaticClass(), "DesignExecute",
                                 TZylExecSystemProperty::StaticClass());
 }

@@ -194,12 +194,16 @@ protected:
 };
 
 TEST_F(SystemPackage, ComponentsSitOnTheirPages) {
-    EXPECT_EQ(Page("Zyl System"), (std::vector<std::string>{"TZylTopMost", "TZylOnlyOne", "TZylMsgDlg",
-                                                            "TZylMsgBox", "TZylMsgSelect", "TZylFormHook"}));
     EXPECT_EQ(
-        Page("Zyl System 2"),
-        (std::vector<std::string>{"TZylFormSizes", "TZylFormAspect", "TZylApplication", "TZylStoreData",
-                                  "TZylIllegalAbort", "TZylFormSaver", "TZylSystemTray", "TZylFormExplode"}));
+        Page("Zyl System"),
+        (std::vector<std::string>{"TZylFileExecute", "TZylTopMost", "TZylOnlyOne", "TZylMsgDlg", "TZylMsgBox",
+                                  "TZylMsgSelect", "TZylTimeTrigger", "TZylFormHook", "TZylMultiLists"}));
+    EXPECT_EQ(Page("Zyl System 2"),
+              (std::vector<std::string>{
+                  "TZylFormSizes", "TZylFormAspect", "TZylDriveVolume", "TZylApplication", "TZylStoreData",
+                  "TZylIllegalAbort", "TZylFormSaver", "TZylLogFile", "TZylTextReplace", "TZylSystemTray",
+                  "TZylFileProperties", "TZylFileOperator", "TZylDroppedFiles", "TZylFileCollector",
+                  "TZylStringHolder", "TZylJokeHolder", "TZylFormExplode"}));
     EXPECT_EQ(FindClass("TZylDataStore"), orvane::TZylDataStore::StaticClass());
 }
 

@@ -237,4 +237,49 @@ TEST_F(FileOperationTest, RenameNeverReplaces) {
     EXPECT_EQ(Run(FO_RENAME, List({"S:\\src\\*.txt"}), List({"x.txt"}), 0), DE_MANYSRC1DEST);
 }
 
+// The caller's own handlers: questions go to them before the test answer, progress names every
+// item and a false from it stops the rest.
+TEST_F(FileOperationTest, TheCallersHandlersSeeQuestionsAndProgressAndMayStop) {
+    std::vector<std::string> steps;
+    FileOperationCallbacks callbacks;
+    callbacks.confirm = [&](FileConfirmation, const std::string& path) {
+        steps.push_back("ask " + path);
+        return IDYES;
+    };
+    callbacks.progress = [&](const std::string& path, size_t done, size_t total) {
+        steps.push_back(path + " " + std::to_string(done) + "/" + std::to_string(total));
+        return true;
+    };
+    const FileOperationCallbacks before = SetFileOperationCallbacks(callbacks);
+    EXPECT_FALSE(before.confirm);
+    EXPECT_EQ(Run(FO_DELETE, List({"S:\\src\\a.txt", "S:\\src\\b.txt"}), "", 0), 0);
+    EXPECT_EQ(steps, (std::vector<std::string>{"S:\\src\\a.txt 0/2", "ask S:\\src\\a.txt",
+                                               "S:\\src\\b.txt 1/2", "ask S:\\src\\b.txt", " 2/2"}));
+    EXPECT_TRUE(questions.empty()) << "the test answer was not asked";
+
+    callbacks.progress = [](const std::string&, size_t done, size_t) { return done == 0; };
+    SetFileOperationCallbacks(callbacks);
+    EXPECT_EQ(Run(FO_COPY, List({"S:\\src\\c.log", "S:\\src\\tree"}), List({"S:\\dst"}), 0), ERROR_CANCELLED);
+    EXPECT_TRUE(op.fAnyOperationsAborted);
+    EXPECT_TRUE(std::filesystem::exists(temp.Path() / "dst" / "c.log"));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() / "dst" / "tree"));
+    SetFileOperationCallbacks({});
+}
+
+TEST_F(FileOperationTest, TheTrashListsItsEntriesAndPutsThemBack) {
+    EXPECT_EQ(Run(FO_DELETE, List({"S:\\src\\tree"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION), 0);
+    const auto items = TrashContents();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].name, "tree");
+    EXPECT_EQ(items[0].originalPath, (temp.Path() / "src" / "tree").string());
+    EXPECT_EQ(RestoreFromTrash("missing"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RestoreFromTrash("../x"), ERROR_INVALID_NAME);
+    zyltest::WriteTextFile(temp.Path() / "src" / "tree", "a file took the place");
+    EXPECT_EQ(RestoreFromTrash("tree"), ERROR_ALREADY_EXISTS);
+    std::filesystem::remove(temp.Path() / "src" / "tree");
+    EXPECT_EQ(RestoreFromTrash("tree"), ERROR_SUCCESS);
+    EXPECT_EQ(zyltest::ReadTextFile(temp.Path() / "src" / "tree" / "deep" / "d.txt"), "delta");
+    EXPECT_TRUE(TrashContents().empty());
+}
+
 }  // namespace

@@ -81,6 +81,31 @@ struct SHFILEOPSTRUCT {
 // copy onto itself) names the copy "Copy of x", "Copy (2) of x", ... FO_RENAME never replaces.
 int SHFileOperation(SHFILEOPSTRUCT* lpFileOp);
 
+enum class FileConfirmation : uint8_t { Overwrite, Delete, MakeFolder };
+
+// What the caller of SHFileOperation sees of it, on the calling thread: each question (answered
+// IDYES, IDNO or IDCANCEL for a drive path), and each source item before it is handled (`done` of
+// `total`, then once more with done == total and an empty path at the end); a progress handler that
+// returns false cancels the rest. A question goes to the test answer (testing::SetShellConfirmation)
+// only when no handler is set here. Returns the handlers that were set before.
+struct FileOperationCallbacks {
+    std::function<int(FileConfirmation kind, const std::string& path)> confirm;
+    std::function<bool(const std::string& path, size_t done, size_t total)> progress;
+};
+FileOperationCallbacks SetFileOperationCallbacks(FileOperationCallbacks callbacks);
+
+// The freedesktop Trash (testing::TrashFolder): what it holds, read from its info files, and putting
+// an entry back. `originalPath` is the real path the entry was deleted from.
+struct TrashItem {
+    std::string name;  // the entry's name in the Trash's files folder
+    std::string originalPath;
+    std::string deletionDate;  // "YYYY-MM-DDThh:mm:ss", local time
+};
+std::vector<TrashItem> TrashContents();
+// Moves the entry back to its original path, making missing folders, and removes its info file.
+// Never replaces what is there now (ERROR_ALREADY_EXISTS); ERROR_FILE_NOT_FOUND for an unknown name.
+DWORD RestoreFromTrash(const std::string& name);
+
 // ---------------------------------------------------------------------------------------------
 // File information and icons
 
@@ -192,7 +217,9 @@ struct SHELLEXECUTEINFO {
 // recording nothing runs and every valid call succeeds.
 HINSTANCE ShellExecute(HWND hwnd, const char* lpOperation, const char* lpFile, const char* lpParameters,
                        const char* lpDirectory, INT nShowCmd);
-// hProcess stays null: the platform has no process handles.
+// With SEE_MASK_NOCLOSEPROCESS and a program started, hProcess is an event handle that becomes
+// signalled when the program ends (WaitForSingleObject; the caller closes it with CloseHandle);
+// otherwise it stays null, as it does for documents handed to xdg-open and under recording.
 BOOL ShellExecuteEx(SHELLEXECUTEINFO* pExecInfo);
 
 // ---------------------------------------------------------------------------------------------
@@ -367,7 +394,7 @@ int ShellAbout(HWND hWnd, const char* szApp, const char* szOtherStuff, HICON hIc
 
 namespace testing {
 
-enum class ShellConfirmation : uint8_t { Overwrite, Delete, MakeFolder };
+using ShellConfirmation = FileConfirmation;
 
 // Answers IDYES, IDNO or IDCANCEL for a path (a drive path). Null restores the default, IDNO.
 void SetShellConfirmation(std::function<int(ShellConfirmation kind, const std::string& path)> answer);

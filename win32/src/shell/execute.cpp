@@ -114,7 +114,9 @@ std::string FindOnPath(const std::string& name) {
     return {};
 }
 
-UINT Spawn(const std::vector<std::string>& command, const std::string& directory, bool searchPath) {
+// `ended`, when given, receives an event that the end of the program signals.
+UINT Spawn(const std::vector<std::string>& command, const std::string& directory, bool searchPath,
+           HANDLE* ended) {
     std::vector<char*> argv;
     for (const auto& argument : command)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -133,12 +135,17 @@ UINT Spawn(const std::vector<std::string>& command, const std::string& directory
         return SE_ERR_OOM;
     }
     // The child is reaped in the background so that no zombie stays behind.
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    HANDLE event = ended ? CreateEvent(nullptr, TRUE, FALSE, nullptr) : nullptr;
+    if (ended) *ended = event;
+    std::thread([pid, event] {
+        waitpid(pid, nullptr, 0);
+        if (event) SetEvent(event);
+    }).detach();
     return 42;
 }
 
-UINT Execute(const char* verbText, const char* file, const char* parameters, const char* directory,
-             int show) {
+UINT Execute(const char* verbText, const char* file, const char* parameters, const char* directory, int show,
+             HANDLE* ended = nullptr) {
     const std::string verb = ascii::Lower(verbText && *verbText ? verbText : "open");
     if (!file || !*file) return SE_ERR_FNF;
     if (verb != "open" && verb != "explore" && verb != "print" && verb != "properties") return SE_ERR_NOASSOC;
@@ -202,7 +209,8 @@ UINT Execute(const char* verbText, const char* file, const char* parameters, con
         }
     }
     if (command.empty()) return SE_ERR_NOASSOC;
-    return Spawn(command, workingFolder, searchPath);
+    // Only a program started itself is waited for; xdg-open hands documents on and returns.
+    return Spawn(command, workingFolder, searchPath, searchPath ? nullptr : ended);
 }
 
 testing::TrayIcon* FindIcon(ShellRunState& state, HWND window, UINT id) {
@@ -259,10 +267,12 @@ BOOL ShellExecuteEx(SHELLEXECUTEINFO* pExecInfo) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const UINT result = Execute(pExecInfo->lpVerb, file.c_str(), pExecInfo->lpParameters,
-                                pExecInfo->lpDirectory, pExecInfo->nShow);
+    HANDLE ended = nullptr;
+    const UINT result =
+        Execute(pExecInfo->lpVerb, file.c_str(), pExecInfo->lpParameters, pExecInfo->lpDirectory,
+                pExecInfo->nShow, (pExecInfo->fMask & SEE_MASK_NOCLOSEPROCESS) ? &ended : nullptr);
     pExecInfo->hInstApp = MakeHandle<HINSTANCE>(result);
-    pExecInfo->hProcess = nullptr;
+    pExecInfo->hProcess = ended;
     if (result <= 32) {
         SetLastError(result);
         return FALSE;

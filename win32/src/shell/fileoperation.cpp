@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 
 #include "shell/shell_internal.h"
@@ -36,9 +39,11 @@ namespace {
 
 struct ShellState {
     std::mutex mutex;
-    std::function<int(testing::ShellConfirmation, const std::string&)> confirmation;
+    std::function<int(FileConfirmation, const std::string&)> confirmation;
     std::string trashFolder;
 };
+
+thread_local FileOperationCallbacks threadCallbacks;
 
 ShellState& Operations() {
     static ShellState* state = [] {
@@ -170,29 +175,74 @@ DWORD MoveToTrash(const std::string& native) {
     std::snprintf(date, sizeof date, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond);
     const std::string info = "[Trash Info]\nPath=" + PercentEncode(native) + "\nDeletionDate=" + date + "\n";
+    // The info file is written whole under a private name and then linked to its final name, which
+    // fails when the name is taken: a reader never sees half an info file, and two deletions of
+    // the same name cannot both take it.
+    static std::atomic<unsigned> scratchNumber{0};
+    const std::string scratch = infoFolder + "/.zyl-" + std::to_string(getpid()) + "-" +
+                                std::to_string(scratchNumber.fetch_add(1)) + ".part";
+    const int fd = open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return ErrorFromErrno(errno);
+    const bool written =
+        write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size()) && fsync(fd) == 0;
+    close(fd);
+    if (!written) {
+        unlink(scratch.c_str());
+        return ERROR_DISK_FULL;
+    }
+    DWORD result = ERROR_FILE_EXISTS;
     for (int number = 1; number < 100000; ++number) {
         const std::string name =
             number == 1 ? original.string() : stem + "." + std::to_string(number) + extension;
         const std::string infoFile = infoFolder + "/" + name + ".trashinfo";
-        // The info file is made first and exclusively: it reserves the name.
-        const int fd = open(infoFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
+        if (link(scratch.c_str(), infoFile.c_str()) != 0) {
             if (errno == EEXIST) continue;
-            return ErrorFromErrno(errno);
+            result = ErrorFromErrno(errno);
+            break;
         }
         const std::string target = filesFolder + "/" + name;
         if (Exists(target)) {
-            close(fd);
             unlink(infoFile.c_str());
             continue;
         }
-        const bool written = write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size());
-        close(fd);
-        DWORD result = written ? MoveEntry(native, target) : ERROR_DISK_FULL;
+        result = MoveEntry(native, target);
         if (result != ERROR_SUCCESS) unlink(infoFile.c_str());
-        return result;
+        break;
     }
-    return ERROR_FILE_EXISTS;
+    unlink(scratch.c_str());
+    return result;
+}
+
+std::string PercentDecode(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// The Path and DeletionDate of an info file; false when it has no absolute Path.
+bool ReadTrashInfo(const std::string& infoFile, TrashItem& item) {
+    std::ifstream in(infoFile);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inSection = line == "[Trash Info]";
+        } else if (inSection && line.rfind("Path=", 0) == 0) {
+            item.originalPath = PercentDecode(line.substr(5));
+        } else if (inSection && line.rfind("DeletionDate=", 0) == 0) {
+            item.deletionDate = line.substr(13);
+        }
+    }
+    return !item.originalPath.empty() && item.originalPath[0] == '/';
 }
 
 struct SourceItem {
@@ -207,9 +257,9 @@ public:
     int Run();
 
 private:
-    int Ask(testing::ShellConfirmation kind, const std::string& native) {
-        std::function<int(testing::ShellConfirmation, const std::string&)> answer;
-        {
+    int Ask(FileConfirmation kind, const std::string& native) {
+        std::function<int(FileConfirmation, const std::string&)> answer = threadCallbacks.confirm;
+        if (!answer) {
             std::lock_guard lock(Operations().mutex);
             answer = Operations().confirmation;
         }
@@ -218,6 +268,16 @@ private:
         if (reply != IDYES) op_.fAnyOperationsAborted = TRUE;
         if (reply == IDCANCEL) cancelled_ = true;
         return reply;
+    }
+
+    // False when the caller's progress handler asked to stop.
+    bool Progress(const std::string& native, size_t done, size_t total) {
+        if (!threadCallbacks.progress) return true;
+        const std::string shown = native.empty() ? std::string() : WindowsPath(native);
+        if (threadCallbacks.progress(shown.empty() ? native : shown, done, total)) return true;
+        op_.fAnyOperationsAborted = TRUE;
+        cancelled_ = true;
+        return false;
     }
 
     int ExpandSources(std::vector<SourceItem>& items);
@@ -268,7 +328,7 @@ int Operation::ExpandSources(std::vector<SourceItem>& items) {
 bool Operation::EnsureFolder(const std::string& native, bool ask) {
     if (IsDir(native)) return true;
     if (ask && !(op_.fFlags & (FOF_NOCONFIRMMKDIR | FOF_NOCONFIRMATION)) &&
-        Ask(testing::ShellConfirmation::MakeFolder, native) != IDYES)
+        Ask(FileConfirmation::MakeFolder, native) != IDYES)
         return false;
     std::error_code error;
     std::filesystem::create_directories(native, error);
@@ -297,7 +357,7 @@ int Operation::Transfer(const std::string& from, std::string to, bool move) {
         } else {
             const bool toDir = IsDir(to);
             if (fromDir != toDir) return fromDir ? DE_FLDDESTISFILE : DE_FILEDESTISFLD;
-            const int reply = Ask(testing::ShellConfirmation::Overwrite, to);
+            const int reply = Ask(FileConfirmation::Overwrite, to);
             if (reply == IDCANCEL) return ERROR_CANCELLED;
             if (reply != IDYES) return 0;
             if (toDir) return Merge(from, to, move);
@@ -362,22 +422,25 @@ int Operation::CopyOrMove(const std::vector<SourceItem>& items, bool move) {
         }
     }
     for (size_t i = 0; i < items.size(); ++i) {
+        if (!Progress(items[i].native, i, items.size())) return ERROR_CANCELLED;
         if (int result = Transfer(items[i].native, destinations[i], move); result != 0) return result;
     }
-    return 0;
+    return Progress({}, items.size(), items.size()) ? 0 : ERROR_CANCELLED;
 }
 
 int Operation::Delete(const std::vector<SourceItem>& items) {
-    for (const auto& item : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        const SourceItem& item = items[i];
+        if (!Progress(item.native, i, items.size())) return ERROR_CANCELLED;
         if (!(op_.fFlags & FOF_NOCONFIRMATION)) {
-            const int reply = Ask(testing::ShellConfirmation::Delete, item.native);
+            const int reply = Ask(FileConfirmation::Delete, item.native);
             if (reply == IDCANCEL) return ERROR_CANCELLED;
             if (reply != IDYES) continue;
         }
         const DWORD error = (op_.fFlags & FOF_ALLOWUNDO) ? MoveToTrash(item.native) : RemoveTree(item.native);
         if (error != ERROR_SUCCESS) return static_cast<int>(error);
     }
-    return 0;
+    return Progress({}, items.size(), items.size()) ? 0 : ERROR_CANCELLED;
 }
 
 int Operation::Rename(const std::vector<SourceItem>& items) {
@@ -393,6 +456,7 @@ int Operation::Rename(const std::vector<SourceItem>& items) {
     DWORD error = ERROR_SUCCESS;
     if (!Resolve(target, to, error)) return static_cast<int>(error);
     if (!to.parentExists) return ERROR_PATH_NOT_FOUND;
+    if (!Progress(items[0].native, 0, 1)) return ERROR_CANCELLED;
     if (to.exists) {
         if (!SameEntry(items[0].native, to.native)) return ERROR_ALREADY_EXISTS;
         WindowsName asked;
@@ -403,7 +467,8 @@ int Operation::Rename(const std::vector<SourceItem>& items) {
         return 0;
     }
     const DWORD moved = MoveEntry(items[0].native, to.native);
-    return static_cast<int>(moved);
+    if (moved != ERROR_SUCCESS) return static_cast<int>(moved);
+    return Progress({}, 1, 1) ? 0 : ERROR_CANCELLED;
 }
 
 int Operation::Run() {
@@ -431,9 +496,51 @@ int SHFileOperation(SHFILEOPSTRUCT* lpFileOp) {
     return operation.Run();
 }
 
+FileOperationCallbacks SetFileOperationCallbacks(FileOperationCallbacks callbacks) {
+    std::swap(threadCallbacks, callbacks);
+    return callbacks;
+}
+
+std::vector<TrashItem> TrashContents() {
+    std::vector<TrashItem> items;
+    const std::string trash = testing::TrashFolder();
+    DIR* dir = opendir((trash + "/info").c_str());
+    if (!dir) return items;
+    constexpr std::string_view kSuffix = ".trashinfo";
+    while (dirent* entry = readdir(dir)) {
+        const std::string file = entry->d_name;
+        if (file.size() <= kSuffix.size() ||
+            file.compare(file.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+            continue;
+        TrashItem item;
+        item.name = file.substr(0, file.size() - kSuffix.size());
+        if (ReadTrashInfo(trash + "/info/" + file, item) && Exists(trash + "/files/" + item.name))
+            items.push_back(std::move(item));
+    }
+    closedir(dir);
+    std::sort(items.begin(), items.end(),
+              [](const TrashItem& a, const TrashItem& b) { return a.name < b.name; });
+    return items;
+}
+
+DWORD RestoreFromTrash(const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return ERROR_INVALID_NAME;
+    const std::string trash = testing::TrashFolder();
+    const std::string infoFile = trash + "/info/" + name + ".trashinfo", entry = trash + "/files/" + name;
+    TrashItem item;
+    if (!Exists(entry) || !ReadTrashInfo(infoFile, item)) return ERROR_FILE_NOT_FOUND;
+    std::error_code error;
+    std::filesystem::create_directories(Parent(item.originalPath), error);
+    if (!IsDir(Parent(item.originalPath))) return ERROR_PATH_NOT_FOUND;
+    if (const DWORD moved = MoveEntry(entry, item.originalPath); moved != ERROR_SUCCESS) return moved;
+    unlink(infoFile.c_str());
+    return ERROR_SUCCESS;
+}
+
 namespace testing {
 
-void SetShellConfirmation(std::function<int(ShellConfirmation kind, const std::string& path)> answer) {
+void SetShellConfirmation(std::function<int(FileConfirmation kind, const std::string& path)> answer) {
     auto& state = Operations();
     std::lock_guard lock(state.mutex);
     state.confirmation = std::move(answer);
