@@ -32,6 +32,7 @@
 #include "vcl/forms.h"
 #include "vcl/registry.h"
 #include "vcl/stdctrls.h"
+#include "win32/files.h"
 #include "win32/mapi.h"
 
 extern char** environ;
@@ -301,10 +302,13 @@ ULONG Deliver(const Profile& profile, MapiMessage& record, FLAGS flags) {
     if (record.flFlags & MAPI_RECEIPT_REQUESTED) message->SetReceiptTo(message->FromMail());
     for (ULONG i = 0; i < record.nFileCount; ++i) {
         const MapiFileDesc& file = record.lpFiles[i];
+        // A native path, or a drive path as the platform's file dialogs give them.
+        const std::string path = file.lpszPathName ? file.lpszPathName : "";
+        const std::string native = path.size() > 1 && path[1] == ':' ? win32::NativePath(path) : path;
         struct stat facts {};
-        if (!file.lpszPathName || stat(file.lpszPathName, &facts) != 0 || !S_ISREG(facts.st_mode))
+        if (native.empty() || stat(native.c_str(), &facts) != 0 || !S_ISREG(facts.st_mode))
             return MAPI_E_ATTACHMENT_NOT_FOUND;
-        TZylAttachment* attachment = message->Attachments()->Add(file.lpszPathName);
+        TZylAttachment* attachment = message->Attachments()->Add(native);
         if (file.lpszFileName && *file.lpszFileName) attachment->SetFileName(file.lpszFileName);
     }
     if ((flags & MAPI_DIALOG) && !ComposeDialog(*message)) return MAPI_USER_ABORT;

@@ -3,6 +3,7 @@
 #include <vcl/classes.h>
 #include <vcl/designintf.h>
 
+#include "zylmaileditors.h"
 #include "zylmapi.h"
 #include "zyltiemails.h"
 
@@ -15,6 +16,7 @@ void Register() {
                           TZylAttachments::StaticClass(), TZylAttachment::StaticClass(),
                           TZylMapiMessages::StaticClass(), TZylMapiMessage::StaticClass(),
                           TZylMapiAttachments::StaticClass(), TZylMapiAttachment::StaticClass()});
+    RegisterMailEditors();
 }
 
 }  // namespace postrel
