@@ -46,13 +46,15 @@ protected:
 };
 
 TEST_F(PackageTest, ComponentsSitOnTheirPagesInOrder) {
-    EXPECT_EQ(Page("Zyl Enhanced"),
-              (std::vector<std::string>{"TZylBackground", "TZylCheckbox", "TZylRadiobutton", "TZylLabel",
-                                        "TZylButton", "TZylIEButton", "TZylOfficeButton", "TZylPanel",
-                                        "TZylGauge", "TZylPresentation", "TZylHint", "TZylFillBackground",
-                                        "TZylArrowButton", "TZylRoundButton", "TZylHeader", "TZylHeaderList",
-                                        "TZylScreenCanvas", "TZylFileLabel3D", "TZylFormSlide"}));
-    EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel"}));
+    EXPECT_EQ(
+        Page("Zyl Enhanced"),
+        (std::vector<std::string>{
+            "TZylBackground", "TZylCheckbox",       "TZylRadiobutton",  "TZylLabel",       "TZylButton",
+            "TZylIEButton",   "TZylOfficeButton",   "TZylPanel",        "TZylGauge",       "TZylPresentation",
+            "TZylHint",       "TZylFillBackground", "TZylArrowButton",  "TZylRoundButton", "TZylHeader",
+            "TZylHeaderList", "TZylImageScroller",  "TZylScreenCanvas", "TZylFileLabel3D", "TZylFormSlide"}));
+    EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel", "TZylDBNavigator"}));
+    EXPECT_EQ(Page("Zyl Dialogs"), (std::vector<std::string>{"TZylSplashScreen"}));
     EXPECT_EQ(Page("Zyl System"), (std::vector<std::string>{"TZylTimer32"}));
 }
 
