@@ -362,10 +362,13 @@ void TZylDBNavigator::PlaceButtons() {
 }
 
 void TZylDBNavigator::SetBounds(Integer left, Integer top, Integer width, Integer height) {
-    if (buttons_[0]) LayOutButtons(width, height);
+    // While a form file is read, the size may arrive before the direction and the buttons:
+    // Loaded lays them out once everything is known.
+    const bool layOut = buttons_[0] && !IsLoading();
+    if (layOut) LayOutButtons(width, height);
     TCustomPanel::SetBounds(left, top, width, height);
     // Alignment may have given another size than asked for: the buttons follow it.
-    if (buttons_[0] && (width != Width() || height != Height())) {
+    if (layOut && (width != Width() || height != Height())) {
         width = Width();
         height = Height();
         LayOutButtons(width, height);

@@ -12,6 +12,7 @@
 #include "support/ui_fixture.h"
 #include "vcl/dbtables.h"
 #include "vcl/stdctrls.h"
+#include "vcl/streaming.h"
 #include "win32/resources.h"
 #include "win32/virtualkeys.h"
 
@@ -488,6 +489,43 @@ TEST_F(NavigatorPixelTest, TheFocusedButtonShowsAFocusRectangleWhileTheNavigator
     for (int x = bounds.left + 3; x < bounds.right - 3; ++x)
         if (ColorToRGB(before->Canvas()->Pixels(x, bounds.top + 3)) != ColorToRGB(clBtnFace)) ++dotsBefore;
     EXPECT_EQ(dotsBefore, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Streaming
+
+TEST_F(NavigatorTest, FormFileKeepsDirectionButtonsHintsAndSourceAndWritesNoButtons) {
+    form->SetName("Browser");
+    auto* named = new TDataSource(form);
+    named->SetName("Source");
+    navigator->SetName("Nav");
+    navigator->SetDataSource(named);
+    navigator->SetDirection(kVertical);
+    navigator->SetVisibleButtons({nbFirst, nbPrior, nbNext, nbLast});
+    navigator->Hints()->Add("");
+    navigator->Hints()->Add("Back");
+    navigator->SetConfirmDelete(false);
+    const std::string text = ComponentToText(form);
+    EXPECT_EQ(text.find("TZylNavButton"), std::string::npos) << text;
+    EXPECT_NE(text.find("Direction = kVertical"), std::string::npos) << text;
+
+    TComponentPtr<TForm> copy(new TForm(nullptr, 0));
+    ReadComponentText(text, copy.get());
+    auto* reloaded = dynamic_cast<TZylDBNavigator*>(copy->FindComponent("Nav"));
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->Direction(), kVertical);
+    EXPECT_EQ(reloaded->Width(), navigator->Width());
+    EXPECT_EQ(reloaded->Height(), navigator->Height());
+    EXPECT_EQ(reloaded->VisibleButtons(), (TZylButtonSet{nbFirst, nbPrior, nbNext, nbLast}));
+    EXPECT_EQ(Describe(reloaded->Buttons(nbLast)->BoundsRect()),
+              Describe(navigator->Buttons(nbLast)->BoundsRect()));
+    EXPECT_EQ(reloaded->Buttons(nbPrior)->Hint(), "Back");
+    EXPECT_FALSE(reloaded->ConfirmDelete());
+    EXPECT_EQ(reloaded->DataSource(), copy->FindComponent("Source"));
 }
 
 }  // namespace

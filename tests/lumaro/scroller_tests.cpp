@@ -5,6 +5,7 @@
 
 #include "lumaro/zylscroller.h"
 #include "support/ui_fixture.h"
+#include "vcl/streaming.h"
 
 namespace {
 
@@ -228,6 +229,33 @@ TEST_F(ScrollerTest, AutoSizeAndParentCenterPlaceTheControl) {
     scroller->SetParentCenter(true);
     EXPECT_EQ(scroller->Left(), 0);
     EXPECT_EQ(scroller->Top(), (form->ClientHeight() - 20) / 2);  // less a scroll bar's height
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScrollerTest, FormFileRestoresThePictureAndStartsScrollingAfterLoading) {
+    form->SetName("Banner");
+    scroller->SetName("Marquee");
+    UseStripes();
+    scroller->SetScrollDirection(kVertical);
+    scroller->SetScrollStep(4);
+    scroller->SetScrollInterval(30);
+    scroller->SetScrolling(true);
+    const std::string text = ComponentToText(form);
+    scroller->SetScrolling(false);
+    TComponentPtr<TForm> copy(new TForm(nullptr, 0));
+    ReadComponentText(text, copy.get());
+    auto* reloaded = dynamic_cast<TZylImageScroller*>(copy->FindComponent("Marquee"));
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->Bitmap()->Width(), 40);
+    EXPECT_EQ(reloaded->SurfaceWidth(), 120);
+    EXPECT_EQ(reloaded->SurfaceHeight(), 120);
+    EXPECT_EQ(reloaded->ScrollStep(), 4);
+    EXPECT_EQ(reloaded->Timer()->Interval(), 30);
+    EXPECT_TRUE(reloaded->Timer()->Enabled());
+    reloaded->SetScrolling(false);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "lumaro/zylsplash.h"
 #include "support/ui_fixture.h"
 #include "vcl/extctrls.h"
+#include "vcl/streaming.h"
 
 namespace {
 
@@ -180,6 +181,38 @@ TEST_F(SplashTest, PictureCentresTheImageBetweenTheFrames) {
     picture = splash->PaintSplash();
     EXPECT_EQ(at(1, 1), ColorToRGB(clBlue));
     EXPECT_EQ(at(298, 198), ColorToRGB(clBlue));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SplashTest, FormFileKeepsTheSettingsAndTheBackgroundLink) {
+    owner->SetName("Start");
+    auto* fill = new TZylBackground(owner);
+    fill->SetName("Fill");
+    splash->SetName("Splash");
+    splash->SetBackground(fill);
+    splash->SetSplashWidth(320);
+    splash->SetDelayInMsec(1500);
+    splash->SetScreencenter(true);
+    splash->InsideFrame()->SetFrameWidth(3);
+    const std::string text = ComponentToText(owner);
+    EXPECT_EQ(text.find("DesignExecute"), std::string::npos) << text;
+    TComponentPtr<TForm> copy(new TForm(nullptr, 0));
+    ReadComponentText(text, copy.get());
+    auto* reloaded = dynamic_cast<TZylSplashScreen*>(copy->FindComponent("Splash"));
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->SplashWidth(), 320);
+    EXPECT_EQ(reloaded->SplashHeight(), 200);
+    EXPECT_EQ(reloaded->DelayInMsec(), 1500);
+    EXPECT_TRUE(reloaded->Screencenter());
+    EXPECT_EQ(reloaded->InsideFrame()->FrameStyle(), frameLowered);
+    EXPECT_EQ(reloaded->InsideFrame()->FrameWidth(), 3);
+    EXPECT_EQ(reloaded->Background(), copy->FindComponent("Fill"));
+    // The link lets go of a background that goes away.
+    delete fill;
+    EXPECT_EQ(splash->Background(), nullptr);
 }
 
 }  // namespace
