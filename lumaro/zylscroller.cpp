@@ -69,7 +69,7 @@ void TZylImageScroller::SetText(const std::string& value) {
 void TZylImageScroller::SetScrolling(bool value) {
     if (value == scrolling_) return;
     scrolling_ = value;
-    timer_->SetEnabled(value && !Designing());
+    timer_->SetEnabled(value);
 }
 
 void TZylImageScroller::SetScrollDirection(TZylKind value) {
@@ -155,7 +155,7 @@ void TZylImageScroller::Loaded() {
     TZylGraphicControl::Loaded();
     AdjustSize();
     RebuildSurface();
-    timer_->SetEnabled(scrolling_ && !Designing());
+    timer_->SetEnabled(scrolling_);
 }
 
 void TZylImageScroller::Resize() {
