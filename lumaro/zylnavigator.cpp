@@ -41,10 +41,6 @@ TZylNavButton::TZylNavButton(TComponent* owner) : TSpeedButton(owner) {}
 
 TZylNavButton::~TZylNavButton() = default;
 
-void TZylNavButton::Click() {
-    TSpeedButton::Click();
-}
-
 void TZylNavButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
     TSpeedButton::MouseDown(button, shift, x, y);
     clickedOnPress_ = false;
@@ -100,7 +96,7 @@ void TZylNavButton::RepeatTimerExpired() {
 void TZylNavButton::Paint() {
     TSpeedButton::Paint();
     auto* navigator = dynamic_cast<TZylDBNavigator*>(Parent());
-    if (!navigator || !navigator->ShowsFocusRect(this)) return;
+    if (!navStyle_.Contains(nsFocusRect) || !navigator || !navigator->ShowsFocusRect(this)) return;
     TRect rect = ClientRect();
     win32::InflateRect(&rect, -3, -3);
     if (State() == bsDown) win32::OffsetRect(&rect, 1, 1);
@@ -167,7 +163,9 @@ void TZylDBNavigator::CreateButtons() {
             button->SetGlyph(&bitmap);
             button->SetNumGlyphs(2);
         }
-        if (index == nbPrior || index == nbNext) button->SetNavStyle(TZylNavButtonStyles{nsAllowTimer});
+        TZylNavButtonStyles style{nsFocusRect};
+        if (index == nbPrior || index == nbNext) style.Include(nsAllowTimer);
+        button->SetNavStyle(style);
         button->OnClick = [this, index](TObject*) { BtnClick(index); };
         button->OnMouseDown = [this, button](TObject*, TMouseButton, TShiftState, Integer, Integer) {
             ButtonPressed(button);

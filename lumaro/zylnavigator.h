@@ -65,10 +65,6 @@ public:
     void SetIndex(TZylNavigateBtn value) { index_ = value; }
     TZylNavButtonStyles NavStyle() const { return navStyle_; }
     void SetNavStyle(TZylNavButtonStyles value) { navStyle_ = value; }
-    // The repeat timer while the button is held, else nullptr.
-    vcl::TTimer* RepeatTimer() const { return repeatTimer_.get(); }
-
-    void Click() override;
 
 protected:
     void Paint() override;
@@ -127,7 +123,6 @@ public:
     TZylNavButton* Buttons(TZylNavigateBtn button) const { return buttons_[static_cast<size_t>(button)]; }
     // The button Space clicks and the focus rectangle marks.
     TZylNavigateBtn FocusedButton() const { return focusedButton_; }
-    vcl::TDataLink* DataLink() const { return dataLink_.get(); }
     // Runs a button's action as a click does.
     void BtnClick(TZylNavigateBtn index);
 

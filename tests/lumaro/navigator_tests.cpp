@@ -21,12 +21,12 @@ namespace {
 using namespace vcl;
 using namespace lumaro;
 
-std::string Describe(const TRect& r) {
+std::string NavigatorText(const TRect& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
            std::to_string(r.bottom);
 }
 
-std::string Describe(const TPoint& p) {
+std::string NavigatorText(const TPoint& p) {
     return std::to_string(p.x) + "," + std::to_string(p.y);
 }
 
@@ -347,15 +347,15 @@ TEST_F(NavigatorTest, TenButtonsShareTheWidthEvenly) {
     EXPECT_EQ(navigator->Height(), 25);
     for (int i = 0; i < kNavigateButtonCount; ++i) {
         const TZylNavButton* button = navigator->Buttons(static_cast<TZylNavigateBtn>(i));
-        EXPECT_EQ(Describe(button->BoundsRect()), Describe(Rect(i * 24, 0, i * 24 + 24, 25))) << i;
+        EXPECT_EQ(NavigatorText(button->BoundsRect()), NavigatorText(Rect(i * 24, 0, i * 24 + 24, 25))) << i;
     }
     // Turned, it stacks them: 25 x 240.
     navigator->SetDirection(kVertical);
     EXPECT_EQ(navigator->Width(), 25);
     EXPECT_EQ(navigator->Height(), 240);
     for (int i = 0; i < kNavigateButtonCount; ++i)
-        EXPECT_EQ(Describe(navigator->Buttons(static_cast<TZylNavigateBtn>(i))->BoundsRect()),
-                  Describe(Rect(0, i * 24, 25, i * 24 + 24)))
+        EXPECT_EQ(NavigatorText(navigator->Buttons(static_cast<TZylNavigateBtn>(i))->BoundsRect()),
+                  NavigatorText(Rect(0, i * 24, 25, i * 24 + 24)))
             << i;
 }
 
@@ -375,8 +375,8 @@ TEST_F(NavigatorTest, HiddenButtonsLeaveTheRestToShareAndGrowTheMinimum) {
     navigator->SetVisibleButtons({nbFirst, nbPrior, nbNext, nbLast});
     EXPECT_EQ(navigator->Width(), 240);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Describe(navigator->Buttons(static_cast<TZylNavigateBtn>(i))->BoundsRect()),
-                  Describe(Rect(i * 60, 0, i * 60 + 60, 25)));
+        EXPECT_EQ(NavigatorText(navigator->Buttons(static_cast<TZylNavigateBtn>(i))->BoundsRect()),
+                  NavigatorText(Rect(i * 60, 0, i * 60 + 60, 25)));
     EXPECT_FALSE(navigator->Buttons(nbInsert)->Visible());
     EXPECT_EQ(navigator->Buttons(nbInsert)->Left(), 241);
     // Too small for its buttons, it grows to 20 x 18 each.
@@ -433,8 +433,8 @@ protected:
             auto glyph = GlyphImage(words[i], enabled);
             // Centred in the 20 x 21 inside the two-pixel frame, the odd pixel to the left and top:
             // an 11-pixel glyph in 24 x 25 starts at (7, 7).
-            EXPECT_EQ(Describe(FindGlyph(picture.get(), bounds, glyph.get())),
-                      Describe(Point(bounds.left + 7, bounds.top + 7)))
+            EXPECT_EQ(NavigatorText(FindGlyph(picture.get(), bounds, glyph.get())),
+                      NavigatorText(Point(bounds.left + 7, bounds.top + 7)))
                 << orientation << " " << words[i];
             EXPECT_EQ(ColorToRGB(picture->Canvas()->Pixels(bounds.left, bounds.top)),
                       ColorToRGB(clBtnHighlight))
@@ -451,8 +451,8 @@ protected:
         picture = BitmapOf(nav);
         const TRect bounds = last->BoundsRect();
         auto glyph = GlyphImage("last", true);
-        EXPECT_EQ(Describe(FindGlyph(picture.get(), bounds, glyph.get())),
-                  Describe(Point(bounds.left + 8, bounds.top + 8)))
+        EXPECT_EQ(NavigatorText(FindGlyph(picture.get(), bounds, glyph.get())),
+                  NavigatorText(Point(bounds.left + 8, bounds.top + 8)))
             << orientation;
         EXPECT_NE(ColorToRGB(picture->Canvas()->Pixels(bounds.left, bounds.top)), ColorToRGB(clBtnHighlight))
             << orientation;
@@ -468,7 +468,7 @@ TEST_F(NavigatorPixelTest, HorizontalButtonsShowTheirGlyphsAndSinkWhenPressed) {
 TEST_F(NavigatorPixelTest, VerticalButtonsShowTheirGlyphsAndSinkWhenPressed) {
     navigator->SetDirection(kVertical);
     navigator->SetBounds(10, 10, 24, 250);  // buttons of 24 x 25, as in a row
-    ASSERT_EQ(Describe(navigator->Buttons(nbFirst)->BoundsRect()), Describe(Rect(0, 0, 24, 25)));
+    ASSERT_EQ(NavigatorText(navigator->Buttons(nbFirst)->BoundsRect()), NavigatorText(Rect(0, 0, 24, 25)));
     ExpectButtonLook(navigator, "vertical");
 }
 
@@ -521,8 +521,8 @@ TEST_F(NavigatorTest, FormFileKeepsDirectionButtonsHintsAndSourceAndWritesNoButt
     EXPECT_EQ(reloaded->Width(), navigator->Width());
     EXPECT_EQ(reloaded->Height(), navigator->Height());
     EXPECT_EQ(reloaded->VisibleButtons(), (TZylButtonSet{nbFirst, nbPrior, nbNext, nbLast}));
-    EXPECT_EQ(Describe(reloaded->Buttons(nbLast)->BoundsRect()),
-              Describe(navigator->Buttons(nbLast)->BoundsRect()));
+    EXPECT_EQ(NavigatorText(reloaded->Buttons(nbLast)->BoundsRect()),
+              NavigatorText(navigator->Buttons(nbLast)->BoundsRect()));
     EXPECT_EQ(reloaded->Buttons(nbPrior)->Hint(), "Back");
     EXPECT_FALSE(reloaded->ConfirmDelete());
     EXPECT_EQ(reloaded->DataSource(), copy->FindComponent("Source"));

@@ -13,8 +13,8 @@ using namespace vcl;
 using namespace lumaro;
 namespace platform = win32::testing;
 
-constexpr Integer kLimit = 5000;
-constexpr TColor kStripes[] = {clRed, clLime, clBlue, clYellow};
+constexpr Integer kScrollerTickLimit = 5000;
+constexpr TColor kScrollerStripes[] = {clRed, clLime, clBlue, clYellow};
 
 class ScrollerTest : public zyltest::UiFixture {
 protected:
@@ -31,12 +31,12 @@ protected:
         UiFixture::TearDown();
     }
 
-    // 40 x 30: four upright stripes of 10 pixels in kStripes.
+    // 40 x 30: four upright stripes of 10 pixels in kScrollerStripes.
     static std::unique_ptr<TBitmap> Stripes() {
         auto picture = std::make_unique<TBitmap>();
         picture->SetSize(40, 30);
         for (int i = 0; i < 4; ++i) {
-            picture->Canvas()->Brush()->SetColor(kStripes[i]);
+            picture->Canvas()->Brush()->SetColor(kScrollerStripes[i]);
             picture->Canvas()->FillRect(Rect(i * 10, 0, i * 10 + 10, 30));
         }
         return picture;
@@ -49,9 +49,9 @@ protected:
 
     // Lets the timer's worker sleep, moves the clock one interval and runs the tick it hands over.
     void Tick() {
-        ASSERT_TRUE(platform::WaitForClockWaiters(1, kLimit));
+        ASSERT_TRUE(platform::WaitForClockWaiters(1, kScrollerTickLimit));
         platform::AdvanceClock(static_cast<win32::DWORD>(scroller->ScrollInterval()));
-        ASSERT_TRUE(CheckSynchronize(kLimit));
+        ASSERT_TRUE(CheckSynchronize(kScrollerTickLimit));
     }
 
     win32::COLORREF PaintedAt(int x, int y) {
