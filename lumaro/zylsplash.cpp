@@ -173,7 +173,8 @@ void TZylSplashScreen::WaitForDelay() {
     const std::shared_ptr<bool> alive = alive_;
     for (;;) {
         if (Application) Application->ProcessMessages();
-        if (!*alive || !form_ || !form_->Visible()) return;
+        // A program that quits meanwhile does not wait for the rest of the time.
+        if (!*alive || !form_ || !form_->Visible() || (Application && Application->Terminated())) return;
         const win32::DWORD elapsed = win32::GetTickCount() - start;
         if (elapsed >= delay) return;
         win32::Sleep(std::min(delay - elapsed, zylsplash::kWaitSlice));

@@ -216,3 +216,17 @@ TEST_F(SplashTest, FormFileKeepsTheSettingsAndTheBackgroundLink) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SplashTest, AProgramThatQuitsDoesNotWaitForTheRest) {
+    splash->SetDelayInMsec(60000);
+    splash->OnRun = [](TObject*) { Application->Terminate(); };
+    const auto start = win32::GetTickCount64();
+    splash->Execute();
+    EXPECT_LT(win32::GetTickCount64() - start, 100u);
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(SplashFormsOnScreen(), 0);
+}
+
+}  // namespace
