@@ -144,7 +144,9 @@ TZylDBNavigator::TZylDBNavigator(TComponent* owner)
     ActiveChanged();
 }
 
-TZylDBNavigator::~TZylDBNavigator() = default;
+TZylDBNavigator::~TZylDBNavigator() {
+    *alive_ = false;
+}
 
 void TZylDBNavigator::CreateButtons() {
     const win32::HMODULE module = win32::GetModuleHandle("lumaro");
@@ -233,10 +235,16 @@ void TZylDBNavigator::ApplyHints() {
 }
 
 void TZylDBNavigator::BtnClick(TZylNavigateBtn index) {
+    // A handler may free the navigator: nothing of it is touched afterwards.
+    const std::shared_ptr<bool> alive = alive_;
     TDataSource* source = DataSource();
     if (source && source->State() != dsInactive) {
-        if (!Designing() && BeforeAction) BeforeAction(this, index);
+        if (!Designing() && BeforeAction) {
+            BeforeAction(this, index);
+            if (!*alive) return;
+        }
         TDataSet* data = source->DataSet();
+        if (!data) return;
         switch (index) {
             case nbFirst:
                 data->First();
@@ -272,7 +280,7 @@ void TZylDBNavigator::BtnClick(TZylNavigateBtn index) {
                 break;
         }
     }
-    if (!Designing() && OnClick) OnClick(this, index);
+    if (*alive && !Designing() && OnClick) OnClick(this, index);
 }
 
 void TZylDBNavigator::DataChanged() {

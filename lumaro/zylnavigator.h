@@ -200,6 +200,8 @@ private:
     TZylNavigateBtn focusedButton_ = nbFirst;
     bool flat_ = false;
     bool confirmDelete_ = true;
+    // Cleared when the navigator goes, so that a click notices a handler that freed it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace lumaro

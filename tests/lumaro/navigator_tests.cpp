@@ -529,3 +529,17 @@ TEST_F(NavigatorTest, FormFileKeepsDirectionButtonsHintsAndSourceAndWritesNoButt
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NavigatorTest, ABeforeActionHandlerMayFreeTheNavigator) {
+    TTable* table = Cities(3);
+    bool clicked = false;
+    navigator->OnClick = [&](TObject*, TZylNavigateBtn) { clicked = true; };
+    navigator->BeforeAction = [this](TObject*, TZylNavigateBtn) { delete navigator; };
+    navigator->BtnClick(nbNext);
+    EXPECT_EQ(Id(table), 1);  // the action went with the navigator
+    EXPECT_FALSE(clicked);
+}
+
+}  // namespace
