@@ -7,7 +7,10 @@
 #include "lumaro/zylheaders.h"
 #include "lumaro/zylhints.h"
 #include "lumaro/zyllabels.h"
+#include "lumaro/zylnavigator.h"
 #include "lumaro/zylpresentation.h"
+#include "lumaro/zylscroller.h"
+#include "lumaro/zylsplash.h"
 #include "vcl/classregistration.h"
 #include "vcl/designintf.h"
 
@@ -27,16 +30,17 @@ public:
 };
 
 const vcl::TClassRegistration streamingRegistration{
-    TZylFont3D::StaticClass(),       TZylFrame::StaticClass(),        TZylGlyph::StaticClass(),
-    TZylGradient::StaticClass(),     TZylTexture::StaticClass(),      TZylBrushFill::StaticClass(),
-    TZylTimer32::StaticClass(),      TZylBackground::StaticClass(),   TZylFillBackground::StaticClass(),
-    TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),        TZylDBLabel::StaticClass(),
-    TZylFileLabel3D::StaticClass(),  TZylButton::StaticClass(),       TZylArrowButton::StaticClass(),
-    TZylRoundButton::StaticClass(),  TZylOfficeButton::StaticClass(), TZylIEButton::StaticClass(),
-    TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass(),  TZylHint::StaticClass(),
-    TZylHeader::StaticClass(),       TZylHeaderList::StaticClass(),   TZylSlide::StaticClass(),
-    TZylPresentation::StaticClass(), TZylFormSlide::StaticClass(),    TZylGauge::StaticClass(),
-    TZylPanel::StaticClass()};
+    TZylFont3D::StaticClass(),       TZylFrame::StaticClass(),         TZylGlyph::StaticClass(),
+    TZylGradient::StaticClass(),     TZylTexture::StaticClass(),       TZylBrushFill::StaticClass(),
+    TZylTimer32::StaticClass(),      TZylBackground::StaticClass(),    TZylFillBackground::StaticClass(),
+    TZylScreenCanvas::StaticClass(), TZylLabel::StaticClass(),         TZylDBLabel::StaticClass(),
+    TZylFileLabel3D::StaticClass(),  TZylButton::StaticClass(),        TZylArrowButton::StaticClass(),
+    TZylRoundButton::StaticClass(),  TZylOfficeButton::StaticClass(),  TZylIEButton::StaticClass(),
+    TZylCheckbox::StaticClass(),     TZylRadiobutton::StaticClass(),   TZylHint::StaticClass(),
+    TZylHeader::StaticClass(),       TZylHeaderList::StaticClass(),    TZylSlide::StaticClass(),
+    TZylPresentation::StaticClass(), TZylFormSlide::StaticClass(),     TZylGauge::StaticClass(),
+    TZylPanel::StaticClass(),        TZylImageScroller::StaticClass(), TZylSplashScreen::StaticClass(),
+    TZylDBNavigator::StaticClass()};
 
 }  // namespace
 
@@ -45,14 +49,15 @@ void Register() {
                           TZylFrame::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Enhanced",
-        {TZylBackground::StaticClass(), TZylCheckbox::StaticClass(), TZylRadiobutton::StaticClass(),
-         TZylLabel::StaticClass(), TZylButton::StaticClass(), TZylIEButton::StaticClass(),
-         TZylOfficeButton::StaticClass(), TZylPanel::StaticClass(), TZylGauge::StaticClass(),
-         TZylPresentation::StaticClass(), TZylHint::StaticClass(), TZylFillBackground::StaticClass(),
-         TZylArrowButton::StaticClass(), TZylRoundButton::StaticClass(), TZylHeader::StaticClass(),
-         TZylHeaderList::StaticClass(), TZylScreenCanvas::StaticClass(), TZylFileLabel3D::StaticClass(),
-         TZylFormSlide::StaticClass()});
-    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass()});
+        {TZylBackground::StaticClass(),   TZylCheckbox::StaticClass(),      TZylRadiobutton::StaticClass(),
+         TZylLabel::StaticClass(),        TZylButton::StaticClass(),        TZylIEButton::StaticClass(),
+         TZylOfficeButton::StaticClass(), TZylPanel::StaticClass(),         TZylGauge::StaticClass(),
+         TZylPresentation::StaticClass(), TZylHint::StaticClass(),          TZylFillBackground::StaticClass(),
+         TZylArrowButton::StaticClass(),  TZylRoundButton::StaticClass(),   TZylHeader::StaticClass(),
+         TZylHeaderList::StaticClass(),   TZylImageScroller::StaticClass(), TZylScreenCanvas::StaticClass(),
+         TZylFileLabel3D::StaticClass(),  TZylFormSlide::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBLabel::StaticClass(), TZylDBNavigator::StaticClass()});
+    vcl::RegisterComponents("Zyl Dialogs", {TZylSplashScreen::StaticClass()});
     vcl::RegisterComponents("Zyl System", {TZylTimer32::StaticClass()});
     vcl::RegisterPropertyEditor("TStrings", TZylGradient::StaticClass(), "ColorsInBetween",
                                 TZylColorInBetweenProperty::StaticClass());

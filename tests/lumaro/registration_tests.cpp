@@ -4,6 +4,7 @@
 #include "lumaro/zylbackgrounds.h"
 #include "lumaro/zyleditors.h"
 #include "lumaro/zyllabels.h"
+#include "lumaro/zylsplash.h"
 #include "support/ui_fixture.h"
 #include "vcl/designhost.h"
 #include "vcl/designintf.h"
@@ -46,13 +47,15 @@ protected:
 };
 
 TEST_F(PackageTest, ComponentsSitOnTheirPagesInOrder) {
-    EXPECT_EQ(Page("Zyl Enhanced"),
-              (std::vector<std::string>{"TZylBackground", "TZylCheckbox", "TZylRadiobutton", "TZylLabel",
-                                        "TZylButton", "TZylIEButton", "TZylOfficeButton", "TZylPanel",
-                                        "TZylGauge", "TZylPresentation", "TZylHint", "TZylFillBackground",
-                                        "TZylArrowButton", "TZylRoundButton", "TZylHeader", "TZylHeaderList",
-                                        "TZylScreenCanvas", "TZylFileLabel3D", "TZylFormSlide"}));
-    EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel"}));
+    EXPECT_EQ(
+        Page("Zyl Enhanced"),
+        (std::vector<std::string>{
+            "TZylBackground", "TZylCheckbox",       "TZylRadiobutton",  "TZylLabel",       "TZylButton",
+            "TZylIEButton",   "TZylOfficeButton",   "TZylPanel",        "TZylGauge",       "TZylPresentation",
+            "TZylHint",       "TZylFillBackground", "TZylArrowButton",  "TZylRoundButton", "TZylHeader",
+            "TZylHeaderList", "TZylImageScroller",  "TZylScreenCanvas", "TZylFileLabel3D", "TZylFormSlide"}));
+    EXPECT_EQ(Page("Zyl Data-Aware"), (std::vector<std::string>{"TZylDBLabel", "TZylDBNavigator"}));
+    EXPECT_EQ(Page("Zyl Dialogs"), (std::vector<std::string>{"TZylSplashScreen"}));
     EXPECT_EQ(Page("Zyl System"), (std::vector<std::string>{"TZylTimer32"}));
 }
 
@@ -114,6 +117,25 @@ TEST_F(PackageTest, DesignedFormWithBackgroundAndLabelsReadsBackAtRunTime) {
     ASSERT_NE(readPath, nullptr);
     EXPECT_EQ(readPath->Filename(), "C:\\Program Files\\Tool\\readme.txt");
     EXPECT_NE(readPath->Caption(), readPath->Filename()) << "60 pixels cannot hold the whole path";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PackageTest, DesignExecuteOfADroppedSplashRunsIt) {
+    auto* splash = dynamic_cast<TZylSplashScreen*>(host->DropComponent("TZylSplashScreen"));
+    ASSERT_NE(splash, nullptr);
+    bool shown = false;
+    splash->OnRun = [&](TObject* sender) { shown = dynamic_cast<TSplashForm*>(sender)->Visible(); };
+    const TPropInfo* info = TZylSplashScreen::StaticClass()->FindProperty("DesignExecute");
+    ASSERT_NE(info, nullptr);
+    auto editor = CreatePropertyEditor(EditorFor(TZylSplashScreen::StaticClass(), "DesignExecute"), nullptr,
+                                       {splash}, info);
+    EXPECT_EQ(editor->GetValue(), "(Execute Test)");
+    editor->Edit();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(splash->SplashForm(), nullptr);
 }
 
 }  // namespace
