@@ -9,6 +9,9 @@
 //                  [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]
 //                  [--auth user|apop|plain]
 //   both:          [--tls starttls|implicit] [--ca FILE] [--accept-self-signed]
+//   mailtool mapi  --to NAMES [--cc NAMES] [--bcc NAMES] [--subject TEXT] [--text FILE | --body TEXT]
+//                  [--attach FILE]... [--profile NAME] [--receipt] [--dialog] [--quiet]
+//                  through the Simple MAPI provider and its profile (names or addresses, by commas)
 //
 // The password may come from the environment (MAILTOOL_PASSWORD) instead of the command line.
 // Exit status: 0 done, 1 the server refused, a message was refused or the connection failed,
@@ -23,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "postrel/zylmapi.h"
 #include "postrel/zylmimedecode.h"
 #include "postrel/zyltiemails.h"
 
@@ -37,6 +41,9 @@ constexpr const char* kUsage =
     "                      [--save FOLDER] [--delete] [--max-size BYTES] [--quiet]\n"
     "                      [--auth user|apop|plain]\n"
     "       both:          [--tls starttls|implicit] [--ca FILE] [--accept-self-signed]\n"
+    "       mailtool mapi --to NAMES [--cc NAMES] [--bcc NAMES] [--subject TEXT] [--text FILE | --body "
+    "TEXT]\n"
+    "                     [--attach FILE]... [--profile NAME] [--receipt] [--dialog] [--quiet]\n"
     "       (the password may also come from MAILTOOL_PASSWORD)\n";
 
 int Usage(const std::string& problem) {
@@ -111,22 +118,32 @@ std::string Password(const Options& options) {
     return options.Value("--password", fromEnvironment ? fromEnvironment : "");
 }
 
+// The text of --body, or of the file --text names; false with the problem when it cannot be read.
+bool ReadBody(const Options& options, std::string& body, std::string& problem) {
+    body = options.Value("--body");
+    const std::string textFile = options.Value("--text");
+    if (textFile.empty()) return true;
+    std::ifstream in(textFile, std::ios::binary);
+    if (!in) {
+        problem = "cannot read " + textFile;
+        return false;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    body = content.str();
+    return true;
+}
+
 int Send(const Options& options) {
     using namespace postrel;
     std::string host = options.Value("--host"), port = options.Value("--port", "25");
     std::string from = options.Value("--from"), to = options.Value("--to");
-    std::string body = options.Value("--body"), textFile = options.Value("--text");
     int lineDelay = 0;
     if (!vcl::TryStrToInt(options.Value("--line-delay", "0"), lineDelay) || lineDelay < 0)
         return Usage("bad --line-delay " + options.Value("--line-delay"));
     if (host.empty() || from.empty() || to.empty()) return Usage("--host, --from and --to are required");
-    if (!textFile.empty()) {
-        std::ifstream in(textFile, std::ios::binary);
-        if (!in) return Usage("cannot read " + textFile);
-        std::ostringstream content;
-        content << in.rdbuf();
-        body = content.str();
-    }
+    std::string body, problem;
+    if (!ReadBody(options, body, problem)) return Usage(problem);
     const bool quiet = options.Has("--quiet");
 
     Failures failures;
@@ -139,7 +156,6 @@ int Send(const Options& options) {
     mail->SetPort(port);
     mail->SetLineDelay(lineDelay);
     mail->SetProgressStep(10);
-    std::string problem;
     if (!ApplySecurity(options, *mail, problem)) return Usage(problem);
     if (!options.Value("--user").empty()) {
         const std::map<std::string, TZylSMTPAuthMethod> methods = {
@@ -295,6 +311,64 @@ int Fetch(const Options& options) {
 
 }  // namespace
 
+int Mapi(const Options& options) {
+    using namespace postrel;
+    if (options.Value("--to").empty() && options.Value("--cc").empty() && options.Value("--bcc").empty() &&
+        !options.Has("--dialog"))
+        return Usage("--to, --cc or --bcc is required (or --dialog)");
+    std::string body, problem;
+    if (!ReadBody(options, body, problem)) return Usage(problem);
+    const bool quiet = options.Has("--quiet");
+    bool failed = false;
+    SetExceptionHandler([&](vcl::TObject*, const std::exception& e) {
+        std::fprintf(stderr, "mailtool: %s\n", e.what());
+        failed = true;
+    });
+    vcl::TComponentPtr<TZylMapiMail> mail(new TZylMapiMail(nullptr));
+    if (!options.Value("--profile").empty()) {
+        mail->SetDefaultProfile(false);
+        mail->SetProfile(options.Value("--profile"));
+    }
+    TZylMapiMessage* message = mail->Messages()->Add();
+    message->SetSubject(options.Value("--subject"));
+    message->Message()->SetText(body);
+    message->SetReceipt(options.Has("--receipt"));
+    message->SetDialog(options.Has("--dialog"));
+    for (auto [option, list] :
+         {std::pair{"--to", message->RecipientsTo()}, std::pair{"--cc", message->RecipientsCC()},
+          std::pair{"--bcc", message->RecipientsBC()}}) {
+        std::string names = options.Value(option);
+        size_t start = 0;
+        while (start < names.size()) {
+            const size_t comma = std::min(names.find(',', start), names.size());
+            const std::string name = vcl::Trim(names.substr(start, comma - start));
+            if (!name.empty()) list->Add(name);
+            start = comma + 1;
+        }
+    }
+    auto attachments = options.values.find("--attach");
+    if (attachments != options.values.end())
+        for (const std::string& file : attachments->second)
+            message->Attachments()->Add(std::filesystem::absolute(file).string());
+    mail->OnMapiNotAvailable = [&](vcl::TObject*) {
+        std::fprintf(stderr,
+                     "mailtool: MAPI is not available (no messaging system configured, or no provider)\n");
+        failed = true;
+    };
+    mail->OnLogonFailure = [&](vcl::TObject*, vcl::Integer code) {
+        std::fprintf(stderr, "mailtool: logon refused (MAPI error %d)\n", code);
+    };
+    mail->OnSendError = [&](vcl::TObject*, vcl::Integer code, TZylMapiMessage*) {
+        std::fprintf(stderr, "mailtool: message refused (MAPI error %d)\n", code);
+        failed = true;
+    };
+    mail->AfterSendMail = [&](vcl::TObject*, TZylMapiMessage*) {
+        if (!quiet) std::printf("accepted\n");
+    };
+    const bool loggedOn = mail->Execute();
+    return loggedOn && !failed ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "--help" || command == "-h") {
@@ -310,6 +384,13 @@ int main(int argc, char** argv) {
                          {"--list", "--delete", "--quiet", "--accept-self-signed"}, options, problem))
             return Usage(problem);
         return Fetch(options);
+    }
+    if (command == "mapi") {
+        if (!ReadOptions(argc, argv, 2,
+                         {"--to", "--cc", "--bcc", "--subject", "--body", "--text", "--attach", "--profile"},
+                         {"--receipt", "--dialog", "--quiet"}, options, problem))
+            return Usage(problem);
+        return Mapi(options);
     }
     int first = command == "send" ? 2 : 1;
     if (!ReadOptions(
