@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "postrel/zylmaileditors.h"
+#include "support/real_peers.h"
 #include "support/tempdir.h"
 #include "vcl/designhost.h"
 #include "win32/files.h"
@@ -130,6 +131,29 @@ TEST_F(MailEditors, MessagesAndAttachmentsAreAddedAndDeletedThroughTheWindow) {
     // Closing the form frees the window.
     host->CloseForm();
     EXPECT_EQ(OpenMapiMailConfig(), nullptr);
+}
+
+TEST_F(MailEditors, AMessageMadeInTheWindowIsSentToTheSinkByTheTestButton) {
+    zyltest::SmtpSink sink(temp.Path());
+    if (!sink.Error().empty()) GTEST_SKIP() << sink.Error();
+    auto* smtp = static_cast<TZylSMTPMail*>(host->DropComponent("TZylSMTPMail"));
+    host->SetProperty(smtp, "Host", "127.0.0.1");
+    host->SetProperty(smtp, "Port", std::to_string(sink.Port()));
+    host->SetProperty(smtp, "LineDelay", "0");
+    host->ExecuteVerb(smtp, "Configure Mail ...");
+    TInetMailConfig* window = OpenInetMailConfig();
+    ASSERT_NE(window, nullptr);
+    window->AddMessageButton->Click();
+    // The inspector edits the message the window selected.
+    host->SetSelectionProperty("FromMail", "ann@example.com");
+    host->SetSelectionProperty("SendTo", "bob@example.org");
+    host->SetSelectionProperty("Subject", "From the designer");
+    window->ExecuteButton->Click();
+    const std::string stored = sink.WaitForMessage(5000);
+    ASSERT_FALSE(stored.empty());
+    std::ifstream in(stored);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Subject: From the designer"), std::string::npos);
 }
 
 TEST_F(MailEditors, AReceivedAttachmentIsSavedOnlyWhenTheDialogIsConfirmed) {

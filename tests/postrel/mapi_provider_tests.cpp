@@ -127,6 +127,10 @@ TEST_F(MapiProvider, SendsThroughTheProfilesServerWithCopiesReceiptAndAttachment
         recipients += it->second + " ";
     EXPECT_NE(recipients.find("carl@example.net"), std::string::npos)
         << "the blind copy went: " << recipients;
+    const auto attachment = items.find("A report.bin");
+    ASSERT_NE(attachment, items.end());
+    EXPECT_EQ(zyltest::FromHex(attachment->second.substr(attachment->second.find('\t') + 1)),
+              std::string("\x00\x01\xFF report", 10));
     auto text = items.find("T us-ascii");
     if (text == items.end()) text = items.find("T iso-8859-1");
     ASSERT_NE(text, items.end());
