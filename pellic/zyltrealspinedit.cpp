@@ -5,7 +5,6 @@
 
 #include "vcl/classregistration.h"
 #include "vcl/clipbrd.h"
-#include "win32/resources.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
 
@@ -27,24 +26,14 @@ char Separator() {
     return vcl::FormatSettings.DecimalSeparator;
 }
 
-// A strip of a normal and a disabled image compiled into the package.
-void LoadGlyph(TZylButtonClass& settings, const char* name) {
-    const win32::HBITMAP handle = win32::LoadBitmap(win32::GetModuleHandle("pellic"), name);
-    if (!handle) return;
-    vcl::TBitmap glyph;
-    glyph.SetHandle(handle);
-    settings.SetGlyph(&glyph);
-    settings.SetNumGlyphs(2);
-}
-
 }  // namespace zyltrealspinedit
 
 VCL_DEFINE_CLASS(TZylRealSpinEdit, TZylCustomLookupEdit)
 
 TZylRealSpinEdit::TZylRealSpinEdit(vcl::TComponent* owner) : TZylCustomLookupEdit(owner) {
     // The increase button is the inner one, the decrease button sits at the edge.
-    zyltrealspinedit::LoadGlyph(*EditButton1(), "ZYLSPINEDITA");
-    zyltrealspinedit::LoadGlyph(*EditButton2(), "ZYLSPINEDITB");
+    LoadGlyph(*EditButton1(), "ZYLSPINEDITA");
+    LoadGlyph(*EditButton2(), "ZYLSPINEDITB");
     SetWidth(73);
     SetAlignment(vcl::TAlignment::taRightJustify);
     {
