@@ -5,6 +5,7 @@
 #include <charconv>
 #include <utility>
 
+#include "classes/links.h"
 #include "controls/controls_internal.h"
 #include "vcl/forms.h"
 #include "win32/user.h"
@@ -445,9 +446,7 @@ void TControl::SetPopupMenuComponent(TComponent* value) {
         if (!popupClass || !value->InheritsFrom(popupClass))
             throw EInvalidCast(Format("%s is not a popup menu", {std::string(value->ClassName())}));
     }
-    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
-    popupMenu_ = value;
-    if (value) value->FreeNotification(this);
+    ReplaceLink(this, popupMenu_, value);
 }
 
 void TControl::Notification(TComponent* component, TOperation operation) {

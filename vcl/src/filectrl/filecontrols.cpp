@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "classes/links.h"
 #include "vcl/filectrl.h"
 #include "vcl/fileutils.h"
 #include "vcl/sysutils.h"
@@ -170,13 +171,7 @@ void TFileListBox::SetFileName(const std::string& value) {
 }
 
 void TFileListBox::SetFileEdit(TEdit* value) {
-    if (fileEdit_ == value) return;
-    if (fileEdit_) fileEdit_->RemoveFreeNotification(this);
-    fileEdit_ = value;
-    if (fileEdit_) {
-        fileEdit_->FreeNotification(this);
-        fileEdit_->SetText(mask_);
-    }
+    if (ReplaceLink(this, fileEdit_, value) && fileEdit_) fileEdit_->SetText(mask_);
 }
 
 void TFileListBox::Change() {
@@ -274,23 +269,11 @@ void TDirectoryListBox::SetDrive(char value) {
 }
 
 void TDirectoryListBox::SetFileList(TFileListBox* value) {
-    if (fileList_ == value) return;
-    if (fileList_) fileList_->RemoveFreeNotification(this);
-    fileList_ = value;
-    if (fileList_) {
-        fileList_->FreeNotification(this);
-        fileList_->SetDirectory(directory_);
-    }
+    if (ReplaceLink(this, fileList_, value) && fileList_) fileList_->SetDirectory(directory_);
 }
 
 void TDirectoryListBox::SetDirLabel(TLabel* value) {
-    if (dirLabel_ == value) return;
-    if (dirLabel_) dirLabel_->RemoveFreeNotification(this);
-    dirLabel_ = value;
-    if (dirLabel_) {
-        dirLabel_->FreeNotification(this);
-        dirLabel_->SetCaption(directory_);
-    }
+    if (ReplaceLink(this, dirLabel_, value) && dirLabel_) dirLabel_->SetCaption(directory_);
 }
 
 void TDirectoryListBox::OpenCurrent() {
@@ -391,10 +374,7 @@ void TDriveComboBox::SetTextCase(TTextCase value) {
 }
 
 void TDriveComboBox::SetDirList(TDirectoryListBox* value) {
-    if (dirList_ == value) return;
-    if (dirList_) dirList_->RemoveFreeNotification(this);
-    dirList_ = value;
-    if (dirList_) dirList_->FreeNotification(this);
+    ReplaceLink(this, dirList_, value);
 }
 
 void TDriveComboBox::Change() {
@@ -452,13 +432,7 @@ std::string TFilterComboBox::Mask() const {
 }
 
 void TFilterComboBox::SetFileList(TFileListBox* value) {
-    if (fileList_ == value) return;
-    if (fileList_) fileList_->RemoveFreeNotification(this);
-    fileList_ = value;
-    if (fileList_) {
-        fileList_->FreeNotification(this);
-        fileList_->SetMask(Mask());
-    }
+    if (ReplaceLink(this, fileList_, value) && fileList_) fileList_->SetMask(Mask());
 }
 
 void TFilterComboBox::Change() {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "classes/links.h"
 #include "controls/controls_internal.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
@@ -501,9 +502,7 @@ void TCustomForm::SetMenuComponent(TComponent* value) {
         if (!menuClass || !value->InheritsFrom(menuClass))
             throw EInvalidCast(Format("%s is not a main menu", {std::string(value->ClassName())}));
     }
-    if (menu_) menu_->RemoveFreeNotification(this);
-    menu_ = value;
-    if (value) value->FreeNotification(this);
+    ReplaceLink(this, menu_, value);
     MenuChanged();
 }
 

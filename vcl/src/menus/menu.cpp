@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classes/links.h"
 #include "vcl/forms.h"
 #include "win32/menu.h"
 #include "win32/user.h"
@@ -510,11 +511,7 @@ TMenu::~TMenu() {
 }
 
 void TMenu::SetImages(TImageList* value) {
-    if (images_ == value) return;
-    if (images_) images_->RemoveFreeNotification(this);
-    images_ = value;
-    if (value) value->FreeNotification(this);
-    items_->MenuChanged(true);
+    if (ReplaceLink(this, images_, value)) items_->MenuChanged(true);
 }
 
 void TMenu::SetOwnerDraw(bool value) {
@@ -672,10 +669,7 @@ TPopupMenu::~TPopupMenu() {
 }
 
 void TPopupMenu::SetPopupComponent(TComponent* value) {
-    if (popupComponent_ == value) return;
-    if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
-    popupComponent_ = value;
-    if (value) value->FreeNotification(this);
+    ReplaceLink(this, popupComponent_, value);
 }
 
 void TPopupMenu::Notification(TComponent* component, TOperation operation) {
