@@ -319,11 +319,7 @@ public:
         p.Property("RoundSize", &TZylOfficeButton::RoundSize, &TZylOfficeButton::SetRoundSize, 20);
         PublishShowHint(p);
         PublishVisible(p);
-        p.Event<vcl::TNotifyEvent>("OnClick", &TControl::OnClick);
-        p.Event<vcl::TNotifyEvent>("OnDblClick", &TControl::OnDblClick);
-        p.Event<vcl::TMouseEvent>("OnMouseDown", &TControl::OnMouseDown);
-        p.Event<vcl::TMouseMoveEvent>("OnMouseMove", &TControl::OnMouseMove);
-        p.Event<vcl::TMouseEvent>("OnMouseUp", &TControl::OnMouseUp);
+        PublishMouseEvents(p);
     }
 
 protected:

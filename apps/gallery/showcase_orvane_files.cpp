@@ -82,13 +82,13 @@ gallery::Registration holders{
             editor->Initialize(holder, nullptr);
             editor->ExecuteVerb(0);
         };
-        TComponentPtr<TZylJokeHolder> jokes(new TZylJokeHolder(nullptr));
-        jokes->SetName("ZylJokeHolder1");
-        shootEditor(jokes.get(), "Joke holder, Edit Items...");
         TComponentPtr<TZylStringHolder> strings(new TZylStringHolder(nullptr));
         strings->SetName("ZylStringHolder1");
         strings->Items()->SetCommaText("Red,Green,Blue");
         shootEditor(strings.get(), "String holder with three lines");
+        TComponentPtr<TZylJokeHolder> jokes(new TZylJokeHolder(nullptr));
+        jokes->SetName("ZylJokeHolder1");
+        shootEditor(jokes.get(), "Joke holder, Edit Items...");
     }};
 
 }  // namespace
