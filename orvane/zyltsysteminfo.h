@@ -4,7 +4,6 @@
 // reads the facts again; none is stored in a form file.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "orvane/zylsystem.h"
@@ -44,7 +43,6 @@ public:
 
     // Reads every value again (what each tick does before OnNewValues).
     void ReadValues();
-    vcl::TTimer* Timer() const { return timer_; }
 
     vcl::TNotifyEvent OnNewValues;
 
