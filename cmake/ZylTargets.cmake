@@ -119,3 +119,19 @@ ${registrations}    }
 " @ONLY)
     target_sources(${target} PRIVATE ${generated})
 endfunction()
+
+# zyl_add_version_resource(<target> <description>): compiles the version block that the description
+# file says (the format is ParseVersionDescription's, win32/version.h) into the target, where
+# GetFileVersionInfo on the target's file finds it.
+function(zyl_add_version_resource target description)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    get_filename_component(path ${description} ABSOLUTE)
+    set(script ${CMAKE_SOURCE_DIR}/win32/src/version/zylver.py)
+    set(generated ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.cpp)
+    add_custom_command(OUTPUT ${generated}
+                       COMMAND Python3::Interpreter ${script} ${path} --cpp ${generated}
+                       DEPENDS ${path} ${script}
+                       COMMENT "Version resource of ${target}" VERBATIM)
+    set_source_files_properties(${generated} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    target_sources(${target} PRIVATE ${generated})
+endfunction()

@@ -15,6 +15,7 @@
 #include "orvane/zyltstoredata.h"
 #include "orvane/zyltstringholders.h"
 #include "orvane/zyltstringseditor.h"
+#include "orvane/zyltsysteminfo.h"
 #include "orvane/zyltsystemtray.h"
 #include "orvane/zylttextreplace.h"
 #include "orvane/zylttimetrigger.h"
@@ -37,35 +38,55 @@ public:
     }
 };
 
+// A fact the component reads from the system: shown, never edited.
+class TZylInfoStringProperty : public vcl::TStringProperty {
+    VCL_CLASS(TZylInfoStringProperty, vcl::TStringProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override { return {vcl::paReadOnly}; }
+    // Refused as every read-only property is, rather than discarded without a word.
+    void SetValue(const std::string& value) override { vcl::TPropertyEditor::SetValue(value); }
+};
+
+// A lock key's state as the system reports it: shown, never edited.
+class TZylInfoBoolProperty : public vcl::TBoolProperty {
+    VCL_CLASS(TZylInfoBoolProperty, vcl::TBoolProperty)
+public:
+    vcl::TPropertyAttributes GetAttributes() const override { return {vcl::paReadOnly}; }
+    // Refused as every read-only property is, rather than discarded without a word.
+    void SetValue(const std::string& value) override { vcl::TPropertyEditor::SetValue(value); }
+};
+
 const vcl::TClassRegistration streamingRegistration{
-    TZylDataStore::StaticClass(),      TZylStoreData::StaticClass(),    TZylFormSaver::StaticClass(),
-    TZylIllegalAbort::StaticClass(),   TZylFormAspect::StaticClass(),   TZylFormSizes::StaticClass(),
-    TZylFormHook::StaticClass(),       TZylSystemTray::StaticClass(),   TZylMsgBox::StaticClass(),
-    TZylMsgDlg::StaticClass(),         TZylMsgSelect::StaticClass(),    TZylOnlyOne::StaticClass(),
-    TZylApplication::StaticClass(),    TZylTopMost::StaticClass(),      TZylFormExplode::StaticClass(),
-    TZylFileExecute::StaticClass(),    TZylTimeTrigger::StaticClass(),  TZylMultiLists::StaticClass(),
-    TZylStringLists::StaticClass(),    TZylStringList::StaticClass(),   TZylBetaStringList::StaticClass(),
-    TZylDriveVolume::StaticClass(),    TZylLogFile::StaticClass(),      TZylTextReplace::StaticClass(),
-    TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(), TZylDroppedFiles::StaticClass(),
-    TZylFileCollector::StaticClass(),  TZylStringHolder::StaticClass(), TZylJokeHolder::StaticClass()};
+    TZylDataStore::StaticClass(),      TZylStoreData::StaticClass(),     TZylFormSaver::StaticClass(),
+    TZylIllegalAbort::StaticClass(),   TZylFormAspect::StaticClass(),    TZylFormSizes::StaticClass(),
+    TZylFormHook::StaticClass(),       TZylSystemTray::StaticClass(),    TZylMsgBox::StaticClass(),
+    TZylMsgDlg::StaticClass(),         TZylMsgSelect::StaticClass(),     TZylOnlyOne::StaticClass(),
+    TZylApplication::StaticClass(),    TZylTopMost::StaticClass(),       TZylFormExplode::StaticClass(),
+    TZylFileExecute::StaticClass(),    TZylTimeTrigger::StaticClass(),   TZylMultiLists::StaticClass(),
+    TZylStringLists::StaticClass(),    TZylStringList::StaticClass(),    TZylBetaStringList::StaticClass(),
+    TZylDriveVolume::StaticClass(),    TZylLogFile::StaticClass(),       TZylTextReplace::StaticClass(),
+    TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(),  TZylDroppedFiles::StaticClass(),
+    TZylFileCollector::StaticClass(),  TZylStringHolder::StaticClass(),  TZylJokeHolder::StaticClass(),
+    TZylResourceInfo::StaticClass(),   TZylSystemDetails::StaticClass(), TZylVersionDetails::StaticClass()};
 
 }  // namespace
 
 void Register() {
     vcl::RegisterClasses({TZylDataStore::StaticClass()});
     vcl::RegisterComponents(
-        "Zyl System",
-        {TZylFileExecute::StaticClass(), TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(),
-         TZylMsgDlg::StaticClass(), TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(),
-         TZylTimeTrigger::StaticClass(), TZylFormHook::StaticClass(), TZylMultiLists::StaticClass()});
+        "Zyl System", {TZylFileExecute::StaticClass(), TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(),
+                       TZylMsgDlg::StaticClass(), TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(),
+                       TZylTimeTrigger::StaticClass(), TZylFormHook::StaticClass(),
+                       TZylVersionDetails::StaticClass(), TZylMultiLists::StaticClass()});
     vcl::RegisterComponents(
         "Zyl System 2",
         {TZylFormSizes::StaticClass(), TZylFormAspect::StaticClass(), TZylDriveVolume::StaticClass(),
          TZylApplication::StaticClass(), TZylStoreData::StaticClass(), TZylIllegalAbort::StaticClass(),
          TZylFormSaver::StaticClass(), TZylLogFile::StaticClass(), TZylTextReplace::StaticClass(),
          TZylSystemTray::StaticClass(), TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(),
-         TZylDroppedFiles::StaticClass(), TZylFileCollector::StaticClass(), TZylStringHolder::StaticClass(),
-         TZylJokeHolder::StaticClass(), TZylFormExplode::StaticClass()});
+         TZylDroppedFiles::StaticClass(), TZylSystemDetails::StaticClass(), TZylFileCollector::StaticClass(),
+         TZylStringHolder::StaticClass(), TZylJokeHolder::StaticClass(), TZylFormExplode::StaticClass(),
+         TZylResourceInfo::StaticClass()});
     vcl::RegisterComponentEditor(TZylStringHolder::StaticClass(), TZylHolderEditor::StaticClass());
     vcl::RegisterComponentEditor(TZylJokeHolder::StaticClass(), TZylHolderEditor::StaticClass());
     vcl::RegisterComponentEditor(TZylMultiLists::StaticClass(), TZylMultiListsEditor::StaticClass());
@@ -77,6 +98,10 @@ void Register() {
                                 TZylStringsProperty::StaticClass());
     vcl::RegisterPropertyEditor("TZylSystemExecStr", TZylExecuteComponent::StaticClass(), "DesignExecute",
                                 TZylExecSystemProperty::StaticClass());
+    vcl::RegisterPropertyEditor("TZylInfoString", nullptr, "", TZylInfoStringProperty::StaticClass());
+    for (const char* key : {"NumLock", "CapsLock", "ScrollLock"})
+        vcl::RegisterPropertyEditor("Boolean", TZylResourceInfo::StaticClass(), key,
+                                    TZylInfoBoolProperty::StaticClass());
 }
 
 }  // namespace orvane

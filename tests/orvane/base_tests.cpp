@@ -194,16 +194,17 @@ protected:
 };
 
 TEST_F(SystemPackage, ComponentsSitOnTheirPages) {
-    EXPECT_EQ(
-        Page("Zyl System"),
-        (std::vector<std::string>{"TZylFileExecute", "TZylTopMost", "TZylOnlyOne", "TZylMsgDlg", "TZylMsgBox",
-                                  "TZylMsgSelect", "TZylTimeTrigger", "TZylFormHook", "TZylMultiLists"}));
+    EXPECT_EQ(Page("Zyl System"),
+              (std::vector<std::string>{"TZylFileExecute", "TZylTopMost", "TZylOnlyOne", "TZylMsgDlg",
+                                        "TZylMsgBox", "TZylMsgSelect", "TZylTimeTrigger", "TZylFormHook",
+                                        "TZylVersionDetails", "TZylMultiLists"}));
     EXPECT_EQ(Page("Zyl System 2"),
-              (std::vector<std::string>{
-                  "TZylFormSizes", "TZylFormAspect", "TZylDriveVolume", "TZylApplication", "TZylStoreData",
-                  "TZylIllegalAbort", "TZylFormSaver", "TZylLogFile", "TZylTextReplace", "TZylSystemTray",
-                  "TZylFileProperties", "TZylFileOperator", "TZylDroppedFiles", "TZylFileCollector",
-                  "TZylStringHolder", "TZylJokeHolder", "TZylFormExplode"}));
+              (std::vector<std::string>{"TZylFormSizes", "TZylFormAspect", "TZylDriveVolume",
+                                        "TZylApplication", "TZylStoreData", "TZylIllegalAbort",
+                                        "TZylFormSaver", "TZylLogFile", "TZylTextReplace", "TZylSystemTray",
+                                        "TZylFileProperties", "TZylFileOperator", "TZylDroppedFiles",
+                                        "TZylSystemDetails", "TZylFileCollector", "TZylStringHolder",
+                                        "TZylJokeHolder", "TZylFormExplode", "TZylResourceInfo"}));
     EXPECT_EQ(FindClass("TZylDataStore"), orvane::TZylDataStore::StaticClass());
 }
 

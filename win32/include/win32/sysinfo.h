@@ -71,8 +71,24 @@ struct MEMORYSTATUS {
 };
 
 // From /proc/meminfo: MemTotal, MemAvailable, and swap added to both for the page file. The virtual
-// figures are those of the address space (the user half on 64-bit builds).
+// figures are those of the address space (the user half on 64-bit builds), of which the process's
+// mapped size (VmSize of /proc/self/status) is in use. Every figure is in bytes and 64 bits wide.
 void GlobalMemoryStatus(MEMORYSTATUS* lpBuffer);
+
+// The running system as Linux describes it: the distribution's name (PRETTY_NAME of /etc/os-release,
+// else of /usr/lib/os-release, else NAME, else the kernel's name from uname) and the kernel release,
+// whose leading numbers are the version and the build: "6.1.55-amd64" is 6.1 build 55.
+struct OPERATING_SYSTEM_INFO {
+    std::string name;
+    std::string release;
+    DWORD majorVersion = 0;
+    DWORD minorVersion = 0;
+    DWORD buildNumber = 0;
+};
+BOOL GetOperatingSystemInfo(OPERATING_SYSTEM_INFO* info);
+// The processor's model as /proc/cpuinfo names it ("model name", else "Processor", "cpu model" or
+// "Hardware", the fields other architectures use); empty when it names none.
+std::string GetProcessorName();
 
 inline constexpr DWORD UNLEN = 256;
 inline constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
@@ -98,6 +114,8 @@ namespace testing {
 
 void SetReportedVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId = VER_PLATFORM_WIN32_NT,
                         const std::string& servicePack = {});
+// GlobalMemoryStatus reads this file instead of /proc/meminfo; empty returns to the real one.
+void SetMemInfoPath(const std::string& path);
 
 }  // namespace testing
 

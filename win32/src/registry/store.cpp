@@ -1,4 +1,8 @@
 #include "registry/store.h"
+#include "win32/files.h"
+
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -286,7 +290,37 @@ LSTATUS Database::CreateSchema(const std::string& mimeTypesPath) {
     sql << "PRAGMA application_id=" << kApplicationId << ";PRAGMA user_version=" << kSchemaVersion << ";";
     if (int rc = sqlite3_exec(db_, sql.str().c_str(), nullptr, nullptr, nullptr); rc != SQLITE_OK)
         return Failure(rc);
+    if (LSTATUS status = SeedSystemValues(); status != ERROR_SUCCESS) return status;
     return SeedMimeTypes(mimeTypesPath);
+}
+
+// The values Windows setup leaves under the machine's CurrentVersion key, taken from this machine:
+// the owner is the user's full name from the passwd entry (else the login name), the system root
+// the Windows directory; Linux keeps no organisation, so it is empty.
+LSTATUS Database::SeedSystemValues() {
+    constexpr int64_t kLocalMachine = 3;
+    int64_t key = kLocalMachine;
+    for (std::string_view part : {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion"})
+        if (LSTATUS status = CreateChild(key, part, key); status != ERROR_SUCCESS) return status;
+    std::string owner;
+    passwd entry{}, *found = nullptr;
+    char scratch[4096];
+    if (getpwuid_r(geteuid(), &entry, scratch, sizeof scratch, &found) == 0 && found) {
+        if (found->pw_gecos)
+            owner = std::string(found->pw_gecos).substr(0, std::string_view(found->pw_gecos).find(','));
+        if (owner.empty() && found->pw_name) owner = found->pw_name;
+    }
+    char windows[4096] = {};
+    const UINT length = GetWindowsDirectory(windows, sizeof windows);
+    const std::pair<std::string_view, std::string> values[] = {
+        {"RegisteredOwner", owner},
+        {"RegisteredOrganization", ""},
+        {"ProgramFilesDir", WindowsPath("/opt")},
+        {"SystemRoot", length < sizeof windows ? std::string(windows, length) : std::string()},
+    };
+    for (const auto& [name, text] : values)
+        if (LSTATUS status = SetValue(key, name, REG_SZ, text + '\0'); status != ERROR_SUCCESS) return status;
+    return ERROR_SUCCESS;
 }
 
 LSTATUS Database::SeedMimeTypes(const std::string& path) {

@@ -128,6 +128,7 @@ private:
     LSTATUS Initialise(const std::string& mimeTypesPath);
     LSTATUS CreateSchema(const std::string& mimeTypesPath);
     LSTATUS SeedMimeTypes(const std::string& path);
+    LSTATUS SeedSystemValues();
 
     sqlite3* db_;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;

@@ -4,6 +4,7 @@
 
 #include <pwd.h>
 #include <sched.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -37,6 +38,79 @@ void DefaultVersion(OSVERSIONINFO& info) {
     info.dwMinorVersion = 0;
     info.dwBuildNumber = 2195;
     info.dwPlatformId = VER_PLATFORM_WIN32_NT;
+}
+
+struct MemInfoSource {
+    std::mutex mutex;
+    std::string path;
+};
+
+MemInfoSource& MemInfo() {
+    static MemInfoSource* source = [] {
+        auto* created = new MemInfoSource;
+        testing::AddResetHook([created] {
+            std::lock_guard lock(created->mutex);
+            created->path.clear();
+        });
+        return created;
+    }();
+    return *source;
+}
+
+std::string MemInfoPath() {
+    auto& source = MemInfo();
+    std::lock_guard lock(source.mutex);
+    return source.path.empty() ? std::string("/proc/meminfo") : source.path;
+}
+
+// The kilobytes of a "Name:   1234 kB" line of a /proc file, 0 when the file has no such line.
+uint64_t ProcKilobytes(const std::string& path, std::string_view name) {
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        uint64_t kilobytes = 0;
+        if (fields >> key >> kilobytes && key.size() == name.size() + 1 && key.back() == ':' &&
+            key.compare(0, name.size(), name) == 0)
+            return kilobytes;
+    }
+    return 0;
+}
+
+// The value of a KEY=value line of an os-release file, its quotes and backslash escapes undone.
+std::string OsReleaseValue(const std::string& path, std::string_view name) {
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.size() <= name.size() || line.compare(0, name.size(), name) != 0 || line[name.size()] != '=')
+            continue;
+        std::string value = line.substr(name.size() + 1), out;
+        const char quote = !value.empty() && (value[0] == '"' || value[0] == '\'') ? value[0] : '\0';
+        for (size_t i = quote ? 1 : 0; i < value.size(); ++i) {
+            if (value[i] == quote) break;
+            if (value[i] == '\\' && quote != '\'' && i + 1 < value.size()) ++i;
+            out += value[i];
+        }
+        return out;
+    }
+    return {};
+}
+
+// The leading decimal number of text from position `at`, which moves past it and one separator.
+DWORD ReleaseNumber(const std::string& text, size_t& at) {
+    uint64_t number = 0;
+    bool any = false;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+        number = std::min<uint64_t>(number * 10 + static_cast<uint64_t>(text[at] - '0'), 0xFFFFFFFFu);
+        ++at;
+        any = true;
+    }
+    if (any && at < text.size() && text[at] == '.')
+        ++at;
+    else
+        at = text.size();
+    return static_cast<DWORD>(number);
 }
 
 ReportedVersion& Reported() {
@@ -111,7 +185,7 @@ DWORD GetVersion() {
 
 void GlobalMemoryStatus(MEMORYSTATUS* lpBuffer) {
     if (!lpBuffer) return;
-    std::ifstream meminfo("/proc/meminfo");
+    std::ifstream meminfo(MemInfoPath());
     std::string line;
     uint64_t total = 0, available = 0, freeMemory = 0, swapTotal = 0, swapFree = 0;
     bool haveAvailable = false;
@@ -120,7 +194,7 @@ void GlobalMemoryStatus(MEMORYSTATUS* lpBuffer) {
         std::string key;
         uint64_t kilobytes = 0;
         if (!(fields >> key >> kilobytes)) continue;
-        const uint64_t bytes = kilobytes * 1024;
+        const uint64_t bytes = kilobytes > UINT64_MAX / 1024 ? UINT64_MAX : kilobytes * 1024;
         if (key == "MemTotal:") total = bytes;
         if (key == "MemAvailable:") available = bytes, haveAvailable = true;
         if (key == "MemFree:") freeMemory = bytes;
@@ -128,17 +202,73 @@ void GlobalMemoryStatus(MEMORYSTATUS* lpBuffer) {
         if (key == "SwapFree:") swapFree = bytes;
     }
     if (!haveAvailable) available = freeMemory;
+    // A changing file read line by line may hold figures from different moments.
+    available = std::min(available, total);
+    swapFree = std::min(swapFree, swapTotal);
     auto clamp = [](uint64_t value) { return static_cast<SIZE_T>(value > SIZE_MAX ? SIZE_MAX : value); };
+    auto sum = [](uint64_t a, uint64_t b) { return a > UINT64_MAX - b ? UINT64_MAX : a + b; };
     MEMORYSTATUS status{};
     status.dwLength = sizeof status;
-    status.dwMemoryLoad = total ? static_cast<DWORD>((total - std::min(available, total)) * 100 / total) : 0;
+    // In floating point: the percentage of a 64-bit byte count would overflow 64 bits.
+    status.dwMemoryLoad =
+        total
+            ? static_cast<DWORD>(static_cast<double>(total - available) * 100.0 / static_cast<double>(total))
+            : 0;
     status.dwTotalPhys = clamp(total);
     status.dwAvailPhys = clamp(available);
-    status.dwTotalPageFile = clamp(total + swapTotal);
-    status.dwAvailPageFile = clamp(available + swapFree);
+    status.dwTotalPageFile = clamp(sum(total, swapTotal));
+    status.dwAvailPageFile = clamp(sum(available, swapFree));
     status.dwTotalVirtual = sizeof(void*) == 8 ? SIZE_T(0x7FFFFFFE0000ull) : SIZE_T(0x7FFE0000);
-    status.dwAvailVirtual = status.dwTotalVirtual;
+    const uint64_t mapped = ProcKilobytes("/proc/self/status", "VmSize") * 1024;
+    status.dwAvailVirtual = mapped < status.dwTotalVirtual ? status.dwTotalVirtual - clamp(mapped) : 0;
     *lpBuffer = status;
+}
+
+BOOL GetOperatingSystemInfo(OPERATING_SYSTEM_INFO* info) {
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    utsname names{};
+    if (uname(&names) != 0) names = utsname{};
+    OPERATING_SYSTEM_INFO result;
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        result.name = OsReleaseValue(path, "PRETTY_NAME");
+        if (result.name.empty()) result.name = OsReleaseValue(path, "NAME");
+        if (!result.name.empty()) break;
+    }
+    if (result.name.empty()) result.name = names.sysname;
+    result.release = names.release;
+    size_t at = 0;
+    result.majorVersion = ReleaseNumber(result.release, at);
+    result.minorVersion = ReleaseNumber(result.release, at);
+    result.buildNumber = ReleaseNumber(result.release, at);
+    *info = std::move(result);
+    return TRUE;
+}
+
+std::string GetProcessorName() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    std::string found[4];
+    static constexpr std::string_view kFields[4] = {"model name", "Processor", "cpu model", "Hardware"};
+    while (std::getline(cpuinfo, line)) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string key = line.substr(0, colon);
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+            key.pop_back();
+        for (size_t i = 0; i < 4; ++i) {
+            if (key != kFields[i] || !found[i].empty()) continue;
+            size_t start = colon + 1;
+            while (start < line.size() && (line[start] == ' ' || line[start] == '\t'))
+                ++start;
+            found[i] = line.substr(start);
+        }
+    }
+    for (const std::string& name : found)
+        if (!name.empty()) return name;
+    return {};
 }
 
 BOOL GetUserName(char* lpBuffer, DWORD* pcbBuffer) {
@@ -321,6 +451,12 @@ void SetReportedVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId,
     std::memset(reported.info.szCSDVersion, 0, sizeof reported.info.szCSDVersion);
     std::memcpy(reported.info.szCSDVersion, servicePack.data(),
                 std::min(servicePack.size(), sizeof reported.info.szCSDVersion - 1));
+}
+
+void SetMemInfoPath(const std::string& path) {
+    auto& source = MemInfo();
+    std::lock_guard lock(source.mutex);
+    source.path = path;
 }
 
 }  // namespace testing
