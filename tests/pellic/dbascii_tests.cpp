@@ -54,6 +54,7 @@ protected:
         path = dir.File("data.db");
         file = dir.File("out.txt");
         zyltest::WriteTextFile(dir.File("csvtool.py"), kCsvScript);
+        zyltest::WriteTextFile(path, "");
         database.reset(new vcl::TDatabase(nullptr));
         database->SetDatabaseName(path);
         database->Execute(
@@ -182,16 +183,18 @@ TEST_F(DBAsciiTest, ImportSplitsColumnsSkipsEmptyLinesAndTheHeaderOnlyWhenAsked)
     table->Refresh();
     Columns({{"ID", ""}, {"NAME", ""}, {"CITY", ""}});
     ascii->SetDelimiter(';');
-    zyltest::WriteTextFile(file, "7;Kim\r\n\r\n8;Lee;Oslo;extra;more\n9\r\n");
+    zyltest::WriteTextFile(file, "7;Kim\r\n\r\n8;Lee;Oslo;extra;more\nSolo\r\n");
     std::vector<std::string> events;
     ascii->ImportBeforeInsert = [&](vcl::TObject*, std::string line) { events.push_back("insert " + line); };
     ascii->ImportBeforePost = [&](vcl::TObject*, std::string line) { events.push_back("post " + line); };
     ascii->OnImportSuccess = [&](vcl::TObject*, std::string line) { events.push_back("ok " + line); };
     ascii->DoImport();
     // Too few delimiters: the middle columns are empty and the last takes the rest.
-    EXPECT_EQ(Rows(*table), (std::vector<std::string>{"7||Kim", "8|Lee|Oslo;extra;more", "9||"}));
+    EXPECT_EQ(Rows(*table), (std::vector<std::string>{"7||Kim", "8|Lee|Oslo;extra;more", "9||Solo"}))
+        << "a line without delimiters goes to the last column; the table numbers the empty key";
     EXPECT_EQ(events.size(), 9u);
     EXPECT_EQ(events[3], "insert 8;Lee;Oslo;extra;more");
+    EXPECT_EQ(events[4], "post 8;Lee;Oslo;extra;more");
     EXPECT_EQ(events[5], "ok 8;Lee;Oslo;extra;more");
 
     // The first line goes only with PrintHeader, whatever it holds.
@@ -261,7 +264,8 @@ TEST_F(DBAsciiTest, ExportOfEveryFieldTypeMatchesTheSqliteTool) {
         ascii->SetDelimiter(delimiter);
         ascii->DoExport();
         const std::string tool = zyltest::RunCommand(
-            std::string("sqlite3 -csv -separator '") + delimiter + "' -newline $'\\r\\n' '" + path +
+            // The dot command reads the escapes of the line end.
+            std::string("sqlite3 -csv -cmd '.separator ") + delimiter + " \\r\\n' '" + path +
             "' 'SELECT ID, NAME, SMALL, BIG, PRICE, NOTE, DATA FROM kinds'");
         ASSERT_FALSE(tool.empty()) << "the sqlite3 tool is missing";
         EXPECT_EQ(Written(), tool) << delimiter;
