@@ -12,7 +12,12 @@ bool IsLineEnd(char c) {
 
 }  // namespace
 
+bool QuotingApplies(char delimiter) {
+    return delimiter != kQuote && !IsLineEnd(delimiter);
+}
+
 bool NeedsQuotes(std::string_view value, char delimiter) {
+    if (!QuotingApplies(delimiter)) return false;
     for (const char c : value)
         if (c == delimiter || c == kQuote || IsLineEnd(c)) return true;
     return false;
@@ -42,10 +47,11 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
     const size_t begin = pos;
     size_t i = pos;
     Cell cell{0, {}};
+    const bool quoting = QuotingApplies(delimiter);
     bool atCellStart = true;
     while (i < text.size()) {
         const char c = text[i];
-        if (atCellStart && c == kQuote) {
+        if (atCellStart && quoting && c == kQuote) {
             atCellStart = false;
             ++i;
             // Inside quotes everything but a quote is data; a doubled quote is one quote.

@@ -16,6 +16,10 @@ struct Cell {
     std::string value;
 };
 
+// Whether quoting is in use with this delimiter: not when the delimiter is itself a quote or a line
+// break, where values are written and read as they stand.
+bool QuotingApplies(char delimiter);
+
 // Whether a value has to be quoted to read back as itself: it holds the delimiter, a quote or a
 // line break.
 bool NeedsQuotes(std::string_view value, char delimiter);

@@ -239,6 +239,15 @@ TEST_F(DBAsciiTest, RecordReaderHandlesQuotesAndLineEnds) {
     while (dbasciitext::ReadRecord("a\rb\nc\r\n\nd", pos, ',', raw, cells))
         lines.emplace_back(raw);
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "", "d"}));
+
+    // A quote as the delimiter turns quoting off: values are written and split as they stand.
+    pos = 0;
+    ASSERT_TRUE(dbasciitext::ReadRecord("\"a\"\"b", pos, '"', raw, cells));
+    ASSERT_EQ(cells.size(), 4u);
+    EXPECT_EQ(cells[1].value, "a");
+    std::string line;
+    dbasciitext::AppendValue(line, "x,\"y", '"');
+    EXPECT_EQ(line, "x,\"y");
 }
 
 // ---------------------------------------------------------------------------------------------
