@@ -14,6 +14,7 @@
 #include "vcl/dbtables.h"
 #include "vcl/designintf.h"
 #include "vcl/stdctrls.h"
+#include "vcl/streaming.h"
 
 namespace pellic {
 void Register();
@@ -453,6 +454,21 @@ TEST_F(DBAsciiTest, InsertAllFieldsNeedsAnActiveDatasetAndKeepsTheColumnsOtherwi
     EXPECT_EQ(ascii->Fields()->Items(2)->Header(), "CITY");
     EXPECT_EQ(ascii->Fields()->Items(2)->DBAscii(), ascii.get());
     EXPECT_EQ(ascii->Fields()->Items(2)->DisplayName(), "CITY");
+
+    // The columns and settings travel with the form; a #0 delimiter is the default and not written.
+    std::string text = vcl::ComponentToText(ascii.get());
+    EXPECT_EQ(text.find("Delimiter"), std::string::npos) << text;
+    ascii->SetDelimiter(';');
+    ascii->SetPrintHeader(true);
+    text = vcl::ComponentToText(ascii.get());
+    vcl::TComponentPtr<TZylDBAscii> read(new TZylDBAscii(nullptr));
+    vcl::ReadComponentText(text, read.get());
+    ASSERT_EQ(read->Fields()->Count(), 3);
+    EXPECT_EQ(read->Fields()->Items(1)->Header(), "NAME");
+    EXPECT_EQ(read->Delimiter(), ';');
+    EXPECT_TRUE(read->PrintHeader());
+    read->Fields()->SetItems(0, ascii->Fields()->Items(2));
+    EXPECT_EQ(read->Fields()->Items(0)->DataField(), "CITY");
 
     // The data source going away clears the link.
     source.reset();
