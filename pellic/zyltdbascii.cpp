@@ -284,8 +284,13 @@ void TZylDBAscii::DoImport() {
     const bool wasActive = dataSet->Active();
     dataSet->Open();
     dataSet->DisableControls();
-    const vcl::ScopeExit restore([dataSet, wasActive] {
+    // Nothing shows the rows while they go in: a table reading rows around each posted one reads
+    // the fewest it can.
+    const int windowLimit = dataSet->WindowLimit();
+    dataSet->SetWindowLimit(2);
+    const vcl::ScopeExit restore([dataSet, wasActive, windowLimit] {
         if (dataSet->State() == vcl::dsInsert) dataSet->Cancel();
+        dataSet->SetWindowLimit(windowLimit);
         dataSet->EnableControls();
         if (!wasActive) dataSet->Close();
     });
