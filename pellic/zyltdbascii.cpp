@@ -113,6 +113,16 @@ size_t CharacterCount(std::string_view text) {
         text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+// Runs a handler that may free the component: the handler is copied first, since it goes with the
+// component; false when the component is gone afterwards.
+bool FireEvent(const bool& alive, TZylDBAscii* sender, const TZylImportExportEvent& event,
+               const std::string& text) {
+    if (!event) return true;
+    const TZylImportExportEvent handler = event;
+    handler(sender, text);
+    return alive;
+}
+
 }  // namespace zyltdbascii
 
 // ---------------------------------------------------------------------------------------------
@@ -167,6 +177,7 @@ TZylDBAscii::TZylDBAscii(vcl::TComponent* owner)
 }
 
 TZylDBAscii::~TZylDBAscii() {
+    if (alive_) *alive_ = false;
     dataLink_->SetDataSource(nullptr);
 }
 
@@ -228,6 +239,16 @@ void TZylDBAscii::AppendRecordLine(std::string& line, const std::vector<vcl::TFi
 }
 
 void TZylDBAscii::DoExport() {
+    bool alive = true;
+    bool* const outer = alive_;
+    // A handler may free the component: the destructor clears this flag.
+    alive_ = &alive;
+    const vcl::ScopeExit unwatch([this, &alive, outer] {
+        if (alive)
+            alive_ = outer;
+        else if (outer)
+            *outer = false;
+    });
     if (vcl::TDataSet* dataSet = DataSet()) {
         const bool wasActive = dataSet->Active();
         dataSet->Open();
@@ -251,7 +272,7 @@ void TZylDBAscii::DoExport() {
             AppendRecordLine(line, fields);
             // An empty line would be skipped on import: a lone empty value is written quoted.
             if (line.empty() && !fields.empty()) line = "\"\"";
-            if (ExportBeforeWrite) ExportBeforeWrite(this, line);
+            if (!zyltdbascii::FireEvent(alive, this, ExportBeforeWrite, line)) return;
             out += line;
             out += zyltdbascii::kLineEnd;
             file.FlushIfFull();
@@ -259,19 +280,23 @@ void TZylDBAscii::DoExport() {
         }
         file.Close();
     }
-    if (OnExportDone) OnExportDone(this);
+    if (OnExportDone) {
+        const vcl::TNotifyEvent handler = OnExportDone;
+        handler(this);
+    }
 }
 
-bool TZylDBAscii::ImportRecord(vcl::TDataSet& dataSet, const std::vector<vcl::TField*>& fields,
+bool TZylDBAscii::ImportRecord(const bool& alive, vcl::TDataSet& dataSet,
+                               const std::vector<vcl::TField*>& fields,
                                const std::vector<std::string>& values, const std::string& recordText) {
     try {
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i]->SetAsString(values[i]);
-        if (ImportBeforePost) ImportBeforePost(this, recordText);
+        if (!zyltdbascii::FireEvent(alive, this, ImportBeforePost, recordText)) return false;
         dataSet.Post();
     } catch (const vcl::Exception&) {
         // A value the field refuses counts as a failed post: reported, the record dropped.
-        if (OnImportException) OnImportException(this, recordText);
+        if (!alive || !zyltdbascii::FireEvent(alive, this, OnImportException, recordText)) return false;
         dataSet.Cancel();
         return false;
     }
@@ -281,6 +306,16 @@ bool TZylDBAscii::ImportRecord(vcl::TDataSet& dataSet, const std::vector<vcl::TF
 void TZylDBAscii::DoImport() {
     vcl::TDataSet* dataSet = DataSet();
     if (!dataSet) return;
+    bool alive = true;
+    bool* const outer = alive_;
+    // A handler may free the component: the destructor clears this flag.
+    alive_ = &alive;
+    const vcl::ScopeExit unwatch([this, &alive, outer] {
+        if (alive)
+            alive_ = outer;
+        else if (outer)
+            *outer = false;
+    });
     const bool wasActive = dataSet->Active();
     dataSet->Open();
     dataSet->DisableControls();
@@ -304,11 +339,12 @@ void TZylDBAscii::DoImport() {
     while (dbasciitext::ReadRecord(text, pos, delimiter_, raw, cells)) {
         if (raw.empty()) continue;
         const std::string recordText(raw);
-        if (ImportBeforeInsert) ImportBeforeInsert(this, recordText);
+        if (!zyltdbascii::FireEvent(alive, this, ImportBeforeInsert, recordText)) return;
         dataSet->Insert();
         dbasciitext::SplitColumns(raw, cells, fields.size(), values);
-        if (ImportRecord(*dataSet, fields, values, recordText) && OnImportSuccess)
-            OnImportSuccess(this, recordText);
+        const bool posted = ImportRecord(alive, *dataSet, fields, values, recordText);
+        if (!alive) return;
+        if (posted && !zyltdbascii::FireEvent(alive, this, OnImportSuccess, recordText)) return;
     }
 }
 

@@ -119,8 +119,8 @@ private:
     std::vector<vcl::TField*> ColumnFields(vcl::TDataSet& dataSet) const;
     std::string HeaderLine() const;
     void AppendRecordLine(std::string& line, const std::vector<vcl::TField*>& fields) const;
-    // Inserts one record; false when the dataset refused it.
-    bool ImportRecord(vcl::TDataSet& dataSet, const std::vector<vcl::TField*>& fields,
+    // Inserts one record; false when the dataset refused it (or a handler freed the component).
+    bool ImportRecord(const bool& alive, vcl::TDataSet& dataSet, const std::vector<vcl::TField*>& fields,
                       const std::vector<std::string>& values, const std::string& recordText);
 
     std::unique_ptr<TZylADFields> fields_;
@@ -129,6 +129,8 @@ private:
     std::string filename_;
     bool fixedWidth_ = false;
     bool printHeader_ = false;
+    // The flag of the running export or import, cleared by the destructor.
+    bool* alive_ = nullptr;
 };
 
 // Design time: the verb "&Insert All Fields", also run by a double click.

@@ -421,6 +421,31 @@ TEST_F(DBAsciiTest, EveryErrorPathClosesTheFileCancelsTheRecordAndRestoresActive
     EXPECT_EQ(Rows(*OpenTable("people")).size(), 2u);
 }
 
+TEST_F(DBAsciiTest, AHandlerMayFreeTheComponent) {
+    Columns({{"ID", ""}, {"NAME", ""}});
+    ascii->SetDelimiter(';');
+    zyltest::WriteTextFile(file, "5;Eve\r\n6;Max\r\n7;Kim\r\n");
+    int posts = 0;
+    ascii->ImportBeforePost = [&](vcl::TObject*, std::string) {
+        if (++posts == 2) ascii.reset();
+    };
+    table->Close();
+    TZylDBAscii* running = ascii.get();
+    running->DoImport();
+    EXPECT_EQ(posts, 2);
+    EXPECT_FALSE(table->Active()) << "the table is restored all the same";
+    EXPECT_EQ(Rows(*OpenTable("people")), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5|Eve|"}));
+
+    ascii.reset(new TZylDBAscii(nullptr));
+    ascii->SetDataSource(source.get());
+    ascii->SetFilename(file);
+    ascii->InsertAllFields();
+    ascii->ExportBeforeWrite = [&](vcl::TObject*, std::string) { ascii.reset(); };
+    running = ascii.get();
+    running->DoExport();
+    EXPECT_FALSE(table->Active());
+}
+
 TEST_F(DBAsciiTest, NulBytesAndTheZeroDelimiterSurviveTheRoundTrip) {
     using namespace std::string_literals;
     database->Execute(
