@@ -1,8 +1,10 @@
 // Registration unit of the standard package: puts its components on their palette pages and its
 // sub-object classes into the streaming registry. Components are added here as they are built.
+#include <vcl/designeditors.h>
 #include <vcl/designintf.h>
 
 #include "pellic/zyltautostores.h"
+#include "pellic/zyltdbascii.h"
 #include "pellic/zyltdbindexlookup.h"
 #include "pellic/zyltdblookupedit.h"
 #include "pellic/zyltdblookupmenu.h"
@@ -28,9 +30,12 @@ void Register() {
                                              TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
     vcl::RegisterComponents("Zyl Standard 2",
                             {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
-    vcl::RegisterComponents("Zyl Data-Aware",
-                            {TZylDBSpinEdit::StaticClass(), TZylDBIndexLookup::StaticClass(),
-                             TZylDBLookupedit::StaticClass(), TZylDBLookupMenu::StaticClass()});
+    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(),
+                                               TZylDBLookupedit::StaticClass(), TZylDBSpinEdit::StaticClass(),
+                                               TZylDBLookupMenu::StaticClass()});
+    vcl::RegisterComponentEditor(TZylDBAscii::StaticClass(), TZylDBAsciiConfigEditor::StaticClass());
+    vcl::RegisterPropertyEditor("string", TZylADField::StaticClass(), "DataField",
+                                TZylItemDataFieldProperty::StaticClass());
 }
 
 }  // namespace pellic
