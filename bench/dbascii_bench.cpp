@@ -12,24 +12,18 @@
 #include <string>
 
 #include "pellic/zyltdbascii.h"
+#include "support/tempdir.h"
 #include "vcl/dbtables.h"
 
 namespace {
 
 constexpr int kRows = 1'000'000;
 
+// The run's files, removed at exit.
 const std::string& BenchFolder() {
-    static const std::string folder = [] {
-        char name[] = "/tmp/zyl-dbascii-bench-XXXXXX";
-        if (!mkdtemp(name)) throw std::runtime_error("no temporary folder");
-        static std::string made = name;
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(made, ignored);
-        });
-        return std::string(name);
-    }();
-    return folder;
+    static const zyltest::TempDir folder;
+    static const std::string path = folder.Path().string();
+    return path;
 }
 
 std::string DatabasePath() {
