@@ -10,6 +10,7 @@
 #include "orvane/zyltmessages.h"
 #include "orvane/zyltstoredata.h"
 #include "support/ui_fixture.h"
+#include "system_fixture.h"
 #include "vcl/designhost.h"
 #include "vcl/designintf.h"
 #include "vcl/stdctrls.h"
@@ -168,19 +169,8 @@ TEST_F(SystemBase, ATakenEventIsGivenBackOrLeftPassingCallsOn) {
     EXPECT_EQ(calls, (std::vector<std::string>{"theirs", "original"}));
 }
 
-class SystemPackage : public zyltest::UiFixture {
+class SystemPackage : public systemtest::DesignedSystemForm {
 protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        host = std::make_unique<TDesignerHost>();
-        host->LoadPackage("orvane");
-        host->NewForm(TForm::StaticClass(), "Designed");
-    }
-    void TearDown() override {
-        host.reset();
-        UiFixture::TearDown();
-    }
-
     static std::vector<std::string> Page(const std::string& name) {
         std::vector<std::string> classes;
         for (const TPalettePage& page : Palette())
@@ -189,8 +179,6 @@ protected:
                     classes.emplace_back(cls->name);
         return classes;
     }
-
-    std::unique_ptr<TDesignerHost> host;
 };
 
 TEST_F(SystemPackage, ComponentsSitOnTheirPages) {

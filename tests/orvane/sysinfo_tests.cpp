@@ -211,7 +211,8 @@ TEST_F(SystemInfo, EachSecondReadsAgainThenFiresOnNewValues) {
     Advance(1);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], "2048 KB " + TimeToStr(Now()));
-    for (int second = 0; second < 3; ++second) Advance(1000);
+    for (int second = 0; second < 3; ++second)
+        Advance(1000);
     EXPECT_EQ(seen.size(), 4u);
     // Writing a figure keeps nothing of what was written.
     info->SetInfo("12 KB");
@@ -352,20 +353,7 @@ TEST_F(SystemInfo, AnotherLanguageIsReadAndAFileWithoutABlockClearsEverything) {
 // ---------------------------------------------------------------------------------------------
 // In the designer
 
-class SystemInfoDesigner : public zyltest::UiFixture {
-protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        host = std::make_unique<TDesignerHost>();
-        host->LoadPackage("orvane");
-        host->NewForm(TForm::StaticClass(), "Designed");
-    }
-    void TearDown() override {
-        host.reset();
-        UiFixture::TearDown();
-    }
-    std::unique_ptr<TDesignerHost> host;
-};
+class SystemInfoDesigner : public systemtest::DesignedSystemForm {};
 
 TEST_F(SystemInfoDesigner, FactsAreShownReadOnlyAndNeverStored) {
     auto* resources = host->DropComponent("TZylResourceInfo");

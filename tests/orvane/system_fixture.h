@@ -8,12 +8,14 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "support/tempdir.h"
 #include "support/ui_fixture.h"
+#include "vcl/designhost.h"
 #include "vcl/forms.h"
 #include "win32/registry.h"
 
@@ -68,6 +70,23 @@ protected:
     zyltest::TempDir dir_;
     std::deque<std::function<void()>> steps_;
     std::vector<std::string> loops_;
+};
+
+// The package loaded into a designer host with a new form to design.
+class DesignedSystemForm : public zyltest::UiFixture {
+protected:
+    void SetUp() override {
+        UiFixture::SetUp();
+        host = std::make_unique<vcl::TDesignerHost>();
+        host->LoadPackage("orvane");
+        host->NewForm(vcl::TForm::StaticClass(), "Designed");
+    }
+    void TearDown() override {
+        host.reset();
+        UiFixture::TearDown();
+    }
+
+    std::unique_ptr<vcl::TDesignerHost> host;
 };
 
 }  // namespace systemtest
