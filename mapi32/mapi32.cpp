@@ -32,6 +32,7 @@
 #include "vcl/forms.h"
 #include "vcl/registry.h"
 #include "vcl/stdctrls.h"
+#include "vcl/sysutils.h"
 #include "win32/files.h"
 #include "win32/mapi.h"
 
@@ -50,12 +51,6 @@ struct Profile {
     std::string logonPassword;
     std::vector<std::pair<std::string, std::string>> addresses;  // display name, address
 };
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // The profile of that name, or the default one for an empty name.
 std::optional<Profile> LoadProfile(std::string name) {
@@ -76,7 +71,7 @@ std::optional<Profile> LoadProfile(std::string name) {
         profile.fromName = registry.ReadString("FromName");
         profile.smtpHost = registry.ReadString("SmtpHost");
         if (registry.ValueExists("SmtpPort")) profile.smtpPort = registry.ReadString("SmtpPort");
-        profile.security = Lower(registry.ReadString("Security"));
+        profile.security = vcl::LowerCase(registry.ReadString("Security"));
         profile.userName = registry.ReadString("UserName");
         profile.password = registry.ReadString("Password");
         profile.trusted = registry.ReadString("TrustedCertificates");
@@ -129,7 +124,7 @@ std::optional<std::string> LiteralAddress(const std::string& text) {
     std::string address = text;
     if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
         address = address.substr(1, address.size() - 2);
-    if (Lower(address.substr(0, 5)) == "smtp:") address = address.substr(5);
+    if (vcl::LowerCase(address.substr(0, 5)) == "smtp:") address = address.substr(5);
     if (address.find('@') == std::string::npos || address.find_first_of(" <>,[]\"") != std::string::npos)
         return std::nullopt;
     return address;
@@ -144,10 +139,10 @@ struct Resolved {
 // or, failing that, begins with it.
 Resolved Resolve(const Profile& profile, const std::string& text) {
     if (auto address = LiteralAddress(text)) return {SUCCESS_SUCCESS, *address, "SMTP:" + *address};
-    const std::string wanted = Lower(text);
+    const std::string wanted = vcl::LowerCase(text);
     std::vector<const std::pair<std::string, std::string>*> exact, partial;
     for (const auto& entry : profile.addresses) {
-        const std::string name = Lower(entry.first);
+        const std::string name = vcl::LowerCase(entry.first);
         if (name == wanted) exact.push_back(&entry);
         if (!wanted.empty() && name.rfind(wanted, 0) == 0) partial.push_back(&entry);
     }

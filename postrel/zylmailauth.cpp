@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "vcl/sysutils.h"
 #include "zylmimedecode.h"
 #include "zylsmtpreply.h"
 #include "zyltiemails.h"
@@ -13,12 +14,6 @@
 namespace postrel {
 
 namespace {
-
-std::string Base64Of(std::string_view bytes) {
-    std::string text;
-    Base64EncodeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), text, "");
-    return text;
-}
 
 std::string HexOf(const unsigned char* bytes, unsigned int size) {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -38,21 +33,20 @@ bool IsBase64Text(std::string_view text) {
     return !text.empty();
 }
 
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
 }  // namespace
+
+std::string SaslBase64(std::string_view bytes) {
+    std::string text;
+    Base64EncodeText(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), text, "");
+    return text;
+}
 
 std::string SaslPlainResponse(std::string_view user, std::string_view password) {
     std::string message(1, '\0');
     message.append(user);
     message += '\0';
     message.append(password);
-    return Base64Of(message);
+    return SaslBase64(message);
 }
 
 std::string CramMd5Response(std::string_view user, std::string_view password, std::string_view challenge) {
@@ -65,7 +59,7 @@ std::string CramMd5Response(std::string_view user, std::string_view password, st
     if (!HMAC(EVP_md5(), password.data(), static_cast<int>(password.size()),
               reinterpret_cast<const unsigned char*>(decoded.data()), decoded.size(), digest, &size))
         return {};
-    return Base64Of(std::string(user) + " " + HexOf(digest, size));
+    return SaslBase64(std::string(user) + " " + HexOf(digest, size));
 }
 
 std::string ApopDigest(std::string_view stamp, std::string_view password) {
@@ -99,7 +93,7 @@ TZylSMTPCapabilities ParseEhloCapabilities(const std::vector<std::string>& lines
         size_t start = 0;
         while (start < line.size()) {
             const size_t end = std::min(line.find_first_of(" =", start), line.size());
-            if (end > start) words.push_back(Upper(line.substr(start, end - start)));
+            if (end > start) words.push_back(vcl::UpperCase(line.substr(start, end - start)));
             start = end + 1;
         }
         if (words.empty()) continue;

@@ -7,6 +7,8 @@
 
 namespace postrel {
 
+// base64 of the bytes on one line, as SASL exchanges carry them.
+std::string SaslBase64(std::string_view bytes);
 // base64 of "\0user\0password".
 std::string SaslPlainResponse(std::string_view user, std::string_view password);
 // base64 of "user " and the lower-case hex HMAC-MD5 of the challenge keyed with the password;

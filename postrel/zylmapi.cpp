@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 
+#include "vcl/fileutils.h"
 #include "vcl/registry.h"
 #include "win32/profile.h"
 #include "win32/registry.h"
@@ -118,11 +119,6 @@ void Bind(BindingState& state) {
     state.library = library;
     b.libraryPath = path;
     b.available = true;
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t cut = path.find_last_of("/\\");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 }  // namespace zylmapi
@@ -459,7 +455,7 @@ ULONG TZylMapiMail::SendOne(TZylMapiMessage& message) {
             MapiFileDesc file{};
             file.nPosition = 0xFFFFFFFF;
             file.lpszPathName = out.Keep(path);
-            file.lpszFileName = out.Keep(zylmapi::NameOf(path));
+            file.lpszFileName = out.Keep(vcl::ExtractFileName(path));
             out.files.push_back(file);
         }
     } else {

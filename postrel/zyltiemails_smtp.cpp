@@ -203,10 +203,8 @@ bool TZylSMTPMail::Authenticate() {
     };
     if (mechanism == "PLAIN") return step("AUTH PLAIN " + SaslPlainResponse(username_, password_), "235");
     if (mechanism == "LOGIN") {
-        std::string user, password;
-        Base64EncodeText(reinterpret_cast<const uint8_t*>(username_.data()), username_.size(), user, "");
-        Base64EncodeText(reinterpret_cast<const uint8_t*>(password_.data()), password_.size(), password, "");
-        return step("AUTH LOGIN", "334") && step(user, "334") && step(password, "235");
+        return step("AUTH LOGIN", "334") && step(SaslBase64(username_), "334") &&
+               step(SaslBase64(password_), "235");
     }
     if (!step("AUTH CRAM-MD5", "334")) return false;
     const std::string answer =
