@@ -177,7 +177,7 @@ TZylDBAscii::TZylDBAscii(vcl::TComponent* owner)
 }
 
 TZylDBAscii::~TZylDBAscii() {
-    if (alive_) *alive_ = false;
+    *alive_ = false;
     dataLink_->SetDataSource(nullptr);
 }
 
@@ -239,16 +239,9 @@ void TZylDBAscii::AppendRecordLine(std::string& line, const std::vector<vcl::TFi
 }
 
 void TZylDBAscii::DoExport() {
-    bool alive = true;
-    bool* const outer = alive_;
-    // A handler may free the component: the destructor clears this flag.
-    alive_ = &alive;
-    const vcl::ScopeExit unwatch([this, &alive, outer] {
-        if (alive)
-            alive_ = outer;
-        else if (outer)
-            *outer = false;
-    });
+    // A handler may free the component: the destructor clears the flag this run holds on to.
+    const std::shared_ptr<bool> watch = alive_;
+    const bool& alive = *watch;
     if (vcl::TDataSet* dataSet = DataSet()) {
         const bool wasActive = dataSet->Active();
         dataSet->Open();
@@ -306,16 +299,9 @@ bool TZylDBAscii::ImportRecord(const bool& alive, vcl::TDataSet& dataSet,
 void TZylDBAscii::DoImport() {
     vcl::TDataSet* dataSet = DataSet();
     if (!dataSet) return;
-    bool alive = true;
-    bool* const outer = alive_;
-    // A handler may free the component: the destructor clears this flag.
-    alive_ = &alive;
-    const vcl::ScopeExit unwatch([this, &alive, outer] {
-        if (alive)
-            alive_ = outer;
-        else if (outer)
-            *outer = false;
-    });
+    // A handler may free the component: the destructor clears the flag this run holds on to.
+    const std::shared_ptr<bool> watch = alive_;
+    const bool& alive = *watch;
     const bool wasActive = dataSet->Active();
     dataSet->Open();
     dataSet->DisableControls();

@@ -130,7 +130,7 @@ private:
     bool fixedWidth_ = false;
     bool printHeader_ = false;
     // The flag of the running export or import, cleared by the destructor.
-    bool* alive_ = nullptr;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Design time: the verb "&Insert All Fields", also run by a double click.
