@@ -304,14 +304,10 @@ void TZylDBAscii::DoImport() {
     const bool& alive = *watch;
     const bool wasActive = dataSet->Active();
     dataSet->Open();
+    // Nothing shows the rows while they go in, so a table reads none back around each posted one.
     dataSet->DisableControls();
-    // Nothing shows the rows while they go in: a table reading rows around each posted one reads
-    // the fewest it can.
-    const int windowLimit = dataSet->WindowLimit();
-    dataSet->SetWindowLimit(2);
-    const vcl::ScopeExit restore([dataSet, wasActive, windowLimit] {
+    const vcl::ScopeExit restore([dataSet, wasActive] {
         if (dataSet->State() == vcl::dsInsert) dataSet->Cancel();
-        dataSet->SetWindowLimit(windowLimit);
         dataSet->EnableControls();
         if (!wasActive) dataSet->Close();
     });

@@ -199,6 +199,36 @@ TEST_P(WindowedTable, PostedRowsAreReadBackAroundTheirKey) {
     EXPECT_EQ(Id(*data), 95);
 }
 
+// With the controls disabled a post reads no neighbours back (an import posts a million rows): the
+// posted row alone is the window, and navigation from it must still find the rows on both sides.
+TEST_P(WindowedTable, RowsPostedWithControlsDisabledKeepTheirNeighbours) {
+    auto data = Make(10);
+    data->SetIndexFieldNames("ID");
+    data->DisableControls();
+    for (int id : {55, 0, 99}) {
+        data->Append();
+        data->FieldByName("ID")->SetAsInteger(id);
+        data->Post();
+    }
+    data->SetRecNo(7);
+    data->Edit();
+    data->FieldByName("NAME")->SetAsString("six");
+    data->Post();
+    data->EnableControls();
+    EXPECT_EQ(data->FieldByName("NAME")->AsString(), "six");
+    EXPECT_EQ(data->RecNo(), 7) << "counted, since the window no longer knows its place";
+    data->Prior();
+    EXPECT_EQ(Id(*data), 5);
+    data->Next();
+    data->Next();
+    EXPECT_EQ(Id(*data), 7);
+    std::string backward;
+    for (data->Last(); !data->Bof(); data->Prior())
+        backward += std::to_string(Id(*data)) + " ";
+    EXPECT_EQ(backward, "99 55 10 9 8 7 6 5 4 3 2 1 0 ");
+    EXPECT_EQ(data->RecordCount(), 13);
+}
+
 TEST_P(WindowedTable, RefreshShowsAnotherConnectionsChangeAndPostingFollowsTheKey) {
     TComponentPtr<TDataSet> data(dbtest::MakePeople(GetParam(), 10, dir_));
     auto* table = static_cast<TTable*>(data.get());

@@ -185,7 +185,8 @@ private:
     void ReadColumns(dbdriver::Connection& connection);
     std::unique_ptr<TDataRecord> RereadRecord(Int64 id);
     std::string QuotedTable() const;
-    std::string SelectList() const;
+    // "SELECT <the identity and every column> FROM <table>", made when the columns are read.
+    const std::string& SelectList() const { return selectList_; }
     // Reads the rows of a statement starting with SelectList's columns.
     void ReadRows(const std::string& sql, Sql& statement, std::vector<std::unique_ptr<TDataRecord>>& rows);
     std::unique_ptr<TDataRecord> ReadOne(const std::string& sql, Sql& statement);
@@ -204,6 +205,7 @@ private:
 
     std::string tableName_;
     std::unique_ptr<dbdriver::TableInfo> info_;
+    std::string selectList_;
     // The statement streaming a scan: where it stands and how many rows it may still give.
     struct Scan {
         uint64_t ticket = 0;

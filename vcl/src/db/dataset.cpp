@@ -643,7 +643,19 @@ void TDataSet::PlacePosted(TDataRecord written, bool inserting) {
         SyncView();
         return;
     }
-    InstallWindow(ReadWindowAround(std::make_unique<TDataRecord>(std::move(written))));
+    auto record = std::make_unique<TDataRecord>(std::move(written));
+    if (disableCount_ > 0) {
+        // Nothing shows the rows: the posted one alone is the window, and its neighbours are read
+        // when navigation reaches them. A run of posts (an import) then reads nothing back.
+        record->displaced = false;
+        Window window;
+        window.rows.push_back(std::move(record));
+        window.cursor = 0;
+        window.atStart = window.atEnd = false;
+        InstallWindow(std::move(window));
+        return;
+    }
+    InstallWindow(ReadWindowAround(std::move(record)));
 }
 
 void TDataSet::PlaceInView(TDataRecord written, bool inserting) {

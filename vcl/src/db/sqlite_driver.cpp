@@ -469,10 +469,11 @@ public:
 
     // SAVEPOINT joins an open transaction or makes one of its own.
     void Atomically(const std::function<void()>& write, const TComponent* owner) override {
-        Exec(db_, "SAVEPOINT zyl_write", owner);
+        // Both statements stay prepared: a post of one row runs them each time.
+        Run("SAVEPOINT zyl_write", {}, {}, owner);
         try {
             write();
-            Exec(db_, "RELEASE zyl_write", owner);
+            Run("RELEASE zyl_write", {}, {}, owner);
         } catch (...) {
             sqlite3_exec(db_, "ROLLBACK TO zyl_write", nullptr, nullptr, nullptr);
             sqlite3_exec(db_, "RELEASE zyl_write", nullptr, nullptr, nullptr);
@@ -586,18 +587,22 @@ public:
 
     Int64 Insert(const std::string& table, const TableInfo&, const std::vector<std::string>& columns,
                  const std::vector<Param>& values, const TComponent* owner) override {
-        std::string sql = "INSERT INTO " + QuoteIdentifier(table);
-        if (columns.empty()) {
-            sql += " DEFAULT VALUES";
-        } else {
-            std::string names, marks;
-            for (const std::string& column : columns) {
-                names += (names.empty() ? "" : ", ") + QuoteIdentifier(column);
-                marks += marks.empty() ? "?" : ", ?";
+        // A run of inserts names the same columns each time: the text is made once for them.
+        if (table != insert_.table || columns != insert_.columns) {
+            std::string sql = "INSERT INTO " + QuoteIdentifier(table);
+            if (columns.empty()) {
+                sql += " DEFAULT VALUES";
+            } else {
+                std::string names, marks;
+                for (const std::string& column : columns) {
+                    names += (names.empty() ? "" : ", ") + QuoteIdentifier(column);
+                    marks += marks.empty() ? "?" : ", ?";
+                }
+                sql += " (" + names + ") VALUES (" + marks + ")";
             }
-            sql += " (" + names + ") VALUES (" + marks + ")";
+            insert_ = {table, columns, std::move(sql)};
         }
-        Run(sql, values, {}, owner);
+        Run(insert_.sql, values, {}, owner);
         return sqlite3_last_insert_rowid(db_);
     }
 
@@ -652,6 +657,11 @@ private:
 
     sqlite3* db_;
     std::vector<std::unique_ptr<Prepared>> prepared_;
+    struct InsertText {
+        std::string table;
+        std::vector<std::string> columns;
+        std::string sql;
+    } insert_;
 };
 
 }  // namespace sqlite_engine

@@ -121,6 +121,11 @@ void TTable::ReadColumns(dbdriver::Connection& connection) {
         caseInsensitive_.push_back(column.caseInsensitive);
         notNull_.push_back(column.notNull);
     }
+    // A key that is the row's identity is read once, as the column it is.
+    std::string list = info_->identityColumn >= 0 ? "" : info_->identity;
+    for (int i = 0; i < FieldDefs()->Count(); ++i)
+        list += (list.empty() ? "" : ", ") + QuoteIdentifier(FieldDefs()->Items(i)->Name());
+    selectList_ = "SELECT " + list + " FROM " + QuotedTable();
     primaryKey_.clear();
     for (const std::string& name : info_->primaryKey)
         primaryKey_ += (primaryKey_.empty() ? "" : ";") + name;
@@ -130,6 +135,7 @@ void TTable::InternalClose() {
     scan_ = {};
     CloseDatabase();
     info_.reset();
+    selectList_.clear();
 }
 
 bool TTable::FieldCaseInsensitive(const TField* field) const {
@@ -160,14 +166,6 @@ bool TTable::OrderUnique() const {
 
 // ---------------------------------------------------------------------------------------------
 // Reading through keys
-
-std::string TTable::SelectList() const {
-    // A key that is the row's identity is read once, as the column it is.
-    std::string list = info_->identityColumn >= 0 ? "" : info_->identity;
-    for (int i = 0; i < FieldDefs()->Count(); ++i)
-        list += (list.empty() ? "" : ", ") + QuoteIdentifier(FieldDefs()->Items(i)->Name());
-    return "SELECT " + list + " FROM " + QuotedTable();
-}
 
 dbdriver::RowHandler TTable::Recorder(std::vector<std::unique_ptr<TDataRecord>>& rows) {
     // SelectList's columns: the identity first unless it is one of the table's columns.
