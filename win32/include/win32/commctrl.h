@@ -1,5 +1,5 @@
-// The common controls of the platform: the tree view ("SysTreeView32"), with the system's
-// messages, styles, records and notifications.
+// The common controls of the platform: the tree view ("SysTreeView32") and the animation control
+// ("SysAnimate32"), with the system's messages, styles, records and notifications.
 //
 // The tree paints in the classic look: a window-coloured ground, dotted lines joining siblings to
 // their parent, square expand buttons with a plus or minus, the item's image from the normal image
@@ -23,6 +23,7 @@
 namespace win32 {
 
 inline constexpr const char* WC_TREEVIEW = "SysTreeView32";
+inline constexpr const char* ANIMATE_CLASS = "SysAnimate32";
 
 // Registers the common control classes (again after a platform reset); cheap when done.
 void InitCommonControls();
@@ -228,5 +229,41 @@ inline BOOL TreeView_SetItem(HWND tree, const TVITEM* item) {
 inline HTREEITEM TreeView_HitTest(HWND tree, TVHITTESTINFO* info) {
     return reinterpret_cast<HTREEITEM>(SendMessage(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(info)));
 }
+
+// ---------------------------------------------------------------------------------------------
+// Animation control: plays a silent AVI clip (see win32/avi.h for the clips it reads) from a file or
+// from a module's "AVI" resource, frame by frame on the platform's clock (SetTimer), so that a test
+// moving the manual clock sees each frame in turn.
+//
+// ACM_OPEN: wParam the module (HINSTANCE) whose resources are searched, lParam the resource's name
+// or MAKEINTRESOURCE id, or a file name; null closes the clip. Returns FALSE for a clip it cannot
+// read. Without ACS_CENTER the window takes the clip's size; with it the frame is centred. With
+// ACS_TRANSPARENT the colour of the first frame's top-left pixel shows the background the parent
+// answers to WM_CTLCOLORSTATIC (the button face without an answer). ACS_AUTOPLAY plays the clip
+// in an endless loop as soon as it is opened.
+// ACM_PLAY: wParam the number of times to play the range (-1 endless), lParam MAKELONG(from, to),
+// to 0xFFFF meaning the last frame; FALSE for a range outside the clip. Playing zero times shows
+// the first frame of the range. ACN_START and ACN_STOP reach the parent as WM_COMMAND.
+
+inline constexpr DWORD ACS_CENTER = 0x0001;
+inline constexpr DWORD ACS_TRANSPARENT = 0x0002;
+inline constexpr DWORD ACS_AUTOPLAY = 0x0004;
+inline constexpr DWORD ACS_TIMER = 0x0008;
+
+inline constexpr UINT ACM_OPEN = WM_USER + 100;
+inline constexpr UINT ACM_PLAY = WM_USER + 101;
+inline constexpr UINT ACM_STOP = WM_USER + 102;
+inline constexpr UINT ACM_ISPLAYING = WM_USER + 104;
+
+inline constexpr WORD ACN_START = 1;
+inline constexpr WORD ACN_STOP = 2;
+
+// The resource type of clips in a module.
+inline constexpr const char* RT_AVI = "AVI";
+
+namespace testing {
+// The frame an animation control shows, -1 without a clip.
+int AnimateFrame(HWND animate);
+}  // namespace testing
 
 }  // namespace win32

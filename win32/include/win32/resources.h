@@ -3,8 +3,9 @@
 // registers them under the target's module name when the library loads:
 //   zyl_add_resources(lumaro MODULE lumaro FILES res/zylbutton.bmp res/zylhint.ico)
 //   HBITMAP glyph = LoadBitmap(GetModuleHandle("lumaro"), "ZYLBUTTON");
-// Names are the files' base names, matched without case. Bitmaps are whole BMP files, icons and
-// cursors whole ICO and CUR files.
+// Names are the files' base names, matched without case; a base name of digits is the numeric name
+// (12.avi is MAKEINTRESOURCE(12)). Bitmaps are whole BMP files, icons and cursors whole ICO and CUR
+// files, clips whole AVI files of the type "AVI".
 #pragma once
 
 #include <cstddef>
@@ -45,5 +46,8 @@ HBITMAP LoadBitmap(HINSTANCE instance, const char* name);
 // Called by the code zyl_add_resources generates; data must outlive the process (static arrays).
 // Type by id (RT_ID_*) so that registration works from static initialisers.
 void RegisterResource(const char* moduleName, WORD typeId, const char* name, const void* data, size_t size);
+// A resource of a type known by name, such as "AVI".
+void RegisterResource(const char* moduleName, const char* typeName, const char* name, const void* data,
+                      size_t size);
 
 }  // namespace win32

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ascii.h"
+#include "commctrl/commctrl_internal.h"
 #include "win32/commctrl.h"
 #include "win32/gdi.h"
 #include "win32/messages.h"
@@ -852,6 +853,7 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void InitCommonControls() {
     WNDCLASS existing{};
+    if (!GetClassInfo(nullptr, ANIMATE_CLASS, &existing)) commctrl::RegisterAnimateClass();
     if (GetClassInfo(nullptr, WC_TREEVIEW, &existing)) return;
     WNDCLASS windowClass{};
     windowClass.style = CS_DBLCLKS;

@@ -173,15 +173,16 @@ bool ParseDibHeader(const uint8_t* info, size_t available, DibFormat& format, si
 }
 
 bool DecodeDibPixels(const DibFormat& f, const uint8_t* data, size_t size, Surface& target,
-                     std::string* error) {
+                     std::string* error, bool overPrevious) {
     auto rowOf = [&](int fileRow) { return f.bottomUp ? f.height - 1 - fileRow : fileRow; };
     auto paletteColor = [&](unsigned index) -> uint32_t {
         return index < f.palette.size() ? f.palette[index] : 0;
     };
     if (f.compression == BI_RLE8 || f.compression == BI_RLE4) {
         // Pixels skipped by deltas or an early end stay at palette entry 0, as in Win32.
-        for (int y = 0; y < f.height; ++y)
-            std::fill_n(target.Row32(y), f.width, paletteColor(0));
+        if (!overPrevious)
+            for (int y = 0; y < f.height; ++y)
+                std::fill_n(target.Row32(y), f.width, paletteColor(0));
         size_t pos = 0;
         long long x = 0, row = 0;
         bool four = f.compression == BI_RLE4;

@@ -28,8 +28,10 @@ bool ParseDibHeader(const uint8_t* info, size_t available, DibFormat& format, si
                     std::string* error);
 
 // Decodes pixel data of `size` bytes into `target` (32 bpp, format.width x format.height, top row first).
+// Pixels that compressed data skips take palette entry 0, or keep the target's pixels with
+// `overPrevious` (the delta frames of a video clip).
 bool DecodeDibPixels(const DibFormat& format, const uint8_t* data, size_t size, Surface& target,
-                     std::string* error);
+                     std::string* error, bool overPrevious = false);
 
 // Encodes a surface (top row first) as DIB rows of the given depth, with `palette` for 1/4/8 bits.
 std::vector<uint8_t> EncodeDibPixels(const Surface& source, int bitsPerPixel,

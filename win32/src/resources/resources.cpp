@@ -80,7 +80,8 @@ const Resource* LookupResource(ResourceTable& table, UINT_PTR value) {
 
 }  // namespace
 
-void RegisterResource(const char* moduleName, WORD typeId, const char* name, const void* data, size_t size) {
+namespace {
+void AddResource(const char* moduleName, Resource resource) {
     ResourceTable& table = Table();
     std::lock_guard lock(table.mutex);
     std::string wanted = moduleName ? moduleName : "";
@@ -90,7 +91,17 @@ void RegisterResource(const char* moduleName, WORD typeId, const char* name, con
         table.modules.push_back(Module{wanted, {}});
         module = table.modules.end() - 1;
     }
-    module->resources.push_back(Resource{typeId, std::string(), CanonicalName(name), data, size});
+    module->resources.push_back(std::move(resource));
+}
+}  // namespace
+
+void RegisterResource(const char* moduleName, WORD typeId, const char* name, const void* data, size_t size) {
+    AddResource(moduleName, Resource{typeId, std::string(), CanonicalName(name), data, size});
+}
+
+void RegisterResource(const char* moduleName, const char* typeName, const char* name, const void* data,
+                      size_t size) {
+    AddResource(moduleName, Resource{0, Upper(typeName), CanonicalName(name), data, size});
 }
 
 HMODULE GetModuleHandle(const char* moduleName) {
@@ -115,8 +126,10 @@ HRSRC FindResource(HMODULE module, const char* name, const char* type) {
     const std::vector<Resource>& resources = table.modules[index].resources;
     for (size_t i = 0; i < resources.size(); ++i) {
         const Resource& r = resources[i];
-        bool typeMatches = IS_INTRESOURCE(type) ? r.typeId == reinterpret_cast<UINT_PTR>(type)
-                                                : Upper(type) == "#" + std::to_string(r.typeId);
+        bool typeMatches = IS_INTRESOURCE(type)
+                               ? r.typeName.empty() && r.typeId == reinterpret_cast<UINT_PTR>(type)
+                           : r.typeName.empty() ? Upper(type) == "#" + std::to_string(r.typeId)
+                                                : Upper(type) == r.typeName;
         if (typeMatches && r.name == wanted) return MakeHandle<HRSRC>(ResourceValue(index, i));
     }
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
