@@ -3,6 +3,7 @@
 #include <vcl/designeditors.h>
 #include <vcl/designintf.h>
 
+#include "pellic/zyltanimator.h"
 #include "pellic/zyltautostores.h"
 #include "pellic/zyltdbascii.h"
 #include "pellic/zyltdbindexlookup.h"
@@ -28,6 +29,7 @@ void Register() {
                                              TZylSpinButton::StaticClass()});
     vcl::RegisterComponents("Zyl Standard", {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
                                              TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard", {TZylAnimator::StaticClass()});
     vcl::RegisterComponents("Zyl Standard 2",
                             {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
     vcl::RegisterComponents("Zyl Data-Aware", {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(),
