@@ -125,9 +125,7 @@ void Step(Animation& a) {
     InvalidateRect(a.window, nullptr, FALSE);
 }
 
-void Paint(Animation& a) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(a.window, &ps);
+void Paint(Animation& a, HDC dc) {
     RECT client;
     GetClientRect(a.window, &client);
     auto brush = reinterpret_cast<HBRUSH>(SendMessage(GetParent(a.window), WM_CTLCOLORSTATIC,
@@ -163,7 +161,6 @@ void Paint(Animation& a) {
         }
         if (frame) DeleteObject(frame);
     }
-    EndPaint(a.window, &ps);
 }
 
 LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -191,7 +188,15 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;  // the paint fills the background with the frame
         case WM_PAINT:
-            Paint(a);
+        case WM_PRINTCLIENT:
+            if (wParam) {
+                Paint(a, reinterpret_cast<HDC>(wParam));
+            } else {
+                PAINTSTRUCT ps{};
+                HDC dc = BeginPaint(window, &ps);
+                if (dc) Paint(a, dc);
+                EndPaint(window, &ps);
+            }
             return 0;
         case WM_DESTROY:
             KillTimer(window, kPlayTimer);
