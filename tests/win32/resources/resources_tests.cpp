@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "win32/kernel.h"
 #include "win32/resources.h"
@@ -51,4 +52,25 @@ TEST(Resources, BitmapsAndIconsLoadFromTheirModule) {
 
     EXPECT_EQ(LoadBitmap(module, "bell"), nullptr);  // an icon is no bitmap
     EXPECT_EQ(LoadIcon(module, "missing"), nullptr);
+}
+
+TEST(Resources, EnumeratedByTypeInTheirOrderWithNumericNamesAsIds) {
+    HMODULE module = GetModuleHandle("zyltest");
+    std::vector<std::string> names;
+    auto collect = [](HMODULE, const char*, char* name, LONG_PTR param) -> BOOL {
+        auto* out = reinterpret_cast<std::vector<std::string>*>(param);
+        out->push_back(IS_INTRESOURCE(name) ? "id " + std::to_string(reinterpret_cast<UINT_PTR>(name))
+                                            : name);
+        return TRUE;
+    };
+    ASSERT_TRUE(EnumResourceNames(module, RT_GROUP_ICON, collect, reinterpret_cast<LONG_PTR>(&names)));
+    ASSERT_TRUE(EnumResourceNames(module, "avi", collect, reinterpret_cast<LONG_PTR>(&names)));
+    EXPECT_EQ(names, (std::vector<std::string>{"BELL", "id 12"}));
+    HRSRC clip = FindResource(module, MAKEINTRESOURCEA(12), "AVI");
+    ASSERT_NE(clip, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(LockResource(LoadResource(module, clip))), 4), "RIFF");
+    EXPECT_EQ(FindResource(module, MAKEINTRESOURCEA(12), RT_RCDATA), nullptr)
+        << "a named type is no numbered one";
+    EXPECT_FALSE(EnumResourceNames(module, RT_CURSOR, collect, reinterpret_cast<LONG_PTR>(&names)));
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
 }

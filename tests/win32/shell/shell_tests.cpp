@@ -138,6 +138,20 @@ TEST_F(ShellTest, IconsFromIconFilesAndAssociations) {
     EXPECT_EQ(ExtractIcon(nullptr, "H:\\two.ico", 2), nullptr);
     EXPECT_EQ(HandleValue(ExtractIcon(nullptr, "H:\\docs\\notes.txt", 0)), 1u);
     EXPECT_EQ(ExtractIcon(nullptr, "H:\\missing.ico", 0), nullptr);
+    // A library's file holds the icons the library embeds: this program's "zyltest" has one.
+    Write(temp.Path() / "libzyltest.so.1",
+          "\x7f"
+          "ELF");
+    Write(temp.Path() / "libnothing.so",
+          "\x7f"
+          "ELF");
+    EXPECT_EQ(HandleValue(ExtractIcon(nullptr, "H:\\libzyltest.so.1", 0xFFFFFFFF)), 1u);
+    HICON bell = ExtractIcon(nullptr, "H:\\libzyltest.so.1", 0);
+    ASSERT_NE(bell, nullptr);
+    EXPECT_NE(HandleValue(bell), 1u);
+    DestroyIcon(bell);
+    EXPECT_EQ(ExtractIcon(nullptr, "H:\\libzyltest.so.1", 1), nullptr);
+    EXPECT_EQ(HandleValue(ExtractIcon(nullptr, "H:\\libnothing.so", 0)), 1u) << "no module of that name";
     char path[MAX_PATH] = "H:\\docs\\notes.txt";
     WORD index = 99;
     HICON associated = ExtractAssociatedIcon(nullptr, path, &index);

@@ -43,6 +43,12 @@ DWORD SizeofResource(HMODULE module, HRSRC resource);
 BOOL FreeResource(HGLOBAL resource);
 HBITMAP LoadBitmap(HINSTANCE instance, const char* name);
 
+// Calls `proc` with the name of each resource of `type` in the module, in the order they were
+// registered (numeric names as MAKEINTRESOURCE ids), until it returns FALSE. FALSE with
+// ERROR_RESOURCE_TYPE_NOT_FOUND when the module has none of that type.
+using ENUMRESNAMEPROC = BOOL (*)(HMODULE module, const char* type, char* name, LONG_PTR param);
+BOOL EnumResourceNames(HMODULE module, const char* type, ENUMRESNAMEPROC proc, LONG_PTR param);
+
 // Called by the code zyl_add_resources generates; data must outlive the process (static arrays).
 // Type by id (RT_ID_*) so that registration works from static initialisers.
 void RegisterResource(const char* moduleName, WORD typeId, const char* name, const void* data, size_t size);

@@ -172,8 +172,10 @@ inline constexpr int SHELL_ICON_DRIVE_RAMDISK = 12;
 DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO* psfi, UINT cbFileInfo,
                         UINT uFlags);
 
-// An .ico file's icons (nIconIndex -1 counts them). Other existing files give (HICON)1, as Win32
-// does for a file without icons; a missing file gives nullptr.
+// An .ico file's icons, or the group icons of a module's file (the program's own, or lib<name>.so
+// of a library that embeds resources as <name>), in the order the module registered them;
+// nIconIndex -1 counts them. Other existing files give (HICON)1, as Win32 does for a file that
+// holds no icons; a missing file or an index beyond the icons gives nullptr.
 HICON ExtractIcon(HINSTANCE hInst, const char* pszExeFileName, UINT nIconIndex);
 // The file's own icon for .ico files, else the built-in icon of its kind; *piIcon gets the index.
 HICON ExtractAssociatedIcon(HINSTANCE hInst, char* pszIconPath, WORD* piIcon);

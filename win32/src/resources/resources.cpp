@@ -93,6 +93,10 @@ void AddResource(const char* moduleName, Resource resource) {
     }
     module->resources.push_back(std::move(resource));
 }
+bool TypeMatches(const Resource& r, const char* type) {
+    if (IS_INTRESOURCE(type)) return r.typeName.empty() && r.typeId == reinterpret_cast<UINT_PTR>(type);
+    return r.typeName.empty() ? Upper(type) == "#" + std::to_string(r.typeId) : Upper(type) == r.typeName;
+}
 }  // namespace
 
 void RegisterResource(const char* moduleName, WORD typeId, const char* name, const void* data, size_t size) {
@@ -126,14 +130,41 @@ HRSRC FindResource(HMODULE module, const char* name, const char* type) {
     const std::vector<Resource>& resources = table.modules[index].resources;
     for (size_t i = 0; i < resources.size(); ++i) {
         const Resource& r = resources[i];
-        bool typeMatches = IS_INTRESOURCE(type)
-                               ? r.typeName.empty() && r.typeId == reinterpret_cast<UINT_PTR>(type)
-                           : r.typeName.empty() ? Upper(type) == "#" + std::to_string(r.typeId)
-                                                : Upper(type) == r.typeName;
-        if (typeMatches && r.name == wanted) return MakeHandle<HRSRC>(ResourceValue(index, i));
+        if (TypeMatches(r, type) && r.name == wanted) return MakeHandle<HRSRC>(ResourceValue(index, i));
     }
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
+}
+
+BOOL EnumResourceNames(HMODULE module, const char* type, ENUMRESNAMEPROC proc, LONG_PTR param) {
+    // The names are copied first: the callback may load resources, which takes the table's lock.
+    std::vector<std::string> names;
+    {
+        ResourceTable& table = Table();
+        std::lock_guard lock(table.mutex);
+        size_t index = 0;
+        if (!type || !proc || !ModuleIndex(table, module, index)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        for (const Resource& r : table.modules[index].resources)
+            if (TypeMatches(r, type)) names.push_back(r.name);
+    }
+    if (names.empty()) {
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return FALSE;
+    }
+    for (std::string& name : names) {
+        // "#12" goes out as the id 12, as FindResource takes it back.
+        const bool numeric = name.size() > 1 && name.size() <= 6 && name[0] == '#' &&
+                             name.find_first_not_of("0123456789", 1) == std::string::npos &&
+                             std::stoul(name.substr(1)) <= 0xFFFF;
+        char* passed =
+            numeric ? const_cast<char*>(MAKEINTRESOURCEA(static_cast<WORD>(std::stoul(name.substr(1)))))
+                    : name.data();
+        if (!proc(module, type, passed, param)) break;
+    }
+    return TRUE;
 }
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource) {

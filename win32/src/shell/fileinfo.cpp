@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -13,6 +14,7 @@
 #include "shell/shell_internal.h"
 #include "win32/gdi.h"
 #include "win32/imagelist.h"
+#include "win32/resources.h"
 
 namespace win32 {
 
@@ -326,12 +328,52 @@ DWORD_PTR SHGetFileInfo(const char* pszPath, DWORD dwFileAttributes, SHFILEINFO*
     return 1;
 }
 
+namespace {
+
+// The module whose resources a file holds: the program's own file, or lib<name>.so (with any
+// version suffix) of a library that registered resources under <name>. Null for other files.
+HMODULE ModuleOfFile(const std::string& native) {
+    std::error_code error;
+    if (std::filesystem::equivalent(native, "/proc/self/exe", error)) return GetModuleHandle(nullptr);
+    const std::string name = std::filesystem::path(native).filename().string();
+    const size_t so = name.find(".so");
+    if (name.rfind("lib", 0) != 0 || so == std::string::npos || so <= 3) return nullptr;
+    if (so + 3 != name.size() && name[so + 3] != '.') return nullptr;
+    const DWORD saved = GetLastError();
+    HMODULE module = GetModuleHandle(name.substr(3, so - 3).c_str());
+    SetLastError(saved);
+    return module;
+}
+
+// The names live only through the call: numeric ones are kept as "#id", which FindResource reads.
+BOOL CollectIconName(HMODULE, const char*, char* name, LONG_PTR param) {
+    auto* names = reinterpret_cast<std::vector<std::string>*>(param);
+    names->push_back(IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name)) : name);
+    return TRUE;
+}
+
+// ExtractIcon on a module: its group icons in the order it registered them.
+HICON ExtractModuleIcon(HMODULE module, UINT index) {
+    std::vector<std::string> found;
+    EnumResourceNames(module, RT_GROUP_ICON, CollectIconName, reinterpret_cast<LONG_PTR>(&found));
+    if (index == 0xFFFFFFFF) return MakeHandle<HICON>(found.size());
+    if (index >= found.size()) return nullptr;
+    HRSRC resource = FindResource(module, found[index].c_str(), RT_GROUP_ICON);
+    const void* data = resource ? LockResource(LoadResource(module, resource)) : nullptr;
+    return data ? ReadIcon(data, SizeofResource(module, resource), 32, 32) : nullptr;
+}
+
+}  // namespace
+
 HICON ExtractIcon(HINSTANCE /*hInst*/, const char* pszExeFileName, UINT nIconIndex) {
     Resolved resolved;
     if (!pszExeFileName || !ResolveOrFail(pszExeFileName, resolved) || !resolved.exists) return nullptr;
     constexpr size_t kMaxIconFile = 4 << 20;
     const auto bytes = ReadHead(resolved.native, kMaxIconFile);
-    if (!IsIconFile(bytes)) return MakeHandle<HICON>(1);
+    if (!IsIconFile(bytes)) {
+        if (HMODULE module = ModuleOfFile(resolved.native)) return ExtractModuleIcon(module, nIconIndex);
+        return MakeHandle<HICON>(1);
+    }
     bool cursor = false;
     auto images = ReadIconFile(bytes.data(), bytes.size(), &cursor);
     HICON chosen = nullptr;
