@@ -9,12 +9,16 @@
 #include "pellic/zyltdbindexlookup.h"
 #include "pellic/zyltdblookupedit.h"
 #include "pellic/zyltdblookupmenu.h"
+#include "pellic/zyltdbofficeedit.h"
 #include "pellic/zyltdbspinedit.h"
 #include "pellic/zyltexplorertree.h"
 #include "pellic/zyltexplorerview.h"
+#include "pellic/zyltfilelabel.h"
 #include "pellic/zyltfilelookup.h"
 #include "pellic/zyltfolderlookup.h"
+#include "pellic/zyltformdivider.h"
 #include "pellic/zyltlookupmenu.h"
+#include "pellic/zyltofficeedit.h"
 #include "pellic/zyltrealspinedit.h"
 #include "pellic/zyltspinedit.h"
 
@@ -29,12 +33,15 @@ void Register() {
                                              TZylSpinButton::StaticClass()});
     vcl::RegisterComponents("Zyl Standard", {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
                                              TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard", {TZylAnimator::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard", {TZylOfficeEdit::StaticClass(), TZylFormDivider::StaticClass(),
+                                             TZylAnimator::StaticClass()});
+    vcl::RegisterComponents("Zyl Standard 2", {TZylFileLabel::StaticClass()});
     vcl::RegisterComponents("Zyl Standard 2",
                             {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
-    vcl::RegisterComponents("Zyl Data-Aware", {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(),
-                                               TZylDBLookupedit::StaticClass(), TZylDBSpinEdit::StaticClass(),
-                                               TZylDBLookupMenu::StaticClass()});
+    vcl::RegisterComponents(
+        "Zyl Data-Aware",
+        {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(), TZylDBLookupedit::StaticClass(),
+         TZylDBSpinEdit::StaticClass(), TZylDBLookupMenu::StaticClass(), TZylDBOfficeEdit::StaticClass()});
     vcl::RegisterComponentEditor(TZylDBAscii::StaticClass(), TZylDBAsciiConfigEditor::StaticClass());
     vcl::RegisterPropertyEditor("string", TZylADField::StaticClass(), "DataField",
                                 TZylItemDataFieldProperty::StaticClass());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "vcl/printers.h"
+#include "win32/user.h"
 
 namespace vcl {
 
