@@ -95,13 +95,15 @@ VCL_DEFINE_CLASS(TZylWallPaper, TZylExecuteComponent)
 bool TZylWallPaper::Execute() {
     if (OnChange) OnChange(this);
     try {
-        vcl::TRegistry registry;
-        if (!registry.OpenKey("\\Control Panel\\desktop", true)) return false;
-        registry.WriteString("TileWallPaper", tiled_ ? "1" : "0");
+        // The settings are written only once the system took the picture, so that they never name
+        // a wallpaper other than the one shown.
         std::string name = filename_;
         if (!win32::SystemParametersInfo(win32::SPI_SETDESKWALLPAPER, 1, name.data(),
                                          win32::SPIF_UPDATEINIFILE))
             return false;
+        vcl::TRegistry registry;
+        if (!registry.OpenKey("\\Control Panel\\desktop", true)) return false;
+        registry.WriteString("TileWallPaper", tiled_ ? "1" : "0");
         registry.WriteString("Wallpaper", filename_);
         return true;
     } catch (const vcl::ERegistryException&) {

@@ -221,6 +221,7 @@ TEST_F(SystemControl, WallpaperIsSetAndKeptInTheDesktopSettingsOnlyWhenThePictur
     EXPECT_FALSE(paper->Execute());
     EXPECT_EQ(win32::testing::Wallpaper(), picture);
     EXPECT_EQ(RegistryString(win32::HKEY_CURRENT_USER, key, "Wallpaper"), picture);
+    EXPECT_EQ(RegistryString(win32::HKEY_CURRENT_USER, key, "TileWallPaper"), "0");
 }
 
 // ---------------------------------------------------------------------------------------------
