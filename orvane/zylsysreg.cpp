@@ -15,6 +15,7 @@
 #include "orvane/zyltstoredata.h"
 #include "orvane/zyltstringholders.h"
 #include "orvane/zyltstringseditor.h"
+#include "orvane/zyltsystemcontrol.h"
 #include "orvane/zyltsysteminfo.h"
 #include "orvane/zyltsystemtray.h"
 #include "orvane/zylttextreplace.h"
@@ -57,27 +58,33 @@ public:
 };
 
 const vcl::TClassRegistration streamingRegistration{
-    TZylDataStore::StaticClass(),      TZylStoreData::StaticClass(),     TZylFormSaver::StaticClass(),
-    TZylIllegalAbort::StaticClass(),   TZylFormAspect::StaticClass(),    TZylFormSizes::StaticClass(),
-    TZylFormHook::StaticClass(),       TZylSystemTray::StaticClass(),    TZylMsgBox::StaticClass(),
-    TZylMsgDlg::StaticClass(),         TZylMsgSelect::StaticClass(),     TZylOnlyOne::StaticClass(),
-    TZylApplication::StaticClass(),    TZylTopMost::StaticClass(),       TZylFormExplode::StaticClass(),
-    TZylFileExecute::StaticClass(),    TZylTimeTrigger::StaticClass(),   TZylMultiLists::StaticClass(),
-    TZylStringLists::StaticClass(),    TZylStringList::StaticClass(),    TZylBetaStringList::StaticClass(),
-    TZylDriveVolume::StaticClass(),    TZylLogFile::StaticClass(),       TZylTextReplace::StaticClass(),
-    TZylFileProperties::StaticClass(), TZylFileOperator::StaticClass(),  TZylDroppedFiles::StaticClass(),
-    TZylFileCollector::StaticClass(),  TZylStringHolder::StaticClass(),  TZylJokeHolder::StaticClass(),
-    TZylResourceInfo::StaticClass(),   TZylSystemDetails::StaticClass(), TZylVersionDetails::StaticClass()};
+    TZylDataStore::StaticClass(),       TZylStoreData::StaticClass(),     TZylFormSaver::StaticClass(),
+    TZylIllegalAbort::StaticClass(),    TZylFormAspect::StaticClass(),    TZylFormSizes::StaticClass(),
+    TZylFormHook::StaticClass(),        TZylSystemTray::StaticClass(),    TZylMsgBox::StaticClass(),
+    TZylMsgDlg::StaticClass(),          TZylMsgSelect::StaticClass(),     TZylOnlyOne::StaticClass(),
+    TZylApplication::StaticClass(),     TZylTopMost::StaticClass(),       TZylFormExplode::StaticClass(),
+    TZylFileExecute::StaticClass(),     TZylTimeTrigger::StaticClass(),   TZylMultiLists::StaticClass(),
+    TZylStringLists::StaticClass(),     TZylStringList::StaticClass(),    TZylBetaStringList::StaticClass(),
+    TZylDriveVolume::StaticClass(),     TZylLogFile::StaticClass(),       TZylTextReplace::StaticClass(),
+    TZylFileProperties::StaticClass(),  TZylFileOperator::StaticClass(),  TZylDroppedFiles::StaticClass(),
+    TZylFileCollector::StaticClass(),   TZylStringHolder::StaticClass(),  TZylJokeHolder::StaticClass(),
+    TZylResourceInfo::StaticClass(),    TZylSystemDetails::StaticClass(), TZylVersionDetails::StaticClass(),
+    TZylCDTriggers::StaticClass(),      TZylWavePlayer::StaticClass(),    TZylWallPaper::StaticClass(),
+    TZylScreenSaver::StaticClass(),     TZylStartup::StaticClass(),       TZylExitWindows::StaticClass(),
+    TZylMouseController::StaticClass(), TZylSystemKeys::StaticClass()};
 
 }  // namespace
 
 void Register() {
     vcl::RegisterClasses({TZylDataStore::StaticClass()});
     vcl::RegisterComponents(
-        "Zyl System", {TZylFileExecute::StaticClass(), TZylTopMost::StaticClass(), TZylOnlyOne::StaticClass(),
-                       TZylMsgDlg::StaticClass(), TZylMsgBox::StaticClass(), TZylMsgSelect::StaticClass(),
-                       TZylTimeTrigger::StaticClass(), TZylFormHook::StaticClass(),
-                       TZylVersionDetails::StaticClass(), TZylMultiLists::StaticClass()});
+        "Zyl System",
+        {TZylExitWindows::StaticClass(), TZylFileExecute::StaticClass(), TZylTopMost::StaticClass(),
+         TZylOnlyOne::StaticClass(), TZylMsgDlg::StaticClass(), TZylMsgBox::StaticClass(),
+         TZylMsgSelect::StaticClass(), TZylStartup::StaticClass(), TZylScreenSaver::StaticClass(),
+         TZylTimeTrigger::StaticClass(), TZylWallPaper::StaticClass(), TZylFormHook::StaticClass(),
+         TZylMouseController::StaticClass(), TZylWavePlayer::StaticClass(), TZylCDTriggers::StaticClass(),
+         TZylVersionDetails::StaticClass(), TZylSystemKeys::StaticClass(), TZylMultiLists::StaticClass()});
     vcl::RegisterComponents(
         "Zyl System 2",
         {TZylFormSizes::StaticClass(), TZylFormAspect::StaticClass(), TZylDriveVolume::StaticClass(),

@@ -13,6 +13,7 @@ ZYL_PACKAGES=(
     libpq-dev postgresql
     libx11-dev libxext-dev libxrandr-dev libxtst-dev xvfb xdotool xclip x11-apps x11-utils
     libcups2-dev cups cups-client cups-filters poppler-utils
+    libasound2-dev alsa-utils desktop-file-utils
 )
 
 zyl_missing_packages() {

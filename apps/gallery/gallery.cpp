@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <variant>
 
+#include "vcl/stdctrls.h"
 #include "vcl/streaming.h"
 #include "win32/gdi.h"
 #include "win32/user.h"
@@ -92,6 +94,48 @@ void Album::ShootWindow(const std::string& caption, win32::HWND window, vcl::TCo
         throw std::runtime_error("cannot write " + path);
     shot.properties = vcl::ComponentToText(subject);
     shots_.push_back(std::move(shot));
+}
+
+namespace inspector {
+
+// The text the inspector shows for a published value.
+std::string InspectorText(const vcl::TPropInfo& info, const vcl::TObject* component) {
+    const vcl::TPropValue value = info.get(component);
+    if (const auto* text = std::get_if<std::string>(&value)) return *text;
+    if (const auto* number = std::get_if<vcl::Int64>(&value)) {
+        if (!info.names.empty() && *number >= 0 && static_cast<size_t>(*number) < info.names.size())
+            return std::string(info.names[static_cast<size_t>(*number)]);
+        return vcl::IntToStr(*number);
+    }
+    return {};
+}
+
+}  // namespace inspector
+
+// One row per published value of the component, in the inspector's order.
+void ShootInspector(Album& album, vcl::TComponent* component, const std::string& caption, bool readOnly) {
+    constexpr int kRow = 21;
+    int rows = 0;
+    for (const vcl::TPropInfo* info : component->ClassType()->Properties())
+        if (info->kind != vcl::TTypeKind::tkMethod && info->name != "Name" && info->name != "Tag") ++rows;
+    vcl::TForm* form = album.NewForm("Object Inspector", 360, rows * kRow + 34);
+    auto* title = Place<vcl::TLabel>(form, 8, 8, 344, 16);
+    title->SetCaption(component->Name() + ": " + std::string(component->ClassName()));
+    title->Font()->SetStyle({vcl::fsBold});
+    int top = 30;
+    for (const vcl::TPropInfo* info : component->ClassType()->Properties()) {
+        if (info->kind == vcl::TTypeKind::tkMethod || info->name == "Name" || info->name == "Tag") continue;
+        auto* name = Place<vcl::TLabel>(form, 8, top + 3, 124, 16);
+        name->SetCaption(info->name);
+        auto* value = Place<vcl::TEdit>(form, 136, top, 216, kRow - 1);
+        value->SetText(inspector::InspectorText(*info, component));
+        value->SetReadOnly(true);
+        if (readOnly) value->SetColor(vcl::clBtnFace);
+        // Nothing here takes input: no value is shown focused and selected.
+        value->SetTabStop(false);
+        top += kRow;
+    }
+    album.Shoot(caption, form, component);
 }
 
 }  // namespace gallery

@@ -79,6 +79,11 @@ T* Place(vcl::TWinControl* parent, int left, int top, int width, int height) {
     return control;
 }
 
+// The component's published values as the property inspector lists them (names on the left, the
+// values on the right, greyed when they are read-only facts), shot under `caption`.
+void ShootInspector(Album& album, vcl::TComponent* component, const std::string& caption,
+                    bool readOnly = true);
+
 // Black text at (x, y) over what is there: the label of a picture drawn on a paint box.
 void Caption(vcl::TCanvas* canvas, int x, int y, const std::string& text);
 

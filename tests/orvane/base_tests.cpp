@@ -183,9 +183,11 @@ protected:
 
 TEST_F(SystemPackage, ComponentsSitOnTheirPages) {
     EXPECT_EQ(Page("Zyl System"),
-              (std::vector<std::string>{"TZylFileExecute", "TZylTopMost", "TZylOnlyOne", "TZylMsgDlg",
-                                        "TZylMsgBox", "TZylMsgSelect", "TZylTimeTrigger", "TZylFormHook",
-                                        "TZylVersionDetails", "TZylMultiLists"}));
+              (std::vector<std::string>{"TZylExitWindows", "TZylFileExecute", "TZylTopMost", "TZylOnlyOne",
+                                        "TZylMsgDlg", "TZylMsgBox", "TZylMsgSelect", "TZylStartup",
+                                        "TZylScreenSaver", "TZylTimeTrigger", "TZylWallPaper", "TZylFormHook",
+                                        "TZylMouseController", "TZylWavePlayer", "TZylCDTriggers",
+                                        "TZylVersionDetails", "TZylSystemKeys", "TZylMultiLists"}));
     EXPECT_EQ(Page("Zyl System 2"),
               (std::vector<std::string>{"TZylFormSizes", "TZylFormAspect", "TZylDriveVolume",
                                         "TZylApplication", "TZylStoreData", "TZylIllegalAbort",

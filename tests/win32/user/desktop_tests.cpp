@@ -1,6 +1,9 @@
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "recorder.h"
+#include "support/tempdir.h"
 #include "win32/gdi.h"
 
 namespace usertest {
@@ -72,12 +75,22 @@ TEST_F(Desktop, SettingsRoundTripAndBroadcastOnRequest) {
     SystemParametersInfo(SPI_SETSCREENSAVETIMEOUT, 300, nullptr, 0);
     SystemParametersInfo(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
     EXPECT_EQ(timeout, 300);
-    char wallpaper[] = "/tmp/picture.bmp";
-    EXPECT_TRUE(SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, wallpaper, SPIF_UPDATEINIFILE));
-    EXPECT_EQ(win32::testing::Wallpaper(), "/tmp/picture.bmp");
-    char read[64];
+    zyltest::TempDir pictures;
+    std::string wallpaper = pictures.File("picture.bmp");
+    std::ofstream(wallpaper) << "BM";
+    EXPECT_TRUE(SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, wallpaper.data(), SPIF_UPDATEINIFILE));
+    EXPECT_EQ(win32::testing::Wallpaper(), wallpaper);
+    char read[256];
     SystemParametersInfo(SPI_GETDESKWALLPAPER, sizeof read, read, 0);
-    EXPECT_STREQ(read, "/tmp/picture.bmp");
+    EXPECT_EQ(std::string(read), wallpaper);
+    // A picture that is not there is refused and the wallpaper stays; an empty name clears it.
+    std::string missing = pictures.File("missing.bmp");
+    EXPECT_FALSE(SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, missing.data(), SPIF_UPDATEINIFILE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(win32::testing::Wallpaper(), wallpaper);
+    char none[] = "";
+    EXPECT_TRUE(SystemParametersInfo(SPI_SETDESKWALLPAPER, 0, none, SPIF_UPDATEINIFILE));
+    EXPECT_EQ(win32::testing::Wallpaper(), "");
     int speed = -1;
     SystemParametersInfo(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
     EXPECT_EQ(speed, 31);

@@ -394,6 +394,23 @@ void DragFinish(HDROP hDrop);
 // injects is handled), and it closes. The call is recorded (testing::ShellAboutLog).
 int ShellAbout(HWND hWnd, const char* szApp, const char* szOtherStuff, HICON hIcon);
 
+// ---------------------------------------------------------------------------------------------
+// Start with the session
+
+// Writes the freedesktop autostart entry $XDG_CONFIG_HOME/autostart/<name>.desktop (~/.config when
+// unset) that runs `program` (a drive path or a real path) when the user's session starts, its Exec
+// quoted by the Desktop Entry rules. The name must do as a file name: not empty, "." or "..", without
+// `/` or control characters (ERROR_INVALID_NAME). FALSE with the last error when writing fails.
+BOOL SetAutostartEntry(const char* name, const char* program);
+// Removes the entry; TRUE also when there was none.
+BOOL RemoveAutostartEntry(const char* name);
+// The real path of the entry for `name`, empty when the name cannot be one.
+std::string AutostartEntryPath(const std::string& name);
+// One argument as a Desktop Entry Exec value holds it: quoted when it has a reserved character,
+// then with the general escapes of string values applied (a backslash is written twice) and `%`
+// doubled.
+std::string DesktopEntryExecArgument(const std::string& argument);
+
 namespace testing {
 
 using ShellConfirmation = FileConfirmation;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "win32/files.h"
@@ -75,6 +76,10 @@ bool Exists(const std::string& native);
 char RootDrive(const char* root);
 bool DriveFactsAnyMedium(char drive, DriveFacts& facts);
 void SetDriveLabel(char drive, const std::string& label);
+// The removable and CD-ROM drives, with or without their medium.
+std::vector<std::pair<char, DriveFacts>> MediaDrives();
+// A medium arrived in (or left) a removable or CD-ROM drive.
+void SetDriveMedium(char drive, bool present);
 
 // Folds ASCII letters for comparing names.
 inline unsigned char FoldCase(unsigned char c) {

@@ -285,7 +285,7 @@ BOOL CloseHandle(HANDLE hObject) {
     std::lock_guard lock(table.mutex);
     auto found = table.files.find(HandleValue(hObject));
     if (found == table.files.end()) {
-        if (kernel::CloseWaitable(hObject)) return TRUE;
+        if (kernel::CloseWaitable(hObject) || kernel::CloseToken(hObject)) return TRUE;
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -589,6 +589,24 @@ void SetDriveLabel(char drive, const std::string& label) {
     if (found != state.drives.end()) found->second.label = label;
 }
 
+std::vector<std::pair<char, DriveFacts>> MediaDrives() {
+    auto& state = Paths();
+    std::lock_guard lock(state.mutex);
+    std::vector<std::pair<char, DriveFacts>> drives;
+    for (const auto& entry : state.drives)
+        if (entry.second.type == DRIVE_REMOVABLE || entry.second.type == DRIVE_CDROM) drives.push_back(entry);
+    return drives;
+}
+
+void SetDriveMedium(char drive, bool present) {
+    auto& state = Paths();
+    std::lock_guard lock(state.mutex);
+    auto found = state.drives.find(drive);
+    if (found != state.drives.end() &&
+        (found->second.type == DRIVE_REMOVABLE || found->second.type == DRIVE_CDROM))
+        found->second.hasMedium = present;
+}
+
 }  // namespace files
 
 }  // namespace win32

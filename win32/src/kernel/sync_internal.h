@@ -1,4 +1,4 @@
-// Links between the clock, the file handles and the waitable events of the kernel unit.
+// Links between the clock, the file handles, the waitable events and the tokens of the kernel unit.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +16,7 @@ int64_t ContinuousTicks(bool* manual);
 
 // Closes an event handle; false (error untouched) when the handle is no event.
 bool CloseWaitable(HANDLE handle);
+// Closes a process token handle; false (error untouched) when the handle is no token.
+bool CloseToken(HANDLE handle);
 
 }  // namespace win32::kernel

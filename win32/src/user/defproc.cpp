@@ -322,6 +322,9 @@ LRESULT SysCommand(Window* w, WPARAM wParam, LPARAM lParam) {
         case SC_MOUSEMENU:
             menu::SystemCommand(TopHandle(w), wParam, lParam);
             return 0;
+        case SC_SCREENSAVE:
+            StartScreenSaver();
+            return 0;
         default:
             return 0;
     }

@@ -1,9 +1,12 @@
 // The headless desktop: screen size, system metrics, SystemParametersInfo, beeps, carets, and the
 // window manager's part of ResetPlatform.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
 #include "user/user_internal.h"
+#include "win32/files.h"
 
 namespace win32 {
 
@@ -16,6 +19,7 @@ struct Desktop {
     int height = 768;
     RECT workArea{0, 0, 1024, 768};
     bool screenSaveActive = true;
+    bool screenSaverRunning = false;
     int screenSaveTimeout = 900;
     std::string wallpaper;
     int keyboardSpeed = 31;
@@ -110,6 +114,16 @@ const bool desktopReset = (testing::AddResetHook(ResetAll), true);
 std::mutex& BeepMutex() {
     static std::mutex* mutex = new std::mutex;
     return *mutex;
+}
+
+void StartScreenSaver() {
+    std::lock_guard lock(DesktopMutex());
+    if (D().screenSaveActive) D().screenSaverRunning = true;
+}
+
+void StopScreenSaver() {
+    std::lock_guard lock(DesktopMutex());
+    D().screenSaverRunning = false;
 }
 
 void ResetDesktop() {
@@ -355,12 +369,23 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, LPVOID pv, UINT winIni) {
                 changed = true;
                 break;
             case SPI_GETSCREENSAVERRUNNING:
-                if (!getBool(false)) return fail();
+                if (!getBool(d.screenSaverRunning)) return fail();
                 return TRUE;
-            case SPI_SETDESKWALLPAPER:
-                d.wallpaper = pv ? static_cast<const char*>(pv) : "";
+            case SPI_SETDESKWALLPAPER: {
+                // Like the system, a picture that is not there is refused; an empty name clears it.
+                const std::string name = pv ? static_cast<const char*>(pv) : "";
+                if (!name.empty()) {
+                    const std::string native = NativePath(name);
+                    struct stat info {};
+                    if (native.empty() || ::stat(native.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+                        SetLastError(ERROR_FILE_NOT_FOUND);
+                        return FALSE;
+                    }
+                }
+                d.wallpaper = name;
                 changed = true;
                 break;
+            }
             case SPI_GETDESKWALLPAPER:
                 if (!pv || uiParam == 0) return fail();
                 CopyText(d.wallpaper, static_cast<char*>(pv), uiParam);

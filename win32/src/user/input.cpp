@@ -156,6 +156,7 @@ void Enqueue(const RawInput& raw) {
             s.input.push_back(raw);
         s.inputSize = s.input.size();
     }
+    StopScreenSaver();
     WakeUiThread();
 }
 

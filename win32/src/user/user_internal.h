@@ -266,6 +266,8 @@ void WakeUiThread();
 // the answer; false when the thread has no queue or the time ran out (the task still runs later, so
 // it must own what it uses). An exception of the task reaches the waiting caller.
 bool RunOnThread(DWORD threadId, std::function<LRESULT()> task, bool wait, UINT timeout, LRESULT* result);
+// Starts watching the mount table for media of removable and CD-ROM drives (once per process).
+void StartMediaWatch();
 // Processes what other threads sent to the calling thread.
 void ProcessIncomingSends();
 void PurgeWindowMessages(Window* w);
@@ -376,6 +378,9 @@ long long MillisecondsToNextTimer(DWORD thread);
 
 // Desktop
 void ResetDesktop();
+// SC_SCREENSAVE starts the screen saver when it is active; the user's next input stops it.
+void StartScreenSaver();
+void StopScreenSaver();
 void DestroyCaretOf(Window* w);
 void HideCaretForPaint(Window* w);
 void ShowCaretAfterPaint(Window* w);

@@ -680,6 +680,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
             if (owner && (owner->isDesktop || owner->isMessageRoot)) owner = nullptr;
         }
         parent = s.desktop;
+        StartMediaWatch();
     }
     if (parent->thread != CurrentThread() && !parent->isDesktop && !parent->isMessageRoot) {
         SetLastError(ERROR_ACCESS_DENIED);
