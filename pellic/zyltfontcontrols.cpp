@@ -1,5 +1,6 @@
 #include "pellic/zyltfontcontrols.h"
 
+#include <algorithm>
 #include <array>
 
 #include "vcl/classregistration.h"
@@ -115,7 +116,10 @@ void DrawFontRow(vcl::TCanvas& canvas, const FontGlyphs& glyphs, const TZylFontC
         tinted.Canvas()->BrushCopy(whole, glyph, whole, vcl::clWhite);
         canvas.StretchDraw(vcl::Rect(rect.left, rect.top, rect.left + size, rect.top + size), &tinted);
     }
-    canvas.TextRect(rect, rect.left + size + 2, rect.top, font->Name());
+    // Clipped to the room right of the glyph: an opaque text rectangle would paint over it.
+    vcl::TRect textRect = rect;
+    textRect.left = std::min(rect.right, rect.left + size + 2);
+    canvas.TextRect(textRect, textRect.left, rect.top, font->Name());
 }
 
 void UseListFont(vcl::TFont& font) {
