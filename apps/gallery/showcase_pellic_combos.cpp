@@ -12,6 +12,7 @@
 #include "pellic/zyltfontcontrols.h"
 #include "pellic/zyltlanguagecombo.h"
 #include "pellic/zyltprintercombo.h"
+#include "vcl/stdctrls.h"
 #include "win32/input.h"
 #include "win32/scope.h"
 #include "win32/version.h"
