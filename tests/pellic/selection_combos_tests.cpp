@@ -7,8 +7,15 @@
 
 #include "pellic/zyltautocombo.h"
 #include "pellic/zyltcolorcombo.h"
+#include "pellic/zyltexplorertree.h"
+#include "pellic/zyltexplorerview.h"
 #include "pellic/zyltfontcontrols.h"
+#include "pellic/zyltlanguagecombo.h"
+#include "pellic/zyltprintercombo.h"
+#include "pellic/zyltspinedit.h"
 #include "support/ui_fixture.h"
+#include "vcl/designintf.h"
+#include "vcl/streaming.h"
 #include "win32/fonts.h"
 #include "win32/virtualkeys.h"
 
@@ -335,6 +342,68 @@ TEST_F(FontListTest, RowsShowTheTechnologyGlyphAndName) {
     EXPECT_EQ(combo->ItemIndex(), 0);
     combo->Font()->SetSize(20);
     EXPECT_EQ(combo->ItemHeight(), 16) << "the rows keep their height when the font changes";
+}
+
+}  // namespace
+
+namespace pellic {
+void Register();
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Forms and the palette
+
+class ComboStreamingTest : public ComboFixture {};
+
+TEST_F(ComboStreamingTest, FormsKeepTheCombosSettings) {
+    const std::string text =
+        "object Prefs: TForm\n"
+        "  object Auto1: TZylAutoCombo\n    Complete = False\n    MinComplete = 2\n  end\n"
+        "  object Colors1: TZylColorCombo\n    ColorDisplayWidth = 20\n    SystemColors = False\n"
+        "    ItemIndex = 10\n  end\n"
+        "  object Fonts1: TZylFontCombo\n    FilterOptions = [ShowTrueType]\n  end\n"
+        "end\n";
+    vcl::TComponentPtr<vcl::TForm> loaded(new vcl::TForm(nullptr, 0));
+    vcl::ReadComponentText(text, loaded.get());
+    auto* autoCombo = dynamic_cast<TZylAutoCombo*>(loaded->FindComponent("Auto1"));
+    auto* colors = dynamic_cast<TZylColorCombo*>(loaded->FindComponent("Colors1"));
+    auto* fonts = dynamic_cast<TZylFontCombo*>(loaded->FindComponent("Fonts1"));
+    ASSERT_TRUE(autoCombo && colors && fonts);
+    EXPECT_FALSE(autoCombo->Complete());
+    EXPECT_EQ(autoCombo->MinComplete(), 2);
+    EXPECT_EQ(colors->Items()->Count(), 17);
+    EXPECT_EQ(colors->ColorByName(), "Red");
+    EXPECT_EQ(colors->ColorDisplayWidth(), 20);
+    EXPECT_EQ(fonts->FilterOptions(), TZylFilterOptions{TZylFilterOption::ShowTrueType});
+
+    const std::string written = vcl::ComponentToText(colors);
+    EXPECT_NE(written.find("ItemIndex = 10"), std::string::npos) << written;
+    EXPECT_EQ(written.find("ColorSelected"), std::string::npos) << "it follows ItemIndex";
+}
+
+TEST(ComboPalette, RegisterPlacesTheCombosInPaletteOrder) {
+    pellic::Register();
+    auto positionOn = [](const std::string& pageName, vcl::TClass cls) {
+        for (const vcl::TPalettePage& page : vcl::Palette())
+            if (page.name == pageName) {
+                const auto found = std::find(page.classes.begin(), page.classes.end(), cls);
+                if (found != page.classes.end()) return static_cast<int>(found - page.classes.begin());
+            }
+        return -1;
+    };
+    const int autoCombo = positionOn("Zyl Standard", TZylAutoCombo::StaticClass());
+    ASSERT_GE(autoCombo, 0);
+    EXPECT_EQ(positionOn("Zyl Standard", TZylSpinButton::StaticClass()), autoCombo - 1);
+    EXPECT_EQ(positionOn("Zyl Standard", TZylColorCombo::StaticClass()), autoCombo + 1);
+    EXPECT_EQ(positionOn("Zyl Standard", TZylFontCombo::StaticClass()), autoCombo + 2);
+    EXPECT_EQ(positionOn("Zyl Standard", TZylFontBox::StaticClass()), autoCombo + 3);
+    const int language = positionOn("Zyl Standard 2", TZylLanguageCombo::StaticClass());
+    ASSERT_GE(language, 0);
+    EXPECT_LT(language, positionOn("Zyl Standard 2", TZylExplorerView::StaticClass()));
+    EXPECT_GT(positionOn("Zyl Standard 2", TZylPrinterCombo::StaticClass()),
+              positionOn("Zyl Standard 2", TZylExplorerTree::StaticClass()));
 }
 
 }  // namespace
