@@ -79,14 +79,22 @@ std::string TZylPrinterCombo::SelectedPrinter() const {
     return Items()->Strings(index);
 }
 
-void TZylPrinterCombo::Change() {
+void TZylPrinterCombo::MakeChosenPrinterCurrent() {
     // By name: the printer's list may have been read again since the rows were filled.
     const std::string chosen = SelectedPrinter();
-    if (!chosen.empty()) {
-        vcl::TPrinter* printer = vcl::Printer();
-        const Integer index = printer->Printers()->IndexOf(chosen);
-        if (index >= 0) printer->SetPrinterIndex(index);
-    }
+    if (chosen.empty()) return;
+    vcl::TPrinter* printer = vcl::Printer();
+    const Integer index = printer->Printers()->IndexOf(chosen);
+    if (index >= 0) printer->SetPrinterIndex(index);
+}
+
+void TZylPrinterCombo::Select() {
+    MakeChosenPrinterCurrent();
+    Inherited::Select();
+}
+
+void TZylPrinterCombo::Change() {
+    MakeChosenPrinterCurrent();
     Inherited::Change();
 }
 

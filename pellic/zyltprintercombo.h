@@ -48,10 +48,13 @@ protected:
     void CreateWnd() override;
     void Loaded() override;
     void Change() override;
+    // A row chosen with the mouse or the keyboard: the printer changes even when OnSelect is handled.
+    void Select() override;
     void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
 
 private:
     void ListPrinters();
+    void MakeChosenPrinterCurrent();
 
     std::unique_ptr<vcl::TBitmap> picture_;
     bool printersListed_ = false;

@@ -21,7 +21,7 @@ using namespace pellic;
 using vcl::Integer;
 namespace wt = win32::testing;
 
-std::vector<std::string> Rows(vcl::TCustomComboBox* combo) {
+std::vector<std::string> ComboRows(vcl::TCustomComboBox* combo) {
     std::vector<std::string> rows;
     for (Integer i = 0; i < combo->Items()->Count(); ++i)
         rows.push_back(combo->Items()->Strings(i));
@@ -54,7 +54,7 @@ TEST_F(PrinterComboTest, ListsTheQueuesAndChoosesTheCurrentPrinter) {
     combo->OnChange = [&](vcl::TObject*) { ++changes; };
     PumpUntilIdle();
     EXPECT_EQ(combo->Parent(), form);
-    EXPECT_EQ(Rows(combo), (std::vector<std::string>{"ZylPdf", "ZylText"}));
+    EXPECT_EQ(ComboRows(combo), (std::vector<std::string>{"ZylPdf", "ZylText"}));
     EXPECT_EQ(combo->ItemHeight(), 22);
     EXPECT_EQ(combo->SelectedPrinter(), "ZylPdf") << "the default printer";
     EXPECT_TRUE(combo->Enabled());
@@ -64,19 +64,24 @@ TEST_F(PrinterComboTest, ListsTheQueuesAndChoosesTheCurrentPrinter) {
     EXPECT_EQ(combo->SelectedPrinter(), "ZylText");
     EXPECT_EQ(vcl::Printer()->PrinterIndex(), 1) << "the choice is the application's printer";
     EXPECT_EQ(changes, 1);
+    combo->OnSelect = [](vcl::TObject*) {};
+    PressKey(win32::VK_UP);
+    EXPECT_EQ(vcl::Printer()->PrinterIndex(), 0) << "also when the program handles OnSelect";
+    EXPECT_EQ(changes, 1);
 
     // The picture of row 0 in the open list: its bottom-left colour (magenta) is transparent.
     combo->SetDroppedDown(true);
     PumpUntilIdle();
     auto list = BitmapOf(combo->ListBox());
     const Integer top = (22 - 14) / 2 + 2;
-    const vcl::TColor window = static_cast<vcl::TColor>(vcl::ColorToRGB(vcl::clWindow));
+    // Row 0 is the chosen one: the transparent pixels show the highlight.
+    const vcl::TColor highlight = static_cast<vcl::TColor>(vcl::ColorToRGB(vcl::clHighlight));
     const Integer border = (combo->ListBox()->Height() - combo->ListBox()->ClientHeight()) / 2;
     auto pixel = [&](Integer x, Integer y) { return list->Canvas()->Pixels(x + border, y + border); };
     EXPECT_EQ(pixel(6 + 6, top + 1), 0x000000) << "the paper's line";
     EXPECT_EQ(pixel(6 + 1, top + 6), 0xC0C0C0) << "the body";
-    EXPECT_EQ(pixel(6 + 0, top + 0), window) << "transparent corner";
-    EXPECT_EQ(pixel(5, top + 6), window) << "nothing left of the picture";
+    EXPECT_EQ(pixel(6 + 0, top + 0), highlight) << "transparent corner";
+    EXPECT_EQ(pixel(5, top + 6), highlight) << "nothing left of the picture";
 }
 
 // A server address where nothing listens: CUPS reports no printers.
@@ -106,7 +111,7 @@ TEST_F(PrinterComboWithoutPrinters, SaysSoAndIsDisabled) {
     vcl::TForm* form = ShowForm();
     auto* combo = new TZylPrinterCombo(form);
     EXPECT_NO_THROW(combo->HandleNeeded());
-    EXPECT_EQ(Rows(combo), (std::vector<std::string>{"(No Printers connected)"}));
+    EXPECT_EQ(ComboRows(combo), (std::vector<std::string>{"(No Printers connected)"}));
     EXPECT_EQ(combo->ItemIndex(), 0);
     EXPECT_FALSE(combo->Enabled());
     EXPECT_EQ(combo->SelectedPrinter(), "");
@@ -147,7 +152,7 @@ TEST_F(LanguageComboTest, ListsInstalledLanguagesInTableOrder) {
     EXPECT_EQ(combo->Languages(),
               (std::vector<vcl::Word>{0x0800, 0x0400, 0x0409, 0x040C, 0x0407, 0x081A, 0x040A, 0x0C0A}))
         << "Lithuanian is installed but not in the table";
-    EXPECT_EQ(Rows(combo)[2], "English (United States)");
+    EXPECT_EQ(ComboRows(combo)[2], "English (United States)");
     EXPECT_EQ(combo->LangID(), 0x040C) << "the user's language";
     EXPECT_EQ(combo->Text(), "French (France)");
 

@@ -26,7 +26,7 @@ using vcl::Integer;
 using vcl::TColor;
 namespace input = win32::input;
 
-class ComboFixture : public zyltest::UiFixture {
+class SelectionComboFixture : public zyltest::UiFixture {
 protected:
     void SetUp() override {
         UiFixture::SetUp();
@@ -51,10 +51,10 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // Auto-completion
 
-class AutoComboTest : public ComboFixture {
+class AutoComboTest : public SelectionComboFixture {
 protected:
     void SetUp() override {
-        ComboFixture::SetUp();
+        SelectionComboFixture::SetUp();
         combo = new TZylAutoCombo(form);
         combo->SetParent(form);
         combo->SetBounds(10, 10, 150, 21);
@@ -131,10 +131,10 @@ TEST_F(AutoComboTest, OnCompleteCanKeepTheTypedText) {
 // ---------------------------------------------------------------------------------------------
 // Colours
 
-class ColorComboTest : public ComboFixture {
+class ColorComboTest : public SelectionComboFixture {
 protected:
     void SetUp() override {
-        ComboFixture::SetUp();
+        SelectionComboFixture::SetUp();
         combo = new TZylColorCombo(form);
         combo->SetBounds(10, 10, 150, 22);
         PumpUntilIdle();
@@ -242,26 +242,26 @@ TEST_F(ColorComboTest, RowsShowSwatchAndName) {
 // ---------------------------------------------------------------------------------------------
 // Fonts
 
-struct PlatformFamily {
+struct PlatformFontFamily {
     std::string name;
     win32::DWORD type;
 };
 
-int CollectFamily(const win32::LOGFONT* logFont, const win32::TEXTMETRIC*, win32::DWORD type,
-                  win32::LPARAM data) {
-    reinterpret_cast<std::vector<PlatformFamily>*>(data)->push_back({logFont->lfFaceName, type});
+int CollectPlatformFamily(const win32::LOGFONT* logFont, const win32::TEXTMETRIC*, win32::DWORD type,
+                          win32::LPARAM data) {
+    reinterpret_cast<std::vector<PlatformFontFamily>*>(data)->push_back({logFont->lfFaceName, type});
     return 1;
 }
 
-std::vector<PlatformFamily> PlatformFamilies() {
-    std::vector<PlatformFamily> families;
+std::vector<PlatformFontFamily> PlatformFamilies() {
+    std::vector<PlatformFontFamily> families;
     const win32::HDC dc = win32::GetDC(nullptr);
-    win32::EnumFontFamilies(dc, nullptr, CollectFamily, reinterpret_cast<win32::LPARAM>(&families));
+    win32::EnumFontFamilies(dc, nullptr, CollectPlatformFamily, reinterpret_cast<win32::LPARAM>(&families));
     win32::ReleaseDC(nullptr, dc);
     return families;
 }
 
-class FontListTest : public ComboFixture {};
+class FontListTest : public SelectionComboFixture {};
 
 TEST_F(FontListTest, FiltersVetoAndRebuildsWithoutLeftovers) {
     const auto families = PlatformFamilies();
@@ -355,7 +355,7 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Forms and the palette
 
-class ComboStreamingTest : public ComboFixture {};
+class ComboStreamingTest : public SelectionComboFixture {};
 
 TEST_F(ComboStreamingTest, FormsKeepTheCombosSettings) {
     const std::string text =

@@ -16,18 +16,18 @@ namespace {
 using namespace win32;
 namespace wt = win32::testing;
 
-std::vector<std::string>* seen = nullptr;
+std::vector<std::string>* enumeratedLocales = nullptr;
 
-BOOL Remember(char* locale) {
-    seen->push_back(locale);
+BOOL RememberLocale(char* locale) {
+    enumeratedLocales->push_back(locale);
     return TRUE;
 }
 
-std::vector<std::string> Enumerated(DWORD flags) {
+std::vector<std::string> EnumeratedLocales(DWORD flags) {
     std::vector<std::string> result;
-    seen = &result;
-    EXPECT_TRUE(EnumSystemLocales(Remember, flags));
-    seen = nullptr;
+    enumeratedLocales = &result;
+    EXPECT_TRUE(EnumSystemLocales(RememberLocale, flags));
+    enumeratedLocales = nullptr;
     return result;
 }
 
@@ -45,7 +45,7 @@ TEST_F(LocalesTest, InstalledLocalesFromFoldersAndTheArchive) {
     std::filesystem::create_directories(folder / "fr_FR.utf8");
     wt::SetLocaleSources(folder.string(), "");
     // Once each, ascending; Spanish of Spain is both sorts, Serbian keeps its Latin script.
-    EXPECT_EQ(Enumerated(LCID_INSTALLED),
+    EXPECT_EQ(EnumeratedLocales(LCID_INSTALLED),
               (std::vector<std::string>{"00000407", "0000040A", "00000411", "0000081A", "00000C0A"}));
 }
 
@@ -54,10 +54,11 @@ TEST_F(LocalesTest, SupportedLocalesFromTheList) {
     zyltest::WriteTextFile(
         list, "# comment\nfr_FR.UTF-8 UTF-8\n  it_CH ISO-8859-1\nzz_ZZ UTF-8\n\nsv_FI@euro ISO-8859-15\n");
     wt::SetLocaleSources(temp.Path().string(), list);
-    EXPECT_EQ(Enumerated(LCID_SUPPORTED), (std::vector<std::string>{"0000040C", "00000810", "0000081D"}));
-    EXPECT_TRUE(Enumerated(LCID_INSTALLED).empty());
+    EXPECT_EQ(EnumeratedLocales(LCID_SUPPORTED),
+              (std::vector<std::string>{"0000040C", "00000810", "0000081D"}));
+    EXPECT_TRUE(EnumeratedLocales(LCID_INSTALLED).empty());
     SetLastError(0);
-    EXPECT_FALSE(EnumSystemLocales(Remember, 3));
+    EXPECT_FALSE(EnumSystemLocales(RememberLocale, 3));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(EnumSystemLocales(nullptr, LCID_INSTALLED));
 }
@@ -69,7 +70,7 @@ TEST_F(LocalesTest, DamagedArchivesNameNothing) {
     const std::string good = zyltest::LocaleArchive({"de_DE.utf8", "it_IT.utf8"});
     auto write = [&](const std::string& bytes) {
         zyltest::WriteTextFile(folder / "locale-archive", bytes);
-        return Enumerated(LCID_INSTALLED);
+        return EnumeratedLocales(LCID_INSTALLED);
     };
     EXPECT_EQ(write(good).size(), 2u);
     EXPECT_TRUE(write(good.substr(0, 20)).empty()) << "a header cut short";
