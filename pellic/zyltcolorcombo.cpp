@@ -66,8 +66,8 @@ const std::array<TZylColorEntry, kColorEntryCount> Colors = {{
 VCL_DEFINE_CLASS(TZylColorCombo, vcl::TCustomComboBox)
 
 TZylColorCombo::TZylColorCombo(vcl::TComponent* owner) : vcl::TCustomComboBox(owner) {
-    if (auto* windowed = dynamic_cast<vcl::TWinControl*>(owner)) SetParent(windowed);
     SetStyle(vcl::csOwnerDrawFixed);
+    if (auto* windowed = dynamic_cast<vcl::TWinControl*>(owner)) SetParent(windowed);
     // The rows exist from the start, so that a colour can be chosen before the window is made.
     DrawColors();
 }

@@ -23,12 +23,12 @@ VCL_DEFINE_CLASS(TZylPrinterCombo, vcl::TCustomComboBox)
 
 TZylPrinterCombo::TZylPrinterCombo(vcl::TComponent* owner)
     : vcl::TCustomComboBox(owner), picture_(std::make_unique<vcl::TBitmap>()) {
-    if (auto* windowed = dynamic_cast<vcl::TWinControl*>(owner)) SetParent(windowed);
     if (const win32::HBITMAP handle =
             win32::LoadBitmap(win32::GetModuleHandle("pellic"), "ZYLPRINTERRESOURCE"))
         picture_->SetHandle(handle);
     SetStyle(vcl::csOwnerDrawFixed);
     SetItemHeight(zyltprintercombo::kRowHeight);
+    if (auto* windowed = dynamic_cast<vcl::TWinControl*>(owner)) SetParent(windowed);
 }
 
 TZylPrinterCombo::~TZylPrinterCombo() = default;

@@ -74,7 +74,8 @@ BOOL GetFileVersionInfo(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,
 BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, UINT* puLen);
 // "English (United States)" for 0x0409, ...; "Language Neutral" for identifiers not in the table.
 DWORD VerLanguageName(DWORD wLang, char* szLang, DWORD cchLang);
-// From LC_ALL, else LANG ("de_DE.UTF-8" is 0x0407); 0x0409 when unset, "C", "POSIX" or unknown.
+// From LC_ALL, else LC_MESSAGES, else LANG ("de_DE.UTF-8" is 0x0407); 0x0409 when unset, "C", "POSIX"
+// or unknown.
 LANGID GetUserDefaultLangID();
 LANGID GetSystemDefaultLangID();
 
