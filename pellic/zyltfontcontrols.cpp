@@ -182,6 +182,12 @@ void TZylFontBox::SetFontSelected(const std::string& value) {
     SetItemIndex(Items()->IndexOf(value));
 }
 
+void TZylFontBox::Loaded() {
+    Inherited::Loaded();
+    // The families were listed when the control was made, before a veto read with the form was bound.
+    if (OnValidateFont) ReBuild();
+}
+
 void TZylFontBox::SetFilterOptions(TZylFilterOptions value) {
     if (filterOptions_ == value) return;
     filterOptions_ = value;
@@ -240,6 +246,12 @@ std::string TZylFontCombo::FontSelected() const {
 
 void TZylFontCombo::SetFontSelected(const std::string& value) {
     SetItemIndex(Items()->IndexOf(value));
+}
+
+void TZylFontCombo::Loaded() {
+    Inherited::Loaded();
+    // The families were listed when the control was made, before a veto read with the form was bound.
+    if (OnValidateFont) ReBuild();
 }
 
 void TZylFontCombo::SetFilterOptions(TZylFilterOptions value) {

@@ -116,6 +116,7 @@ public:
 
 protected:
     void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
+    void Loaded() override;
 
 private:
     std::unique_ptr<TZylFontList> fonts_;
@@ -178,6 +179,7 @@ public:
 
 protected:
     void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
+    void Loaded() override;
 
 private:
     std::unique_ptr<TZylFontList> fonts_;

@@ -364,8 +364,14 @@ TEST_F(ComboStreamingTest, FormsKeepTheCombosSettings) {
         "  object Colors1: TZylColorCombo\n    ColorDisplayWidth = 20\n    SystemColors = False\n"
         "    ItemIndex = 10\n  end\n"
         "  object Fonts1: TZylFontCombo\n    FilterOptions = [ShowTrueType]\n  end\n"
+        "  object FontBox1: TZylFontBox\n    OnValidateFont = OnlySerif\n  end\n"
         "end\n";
     vcl::TComponentPtr<vcl::TForm> loaded(new vcl::TForm(nullptr, 0));
+    // A veto read with the form applies to the list from the start.
+    loaded->RegisterMethod<TZylOnFontValidate>("OnlySerif",
+                                               [](vcl::TObject*, TZylFontClass* font, bool& accept) {
+                                                   accept = font->Name().find("Serif") != std::string::npos;
+                                               });
     vcl::ReadComponentText(text, loaded.get());
     auto* autoCombo = dynamic_cast<TZylAutoCombo*>(loaded->FindComponent("Auto1"));
     auto* colors = dynamic_cast<TZylColorCombo*>(loaded->FindComponent("Colors1"));
@@ -377,6 +383,11 @@ TEST_F(ComboStreamingTest, FormsKeepTheCombosSettings) {
     EXPECT_EQ(colors->ColorByName(), "Red");
     EXPECT_EQ(colors->ColorDisplayWidth(), 20);
     EXPECT_EQ(fonts->FilterOptions(), TZylFilterOptions{TZylFilterOption::ShowTrueType});
+    auto* box = dynamic_cast<TZylFontBox*>(loaded->FindComponent("FontBox1"));
+    ASSERT_NE(box, nullptr);
+    ASSERT_GT(box->Items()->Count(), 0);
+    for (Integer i = 0; i < box->Items()->Count(); ++i)
+        EXPECT_NE(box->Items()->Strings(i).find("Serif"), std::string::npos) << box->Items()->Strings(i);
 
     const std::string written = vcl::ComponentToText(colors);
     EXPECT_NE(written.find("ItemIndex = 10"), std::string::npos) << written;
