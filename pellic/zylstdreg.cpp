@@ -4,7 +4,9 @@
 #include <vcl/designintf.h>
 
 #include "pellic/zyltanimator.h"
+#include "pellic/zyltautocombo.h"
 #include "pellic/zyltautostores.h"
+#include "pellic/zyltcolorcombo.h"
 #include "pellic/zyltdbascii.h"
 #include "pellic/zyltdbindexlookup.h"
 #include "pellic/zyltdblookupedit.h"
@@ -16,32 +18,37 @@
 #include "pellic/zyltfilelabel.h"
 #include "pellic/zyltfilelookup.h"
 #include "pellic/zyltfolderlookup.h"
+#include "pellic/zyltfontcontrols.h"
 #include "pellic/zyltformdivider.h"
+#include "pellic/zyltlanguagecombo.h"
 #include "pellic/zyltlookupmenu.h"
 #include "pellic/zyltofficeedit.h"
+#include "pellic/zyltprintercombo.h"
 #include "pellic/zyltrealspinedit.h"
 #include "pellic/zyltspinedit.h"
 
 namespace pellic {
 
 void Register() {
-    vcl::RegisterComponents("Zyl Standard",
-                            {TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
-                             TZylStoreCheckbox::StaticClass(), TZylStoreRadioButton::StaticClass(),
-                             TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard", {TZylRealSpinEdit::StaticClass(), TZylSpinEdit::StaticClass(),
-                                             TZylSpinButton::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard", {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
-                                             TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard", {TZylOfficeEdit::StaticClass(), TZylFormDivider::StaticClass(),
-                                             TZylAnimator::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard 2", {TZylFileLabel::StaticClass()});
-    vcl::RegisterComponents("Zyl Standard 2",
-                            {TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass()});
+    // Each page in its palette order; the labels, file and icon lists and the clipboard viewer take
+    // their places between these as they are built.
+    vcl::RegisterComponents(
+        "Zyl Standard",
+        {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(), TZylFileLookup::StaticClass(),
+         TZylFolderLookup::StaticClass(), TZylRealSpinEdit::StaticClass(), TZylOfficeEdit::StaticClass(),
+         TZylSpinEdit::StaticClass(), TZylSpinButton::StaticClass(), TZylAutoCombo::StaticClass(),
+         TZylColorCombo::StaticClass(), TZylFontCombo::StaticClass(), TZylFontBox::StaticClass(),
+         TZylFormDivider::StaticClass(), TZylAnimator::StaticClass()});
+    vcl::RegisterComponents(
+        "Zyl Standard 2",
+        {TZylLanguageCombo::StaticClass(), TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(),
+         TZylFileLabel::StaticClass(), TZylPrinterCombo::StaticClass(), TZylControlStore::StaticClass(),
+         TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(), TZylStoreCombobox::StaticClass(),
+         TZylStoreRadioButton::StaticClass(), TZylStoreMemo::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Data-Aware",
         {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(), TZylDBLookupedit::StaticClass(),
-         TZylDBSpinEdit::StaticClass(), TZylDBLookupMenu::StaticClass(), TZylDBOfficeEdit::StaticClass()});
+         TZylDBOfficeEdit::StaticClass(), TZylDBSpinEdit::StaticClass(), TZylDBLookupMenu::StaticClass()});
     vcl::RegisterComponentEditor(TZylDBAscii::StaticClass(), TZylDBAsciiConfigEditor::StaticClass());
     vcl::RegisterPropertyEditor("string", TZylADField::StaticClass(), "DataField",
                                 TZylItemDataFieldProperty::StaticClass());

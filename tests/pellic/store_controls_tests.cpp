@@ -493,7 +493,7 @@ TEST(StoreControlClasses, RegisterPutsTheStoresOnThePackagePage) {
                                     TZylStoreCombobox::StaticClass(), TZylStoreMemo::StaticClass()};
     bool found = false;
     for (const vcl::TPalettePage& page : vcl::Palette()) {
-        if (page.name != "Zyl Standard") continue;
+        if (page.name != "Zyl Standard 2") continue;
         found = true;
         for (vcl::TClass cls : expected)
             EXPECT_NE(std::find(page.classes.begin(), page.classes.end(), cls), page.classes.end())

@@ -372,6 +372,8 @@ TEST(VersionLanguages, DefaultLanguageFollowsTheEnvironment) {
     setenv("LANG", "de_AT", 1);
     EXPECT_EQ(GetUserDefaultLangID(), 0x0C07);
     setenv("LANG", "fr_LU.UTF-8", 1);
+    EXPECT_EQ(GetUserDefaultLangID(), 0x140C);
+    setenv("LANG", "fr_SN.UTF-8", 1);
     EXPECT_EQ(GetUserDefaultLangID(), 0x040C);
     setenv("LANG", "C", 1);
     EXPECT_EQ(GetSystemDefaultLangID(), 0x0409);

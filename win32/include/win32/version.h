@@ -74,9 +74,30 @@ BOOL GetFileVersionInfo(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,
 BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, UINT* puLen);
 // "English (United States)" for 0x0409, ...; "Language Neutral" for identifiers not in the table.
 DWORD VerLanguageName(DWORD wLang, char* szLang, DWORD cchLang);
-// From LC_ALL, else LANG ("de_DE.UTF-8" is 0x0407); 0x0409 when unset, "C", "POSIX" or unknown.
+// From LC_ALL, else LC_MESSAGES, else LANG ("de_DE.UTF-8" is 0x0407); 0x0409 when unset, "C", "POSIX"
+// or unknown.
 LANGID GetUserDefaultLangID();
 LANGID GetSystemDefaultLangID();
+
+// Locale identifiers: a language identifier and a sort identifier (always SORT_DEFAULT here).
+using LCID = DWORD;
+inline constexpr WORD SORT_DEFAULT = 0;
+constexpr LCID MAKELCID(LANGID lang, WORD sort) {
+    return (static_cast<DWORD>(sort) << 16) | lang;
+}
+constexpr LANGID LANGIDFROMLCID(LCID locale) {
+    return static_cast<LANGID>(locale & 0xFFFF);
+}
+
+inline constexpr DWORD LCID_INSTALLED = 0x00000001;
+inline constexpr DWORD LCID_SUPPORTED = 0x00000002;
+// Receives a locale identifier as eight hexadecimal digits ("00000407"); FALSE stops the enumeration.
+using LOCALE_ENUMPROC = BOOL (*)(char* localeString);
+// Installed locales are those compiled on this system: the folders of /usr/lib/locale and the names
+// in its locale-archive; supported ones are those /usr/share/i18n/SUPPORTED lists. Each identifier
+// is reported once, in ascending order; POSIX locales without an identifier ("C.utf8") are left out.
+// FALSE with ERROR_INVALID_PARAMETER for a null procedure or flags that are neither.
+BOOL EnumSystemLocales(LOCALE_ENUMPROC proc, DWORD flags);
 
 constexpr LANGID MAKELANGID(WORD primary, WORD sub) {
     return static_cast<LANGID>((sub << 10) | primary);
@@ -122,6 +143,9 @@ namespace testing {
 
 // Overrides both default language identifiers; 0 returns to the environment.
 void SetDefaultLangID(LANGID lang);
+// Reads the installed locales from `folder` (laid out as /usr/lib/locale) and the supported ones
+// from the file `supported` instead of the system's; empty strings return to the system's.
+void SetLocaleSources(const std::string& folder, const std::string& supported);
 
 }  // namespace testing
 
