@@ -148,61 +148,78 @@ void TZylFontList::AddFont(std::unique_ptr<TZylFontClass> font) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The font box
+// What the box and the combo share
 
-VCL_DEFINE_CLASS(TZylFontBox, vcl::TCustomListBox)
-
-TZylFontBox::TZylFontBox(vcl::TComponent* owner)
-    : vcl::TCustomListBox(owner),
+template <typename Base>
+TZylFontListControl<Base>::TZylFontListControl(vcl::TComponent* owner)
+    : Base(owner),
       fonts_(std::make_unique<TZylFontList>()),
       glyphs_(std::make_unique<zyltfontcontrols::FontGlyphs>()) {
-    zyltfontcontrols::UseListFont(*Font());
-    SetStyle(vcl::lbOwnerDrawFixed);
-    SetSorted(true);
-    SetItemHeight(zyltfontcontrols::kDefaultItemHeight);
-    ReBuild();
+    zyltfontcontrols::UseListFont(*this->Font());
+    this->SetSorted(true);
+    this->SetItemHeight(zyltfontcontrols::kDefaultItemHeight);
 }
 
-TZylFontBox::~TZylFontBox() = default;
+template <typename Base>
+TZylFontListControl<Base>::~TZylFontListControl() = default;
 
-void TZylFontBox::ReBuild() {
+template <typename Base>
+void TZylFontListControl<Base>::ReBuild() {
     const std::string previous = FontSelected();
-    Items()->Clear();
+    this->Items()->Clear();
     zyltfontcontrols::EnumerateFonts(this, OnValidateFont, filterOptions_, *fonts_);
     zyltfontcontrols::CopyFontsToRows(
-        *fonts_, *Items(), [this](Integer index) { SetItemIndex(index); }, previous);
+        *fonts_, *this->Items(), [this](Integer index) { this->SetItemIndex(index); }, previous);
 }
 
-std::string TZylFontBox::FontSelected() const {
-    const Integer index = ItemIndex();
-    return index >= 0 && index < Items()->Count() ? Items()->Strings(index) : std::string();
+template <typename Base>
+std::string TZylFontListControl<Base>::FontSelected() const {
+    const Integer index = this->ItemIndex();
+    return index >= 0 && index < this->Items()->Count() ? this->Items()->Strings(index) : std::string();
 }
 
-void TZylFontBox::SetFontSelected(const std::string& value) {
-    SetItemIndex(Items()->IndexOf(value));
+template <typename Base>
+void TZylFontListControl<Base>::SetFontSelected(const std::string& value) {
+    this->SetItemIndex(this->Items()->IndexOf(value));
 }
 
-void TZylFontBox::Loaded() {
-    Inherited::Loaded();
+template <typename Base>
+void TZylFontListControl<Base>::Loaded() {
+    Base::Loaded();
     // The families were listed when the control was made, before a veto read with the form was bound.
     if (OnValidateFont) ReBuild();
 }
 
-void TZylFontBox::SetFilterOptions(TZylFilterOptions value) {
+template <typename Base>
+void TZylFontListControl<Base>::SetFilterOptions(TZylFilterOptions value) {
     if (filterOptions_ == value) return;
     filterOptions_ = value;
     ReBuild();
 }
 
-void TZylFontBox::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
-    if (OnDrawItem) {
-        OnDrawItem(this, index, rect, state);
+template <typename Base>
+void TZylFontListControl<Base>::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
+    if (this->OnDrawItem) {
+        this->OnDrawItem(this, index, rect, state);
         return;
     }
-    const auto* font = index >= 0 && index < Items()->Count()
-                           ? dynamic_cast<TZylFontClass*>(Items()->Objects(index))
+    const auto* font = index >= 0 && index < this->Items()->Count()
+                           ? dynamic_cast<TZylFontClass*>(this->Items()->Objects(index))
                            : nullptr;
-    zyltfontcontrols::DrawFontRow(*Canvas(), *glyphs_, font, rect);
+    zyltfontcontrols::DrawFontRow(*this->Canvas(), *glyphs_, font, rect);
+}
+
+template class TZylFontListControl<vcl::TCustomListBox>;
+template class TZylFontListControl<vcl::TCustomComboBox>;
+
+// ---------------------------------------------------------------------------------------------
+// The font box and the font combo
+
+VCL_DEFINE_CLASS(TZylFontBox, TZylFontListControl<vcl::TCustomListBox>)
+
+TZylFontBox::TZylFontBox(vcl::TComponent* owner) : TZylFontListControl(owner) {
+    SetStyle(vcl::lbOwnerDrawFixed);
+    ReBuild();
 }
 
 void TZylFontBox::WndProc(vcl::TMessage& message) {
@@ -213,62 +230,11 @@ void TZylFontBox::WndProc(vcl::TMessage& message) {
     Inherited::WndProc(message);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The font combo
+VCL_DEFINE_CLASS(TZylFontCombo, TZylFontListControl<vcl::TCustomComboBox>)
 
-VCL_DEFINE_CLASS(TZylFontCombo, vcl::TCustomComboBox)
-
-TZylFontCombo::TZylFontCombo(vcl::TComponent* owner)
-    : vcl::TCustomComboBox(owner),
-      fonts_(std::make_unique<TZylFontList>()),
-      glyphs_(std::make_unique<zyltfontcontrols::FontGlyphs>()) {
-    zyltfontcontrols::UseListFont(*Font());
+TZylFontCombo::TZylFontCombo(vcl::TComponent* owner) : TZylFontListControl(owner) {
     SetStyle(vcl::csOwnerDrawFixed);
-    SetSorted(true);
-    SetItemHeight(zyltfontcontrols::kDefaultItemHeight);
     ReBuild();
-}
-
-TZylFontCombo::~TZylFontCombo() = default;
-
-void TZylFontCombo::ReBuild() {
-    const std::string previous = FontSelected();
-    Items()->Clear();
-    zyltfontcontrols::EnumerateFonts(this, OnValidateFont, filterOptions_, *fonts_);
-    zyltfontcontrols::CopyFontsToRows(
-        *fonts_, *Items(), [this](Integer index) { SetItemIndex(index); }, previous);
-}
-
-std::string TZylFontCombo::FontSelected() const {
-    const Integer index = ItemIndex();
-    return index >= 0 && index < Items()->Count() ? Items()->Strings(index) : std::string();
-}
-
-void TZylFontCombo::SetFontSelected(const std::string& value) {
-    SetItemIndex(Items()->IndexOf(value));
-}
-
-void TZylFontCombo::Loaded() {
-    Inherited::Loaded();
-    // The families were listed when the control was made, before a veto read with the form was bound.
-    if (OnValidateFont) ReBuild();
-}
-
-void TZylFontCombo::SetFilterOptions(TZylFilterOptions value) {
-    if (filterOptions_ == value) return;
-    filterOptions_ = value;
-    ReBuild();
-}
-
-void TZylFontCombo::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
-    if (OnDrawItem) {
-        OnDrawItem(this, index, rect, state);
-        return;
-    }
-    const auto* font = index >= 0 && index < Items()->Count()
-                           ? dynamic_cast<TZylFontClass*>(Items()->Objects(index))
-                           : nullptr;
-    zyltfontcontrols::DrawFontRow(*Canvas(), *glyphs_, font, rect);
 }
 
 void TZylFontCombo::WndProc(vcl::TMessage& message) {

@@ -55,11 +55,12 @@ namespace zyltfontcontrols {
 struct FontGlyphs;
 }  // namespace zyltfontcontrols
 
-class TZylFontBox : public vcl::TCustomListBox {
-    VCL_DECLARE_CLASS(TZylFontBox, vcl::TCustomListBox)
+// What the font box and the font combo share, over the list control they are built on: the font
+// list, the filters and the veto, the selection by name and the drawn rows.
+template <typename Base>
+class TZylFontListControl : public Base {
 public:
-    explicit TZylFontBox(vcl::TComponent* owner);
-    ~TZylFontBox() override;
+    ~TZylFontListControl() override;
 
     // Enumerates the families again and lists them.
     void ReBuild();
@@ -72,6 +73,22 @@ public:
     void SetFilterOptions(TZylFilterOptions value);
 
     TZylOnFontValidate OnValidateFont;
+
+protected:
+    explicit TZylFontListControl(vcl::TComponent* owner);
+    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
+    void Loaded() override;
+
+private:
+    std::unique_ptr<TZylFontList> fonts_;
+    std::unique_ptr<zyltfontcontrols::FontGlyphs> glyphs_;
+    TZylFilterOptions filterOptions_ = kAllFontFilters;
+};
+
+class TZylFontBox : public TZylFontListControl<vcl::TCustomListBox> {
+    VCL_DECLARE_CLASS(TZylFontBox, TZylFontListControl<vcl::TCustomListBox>)
+public:
+    explicit TZylFontBox(vcl::TComponent* owner);
 
     void WndProc(vcl::TMessage& message) override;
 
@@ -114,31 +131,12 @@ public:
         p.Event<TZylOnFontValidate>("OnValidateFont", &TZylFontBox::OnValidateFont);
     }
 
-protected:
-    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
-    void Loaded() override;
-
-private:
-    std::unique_ptr<TZylFontList> fonts_;
-    std::unique_ptr<zyltfontcontrols::FontGlyphs> glyphs_;
-    TZylFilterOptions filterOptions_ = kAllFontFilters;
 };
 
-class TZylFontCombo : public vcl::TCustomComboBox {
-    VCL_DECLARE_CLASS(TZylFontCombo, vcl::TCustomComboBox)
+class TZylFontCombo : public TZylFontListControl<vcl::TCustomComboBox> {
+    VCL_DECLARE_CLASS(TZylFontCombo, TZylFontListControl<vcl::TCustomComboBox>)
 public:
     explicit TZylFontCombo(vcl::TComponent* owner);
-    ~TZylFontCombo() override;
-
-    void ReBuild();
-    TZylFontList* FontList() const { return fonts_.get(); }
-
-    std::string FontSelected() const;
-    void SetFontSelected(const std::string& value);
-    TZylFilterOptions FilterOptions() const { return filterOptions_; }
-    void SetFilterOptions(TZylFilterOptions value);
-
-    TZylOnFontValidate OnValidateFont;
 
     void WndProc(vcl::TMessage& message) override;
 
@@ -177,14 +175,6 @@ public:
         p.Event<TZylOnFontValidate>("OnValidateFont", &TZylFontCombo::OnValidateFont);
     }
 
-protected:
-    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
-    void Loaded() override;
-
-private:
-    std::unique_ptr<TZylFontList> fonts_;
-    std::unique_ptr<zyltfontcontrols::FontGlyphs> glyphs_;
-    TZylFilterOptions filterOptions_ = kAllFontFilters;
 };
 
 }  // namespace pellic
