@@ -6,6 +6,7 @@
 #include "pellic/zyltanimator.h"
 #include "pellic/zyltautocombo.h"
 #include "pellic/zyltautostores.h"
+#include "pellic/zyltclipboard.h"
 #include "pellic/zyltcolorcombo.h"
 #include "pellic/zyltdbascii.h"
 #include "pellic/zyltdbindexlookup.h"
@@ -42,9 +43,10 @@ void Register() {
     vcl::RegisterComponents(
         "Zyl Standard 2",
         {TZylLanguageCombo::StaticClass(), TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(),
-         TZylFileLabel::StaticClass(), TZylPrinterCombo::StaticClass(), TZylControlStore::StaticClass(),
-         TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(), TZylStoreCombobox::StaticClass(),
-         TZylStoreRadioButton::StaticClass(), TZylStoreMemo::StaticClass()});
+         TZylFileLabel::StaticClass(), TZylPrinterCombo::StaticClass(), TZylClipboard::StaticClass(),
+         TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(),
+         TZylStoreCombobox::StaticClass(), TZylStoreRadioButton::StaticClass(),
+         TZylStoreMemo::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Data-Aware",
         {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(), TZylDBLookupedit::StaticClass(),

@@ -13,24 +13,9 @@ public:
     explicit TZylDBOfficeEdit(vcl::TComponent* owner) : TZylOfficeEditCore(owner) {}
 
     static void Publish(vcl::Published<TZylDBOfficeEdit>& p) {
-        p.Property("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase, vcl::ecNormal);
-        PublishColor(p, vcl::clWindow);
+        PublishOfficeEdit(p, false);
         p.Property("DataField", &TDBEdit::DataField, &TDBEdit::SetDataField);
         p.Property("DataSource", &TDBEdit::DataSource, &TDBEdit::SetDataSource);
-        PublishEnabled(p);
-        PublishFont(p);
-        PublishHideSelectionMaxLength(p);
-        p.Property("OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert, false);
-        PublishParentFont(p);
-        PublishPasswordChar(p);
-        PublishReadOnly(p);
-        PublishTabOrder(p);
-        PublishTabStop(p, true);
-        PublishVisible(p);
-        PublishOnChange(p);
-        PublishMouseEvents(p);
-        PublishFocusEvents(p);
-        PublishKeyEvents(p);
     }
 
 protected:

@@ -130,7 +130,6 @@ public:
         p.Event<vcl::TMouseEvent>("OnMouseUp", &TControl::OnMouseUp);
         p.Event<TZylOnFontValidate>("OnValidateFont", &TZylFontBox::OnValidateFont);
     }
-
 };
 
 class TZylFontCombo : public TZylFontListControl<vcl::TCustomComboBox> {
@@ -174,7 +173,6 @@ public:
         p.Event<vcl::TMeasureItemEvent>("OnMeasureItem", &TCustomComboBox::OnMeasureItem);
         p.Event<TZylOnFontValidate>("OnValidateFont", &TZylFontCombo::OnValidateFont);
     }
-
 };
 
 }  // namespace pellic

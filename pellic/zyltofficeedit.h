@@ -19,6 +19,30 @@ public:
 
     // Whether the frame is drawn sunken.
     bool Hot() const;
+
+    // The properties and events both office edits publish; the data-aware one shows its field, not
+    // a Text of its own.
+    template <typename T>
+    static void PublishOfficeEdit(vcl::Published<T>& p, bool text) {
+        p.Property("CharCase", &vcl::TCustomEdit::CharCase, &vcl::TCustomEdit::SetCharCase, vcl::ecNormal);
+        Base::PublishColor(p, vcl::clWindow);
+        Base::PublishEnabled(p);
+        Base::PublishFont(p);
+        Base::PublishHideSelectionMaxLength(p);
+        p.Property("OEMConvert", &vcl::TCustomEdit::OEMConvert, &vcl::TCustomEdit::SetOEMConvert, false);
+        Base::PublishParentFont(p);
+        Base::PublishPasswordChar(p);
+        Base::PublishReadOnly(p);
+        Base::PublishTabOrder(p);
+        Base::PublishTabStop(p, true);
+        if (text) Base::PublishText(p);
+        Base::PublishVisible(p);
+        Base::PublishOnChange(p);
+        Base::PublishMouseEvents(p);
+        Base::PublishFocusEvents(p);
+        Base::PublishKeyEvents(p);
+    }
+
     void WndProc(vcl::TMessage& message) override;
 
 protected:
@@ -38,25 +62,7 @@ class TZylOfficeEdit : public TZylOfficeEditCore<vcl::TCustomEdit> {
 public:
     explicit TZylOfficeEdit(vcl::TComponent* owner) : TZylOfficeEditCore(owner) {}
 
-    static void Publish(vcl::Published<TZylOfficeEdit>& p) {
-        p.Property("CharCase", &TCustomEdit::CharCase, &TCustomEdit::SetCharCase, vcl::ecNormal);
-        PublishColor(p, vcl::clWindow);
-        PublishEnabled(p);
-        PublishFont(p);
-        PublishHideSelectionMaxLength(p);
-        p.Property("OEMConvert", &TCustomEdit::OEMConvert, &TCustomEdit::SetOEMConvert, false);
-        PublishParentFont(p);
-        PublishPasswordChar(p);
-        PublishReadOnly(p);
-        PublishTabOrder(p);
-        PublishTabStop(p, true);
-        PublishText(p);
-        PublishVisible(p);
-        PublishOnChange(p);
-        PublishMouseEvents(p);
-        PublishFocusEvents(p);
-        PublishKeyEvents(p);
-    }
+    static void Publish(vcl::Published<TZylOfficeEdit>& p) { PublishOfficeEdit(p, true); }
 
 protected:
     bool SameKind(const vcl::TControl* control) const override {

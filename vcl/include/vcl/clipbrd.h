@@ -1,6 +1,7 @@
 // The clipboard object: text and bitmaps on the platform clipboard.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "vcl/graphics.h"
@@ -32,6 +33,17 @@ public:
 
     // Places a bitmap (TBitmap, or a TPicture holding one) on the clipboard as CF_BITMAP.
     void Assign(const TPersistent* source) override;
+    // A copy of the CF_BITMAP on the clipboard, nullptr when there is none.
+    std::unique_ptr<TBitmap> GetBitmap() const;
+
+    // Components travel in the framework's own format (registered as "Zyl Component"): the
+    // component and its children as form text.
+    static win32::UINT ComponentFormat();
+    void SetComponent(TComponent* component);
+    // Makes the component on the clipboard, owned by `owner`, when its class is registered and
+    // derives from `base`; EReadError for damaged data, EClassNotFound for any other class.
+    // nullptr when the clipboard holds no component.
+    TComponent* GetComponent(TComponent* owner, TClass base) const;
 
 private:
     void SetBuffer(win32::UINT format, const void* data, size_t size);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "vcl/streaming.h"
 #include "win32/user.h"
 
 namespace vcl {
@@ -132,6 +133,73 @@ void TClipboard::Assign(const TPersistent* source) {
     }
     const HBITMAP handle = copy.ReleaseHandle();
     if (handle && !SetClipboardData(CF_BITMAP, handle)) DeleteObject(handle);
+}
+
+std::unique_ptr<TBitmap> TClipboard::GetBitmap() const {
+    if (!HasFormat(CF_BITMAP)) return nullptr;
+    auto* self = const_cast<TClipboard*>(this);
+    self->Open();
+    const ScopeExit close([self] { self->Close(); });
+    const auto handle = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    BITMAP info{};
+    if (!handle || !GetObject(handle, sizeof info, &info)) return nullptr;
+    // The clipboard keeps its bitmap: the copy is drawn from it.
+    auto copy = std::make_unique<TBitmap>();
+    copy->SetSize(info.bmWidth, info.bmHeight);
+    const HDC source = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(source, handle);
+    BitBlt(copy->Canvas()->Handle(), 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    return copy;
+}
+
+UINT TClipboard::ComponentFormat() {
+    static const UINT format = RegisterClipboardFormat("Zyl Component");
+    return format;
+}
+
+void TClipboard::SetComponent(TComponent* component) {
+    const std::string text = ComponentToText(component);
+    SetBuffer(ComponentFormat(), text.data(), text.size());
+}
+
+namespace {
+// The class named by the first line of form text ("object Name: TClass"), empty when unreadable.
+std::string_view RootClassName(std::string_view text) {
+    const size_t colon = text.find(':');
+    const size_t end = text.find_first_of("\r\n");
+    if (colon == std::string_view::npos || (end != std::string_view::npos && end < colon)) return {};
+    std::string_view name = text.substr(colon + 1, end == std::string_view::npos ? end : end - colon - 1);
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\r'))
+        name.remove_suffix(1);
+    return name;
+}
+}  // namespace
+
+TComponent* TClipboard::GetComponent(TComponent* owner, TClass base) const {
+    const UINT format = ComponentFormat();
+    if (!HasFormat(format)) return nullptr;
+    std::string text;
+    {
+        auto* self = const_cast<TClipboard*>(this);
+        self->Open();
+        const ScopeExit close([self] { self->Close(); });
+        const auto memory = static_cast<HGLOBAL>(GetClipboardData(format));
+        if (const auto* bytes = memory ? static_cast<const char*>(GlobalLock(memory)) : nullptr) {
+            text.assign(bytes, GlobalSize(memory));
+            GlobalUnlock(memory);
+        }
+    }
+    // Only a registered class of the kind asked for is ever made from what another program put there.
+    const std::string_view className = RootClassName(text);
+    if (className.empty()) throw EReadError("The clipboard's component data is damaged");
+    const TClass cls = GetClass(className);
+    if (!cls || (base && !cls->InheritsFrom(base)))
+        throw EClassNotFound(Format("Class %s cannot be read from the clipboard", {std::string(className)}));
+    return TextToComponent(text, owner);
 }
 
 TClipboard* Clipboard() {
