@@ -152,8 +152,7 @@ TEST_F(SQLiteTableTest, PostWritesThroughAndReadsDefaultsBack) {
     EXPECT_EQ(table_->FieldByName("pic")->AsString(), std::string("a\0b", 3));
 }
 
-// The insert reads its row back in the same statement, except where a trigger may change the row
-// after it: then the row is read again, and the trigger's work shows.
+// A posted row is read back as stored: what a trigger did to it and the defaults show.
 TEST_F(SQLiteTableTest, PostedRowsShowWhatTriggersDidToThem) {
     dbtest::Execute(path_,
                     "CREATE TABLE log (n INTEGER PRIMARY KEY, note TEXT DEFAULT 'new');"

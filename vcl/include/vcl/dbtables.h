@@ -205,7 +205,6 @@ private:
 
     std::string tableName_;
     std::unique_ptr<dbdriver::TableInfo> info_;
-    std::string selectColumns_;  // the identity (unless a column is it) and every column
     std::string selectList_;
     // The statement streaming a scan: where it stands and how many rows it may still give.
     struct Scan {

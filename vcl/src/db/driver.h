@@ -94,8 +94,6 @@ struct TableInfo {
     // physical place (a PostgreSQL tuple id, packed into 64 bits as block << 16 | item).
     std::string identity;
     bool tupleIdentity = false;
-    // Triggers may change rows after the statement that wrote them.
-    bool hasTriggers = false;
 };
 
 class Connection {
@@ -152,16 +150,6 @@ public:
     virtual Int64 Insert(const std::string& table, const TableInfo& info,
                          const std::vector<std::string>& columns, const std::vector<Param>& values,
                          const TComponent* owner) = 0;
-    // Inserts a row and reads it back as stored in the same statement, its columns (a select
-    // list) going to `each`; returns false, having done nothing, where the engine cannot say the
-    // stored row exactly that way (triggers may change it afterwards), and the caller inserts and
-    // reads again.
-    virtual bool InsertReadingBack(const std::string& /*table*/, const TableInfo& /*info*/,
-                                   const std::vector<std::string>& /*columns*/,
-                                   const std::vector<Param>& /*values*/, const std::string& /*readBack*/,
-                                   const RowHandler& /*each*/, const TComponent* /*owner*/) {
-        return false;
-    }
     // Updates the row; returns its identity afterwards (which can change), or nullopt when gone.
     virtual std::optional<Int64> Update(const std::string& table, const TableInfo& info,
                                         const std::vector<std::string>& columns,

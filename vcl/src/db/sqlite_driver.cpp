@@ -521,9 +521,6 @@ public:
             column.caseInsensitive = collation && SameText(collation, "NOCASE");
             info.columns.push_back(std::move(column));
         }
-        Statement triggers(db_, "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ?", owner);
-        triggers.BindText(1, table);
-        info.hasTriggers = triggers.Step();
         std::sort(keyColumns.begin(), keyColumns.end());
         for (const auto& [position, name] : keyColumns)
             info.primaryKey.push_back(name);
@@ -594,21 +591,10 @@ public:
         return sqlite3_last_insert_rowid(db_);
     }
 
-    bool InsertReadingBack(const std::string& table, const TableInfo& info,
-                           const std::vector<std::string>& columns, const std::vector<Param>& values,
-                           const std::string& readBack, const RowHandler& each,
-                           const TComponent* owner) override {
-        // RETURNING gives the row as the insert left it, before any trigger acted on it.
-        if (info.hasTriggers) return false;
-        Run(InsertText(table, columns, readBack), values, each, owner);
-        return true;
-    }
-
-    // "INSERT INTO table (columns) VALUES (?, ...)", with "RETURNING readBack" when asked. A run
-    // of inserts names the same columns each time: the text is made once for them.
-    const std::string& InsertText(const std::string& table, const std::vector<std::string>& columns,
-                                  const std::string& readBack = {}) {
-        if (table != insert_.table || columns != insert_.columns || readBack != insert_.readBack) {
+    // "INSERT INTO table (columns) VALUES (?, ...)". A run of inserts names the same columns each
+    // time: the text is made once for them.
+    const std::string& InsertText(const std::string& table, const std::vector<std::string>& columns) {
+        if (table != insert_.table || columns != insert_.columns) {
             std::string sql = "INSERT INTO " + QuoteIdentifier(table);
             if (columns.empty()) {
                 sql += " DEFAULT VALUES";
@@ -620,8 +606,7 @@ public:
                 }
                 sql += " (" + names + ") VALUES (" + marks + ")";
             }
-            if (!readBack.empty()) sql += " RETURNING " + readBack;
-            insert_ = {table, columns, readBack, std::move(sql)};
+            insert_ = {table, columns, std::move(sql)};
         }
         return insert_.sql;
     }
@@ -680,7 +665,6 @@ private:
     struct CachedInsert {
         std::string table;
         std::vector<std::string> columns;
-        std::string readBack;
         std::string sql;
     } insert_;
 };

@@ -125,7 +125,6 @@ void TTable::ReadColumns(dbdriver::Connection& connection) {
     std::string list = info_->identityColumn >= 0 ? "" : info_->identity;
     for (int i = 0; i < FieldDefs()->Count(); ++i)
         list += (list.empty() ? "" : ", ") + QuoteIdentifier(FieldDefs()->Items(i)->Name());
-    selectColumns_ = list;
     selectList_ = "SELECT " + list + " FROM " + QuotedTable();
     primaryKey_.clear();
     for (const std::string& name : info_->primaryKey)
@@ -136,7 +135,6 @@ void TTable::InternalClose() {
     scan_ = {};
     CloseDatabase();
     info_.reset();
-    selectColumns_.clear();
     selectList_.clear();
 }
 
@@ -533,24 +531,6 @@ void TTable::InternalPost(TDataRecord& record, const std::vector<bool>& changed,
             values.push_back({record.values[s], def->DataType()});
         }
     }
-    // Defaults and whatever the database computed come back with the row.
-    auto take = [&](TDataRecord& stored) {
-        for (size_t i = 0; i < slots.size(); ++i)
-            if (slots[i] >= 0)
-                record.values[static_cast<size_t>(slots[i])] =
-                    std::move(stored.values[static_cast<size_t>(slots[i])]);
-        record.id = stored.id;
-    };
-    // Where the engine can, the insert itself gives the stored row back, atomic on its own.
-    if (inserting) {
-        std::vector<std::unique_ptr<TDataRecord>> rows;
-        if (connection.InsertReadingBack(info_->name, *info_, columns, values, selectColumns_, Recorder(rows),
-                                         this)) {
-            if (rows.empty()) DatabaseError(std::string(dbconsts::SRecordChanged), this);
-            take(*rows.front());
-            return;
-        }
-    }
     connection.Atomically(
         [&] {
             Int64 identity = record.id;
@@ -562,10 +542,14 @@ void TTable::InternalPost(TDataRecord& record, const std::vector<bool>& changed,
                 if (!moved) DatabaseError(std::string(dbconsts::SRecordChanged), this);
                 identity = *moved;
             }
+            // Defaults and whatever the database computed come back with the row.
             std::unique_ptr<TDataRecord> stored = RereadRecord(identity);
             if (!stored) DatabaseError(std::string(dbconsts::SRecordChanged), this);
-            stored->id = identity;
-            take(*stored);
+            for (size_t i = 0; i < slots.size(); ++i)
+                if (slots[i] >= 0)
+                    record.values[static_cast<size_t>(slots[i])] =
+                        std::move(stored->values[static_cast<size_t>(slots[i])]);
+            record.id = identity;
         },
         this);
 }
