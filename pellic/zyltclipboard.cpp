@@ -81,7 +81,7 @@ void TZylClipboard::SetViewFormat(TZylClipFormat value) {
     Rebuild();
 }
 
-void TZylClipboard::Changed() {
+void TZylClipboard::ClipboardChanged() {
     if (OnChange) OnChange(this);
     Rebuild();
 }
@@ -178,11 +178,11 @@ void TZylClipboard::WndProc(vcl::TMessage& message) {
                 viewFormat_ = TZylClipFormat::fEmpty;
             else if (!Holds(viewFormat_) || viewFormat_ == TZylClipFormat::fEmpty)
                 viewFormat_ = TZylClipFormat::fDefault;
-            Changed();
+            ClipboardChanged();
             break;
         case WM_DESTROYCLIPBOARD:
             viewFormat_ = TZylClipFormat::fEmpty;
-            Changed();
+            ClipboardChanged();
             break;
         case WM_SIZE:
             vcl::TScrollBox::WndProc(message);

@@ -69,7 +69,7 @@ private:
     static bool Holds(TZylClipFormat format);
     // The format shown: fEmpty for an empty clipboard, the first one there for fDefault.
     TZylClipFormat ShownFormat() const;
-    void Changed();
+    void ClipboardChanged();
     void Rebuild();
     void CentreDisplay();
 
