@@ -63,12 +63,12 @@ void TZylInformationLabel::SetInfoType(TZylInformation value) {
     ShowCaption();
 }
 
-void TZylInformationLabel::SetCaplab(const std::string& value) {
+void TZylInformationLabel::SetCaptionLabel(const std::string& value) {
     captionLabel_ = value;
     ShowCaption();
 }
 
-void TZylInformationLabel::SetCapVal(const std::string&) {
+void TZylInformationLabel::SetCaptionValue(const std::string&) {
     captionValue_ = ReadInformation();
     ShowCaption();
 }

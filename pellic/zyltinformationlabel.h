@@ -55,10 +55,10 @@ public:
     // Reads the fact anew.
     void SetInfoType(TZylInformation value);
     const std::string& CaptionLabel() const { return captionLabel_; }
-    void SetCaplab(const std::string& value);
+    void SetCaptionLabel(const std::string& value);
     const std::string& CaptionValue() const { return captionValue_; }
     // Whatever is assigned, the value is read anew.
-    void SetCapVal(const std::string& value);
+    void SetCaptionValue(const std::string& value);
 
     // Reads the fact again and repaints.
     void UpdateInfo();
@@ -70,10 +70,10 @@ public:
         p.Property("AutoSize", &TControl::AutoSize, &TCustomLabel::SetAutoSize, true);
         // Derived from the two below; shown, never stored.
         p.Property("Caption", &TControl::Caption, &TControl::SetCaption).TypeName("TCaption").Stored(false);
-        p.Property("CaptionLabel", &TZylInformationLabel::CaptionLabel, &TZylInformationLabel::SetCaplab,
-                   std::string());
-        p.Property("CaptionValue", &TZylInformationLabel::CaptionValue, &TZylInformationLabel::SetCapVal,
-                   std::string())
+        p.Property("CaptionLabel", &TZylInformationLabel::CaptionLabel,
+                   &TZylInformationLabel::SetCaptionLabel, std::string());
+        p.Property("CaptionValue", &TZylInformationLabel::CaptionValue,
+                   &TZylInformationLabel::SetCaptionValue, std::string())
             .Stored(false);
         PublishColor(p, vcl::clBtnFace);
         PublishEnabled(p);
