@@ -58,12 +58,20 @@ void TZylLinkBehaviour::SetMoveOverColor(vcl::TColor value) {
 }
 
 void TZylLinkBehaviour::ShowColor(vcl::TColor color) {
-    if (label_->Font()->Color() != color) label_->Font()->SetColor(color);
+    showsNormal_ = color == normalColor_;
+    if (label_->Font()->Color() == color) return;
+    changingColor_ = true;
+    label_->Font()->SetColor(color);
+    changingColor_ = false;
 }
 
 bool TZylLinkBehaviour::HandleMessage(vcl::TMessage& message, const vcl::TWndMethod& inherited) {
     const bool live = label_->Enabled() && label_->Visible();
     switch (message.Msg) {
+        case vcl::CM_FONTCHANGED:
+            // A colour given while the link shows its normal look becomes the normal colour.
+            if (!changingColor_ && showsNormal_) TakeNormalColor();
+            break;
         case vcl::CM_MOUSEENTER: {
             inside_ = true;
             vcl::TCustomForm* form = vcl::GetParentForm(label_);

@@ -25,7 +25,8 @@ public:
     void SetMoveOverColor(vcl::TColor value);
     bool Visited() const { return visited_; }
 
-    // The colour the link shows when neither hot nor used; taken from the font.
+    // The colour the link shows when neither hot nor used; taken from the font when the label is
+    // made, when it is loaded, and whenever the font changes while the link looks normal.
     void TakeNormalColor() { normalColor_ = label_->Font()->Color(); }
     // The label's messages; true when the message was a press that should open the address (the
     // inherited handling has run by then).
@@ -43,6 +44,8 @@ private:
     bool pressed_ = false;
     bool inside_ = false;
     bool visited_ = false;
+    bool showsNormal_ = true;
+    bool changingColor_ = false;
 };
 
 // The address a command label opens: the command's prefix before the value unless the value begins

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "pellic/zyltcommandlabel.h"
 #include "pellic/zyltdbcommandlabel.h"
+#include "pellic/zyltdbspinedit.h"
 #include "pellic/zyltdbstickylabel.h"
 #include "pellic/zyltinformationlabel.h"
 #include "pellic/zyltstickylabel.h"
@@ -17,12 +19,18 @@
 #include "support/tempdir.h"
 #include "support/ui_fixture.h"
 #include "vcl/dbtables.h"
+#include "vcl/designintf.h"
 #include "vcl/registry.h"
+#include "vcl/streaming.h"
 #include "win32/registry.h"
 #include "win32/shell.h"
 #include "win32/sysinfo.h"
 #include "win32/user.h"
 #include "win32/virtualkeys.h"
+
+namespace pellic {
+void Register();
+}
 
 namespace labels_tests {
 
@@ -129,6 +137,54 @@ TEST_F(Labels, StickyLabelDroppedOnAControlInTheDesignerAttachesToIt) {
     EXPECT_EQ(label->Top(), 100);
 }
 
+TEST_F(Labels, LabelsReadFromAFormKeepTheirLinksAndSitOnTheirPalettePages) {
+    pellic::Register();
+    TComponentPtr<TForm> form(new TForm(nullptr, 0));
+    form->SetBounds(0, 0, 400, 300);
+    ReadComponentText(
+        "object Form1: TForm\n"
+        "  object Hint: TZylStickyLabel\n    Caption = 'Name'\n    AttachToControl = Edit1\n"
+        "    Position = pTop\n    Space = 2\n  end\n"
+        "  object Edit1: TEdit\n    Left = 40\n    Top = 50\n    Width = 80\n    Height = 21\n  end\n"
+        "  object Link: TZylCommandLabel\n    Command = runMAIL\n    CaptionValue = 'a@example.com'\n"
+        "    Font.Color = clGreen\n  end\n"
+        "end\n",
+        form.get());
+    form->Show();
+    PumpUntilIdle();
+    auto* sticky = dynamic_cast<TZylStickyLabel*>(form->FindComponent("Hint"));
+    auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit1"));
+    ASSERT_TRUE(sticky && edit);
+    EXPECT_EQ(sticky->AttachToControl(), edit) << "a link to a control read later in the form";
+    EXPECT_EQ(sticky->Left(), 40);
+    EXPECT_EQ(sticky->Top(), 50 - sticky->Height() - 2);
+    edit->SetTop(80);
+    EXPECT_EQ(sticky->Top(), 80 - sticky->Height() - 2);
+    // The normal colour is the one the form gave the link.
+    auto* link = dynamic_cast<TZylCommandLabel*>(form->FindComponent("Link"));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->Command(), TZylCommand::runMAIL);
+    link->Perform(CM_MOUSEENTER, 0, 0);
+    link->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(link->Font()->Color(), clGreen);
+
+    auto position = [](const std::string& pageName, TClass cls) {
+        for (const TPalettePage& page : Palette())
+            if (page.name == pageName) {
+                const auto found = std::find(page.classes.begin(), page.classes.end(), cls);
+                if (found != page.classes.end()) return static_cast<int>(found - page.classes.begin());
+            }
+        return -1;
+    };
+    EXPECT_EQ(position("Zyl Standard", TZylCommandLabel::StaticClass()), 0);
+    EXPECT_EQ(position("Zyl Standard", TZylStickyLabel::StaticClass()), 1);
+    EXPECT_EQ(position("Zyl Standard", TZylVersionLabel::StaticClass()), 2);
+    EXPECT_EQ(position("Zyl Standard", TZylInformationLabel::StaticClass()), 3);
+    const int dbSpin = position("Zyl Data-Aware", TZylDBSpinEdit::StaticClass());
+    EXPECT_EQ(position("Zyl Data-Aware", TZylDBStickyLabel::StaticClass()), dbSpin + 1);
+    EXPECT_EQ(position("Zyl Data-Aware", TZylDBCommandLabel::StaticClass()), dbSpin + 2);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Command labels
 
@@ -222,6 +278,10 @@ TEST_F(CommandLabels, TheLinkShowsHotOnHoverAndFollowedOnceUsed) {
     EXPECT_TRUE(red);
     MoveMouseTo(form, 250, 150);
     EXPECT_EQ(label->Font()->Color(), blue) << "the colour of a label made by code comes back";
+    label->Font()->SetColor(clGreen);
+    MoveMouseTo(label, 5, 5);
+    MoveMouseTo(form, 250, 150);
+    EXPECT_EQ(label->Font()->Color(), clGreen) << "a colour given by code is the normal one";
 
     label->SetCommand(TZylCommand::runNothing);
     label->SetCaptionValue("https://example.com/notes");
@@ -240,7 +300,8 @@ TEST_F(CommandLabels, TheDataAwareLabelOpensItsFieldText) {
     {
         TComponentPtr<TDatabase> database(new TDatabase(nullptr));
         database->SetDatabaseName(path);
-        database->Execute("CREATE TABLE links (URL VARCHAR(80)); INSERT INTO links VALUES ('www.example.org');");
+        database->Execute(
+            "CREATE TABLE links (URL VARCHAR(80)); INSERT INTO links VALUES ('www.example.org');");
     }
     TComponentPtr<TTable> table(new TTable(nullptr));
     table->SetDatabaseName(path);
