@@ -75,8 +75,8 @@ gallery::Registration commandLabel{
         album.Shoot("Normal", form, mail);
         web->Perform(CM_MOUSEENTER, 0, 0);
         album.Shoot("Hot", form, web);
-        web->Perform(WM_LBUTTONDOWN, win32::MK_LBUTTON, 0);
-        web->Perform(WM_LBUTTONUP, 0, 0);
+        web->Perform(win32::WM_LBUTTONDOWN, win32::MK_LBUTTON, 0);
+        web->Perform(win32::WM_LBUTTONUP, 0, 0);
         web->Perform(CM_MOUSELEAVE, 0, 0);
         album.Shoot("Followed", form, web);
         win32::testing::RecordShellExecute(false);
