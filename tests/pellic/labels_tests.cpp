@@ -19,6 +19,7 @@
 #include "support/tempdir.h"
 #include "support/ui_fixture.h"
 #include "vcl/dbtables.h"
+#include "vcl/designeditors.h"
 #include "vcl/designintf.h"
 #include "vcl/registry.h"
 #include "vcl/streaming.h"
@@ -183,6 +184,28 @@ TEST_F(Labels, LabelsReadFromAFormKeepTheirLinksAndSitOnTheirPalettePages) {
     const int dbSpin = position("Zyl Data-Aware", TZylDBSpinEdit::StaticClass());
     EXPECT_EQ(position("Zyl Data-Aware", TZylDBStickyLabel::StaticClass()), dbSpin + 1);
     EXPECT_EQ(position("Zyl Data-Aware", TZylDBCommandLabel::StaticClass()), dbSpin + 2);
+
+    // In the designer the information label's caption and value are shown, never typed.
+    TClass information = TZylInformationLabel::StaticClass();
+    for (const char* name : {"Caption", "CaptionValue"}) {
+        const TPropInfo* info = information->FindProperty(name);
+        ASSERT_NE(info, nullptr) << name;
+        EXPECT_EQ(GetEditorClass(*info, information), TZylReadOnlyTextProperty::StaticClass()) << name;
+    }
+    TComponentPtr<TZylInformationLabel> shown(new TZylInformationLabel(nullptr));
+    shown->SetCaptionLabel("Width: ");
+    shown->SetInfoType(TZylInformation::iScreenWidth);
+    auto editor = CreatePropertyEditor(TZylReadOnlyTextProperty::StaticClass(), nullptr, {shown.get()},
+                                       information->FindProperty("Caption"));
+    EXPECT_EQ(editor->GetValue(), "Width: 1024");
+    EXPECT_TRUE(editor->GetAttributes().Contains(paReadOnly));
+    EXPECT_THROW(editor->SetValue("typed"), EPropertyError);
+    EXPECT_EQ(shown->Caption(), "Width: 1024");
+    // Only the label's own text is stored; the value is read again on loading.
+    const std::string written = ComponentToText(shown.get());
+    EXPECT_NE(written.find("CaptionLabel = 'Width: '"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Caption ="), std::string::npos) << written;
+    EXPECT_EQ(written.find("CaptionValue"), std::string::npos) << written;
 }
 
 // ---------------------------------------------------------------------------------------------
