@@ -1,5 +1,7 @@
 #include "pellic/zyltstickylabel.h"
 
+#include "vcl/forms.h"
+
 namespace pellic {
 
 using namespace win32;
@@ -16,8 +18,10 @@ void TZylStickyAttachment::Attach(vcl::TWinControl* control) {
     if (!control_) return;
     label_->FreeNotification(control_);
     // Moves and resizes reach the hook as WM_MOVE and WM_SIZE, which only a control with a window
-    // hears; one without a parent gets its window when it is placed.
-    if (control_->Parent() && !label_->IsLoading()) control_->HandleNeeded();
+    // hears. On a form that has its window the control gets one now; otherwise it gets it with
+    // the form, whose first WM_MOVE and WM_SIZE then place the label.
+    vcl::TCustomForm* form = vcl::GetParentForm(control_);
+    if (form && form->HandleAllocated() && !label_->IsLoading()) control_->HandleNeeded();
     hook_ = vcl::TWindowProcHook(control_, [this](vcl::TMessage& message, const vcl::TWndMethod& pass) {
         pass(message);
         switch (message.Msg) {

@@ -114,6 +114,24 @@ TEST_F(Labels, StickyHooksComeOffInAnyOrderAndAFreedControlIsLetGo) {
     EXPECT_EQ(third->Left(), 200);
     EXPECT_EQ(second->Left(), 10);
 
+    // A control on a form that has no window yet is followed once the form shows.
+    TComponentPtr<TForm> hidden(new TForm(nullptr, 0));
+    auto* later = new TEdit(hidden.get());
+    later->SetParent(hidden.get());
+    later->SetBounds(30, 30, 60, 21);
+    auto* follower = new TZylStickyLabel(hidden.get());
+    follower->SetParent(hidden.get());
+    follower->SetPosition(TZylPosition::pRight);
+    follower->SetAttachTo(later);
+    EXPECT_FALSE(later->HandleAllocated());
+    EXPECT_EQ(follower->Left(), 95);
+    later->SetLeft(40);
+    hidden->Show();
+    PumpUntilIdle();
+    EXPECT_EQ(follower->Left(), 105);
+    later->SetLeft(50);
+    EXPECT_EQ(follower->Left(), 115);
+
     edit->Free();
     EXPECT_EQ(second->AttachToControl(), nullptr);
     other->Free();
