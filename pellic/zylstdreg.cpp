@@ -8,12 +8,15 @@
 #include "pellic/zyltautostores.h"
 #include "pellic/zyltclipboard.h"
 #include "pellic/zyltcolorcombo.h"
+#include "pellic/zyltcommandlabel.h"
 #include "pellic/zyltdbascii.h"
+#include "pellic/zyltdbcommandlabel.h"
 #include "pellic/zyltdbindexlookup.h"
 #include "pellic/zyltdblookupedit.h"
 #include "pellic/zyltdblookupmenu.h"
 #include "pellic/zyltdbofficeedit.h"
 #include "pellic/zyltdbspinedit.h"
+#include "pellic/zyltdbstickylabel.h"
 #include "pellic/zyltexplorertree.h"
 #include "pellic/zyltexplorerview.h"
 #include "pellic/zyltfilelabel.h"
@@ -21,25 +24,29 @@
 #include "pellic/zyltfolderlookup.h"
 #include "pellic/zyltfontcontrols.h"
 #include "pellic/zyltformdivider.h"
+#include "pellic/zyltinformationlabel.h"
 #include "pellic/zyltlanguagecombo.h"
 #include "pellic/zyltlookupmenu.h"
 #include "pellic/zyltofficeedit.h"
 #include "pellic/zyltprintercombo.h"
 #include "pellic/zyltrealspinedit.h"
 #include "pellic/zyltspinedit.h"
+#include "pellic/zyltstickylabel.h"
+#include "pellic/zyltversionlabel.h"
 
 namespace pellic {
 
 void Register() {
-    // Each page in its palette order; the labels, file and icon lists and the clipboard viewer take
-    // their places between these as they are built.
+    // Each page in its palette order; the file and icon lists and the clipboard viewer take their
+    // places between these as they are built.
     vcl::RegisterComponents(
         "Zyl Standard",
-        {TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(), TZylFileLookup::StaticClass(),
-         TZylFolderLookup::StaticClass(), TZylRealSpinEdit::StaticClass(), TZylOfficeEdit::StaticClass(),
-         TZylSpinEdit::StaticClass(), TZylSpinButton::StaticClass(), TZylAutoCombo::StaticClass(),
-         TZylColorCombo::StaticClass(), TZylFontCombo::StaticClass(), TZylFontBox::StaticClass(),
-         TZylFormDivider::StaticClass(), TZylAnimator::StaticClass()});
+        {TZylCommandLabel::StaticClass(), TZylStickyLabel::StaticClass(), TZylVersionLabel::StaticClass(),
+         TZylInformationLabel::StaticClass(), TZylLookupEdit::StaticClass(), TZylLookupMenu::StaticClass(),
+         TZylFileLookup::StaticClass(), TZylFolderLookup::StaticClass(), TZylRealSpinEdit::StaticClass(),
+         TZylOfficeEdit::StaticClass(), TZylSpinEdit::StaticClass(), TZylSpinButton::StaticClass(),
+         TZylAutoCombo::StaticClass(), TZylColorCombo::StaticClass(), TZylFontCombo::StaticClass(),
+         TZylFontBox::StaticClass(), TZylFormDivider::StaticClass(), TZylAnimator::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Standard 2",
         {TZylLanguageCombo::StaticClass(), TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(),
@@ -50,10 +57,16 @@ void Register() {
     vcl::RegisterComponents(
         "Zyl Data-Aware",
         {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(), TZylDBLookupedit::StaticClass(),
-         TZylDBOfficeEdit::StaticClass(), TZylDBSpinEdit::StaticClass(), TZylDBLookupMenu::StaticClass()});
+         TZylDBOfficeEdit::StaticClass(), TZylDBSpinEdit::StaticClass(), TZylDBStickyLabel::StaticClass(),
+         TZylDBCommandLabel::StaticClass(), TZylDBLookupMenu::StaticClass()});
     vcl::RegisterComponentEditor(TZylDBAscii::StaticClass(), TZylDBAsciiConfigEditor::StaticClass());
     vcl::RegisterPropertyEditor("string", TZylADField::StaticClass(), "DataField",
                                 TZylItemDataFieldProperty::StaticClass());
+    // The information label's caption is what it reads, not what is typed.
+    vcl::RegisterPropertyEditor("TCaption", TZylInformationLabel::StaticClass(), "Caption",
+                                TZylReadOnlyTextProperty::StaticClass());
+    vcl::RegisterPropertyEditor("string", TZylInformationLabel::StaticClass(), "CaptionValue",
+                                TZylReadOnlyTextProperty::StaticClass());
 }
 
 }  // namespace pellic
