@@ -15,11 +15,13 @@
 #include "pellic/zyltdbspinedit.h"
 #include "pellic/zyltexplorertree.h"
 #include "pellic/zyltexplorerview.h"
+#include "pellic/zyltfilectrls.h"
 #include "pellic/zyltfilelabel.h"
 #include "pellic/zyltfilelookup.h"
 #include "pellic/zyltfolderlookup.h"
 #include "pellic/zyltfontcontrols.h"
 #include "pellic/zyltformdivider.h"
+#include "pellic/zylticonctrls.h"
 #include "pellic/zyltlanguagecombo.h"
 #include "pellic/zyltlookupmenu.h"
 #include "pellic/zyltofficeedit.h"
@@ -30,7 +32,7 @@
 namespace pellic {
 
 void Register() {
-    // Each page in its palette order; the labels, file and icon lists and the clipboard viewer take
+    // Each page in its palette order; the labels and the clipboard viewer take
     // their places between these as they are built.
     vcl::RegisterComponents(
         "Zyl Standard",
@@ -41,9 +43,11 @@ void Register() {
          TZylFormDivider::StaticClass(), TZylAnimator::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Standard 2",
-        {TZylLanguageCombo::StaticClass(), TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(),
-         TZylFileLabel::StaticClass(), TZylPrinterCombo::StaticClass(), TZylControlStore::StaticClass(),
-         TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(), TZylStoreCombobox::StaticClass(),
+        {TZylLanguageCombo::StaticClass(), TZylFileCombo::StaticClass(), TZylDriveCombo::StaticClass(),
+         TZylFolderListbox::StaticClass(), TZylIconCombo::StaticClass(), TZylIconListbox::StaticClass(),
+         TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(), TZylFileLabel::StaticClass(),
+         TZylPrinterCombo::StaticClass(), TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(),
+         TZylStoreCheckbox::StaticClass(), TZylStoreCombobox::StaticClass(),
          TZylStoreRadioButton::StaticClass(), TZylStoreMemo::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Data-Aware",
