@@ -259,15 +259,22 @@ void TZylFileCombo::SetFilePath(const std::string& value) {
     if (value.empty() || value == FilePath()) return;
     const std::string folder = vcl::ExtractFilePath(value);
     const std::string name = vcl::ExtractFileName(value);
+    const bool pattern = name.find_first_of("*?") != std::string::npos;
+    // A missing file is refused before anything moves.
+    if (!pattern && !name.empty()) {
+        const std::string base = folder.empty() || !zyltfilectrls::IsRelative(folder)
+                                     ? folder
+                                     : zyltfilectrls::JoinPath(directory_, folder);
+        const std::string path = base.empty() ? zyltfilectrls::JoinPath(directory_, name) : base + name;
+        if (!vcl::FileExists(path) && !vcl::DirectoryExists(path))
+            throw vcl::EInvalidOperation(vcl::Format("File '%s' does not exist", {path}));
+    }
     if (!folder.empty()) SetDirectory(folder);
-    if (name.find_first_of("*?") != std::string::npos) {
+    if (pattern) {
         SetMask(name);
         return;
     }
     if (name.empty()) return;
-    const std::string path = zyltfilectrls::JoinPath(directory_, name);
-    if (!vcl::FileExists(path) && !vcl::DirectoryExists(path))
-        throw vcl::EInvalidOperation(vcl::Format("File '%s' does not exist", {path}));
     SetFileName(name);
     if (ItemIndex() < 0) {
         // The Mask hides the file: it becomes the Mask.

@@ -42,7 +42,7 @@ win32::HICON SolidIcon(vcl::TColor color) {
     image.Canvas()->FillRect(vcl::Rect(0, 0, 32, 32));
     const std::vector<uint8_t> opaque(32 * 4, 0);
     const win32::HBITMAP mask = win32::CreateBitmap(32, 32, 1, 1, opaque.data());
-    win32::ICONINFO info{TRUE, 0, 0, mask, image.Handle()};
+    win32::ICONINFO info{win32::TRUE, 0, 0, mask, image.Handle()};
     const win32::HICON icon = win32::CreateIconIndirect(&info);
     win32::DeleteObject(mask);
     return icon;
@@ -100,7 +100,8 @@ protected:
         const fs::path q = dir.Path() / "q";
         for (const char* folder : {"Sub/Deeper", "Other", "icons"})
             fs::create_directories(q / folder);
-        for (const char* file : {"a.txt", "b.TXT", "c.ini", "readme.md", "tools.t", "Sub/inner.txt"})
+        for (const char* file :
+             {"a.txt", "b.TXT", "c.ini", "readme.md", "tools.t", "Sub/inner.txt", ".secret.ini"})
             zyltest::WriteTextFile(q / file);
         WriteIcons(q / "icons" / "three.ico", {vcl::clRed, vcl::clLime, vcl::clBlue});
         WriteIcons(q / "icons" / "one.ico", {vcl::clYellow});
@@ -156,16 +157,15 @@ TEST_F(FileListsTest, FileComboListsEachMatchingEntryOnceSortedWithFoldersInBrac
     EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{"[..]", "[Deeper]"}));
     combo->SetFileType(vcl::TFileType{vcl::ftNormal, vcl::ftDirectory});
     EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{"[..]", "[Deeper]", "inner.txt"}));
-    // A hidden file shows only when asked for.
+    // A hidden file (a dot name) shows only when asked for.
     combo->SetDirectory("Q:\\");
-    const int attributes = vcl::FileGetAttr("Q:\\c.ini");
-    if (vcl::FileSetAttr("Q:\\c.ini", attributes | vcl::faHidden) == 0) {
-        combo->SetFileType(vcl::TFileType{vcl::ftNormal});
-        combo->SetMask("*.ini;*.md");
-        EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{"readme.md"}));
-        combo->SetFileType(vcl::TFileType{vcl::ftNormal, vcl::ftHidden});
-        EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{"c.ini", "readme.md"}));
-    }
+    combo->SetFileType(vcl::TFileType{vcl::ftNormal});
+    combo->SetMask("*.ini;*.md");
+    EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{"c.ini", "readme.md"}));
+    combo->SetFileType(vcl::TFileType{vcl::ftNormal, vcl::ftHidden});
+    EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{".secret.ini", "c.ini", "readme.md"}));
+    combo->SetFileType(vcl::TFileType{vcl::ftHidden});
+    EXPECT_EQ(ItemTexts(combo->Items()), (std::vector<std::string>{".secret.ini"}));
 }
 
 TEST_F(FileListsTest, FileComboFollowsDirectoriesDrivesAndPathsAndRefusesWhatIsNotThere) {
@@ -198,6 +198,7 @@ TEST_F(FileListsTest, FileComboFollowsDirectoriesDrivesAndPathsAndRefusesWhatIsN
     EXPECT_EQ(combo->Mask(), "c.ini");
     EXPECT_EQ(combo->FilePath(), "Q:\\c.ini");
     EXPECT_THROW(combo->SetFilePath("Q:\\Sub\\missing.txt"), vcl::EInvalidOperation);
+    EXPECT_EQ(combo->FilePath(), "Q:\\c.ini") << "a refused path changes nothing";
 
     combo->SetFileName("B.txt");
     EXPECT_EQ(combo->FileName(), "") << "not listed under the mask c.ini";
@@ -240,16 +241,17 @@ TEST_F(FileListsTest, FileComboReportsEachSelectionOnceToOnChangeAndItsEdit) {
 TEST_F(FileListsTest, FileComboRowsShowTheShellIconOfFilesAndFolders) {
     TZylFileCombo* combo = MakeFileCombo();
     combo->SetFileType(vcl::TFileType{vcl::ftNormal, vcl::ftDirectory});
-    ASSERT_EQ(combo->Items()->Strings(7), "[Sub]");
+    const Integer sub = combo->Items()->IndexOf("[Sub]");
+    ASSERT_GE(sub, 0);
     combo->SetDroppedDown(true);
     PumpUntilIdle();
     vcl::TCustomListBox* list = combo->ListBox();
     auto shot = BitmapOf(list);
     // A folder is asked about by its name, not its bracketed text: the open folder icon.
-    const vcl::TRect folderRow = RowInShot(list, 7);
+    const vcl::TRect folderRow = RowInShot(list, sub);
     ExpectPictureAt(shot.get(), folderRow.left, folderRow.top,
                     ShellPicture(win32::SHELL_ICON_FOLDER_OPEN).get(), vcl::clFuchsia);
-    const vcl::TRect textRow = RowInShot(list, 0);
+    const vcl::TRect textRow = RowInShot(list, combo->Items()->IndexOf("a.txt"));
     ExpectPictureAt(shot.get(), textRow.left, textRow.top, ShellPicture(win32::SHELL_ICON_DOCUMENT).get(),
                     vcl::clFuchsia);
 }
