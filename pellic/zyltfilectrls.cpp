@@ -1,6 +1,7 @@
 #include "pellic/zyltfilectrls.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "vcl/classregistration.h"
@@ -63,20 +64,21 @@ std::vector<std::string> SplitMask(const std::string& mask) {
     return patterns;
 }
 
-// A 16 x 16 picture of one of the shell's small icons, drawn transparent over any row colour.
+// The colour around the shell's icons in the folder pictures, left out when they are drawn.
+constexpr vcl::TColor kPictureKey = vcl::clFuchsia;
+
+// A 16 x 16 picture of one of the shell's small icons on the key colour.
 std::unique_ptr<vcl::TBitmap> ShellIconPicture(const std::string& path, win32::UINT extraFlags) {
-    constexpr vcl::TColor kKey = vcl::clFuchsia;
+    constexpr vcl::TColor kKey = kPictureKey;
     auto picture = std::make_unique<vcl::TBitmap>();
     picture->SetSize(kIconSize, kIconSize);
-    picture->SetTransparentMode(vcl::tmFixed);
-    picture->SetTransparentColor(kKey);
-    picture->SetTransparent(true);
     picture->Canvas()->Brush()->SetColor(kKey);
     picture->Canvas()->FillRect(vcl::Rect(0, 0, kIconSize, kIconSize));
+    // Asked by the folder's attributes: the pictures are a folder's even where the folder is missing.
     win32::SHFILEINFO info{};
-    const auto list = reinterpret_cast<win32::HIMAGELIST>(
-        win32::SHGetFileInfo(path.c_str(), 0, &info, sizeof info,
-                             win32::SHGFI_SYSICONINDEX | win32::SHGFI_SMALLICON | extraFlags));
+    const auto list = reinterpret_cast<win32::HIMAGELIST>(win32::SHGetFileInfo(
+        path.c_str(), win32::FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+        win32::SHGFI_SYSICONINDEX | win32::SHGFI_SMALLICON | win32::SHGFI_USEFILEATTRIBUTES | extraFlags));
     if (list)
         win32::ImageList_Draw(list, info.iIcon, picture->Canvas()->Handle(), 0, 0, win32::ILD_TRANSPARENT);
     return picture;
@@ -368,7 +370,9 @@ void TZylDriveCombo::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawSta
 
 VCL_DEFINE_CLASS(TZylFolderListbox, vcl::TDirectoryListBox)
 
-TZylFolderListbox::TZylFolderListbox(vcl::TComponent* owner) : vcl::TDirectoryListBox(owner) {
+TZylFolderListbox::TZylFolderListbox(vcl::TComponent* owner) : vcl::TDirectoryListBox(owner) {}
+
+void TZylFolderListbox::MakePictures() {
     const std::string windows = zyltfilectrls::WindowsFolder();
     opened_ = zyltfilectrls::ShellIconPicture(windows, win32::SHGFI_OPENICON);
     current_ = zyltfilectrls::ShellIconPicture(windows, win32::SHGFI_OPENICON);
@@ -395,13 +399,16 @@ void TZylFolderListbox::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDraw
     canvas->FillRect(rect);
     if (index < 0 || index >= Items()->Count()) return;
     constexpr Integer kStep = 8, kPictureLeft = 2, kTextGap = 4;
+    if (!closed_) MakePictures();
     const Integer open = OpenRows();
     const Integer depth = index < open ? index : open;
     vcl::TBitmap* picture = index < open - 1    ? opened_.get()
                             : index == open - 1 ? current_.get()
                                                 : closed_.get();
     const Integer left = rect.left + kPictureLeft + depth * kStep;
-    canvas->Draw(left, rect.top + (rect.bottom - rect.top - picture->Height()) / 2, picture);
+    const Integer top = rect.top + (rect.bottom - rect.top - picture->Height()) / 2;
+    canvas->BrushCopy(vcl::Rect(left, top, left + picture->Width(), top + picture->Height()), picture,
+                      vcl::Rect(0, 0, picture->Width(), picture->Height()), zyltfilectrls::kPictureKey);
     zyltfilectrls::RowText(canvas, rect, left + picture->Width() + kTextGap, Items()->Strings(index));
 }
 

@@ -129,6 +129,8 @@ protected:
 private:
     // The rows from the root down to Directory.
     vcl::Integer OpenRows() const;
+    // Made on the first paint, when the shell's images are there to copy.
+    void MakePictures();
 
     std::unique_ptr<vcl::TBitmap> opened_;
     std::unique_ptr<vcl::TBitmap> current_;

@@ -67,7 +67,9 @@ void ExpectPictureAt(vcl::TBitmap* shot, Integer x, Integer y, vcl::TBitmap* pic
             const vcl::TColor expected = picture->Canvas()->Pixels(px, py);
             if (expected == key) continue;
             ++shown;
-            if (shot->Canvas()->Pixels(x + px, y + py) != expected) ++wrong;
+            if (shot->Canvas()->Pixels(x + px, y + py) != expected && wrong++ == 0)
+                ADD_FAILURE() << "first difference at " << px << "," << py << ": " << std::hex << expected
+                              << " shown as " << shot->Canvas()->Pixels(x + px, y + py);
         }
     EXPECT_GT(shown, 0);
     EXPECT_EQ(wrong, 0) << "at " << x << "," << y;
