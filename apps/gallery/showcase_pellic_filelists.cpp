@@ -75,8 +75,9 @@ gallery::Registration fileCombo{
         combo->SetFileType(TFileType{ftNormal, ftDirectory});
         combo->SetDirectory("F:\\Letters\\2024");
         combo->SetFileEdit(edit);
-        combo->SetFileName("notes.txt");
+        // The names are read once the window exists.
         form->Show();
+        combo->SetFileName("notes.txt");
         form->SetActiveControl(combo);
         album.Shoot("A file chosen", form, combo);
         combo->SetDroppedDown(true);
