@@ -19,11 +19,13 @@
 #include "pellic/zyltdbstickylabel.h"
 #include "pellic/zyltexplorertree.h"
 #include "pellic/zyltexplorerview.h"
+#include "pellic/zyltfilectrls.h"
 #include "pellic/zyltfilelabel.h"
 #include "pellic/zyltfilelookup.h"
 #include "pellic/zyltfolderlookup.h"
 #include "pellic/zyltfontcontrols.h"
 #include "pellic/zyltformdivider.h"
+#include "pellic/zylticonctrls.h"
 #include "pellic/zyltinformationlabel.h"
 #include "pellic/zyltlanguagecombo.h"
 #include "pellic/zyltlookupmenu.h"
@@ -37,8 +39,7 @@
 namespace pellic {
 
 void Register() {
-    // Each page in its palette order; the file and icon lists and the clipboard viewer take their
-    // places between these as they are built.
+    // Each page in its palette order.
     vcl::RegisterComponents(
         "Zyl Standard",
         {TZylCommandLabel::StaticClass(), TZylStickyLabel::StaticClass(), TZylVersionLabel::StaticClass(),
@@ -49,11 +50,12 @@ void Register() {
          TZylFontBox::StaticClass(), TZylFormDivider::StaticClass(), TZylAnimator::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Standard 2",
-        {TZylLanguageCombo::StaticClass(), TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(),
-         TZylFileLabel::StaticClass(), TZylPrinterCombo::StaticClass(), TZylClipboard::StaticClass(),
-         TZylControlStore::StaticClass(), TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(),
-         TZylStoreCombobox::StaticClass(), TZylStoreRadioButton::StaticClass(),
-         TZylStoreMemo::StaticClass()});
+        {TZylLanguageCombo::StaticClass(), TZylFileCombo::StaticClass(), TZylDriveCombo::StaticClass(),
+         TZylFolderListbox::StaticClass(), TZylIconCombo::StaticClass(), TZylIconListbox::StaticClass(),
+         TZylExplorerView::StaticClass(), TZylExplorerTree::StaticClass(), TZylFileLabel::StaticClass(),
+         TZylPrinterCombo::StaticClass(), TZylClipboard::StaticClass(), TZylControlStore::StaticClass(),
+         TZylStoreEdit::StaticClass(), TZylStoreCheckbox::StaticClass(), TZylStoreCombobox::StaticClass(),
+         TZylStoreRadioButton::StaticClass(), TZylStoreMemo::StaticClass()});
     vcl::RegisterComponents(
         "Zyl Data-Aware",
         {TZylDBAscii::StaticClass(), TZylDBIndexLookup::StaticClass(), TZylDBLookupedit::StaticClass(),
