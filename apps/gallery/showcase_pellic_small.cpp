@@ -8,10 +8,12 @@
 
 #include "gallery.h"
 #include "pellic/zyltclipboard.h"
+#include "pellic/zyltdbofficeedit.h"
 #include "pellic/zyltfilelabel.h"
 #include "pellic/zyltformdivider.h"
 #include "pellic/zyltofficeedit.h"
 #include "vcl/clipbrd.h"
+#include "vcl/db.h"
 #include "win32/files.h"
 #include "win32/input.h"
 
@@ -47,6 +49,31 @@ gallery::Registration officeEdits{
         album.Shoot("Flat", form, edits[0]);
         edits[0]->SetFocus();
         album.Shoot("First focused", form, edits[0]);
+    }};
+
+gallery::Registration dbOfficeEdit{
+    "TZylDBOfficeEdit", "pellic",
+    "TZylDBOfficeEdit showing a dataset's field, focused (the sunken frame), beside a flat one.",
+    [](gallery::Album& album) {
+        TComponentPtr<TMemoryDataSet> data(new TMemoryDataSet(nullptr));
+        data->FieldDefs()->Add("CITY", TFieldType::ftString, 30);
+        data->FieldDefs()->Add("COUNTRY", TFieldType::ftString, 30);
+        data->CreateDataSet();
+        data->AppendRecord({"Lisbon", "Portugal"});
+        TComponentPtr<TDataSource> source(new TDataSource(nullptr));
+        source->SetDataSet(data.get());
+        TForm* form = album.NewForm("Customer", 260, 74);
+        const char* fields[] = {"CITY", "COUNTRY"};
+        TZylDBOfficeEdit* edits[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            Caption(form, 12, 12 + 30 * i, i == 0 ? "City:" : "Country:");
+            edits[i] = Place<TZylDBOfficeEdit>(form, 80, 12 + 30 * i, 160, 19);
+            edits[i]->SetDataSource(source.get());
+            edits[i]->SetDataField(fields[i]);
+        }
+        form->Show();
+        edits[0]->SetFocus();
+        album.Shoot("City focused", form, edits[0]);
     }};
 
 gallery::Registration dividers{
