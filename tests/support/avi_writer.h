@@ -8,7 +8,7 @@
 
 namespace zyltest {
 
-struct AviSpec {
+struct AviLayout {
     int width = 4, height = 2;
     uint32_t compression = 1;  // 0: uncompressed rows, 1: RLE8
     std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};  // 0x00RRGGBB
@@ -44,30 +44,30 @@ inline std::vector<uint8_t> List(const char* tag, const char* type, const std::v
 
 }  // namespace avi_writer
 
-inline std::vector<uint8_t> MakeAvi(const AviSpec& spec) {
+inline std::vector<uint8_t> MakeAvi(const AviLayout& layout) {
     using namespace avi_writer;
     std::vector<uint8_t> avih;
-    Put32(avih, spec.microsecondsPerFrame);
+    Put32(avih, layout.microsecondsPerFrame);
     for (int i = 0; i < 3; ++i)
         Put32(avih, 0);
-    Put32(avih, static_cast<uint32_t>(spec.frames.size()));
+    Put32(avih, static_cast<uint32_t>(layout.frames.size()));
     Put32(avih, 0);
     Put32(avih, 1);
     Put32(avih, 0);
-    Put32(avih, static_cast<uint32_t>(spec.width));
-    Put32(avih, static_cast<uint32_t>(spec.height));
+    Put32(avih, static_cast<uint32_t>(layout.width));
+    Put32(avih, static_cast<uint32_t>(layout.height));
     for (int i = 0; i < 4; ++i)
         Put32(avih, 0);
 
     std::vector<uint8_t> strh;
-    PutTag(strh, spec.streamType.c_str());
-    PutTag(strh, spec.compression == 1 ? "mrle" : "DIB ");
+    PutTag(strh, layout.streamType.c_str());
+    PutTag(strh, layout.compression == 1 ? "mrle" : "DIB ");
     for (int i = 0; i < 3; ++i)
         Put32(strh, 0);
-    Put32(strh, spec.microsecondsPerFrame);  // scale / rate: microseconds per frame
+    Put32(strh, layout.microsecondsPerFrame);  // scale / rate: microseconds per frame
     Put32(strh, 1'000'000);
     Put32(strh, 0);
-    Put32(strh, static_cast<uint32_t>(spec.frames.size()));
+    Put32(strh, static_cast<uint32_t>(layout.frames.size()));
     for (int i = 0; i < 3; ++i)
         Put32(strh, 0);
     Put32(strh, 0);
@@ -75,16 +75,16 @@ inline std::vector<uint8_t> MakeAvi(const AviSpec& spec) {
 
     std::vector<uint8_t> strf;
     Put32(strf, 40);
-    Put32(strf, static_cast<uint32_t>(spec.width));
-    Put32(strf, static_cast<uint32_t>(spec.height));
+    Put32(strf, static_cast<uint32_t>(layout.width));
+    Put32(strf, static_cast<uint32_t>(layout.height));
     Put32(strf, 1 | (8u << 16));  // planes, bits per pixel
-    Put32(strf, spec.compression);
+    Put32(strf, layout.compression);
     Put32(strf, 0);
     Put32(strf, 0);
     Put32(strf, 0);
-    Put32(strf, static_cast<uint32_t>(spec.palette.size()));
+    Put32(strf, static_cast<uint32_t>(layout.palette.size()));
     Put32(strf, 0);
-    for (uint32_t color : spec.palette)
+    for (uint32_t color : layout.palette)
         Put32(strf, color);  // B G R 0 in memory
 
     std::vector<uint8_t> strl = Chunk("strh", strh);
@@ -95,13 +95,13 @@ inline std::vector<uint8_t> MakeAvi(const AviSpec& spec) {
     hdrl.insert(hdrl.end(), streams.begin(), streams.end());
 
     std::vector<uint8_t> movi, idx1;
-    for (size_t i = 0; i < spec.frames.size(); ++i) {
-        const bool key = i == 0 || (i < spec.keys.size() && spec.keys[i]);
-        PutTag(idx1, spec.compression == 1 ? "00dc" : "00db");
+    for (size_t i = 0; i < layout.frames.size(); ++i) {
+        const bool key = i == 0 || (i < layout.keys.size() && layout.keys[i]);
+        PutTag(idx1, layout.compression == 1 ? "00dc" : "00db");
         Put32(idx1, key ? 0x10 : 0);
         Put32(idx1, static_cast<uint32_t>(4 + movi.size()));
-        Put32(idx1, static_cast<uint32_t>(spec.frames[i].size()));
-        std::vector<uint8_t> frame = Chunk(spec.compression == 1 ? "00dc" : "00db", spec.frames[i]);
+        Put32(idx1, static_cast<uint32_t>(layout.frames[i].size()));
+        std::vector<uint8_t> frame = Chunk(layout.compression == 1 ? "00dc" : "00db", layout.frames[i]);
         movi.insert(movi.end(), frame.begin(), frame.end());
     }
 
@@ -117,14 +117,14 @@ inline std::vector<uint8_t> MakeAvi(const AviSpec& spec) {
 //   frame 0: top row green, bottom row red;
 //   frame 1: the top row's middle two pixels turn blue (a delta);
 //   frame 2: the bottom row's last pixel turns blue (another delta).
-inline AviSpec ThreeFrameRle8() {
-    AviSpec spec;
-    spec.frames = {
+inline AviLayout ThreeFrameRle8() {
+    AviLayout layout;
+    layout.frames = {
         {4, 1, 0, 0, 4, 2, 0, 1},
         {0, 2, 1, 1, 2, 3, 0, 1},
         {0, 2, 3, 0, 1, 3, 0, 1},
     };
-    return spec;
+    return layout;
 }
 
 }  // namespace zyltest

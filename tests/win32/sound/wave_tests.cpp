@@ -28,23 +28,23 @@ void Put32(std::string& out, uint32_t value) {
     Put16(out, value >> 16);
 }
 
-struct WaveSpec {
+struct WaveLayout {
     WORD channels = 1;
     WORD bits = 16;
     DWORD rate = 8000;
     WORD tag = 1;
 };
 
-std::string FormatChunk(const WaveSpec& spec) {
+std::string FormatChunk(const WaveLayout& layout) {
     std::string chunk = "fmt ";
     Put32(chunk, 16);
-    const WORD blockAlign = static_cast<WORD>(spec.channels * spec.bits / 8);
-    Put16(chunk, spec.tag);
-    Put16(chunk, spec.channels);
-    Put32(chunk, spec.rate);
-    Put32(chunk, spec.rate * blockAlign);
+    const WORD blockAlign = static_cast<WORD>(layout.channels * layout.bits / 8);
+    Put16(chunk, layout.tag);
+    Put16(chunk, layout.channels);
+    Put32(chunk, layout.rate);
+    Put32(chunk, layout.rate * blockAlign);
     Put16(chunk, blockAlign);
-    Put16(chunk, spec.bits);
+    Put16(chunk, layout.bits);
     return chunk;
 }
 
@@ -133,9 +133,9 @@ protected:
     void SetUp() override { win32::testing::ResetPlatform(); }
     void TearDown() override { win32::testing::ResetPlatform(); }
 
-    std::string WriteWave(const std::string& name, const WaveSpec& spec, const std::string& samples) {
+    std::string WriteWave(const std::string& name, const WaveLayout& layout, const std::string& samples) {
         const std::string path = dir_.File(name);
-        std::ofstream(path, std::ios::binary) << Riff(FormatChunk(spec) + DataChunk(samples));
+        std::ofstream(path, std::ios::binary) << Riff(FormatChunk(layout) + DataChunk(samples));
         return path;
     }
 

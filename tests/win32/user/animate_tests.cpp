@@ -37,14 +37,14 @@ TEST(AviClip, Rle8DeltasDrawOverTheFrameBeforeAndKeyFramesStartAfresh) {
     EXPECT_EQ(clip->CurrentFrame(), 1);
 
     // Frame 2 as a key frame: what its delta leaves out is black, not frame 1.
-    zyltest::AviSpec keyed = zyltest::ThreeFrameRle8();
+    zyltest::AviLayout keyed = zyltest::ThreeFrameRle8();
     keyed.keys = {true, false, true};
     clip = AviClip::Parse(zyltest::MakeAvi(keyed));
     ASSERT_TRUE(clip);
     EXPECT_EQ(Frame(*clip, 2), (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, 0, kBlue}));
 
     // A delta cut short leaves the frame before whole.
-    zyltest::AviSpec cut = zyltest::ThreeFrameRle8();
+    zyltest::AviLayout cut = zyltest::ThreeFrameRle8();
     cut.frames[1] = {0, 2, 1, 1, 2};
     clip = AviClip::Parse(zyltest::MakeAvi(cut));
     ASSERT_TRUE(clip);
@@ -52,21 +52,21 @@ TEST(AviClip, Rle8DeltasDrawOverTheFrameBeforeAndKeyFramesStartAfresh) {
 }
 
 TEST(AviClip, UncompressedFramesAreReadBottomRowFirst) {
-    zyltest::AviSpec spec;
-    spec.compression = 0;
-    spec.frames = {{1, 1, 2, 3, 3, 3, 0, 0}};  // rows of four bytes: bottom, then top
-    auto clip = AviClip::Parse(zyltest::MakeAvi(spec));
+    zyltest::AviLayout layout;
+    layout.compression = 0;
+    layout.frames = {{1, 1, 2, 3, 3, 3, 0, 0}};  // rows of four bytes: bottom, then top
+    auto clip = AviClip::Parse(zyltest::MakeAvi(layout));
     ASSERT_TRUE(clip);
     EXPECT_EQ(Frame(*clip, 0), (std::vector<uint32_t>{kBlue, kBlue, 0, 0, kRed, kRed, kGreen, kBlue}));
 }
 
 TEST(AviClip, RefusesSoundOtherCodecsAndLyingOrTruncatedFiles) {
     std::string error;
-    zyltest::AviSpec sound = zyltest::ThreeFrameRle8();
+    zyltest::AviLayout sound = zyltest::ThreeFrameRle8();
     sound.streamType = "auds";
     EXPECT_FALSE(AviClip::Parse(zyltest::MakeAvi(sound), &error));
     EXPECT_EQ(error, "the clip has sound");
-    zyltest::AviSpec jpeg = zyltest::ThreeFrameRle8();
+    zyltest::AviLayout jpeg = zyltest::ThreeFrameRle8();
     jpeg.compression = 0x47504A4D;  // "MJPG"
     EXPECT_FALSE(AviClip::Parse(zyltest::MakeAvi(jpeg), &error));
     EXPECT_EQ(error, "the clip's frame format is unreadable: unsupported compression");
