@@ -120,7 +120,7 @@ void TZylMenu::Publish(vcl::Published<TZylMenu>& p) {
     p.Property("DividerFont", &TZylMenu::DividerFont);
     p.Property("Images", &TZylMenu::Images, &TZylMenu::SetImages);
     // The tree is written as the menu's children, not as a property.
-    p.Property("Items", &TZylMenu::Items).Stored(false);
+    p.Property("Items", &TZylMenu::Items).Owned().Stored(false);
     p.Event("OnHint", &TZylMenu::OnHint);
 }
 

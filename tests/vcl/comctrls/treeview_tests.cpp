@@ -156,6 +156,8 @@ TEST_F(TreeViewTest, LabelsAreEditedInPlaceUnlessReadOnly) {
     tree->SetFocus();
     ASSERT_TRUE(veg->EditText());
     EXPECT_TRUE(tree->IsEditing());
+    // The label starts selected, as an edit box does: End keeps it and moves to its end.
+    PressKey(win32::VK_END);
     PressKey(win32::VK_BACK);
     TypeText("an");
     PressKey(win32::VK_RETURN);
@@ -163,10 +165,15 @@ TEST_F(TreeViewTest, LabelsAreEditedInPlaceUnlessReadOnly) {
     EXPECT_EQ(edited, "Vean");
     EXPECT_EQ(veg->Text(), "Vean!");
 
+    // Typing at once replaces the whole label; Escape keeps the old one.
     ASSERT_TRUE(veg->EditText());
     TypeText("xyz");
+    PressKey(win32::VK_RETURN);
+    EXPECT_EQ(edited, "xyz");
+    ASSERT_TRUE(veg->EditText());
+    TypeText("Vean");
     PressKey(win32::VK_ESCAPE);
-    EXPECT_EQ(veg->Text(), "Vean!");
+    EXPECT_EQ(veg->Text(), "xyz!");
 
     // A click on the selected label starts editing once the double-click time has passed.
     const TPoint centre = LabelCentre(veg);

@@ -469,6 +469,8 @@ public:
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle value);
 
+    // The node whose row holds the point, wherever in the row (indent, button, icon, label or the
+    // space right of it); GetHitTestInfoAt tells where.
     TTreeNode* GetNodeAt(Integer x, Integer y) const;
     THitTests GetHitTestInfoAt(Integer x, Integer y) const;
     bool IsEditing() const;
@@ -542,6 +544,7 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
     void DragOver(TObject* source, Integer x, Integer y, TDragState state, bool& accept) override;
     void DragDrop(TObject* source, Integer x, Integer y) override;
+    void DoStartDrag() override;
     void DoEndDrag(TObject* target, Integer x, Integer y) override;
 
     virtual bool CanChange(TTreeNode* node);

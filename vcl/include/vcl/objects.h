@@ -156,6 +156,12 @@ public:
         info_.stored = [predicate](const TObject* o) { return (static_cast<const T*>(o)->*predicate)(); };
         return *this;
     }
+    // A component the instance owns and edits as a part of itself (a menu's root item) rather than
+    // a link to another component.
+    TPropBuilder& Owned() {
+        info_.isReference = false;
+        return *this;
+    }
     // Integer values that have names are written by name. A map of colour names ("cl...") makes
     // the property a TColor unless a type name was given.
     TPropBuilder& Idents(TIdentMap map) {

@@ -183,7 +183,8 @@ void AssignPublished(TPersistent* dest, const TPersistent* source) {
         if (info->kind == TTypeKind::tkClass && !info->isReference) {
             auto* target = dynamic_cast<TPersistent*>(std::get<TObject*>(info->get(dest)));
             auto* from = dynamic_cast<TPersistent*>(std::get<TObject*>(info->get(source)));
-            if (target && from) target->Assign(from);
+            // An owned component (a menu's root item) has an identity of its own and is not copied.
+            if (target && from && !dynamic_cast<TComponent*>(target)) target->Assign(from);
             continue;
         }
         if (info->set) info->set(dest, info->get(source));

@@ -704,8 +704,8 @@ Integer TCustomTreeView::CompareNodes(TTreeNode* a, TTreeNode* b) {
 TTreeNode* TCustomTreeView::GetNodeAt(Integer x, Integer y) const {
     if (!HandleAllocated()) return nullptr;
     TVHITTESTINFO info{{x, y}, 0, nullptr};
-    if (!TreeView_HitTest(Window(), &info) || !(info.flags & (TVHT_ONITEM | TVHT_ONITEMRIGHT)))
-        return nullptr;
+    constexpr UINT kOnRow = TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT;
+    if (!TreeView_HitTest(Window(), &info) || !(info.flags & kOnRow)) return nullptr;
     TVITEM item{};
     item.mask = TVIF_PARAM;
     item.hItem = info.hItem;
@@ -804,6 +804,12 @@ void TCustomTreeView::DragDrop(TObject* source, Integer x, Integer y) {
     // OnDragDrop still sees the node it landed on.
     TWinControl::DragDrop(source, x, y);
     SetDropTarget(nullptr);
+}
+
+void TCustomTreeView::DoStartDrag() {
+    // The press that began the drag is not the click that edits a selected label.
+    if (HandleAllocated()) SendMessage(Handle(), WM_CANCELMODE, 0, 0);
+    TWinControl::DoStartDrag();
 }
 
 void TCustomTreeView::DoEndDrag(TObject* target, Integer x, Integer y) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "ascii.h"
@@ -71,6 +72,8 @@ struct Tree {
     // Label editing
     TREEITEM* editing = nullptr;
     std::string editText;
+    // The whole label is selected when editing starts: the first key replaces or clears it.
+    bool editAllSelected = false;
     TREEITEM* editPending = nullptr;  // a click on the selected label waits for the timer
     // Dragging
     TREEITEM* pressed = nullptr;
@@ -568,6 +571,14 @@ void PaintRow(Tree& t, HDC dc, const Row& row, int rowTop, int height) {
         SetBkMode(dc, TRANSPARENT);
         RECT text = label;
         text.left += kLabelPadding;
+        if (t.editAllSelected && !t.editText.empty()) {
+            SIZE extent{};
+            GetTextExtentPoint32(dc, t.editText.data(), static_cast<int>(t.editText.size()), &extent);
+            RECT selection{text.left, label.top + 2, std::min(text.left + extent.cx, label.right - 1),
+                           label.bottom - 2};
+            FillColor(dc, selection, GetSysColor(COLOR_HIGHLIGHT));
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        }
         DrawText(dc, t.editText.data(), static_cast<int>(t.editText.size()), &text,
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         const int caretX = label.right - kLabelPadding;
@@ -685,6 +696,7 @@ HWND BeginEdit(Tree& t, TREEITEM* item) {
     EnsureVisible(t, item);
     t.editing = item;
     t.editText = item->text;
+    t.editAllSelected = true;
     InvalidateRect(t.window, nullptr, TRUE);
     // The tree is its own editor.
     return t.window;
@@ -703,7 +715,14 @@ void KeyDown(Tree& t, WPARAM key) {
             EndEdit(t, false);
         else if (key == VK_ESCAPE)
             EndEdit(t, true);
-        else if (key == VK_BACK && !t.editText.empty()) {
+        else if ((key == VK_BACK || key == VK_DELETE) && std::exchange(t.editAllSelected, false)) {
+            t.editText.clear();
+            InvalidateRect(t.window, nullptr, TRUE);
+        } else if (key == VK_END || key == VK_RIGHT || key == VK_HOME || key == VK_LEFT) {
+            // The caret stays at the end; the selection goes.
+            t.editAllSelected = false;
+            InvalidateRect(t.window, nullptr, TRUE);
+        } else if (key == VK_BACK && !t.editText.empty()) {
             // Back over one whole UTF-8 sequence.
             size_t end = t.editText.size() - 1;
             while (end > 0 && (static_cast<unsigned char>(t.editText[end]) & 0xC0) == 0x80)
@@ -778,6 +797,7 @@ void Character(Tree& t, WPARAM code) {
     if (t.editing) {
         if (code < 0x20 || code == 0x7F) return;
         if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return;
+        if (std::exchange(t.editAllSelected, false)) t.editText.clear();
         AppendUtf8(t.editText, static_cast<char32_t>(code));
         InvalidateRect(t.window, nullptr, TRUE);
         return;
@@ -925,6 +945,12 @@ LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             Notify(t, header, NM_SETFOCUS);
             return 0;
         }
+        case WM_CANCELMODE:
+            // Someone else took the mouse (a drag of the program's own): the press edits nothing.
+            t.pressed = nullptr;
+            t.editPending = nullptr;
+            KillTimer(window, kEditTimer);
+            return 0;
         case WM_KILLFOCUS: {
             t.focused = false;
             if (t.editing) EndEdit(t, false);
