@@ -290,7 +290,13 @@ void TZylMenuBuilder::TreeEdited(TTreeNode* node, std::string& text) {
     try {
         item->SetCaption(text);
     } catch (const std::exception&) {
+        // The node and the item both keep the old caption.
         text = old;
+        try {
+            if (item->Caption() != old) item->SetCaption(old);
+        } catch (const std::exception&) {
+            // The item refuses that too; the node still shows what it had.
+        }
         throw vcl::Exception(std::string(SMenuItemRenameRefused));
     }
     SelectInDesigner(item);

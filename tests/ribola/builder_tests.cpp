@@ -121,7 +121,12 @@ TEST_F(MenuBuilderTest, TheEditorsOpenOneBuilderAtATime) {
     EXPECT_EQ(host->GetProperty(menu, "Items"), "(Menu Builder)");
     EXPECT_EQ(host->Verbs(menu), (std::vector<std::string>{"Zyl's Menu Builder ..."}));
     Item("&File");
+    // The designer's own menu editor makes way for the builder.
+    auto* ownEditor = new vcl::TForm(vcl::Application, 0);
+    ownEditor->SetName("MenuBuilder");
+    ownEditor->Show();
     TZylMenuBuilder* builder = Open();
+    EXPECT_FALSE(ownEditor->Visible());
     ASSERT_NE(builder, nullptr);
     EXPECT_EQ(builder->Caption(), "Zyl's Menu Builder");
     EXPECT_EQ(builder->Width(), 264);
@@ -289,6 +294,22 @@ TEST_F(MenuBuilderTest, AMoveTheMenuRefusesPutsEverythingBack) {
     // The next attempt goes through.
     EXPECT_TRUE(builder->MoveNode(builder->NodeOf(file->Items(0)), builder->NodeOf(refusing), true));
     ExpectInStep(builder, "Refusing(New) File");
+
+    // A caption the item refuses: the node and the item keep the old one, and the user is told.
+    std::vector<std::string> shown;
+    vcl::Application->OnException = [&](vcl::TObject*, const vcl::Exception& error) {
+        shown.push_back(error.Message());
+    };
+    TTreeNode* node = builder->NodeOf(refusing);
+    builder->ZylMenuTree->SetSelected(node);
+    ASSERT_TRUE(node->EditText());
+    TypeText("Renamed");
+    refusing->refuseNext = true;
+    PressKey(win32::VK_RETURN);
+    vcl::Application->OnException = nullptr;
+    EXPECT_EQ(shown, (std::vector<std::string>{"This MenuItem can not have the new Name"}));
+    EXPECT_EQ(node->Text(), "Refusing");
+    EXPECT_EQ(refusing->Caption(), "Refusing");
 }
 
 TEST_F(MenuBuilderTest, TheTestButtonPopsTheMenuUpBelowItself) {
