@@ -238,7 +238,7 @@ gallery::Registration formMenu{
 gallery::Registration applicationMenu{
     "TZylApplicationMenu", "ribola",
     "The application window's system menu (the one its taskbar button opens) replaced by the package's "
-    "own, with a checked item and a captioned divider, opened over the main form.",
+    "own, with a captioned divider, opened over the main form.",
     [](gallery::Album& album) {
         TForm* form = album.NewForm("Planner", 300, 200);
         form->SetColor(clBtnFace);
@@ -246,7 +246,7 @@ gallery::Registration applicationMenu{
         menu->SetName("ZylApplicationMenu1");
         DesignerFonts(menu);
         AddItem(menu->Items(), "&Show Planner");
-        AddItem(menu->Items(), "&Reminders")->SetChecked(true);
+        AddItem(menu->Items(), "&Reminders...");
         AddDivider(menu->Items(), "Window");
         AddItem(menu->Items(), "Mi&nimize")->SetSystemItem(sicMinimize);
         AddItem(menu->Items(), "&Close")->SetSystemItem(sicClose);
