@@ -204,9 +204,11 @@ gallery::Registration popupMenu{
 gallery::Registration formMenu{
     "TZylFormMenu", "ribola",
     "A form's system menu replaced by the package's own, opened with Alt+Space: items bound to the "
-    "standard Restore, Minimize and Close commands, an item of the program's, a gradient side bar.",
+    "standard commands (Restore greyed, as the window is not maximized), an item of the program's, a "
+    "gradient side bar.",
     [](gallery::Album& album) {
         TForm* form = album.NewForm("Planner", 300, 200);
+        form->SetBorderStyle(bsSizeable);
         form->SetColor(clBtnFace);
         auto* menu = new TZylFormMenu(form);
         menu->SetName("ZylFormMenu1");
