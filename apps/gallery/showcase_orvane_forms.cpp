@@ -187,15 +187,41 @@ gallery::Registration formSaver{
 
 gallery::Registration formExplode{
     "TZylFormExplode", "orvane",
-    "The exploding outline's settings: 24 outlines from the form's middle when it is shown, towards the "
-    "screen's bottom right when it is hidden.",
+    "The exploding outline: the outlines the component computes for showing a form from its middle "
+    "(12 steps), drawn as it draws them on the screen (inverted, black pen, no fill), over a teal "
+    "desktop; and its settings.",
     [](gallery::Album& album) {
+        TForm* desktop = album.NewForm("Desktop", 420, 300);
+        desktop->Show();
+        Application->ProcessMessages();
+        const TPoint origin = desktop->ClientToScreen(Point(0, 0));
+        // The form to show, never shown here: its animation is computed, not run, since a run draws
+        // on the screen and takes every outline off again before it returns.
         TComponentPtr<TForm> owner(new TForm(nullptr, 0));
+        owner->SetBounds(origin.x + 110, origin.y + 75, 200, 150);
         auto* explode = new TZylFormExplode(owner.get());
         explode->SetName("ZylFormExplode1");
-        explode->SetNoOfSteps(24);
+        explode->SetNoOfSteps(12);
         explode->SetOnShowType(wsFormMiddle);
         explode->SetOnCloseType(wsScreenBottomRight);
+        const std::vector<TRect> outlines =
+            explode->Outlines(explode->WipeRect(wsFormMiddle),
+                              TRect{owner->Left(), owner->Top(), owner->Left() + owner->Width(),
+                                    owner->Top() + owner->Height()});
+        auto* screen = Place<TPaintBox>(desktop, 0, 0, 420, 300);
+        screen->OnPaint = [screen, outlines, origin](TObject*) {
+            TCanvas* canvas = screen->Canvas();
+            canvas->Brush()->SetColor(clTeal);
+            canvas->FillRect(screen->ClientRect());
+            canvas->Brush()->SetStyle(bsClear);
+            canvas->Pen()->SetColor(clBlack);
+            canvas->Pen()->SetMode(pmNotXor);
+            for (const TRect& r : outlines)
+                canvas->Rectangle(r.left - origin.x, r.top - origin.y, r.right - origin.x,
+                                  r.bottom - origin.y);
+            canvas->Pen()->SetMode(pmCopy);
+        };
+        album.Shoot("Outlines from the middle out to the form", desktop, explode);
         gallery::ShootInspector(album, explode, "Outlines from the middle, away to the corner", false);
     }};
 
