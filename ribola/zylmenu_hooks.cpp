@@ -214,7 +214,7 @@ struct TZylMenu::Handlers {
             item = menu.FindItem(record->itemID & 0xFFF0, fkCommand);
         if (!item) return false;
         const bool selectedAndDisabled =
-            (record->itemState & ODS_SELECTED) && (record->itemState & ODS_DISABLED);
+            (record->itemState & ODS_SELECTED) && (record->itemState & (ODS_DISABLED | ODS_GRAYED));
         if (item->Visible() && !selectedAndDisabled) item->DrawMenuItem(message);
         message.Result = TRUE;
         return true;

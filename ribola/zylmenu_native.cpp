@@ -137,7 +137,13 @@ void TZylMenuItem::ApplyEntryState(HMENU root) {
     const bool separator = divider_ && (ModernPlatform() || !ownerDraw);
     info.fType = BreakFlag(break_) | (separator ? MFT_SEPARATOR : 0) | (radioItem_ ? MFT_RADIOCHECK : 0) |
                  (ownerDraw ? MFT_OWNERDRAW : (picture ? MFT_BITMAP : 0));
-    info.fState = (enabled_ ? 0 : MFS_GRAYED) | (checked_ ? MFS_CHECKED : 0) | (default_ ? MFS_DEFAULT : 0);
+    // An entry carrying a standard command of the system menu keeps the grey the window gave it
+    // (Restore on a normal window, Maximize without a maximize box): the window knows its state.
+    const UINT entryState = systemItem_ != sicNone ? GetMenuState(root, command_, MF_BYCOMMAND) : 0;
+    const bool greyedBySystem =
+        enabled_ && entryState != static_cast<UINT>(-1) && (entryState & MF_GRAYED) != 0;
+    info.fState = (enabled_ && !greyedBySystem ? 0 : MFS_GRAYED) | (checked_ ? MFS_CHECKED : 0) |
+                  (default_ ? MFS_DEFAULT : 0);
     info.wID = command_;
     if (ownerDraw)
         info.dwTypeData = nullptr;

@@ -507,7 +507,8 @@ void TZylMenuItem::DrawMenuItem(vcl::TMessage& message) {
     const TZylSubMenu& look = LookOf(parent_);
     const bool custom = look.Enabled();
     const bool selected = (record->itemState & ODS_SELECTED) != 0;
-    const bool disabled = (record->itemState & ODS_DISABLED) != 0;
+    // Greyed by someone else (the system menu's own update greys with MF_GRAYED alone) is disabled too.
+    const bool disabled = (record->itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     const bool checked = (record->itemState & ODS_CHECKED) != 0;
     vcl::TCustomImageList* images = menu->Images();
 

@@ -4,8 +4,11 @@
 #include <stdexcept>
 #include <variant>
 
+#include "vcl/classes.h"
 #include "vcl/stdctrls.h"
 #include "vcl/streaming.h"
+#include "vcl/stringlist.h"
+#include "vcl/sysutils.h"
 #include "win32/gdi.h"
 #include "win32/user.h"
 
@@ -98,37 +101,91 @@ void Album::ShootWindow(const std::string& caption, win32::HWND window, vcl::TCo
 
 namespace inspector {
 
-// The text the inspector shows for a published value.
+// The text the inspector shows for a published value: a named value (a colour) by its name, a
+// character as itself, a set as its members in
+// brackets, an owned object by its class in brackets, a linked component by its name.
 std::string InspectorText(const vcl::TPropInfo& info, const vcl::TObject* component) {
     const vcl::TPropValue value = info.get(component);
     if (const auto* text = std::get_if<std::string>(&value)) return *text;
     if (const auto* number = std::get_if<vcl::Int64>(&value)) {
+        if (info.typeName == "Char")
+            return *number > 32 && *number < 127 ? std::string(1, static_cast<char>(*number))
+                                                 : "#" + vcl::IntToStr(*number);
+        for (const vcl::TIdentMapEntry& entry : info.idents)
+            if (entry.value == *number) return std::string(entry.name);
         if (!info.names.empty() && *number >= 0 && static_cast<size_t>(*number) < info.names.size())
             return std::string(info.names[static_cast<size_t>(*number)]);
         return vcl::IntToStr(*number);
     }
+    if (const auto* bits = std::get_if<vcl::SetBits>(&value)) {
+        std::string text = "[";
+        for (size_t i = 0; i < info.names.size(); ++i) {
+            if (!bits->Contains(i)) continue;
+            if (text.size() > 1) text += ",";
+            text += info.names[i];
+        }
+        return text + "]";
+    }
+    if (const auto* number = std::get_if<double>(&value)) return vcl::FloatToStr(*number);
+    if (const auto* object = std::get_if<vcl::TObject*>(&value)) {
+        if (!*object) return {};
+        if (info.isReference) {
+            const auto* linked = dynamic_cast<const vcl::TComponent*>(*object);
+            return linked ? linked->Name() : std::string();
+        }
+        return "(" + std::string((*object)->ClassName()) + ")";
+    }
     return {};
+}
+
+struct Row {
+    std::string name;
+    std::string value;
+    int depth = 0;
+};
+
+// The owned object a row stands for, when the inspector unfolds it: a plain persistent, not a list
+// or a collection, whose own values are listed below it.
+const vcl::TObject* Unfolded(const vcl::TPropInfo& info, const vcl::TObject* object) {
+    if (info.kind != vcl::TTypeKind::tkClass || info.isReference) return nullptr;
+    const vcl::TPropValue value = info.get(object);
+    const auto* sub = std::get_if<vcl::TObject*>(&value);
+    if (!sub || !*sub) return nullptr;
+    if (dynamic_cast<const vcl::TStrings*>(*sub) || dynamic_cast<const vcl::TCollection*>(*sub) ||
+        dynamic_cast<const vcl::TComponent*>(*sub))
+        return nullptr;
+    return *sub;
+}
+
+void CollectRows(const vcl::TObject* object, int depth, std::vector<Row>& rows) {
+    for (const vcl::TPropInfo* info : object->ClassType()->Properties()) {
+        if (info->kind == vcl::TTypeKind::tkMethod || info->name == "Name" || info->name == "Tag") continue;
+        rows.push_back(Row{info->name, InspectorText(*info, object), depth});
+        // Two levels at most, as far as one picture can show.
+        if (depth < 2)
+            if (const vcl::TObject* sub = Unfolded(*info, object)) CollectRows(sub, depth + 1, rows);
+    }
 }
 
 }  // namespace inspector
 
-// One row per published value of the component, in the inspector's order.
+// One row per published value of the component, in the inspector's order; owned objects unfolded
+// below their row, indented.
 void ShootInspector(Album& album, vcl::TComponent* component, const std::string& caption, bool readOnly) {
     constexpr int kRow = 21;
-    int rows = 0;
-    for (const vcl::TPropInfo* info : component->ClassType()->Properties())
-        if (info->kind != vcl::TTypeKind::tkMethod && info->name != "Name" && info->name != "Tag") ++rows;
-    vcl::TForm* form = album.NewForm("Object Inspector", 360, rows * kRow + 34);
+    std::vector<inspector::Row> rows;
+    inspector::CollectRows(component, 0, rows);
+    vcl::TForm* form = album.NewForm("Object Inspector", 360, static_cast<int>(rows.size()) * kRow + 34);
     auto* title = Place<vcl::TLabel>(form, 8, 8, 344, 16);
     title->SetCaption(component->Name() + ": " + std::string(component->ClassName()));
     title->Font()->SetStyle({vcl::fsBold});
     int top = 30;
-    for (const vcl::TPropInfo* info : component->ClassType()->Properties()) {
-        if (info->kind == vcl::TTypeKind::tkMethod || info->name == "Name" || info->name == "Tag") continue;
-        auto* name = Place<vcl::TLabel>(form, 8, top + 3, 124, 16);
-        name->SetCaption(info->name);
+    for (const inspector::Row& row : rows) {
+        const int indent = row.depth * 12;
+        auto* name = Place<vcl::TLabel>(form, 8 + indent, top + 3, 124 - indent, 16);
+        name->SetCaption(row.name);
         auto* value = Place<vcl::TEdit>(form, 136, top, 216, kRow - 1);
-        value->SetText(inspector::InspectorText(*info, component));
+        value->SetText(row.value);
         value->SetReadOnly(true);
         if (readOnly) value->SetColor(vcl::clBtnFace);
         // Nothing here takes input: no value is shown focused and selected.

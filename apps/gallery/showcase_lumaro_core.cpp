@@ -1,12 +1,16 @@
 // Showcases of the enhanced package's core painting: frame styles, 3D text and glyph strips, each
-// drawn on a paint box with a caption beside it.
+// drawn on a paint box with a caption beside it; and a stopwatch driven by the thread timer.
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "gallery.h"
 #include "lumaro/zylenhanced.h"
 #include "vcl/extctrls.h"
+#include "vcl/stdctrls.h"
+#include "win32/kernel.h"
 
 using namespace vcl;
 using namespace lumaro;
@@ -149,6 +153,43 @@ gallery::Registration glyphs{
             Caption(canvas, 116, 82, "the strip (3 images)");
         };
         album.Shoot("Normal, pressed, disabled and mono", form);
+    }};
+
+gallery::Registration timer32{
+    "TZylTimer32", "lumaro",
+    "A stopwatch whose label a thread timer of 100 ms advanced five times (its ticks handed to the main "
+    "thread), stopped then; and the timer's settings.",
+    [](gallery::Album& album) {
+        TForm* form = album.NewForm("Stopwatch", 220, 70);
+        auto* display = Place<TLabel>(form, 16, 12, 188, 30);
+        display->Font()->SetSize(18);
+        display->Font()->SetStyle({fsBold});
+        display->SetCaption("0.0 s");
+        auto* timer = new TZylTimer32(form);
+        timer->SetName("ZylTimer321");
+        timer->SetEnabled(false);
+        timer->SetInterval(100);
+        timer->SetPriority(TThreadPriority::tpHigher);
+        int ticks = 0;
+        timer->OnTimer = [&ticks, display, timer](TObject*) {
+            ++ticks;
+            display->SetCaption("0." + std::to_string(ticks) + " s");
+            if (ticks == 5) timer->SetEnabled(false);
+        };
+        form->Show();
+        timer->SetEnabled(true);
+        // The ticks arrive as messages; a few seconds at most in case the clock stands still.
+        const win32::ULONGLONG until = win32::GetTickCount64() + 5000;
+        while (ticks < 5 && win32::GetTickCount64() < until) {
+            Application->ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        timer->SetEnabled(false);
+        auto* note = Place<TLabel>(form, 16, 48, 188, 16);
+        note->SetCaption(std::to_string(ticks) + " ticks of 100 ms, then stopped");
+        album.Shoot("Five ticks of 100 ms", form, timer);
+        timer->OnTimer = nullptr;
+        gallery::ShootInspector(album, timer, "Settings: 100 ms at a higher priority", false);
     }};
 
 }  // namespace

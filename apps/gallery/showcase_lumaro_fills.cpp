@@ -1,10 +1,11 @@
 // Showcases of the shared fills: the thirteen gradient shapes, textures and brush fills, and captions
-// whose letters are filled with a background.
+// whose letters are filled with a background; and marks drawn over the screen through a screen canvas.
 #include <string>
 
 #include "gallery.h"
 #include "lumaro/zylbackgrounds.h"
 #include "vcl/extctrls.h"
+#include "vcl/stdctrls.h"
 
 using namespace vcl;
 using namespace lumaro;
@@ -190,6 +191,39 @@ gallery::Registration fillControl{
         }
         Place<TZylFillBackground>(form, 272, 8, 80, 104);
         album.Shoot("Linked and unlinked", form);
+    }};
+
+gallery::Registration screenCanvas{
+    "TZylScreenCanvas", "lumaro",
+    "A screen canvas marking a form's button on the screen itself, over the window, with a red ring "
+    "and a note; then the screen after EndPaint with AutoRestore, every window painted anew.",
+    [](gallery::Album& album) {
+        TForm* form = album.NewForm("Tour", 280, 140);
+        auto* hint = Place<TLabel>(form, 12, 12, 256, 16);
+        hint->SetCaption("Press Start to plan your garden.");
+        auto* start = Place<TButton>(form, 150, 90, 100, 28);
+        start->SetCaption("Start");
+        auto* screen = new TZylScreenCanvas(form);
+        screen->SetName("ZylScreenCanvas1");
+        screen->SetAutoRestore(true);
+        form->Show();
+        Application->ProcessMessages();
+
+        // The button's place on the screen, ringed; nothing is pumped until the shot, so no window
+        // paints over the marks.
+        const TPoint at = start->ClientToScreen(Point(0, 0));
+        TCanvas* canvas = screen->Canvas();
+        canvas->Pen()->SetColor(clRed);
+        canvas->Pen()->SetWidth(3);
+        canvas->Brush()->SetStyle(bsClear);
+        canvas->Ellipse(at.x - 14, at.y - 12, at.x + start->Width() + 14, at.y + start->Height() + 12);
+        canvas->Font()->SetColor(clRed);
+        canvas->Font()->SetStyle({fsBold});
+        canvas->TextOut(at.x - 110, at.y + 4, "Click here");
+        album.ShootWindow("Marks drawn on the screen", form->Handle(), screen);
+        screen->EndPaint();
+        Application->ProcessMessages();
+        album.Shoot("After EndPaint with AutoRestore", form, screen);
     }};
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Showcases of the presentation's transitions (a contact sheet of every effect at its middle frame),
-// a presentation showing a text slide, the segmented gauge and the 3D panel.
+// a presentation showing a text slide, a form slid part-way in over another, the segmented gauge and
+// the 3D panel.
 #include <memory>
 #include <string>
 
@@ -7,6 +8,9 @@
 #include "lumaro/zylgauges.h"
 #include "lumaro/zylpresentation.h"
 #include "vcl/extctrls.h"
+#include "vcl/stdctrls.h"
+#include "win32/kernel.h"
+#include "win32/user.h"
 
 using namespace vcl;
 using namespace lumaro;
@@ -92,6 +96,61 @@ gallery::Registration presentation{
         Application->ProcessMessages();
         show->DoOneSlide(0);
         album.Shoot("A text slide", form, show);
+    }};
+
+// A page of a wizard for the form slide: a coloured form with a heading and a line of text.
+TForm* WizardPage(TColor color, const std::string& heading, const std::string& text) {
+    auto* page = new TForm(nullptr, 0);
+    page->SetColor(color);
+    auto* title = Place<TLabel>(page, 16, 16, 260, 24);
+    title->SetCaption(heading);
+    title->Font()->SetSize(14);
+    title->Font()->SetStyle({fsBold});
+    title->Font()->SetColor(clWhite);
+    auto* line = Place<TLabel>(page, 16, 52, 260, 16);
+    line->SetCaption(text);
+    line->Font()->SetColor(clWhite);
+    return page;
+}
+
+gallery::Registration formSlide{
+    "TZylFormSlide", "lumaro",
+    "A wizard's second page wiping in from the left over the picture of the first (efWipeLeftToRight), "
+    "shot halfway through the transition; then the second page in place.",
+    [](gallery::Album& album) {
+        TForm* host = album.NewForm("Planting wizard", 300, 150);
+        auto* slide = Place<TZylFormSlide>(host, 0, 0, 300, 150);
+        slide->SetSlideEffect(efWipeLeftToRight);
+        TComponentPtr<TForm> first(WizardPage(clNavy, "1. Choose a bed", "The sunny bed by the south wall."));
+        TComponentPtr<TForm> second(
+            WizardPage(clGreen, "2. Choose plants", "Sweet peas, marigolds and basil."));
+        host->Show();
+        Application->ProcessMessages();
+        slide->Show(first.get());
+        Application->ProcessMessages();
+
+        // Every frame of the transition processes messages: a fast timer's tick there shoots the
+        // host once half of the transition's time has passed, as the screen shows it then.
+        const TZylTransition transition(static_cast<Integer>(efWipeLeftToRight), 300, 150);
+        const win32::ULONGLONG half = static_cast<win32::ULONGLONG>(transition.FrameCount()) * 1000 /
+                                      TZylTransition::kFramesPerSecond / 2;
+        constexpr win32::UINT_PTR kFrameTimer = 41;
+        const win32::ULONGLONG start = win32::GetTickCount64();
+        bool shot = false;
+        const TMessageEvent previous = Application->OnMessage;
+        Application->OnMessage = [&](win32::MSG& message, bool& handled) {
+            if (message.message != win32::WM_TIMER || message.wParam != kFrameTimer) return;
+            handled = true;
+            if (shot || !slide->Busy() || win32::GetTickCount64() - start < half) return;
+            shot = true;
+            album.ShootWindow("Halfway through the wipe", host->Handle(), slide);
+        };
+        win32::SetTimer(host->Handle(), kFrameTimer, 1, nullptr);
+        slide->Show(second.get());
+        win32::KillTimer(host->Handle(), kFrameTimer);
+        Application->OnMessage = previous;
+        Application->ProcessMessages();
+        album.Shoot("The second page in place", host, slide);
     }};
 
 gallery::Registration gauges{

@@ -1,6 +1,6 @@
 // Showcases of the owner-drawn menus, each shot while the menu is open: a menu bar's drop-down with a
-// gradient side bar and its caption, a popup over a tiled picture with an image column, and captioned
-// dividers.
+// gradient side bar and its caption, a popup over a tiled picture with an image column, captioned
+// dividers, and the system menus of a form and of the application replaced by owner-drawn ones.
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -199,6 +199,65 @@ gallery::Registration popupMenu{
         AddDivider(dividers->Items(), "-");
         AddItem(dividers->Items(), "&Close");
         ShootWhileOpen(album, form, dividers, "Captioned dividers", [&] { dividers->Popup(at.x, at.y); });
+    }};
+
+gallery::Registration formMenu{
+    "TZylFormMenu", "ribola",
+    "A form's system menu replaced by the package's own, opened with Alt+Space: items bound to the "
+    "standard commands (Restore greyed, as the window is not maximized), an item of the program's, a "
+    "gradient side bar.",
+    [](gallery::Album& album) {
+        TForm* form = album.NewForm("Planner", 300, 200);
+        form->SetBorderStyle(bsSizeable);
+        form->SetColor(clBtnFace);
+        auto* menu = new TZylFormMenu(form);
+        menu->SetName("ZylFormMenu1");
+        DesignerFonts(menu);
+        AddItem(menu->Items(), "&Restore")->SetSystemItem(sicRestore);
+        AddItem(menu->Items(), "Mi&nimize")->SetSystemItem(sicMinimize);
+        AddItem(menu->Items(), "Ma&ximize")->SetSystemItem(sicMaximize);
+        AddDivider(menu->Items(), "Planner");
+        AddItem(menu->Items(), "&About Planner...");
+        AddDivider(menu->Items(), "-");
+        AddItem(menu->Items(), "&Close", "Alt+F4")->SetSystemItem(sicClose);
+        TZylSubMenu* look = menu->PopupDetails();
+        look->SetEnabled(true);
+        look->SetBarEnabled(true);
+        look->SetBarWidth(20);
+        look->SetBarColor(clMaroon);
+        look->BarAsGradient()->SetFadeToColor(clRed);
+        look->BarAsGradient()->SetActive(true);
+        look->SetBarCaption("Planner");
+        look->SetBarFontname("Arial");
+        look->SetBarFontSize(9);
+        look->SetBarFontColor(clWhite);
+        form->Show();
+        Application->ProcessMessages();
+        ShootWhileOpen(album, form, menu, "System menu opened with Alt+Space",
+                       [] { win32::input::PressKey(win32::VK_SPACE, win32::input::Alt); });
+    }};
+
+gallery::Registration applicationMenu{
+    "TZylApplicationMenu", "ribola",
+    "The application window's system menu (the one its taskbar button opens) replaced by the package's "
+    "own, with a captioned divider, opened over the main form.",
+    [](gallery::Album& album) {
+        TForm* form = album.NewForm("Planner", 300, 200);
+        form->SetColor(clBtnFace);
+        auto* menu = new TZylApplicationMenu(form);
+        menu->SetName("ZylApplicationMenu1");
+        DesignerFonts(menu);
+        AddItem(menu->Items(), "&Show Planner");
+        AddItem(menu->Items(), "&Reminders...");
+        AddDivider(menu->Items(), "Window");
+        AddItem(menu->Items(), "Mi&nimize")->SetSystemItem(sicMinimize);
+        AddItem(menu->Items(), "&Close")->SetSystemItem(sicClose);
+        form->Show();
+        Application->ProcessMessages();
+        ShootWhileOpen(album, form, menu, "Application menu open", [] {
+            win32::SendMessage(Application->Handle(), win32::WM_SYSCOMMAND, win32::SC_KEYMENU, ' ');
+        });
+        menu->Free();
     }};
 
 }  // namespace

@@ -380,6 +380,39 @@ TEST_F(MenuFormTest, AFormMenuAndAnApplicationMenuReplaceTheirSystemMenus) {
         {form->Handle(), appWindow});
 }
 
+TEST_F(MenuFormTest, SystemItemsKeepTheGreyTheWindowGivesThemWhenTheMenuOpens) {
+    vcl::TForm* form = ShowForm();
+    auto* system = new TZylFormMenu(form);
+    Add(system->Items(), "&Restore")->SetSystemItem(sicRestore);
+    Add(system->Items(), "&About");
+    TZylMenuItem* close = Add(system->Items(), "&Close");
+    close->SetSystemItem(sicClose);
+    const HMENU menu = system->Items()->Handle();
+    auto greyed = [menu](UINT command) {
+        return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+    };
+    // Open, the menu refreshes its entries (WM_ENTERMENULOOP): Restore stays grey on a normal window,
+    // Close and the program's own item stay enabled.
+    std::vector<bool> seen;
+    Then([&] {
+        seen = {greyed(SC_RESTORE), greyed(system->Items()->Items(1)->Command()), greyed(SC_CLOSE)};
+        input::PressKey(VK_ESCAPE);
+    });
+    PressKey(VK_SPACE, input::Alt);
+    PumpUntilIdle();
+    EXPECT_EQ(seen, (std::vector<bool>{true, false, false}));
+    // A bound item the program disables is grey whatever the window says.
+    close->SetEnabled(false);
+    Then([&] {
+        seen = {greyed(SC_RESTORE), greyed(SC_CLOSE)};
+        input::PressKey(VK_ESCAPE);
+    });
+    PressKey(VK_SPACE, input::Alt);
+    PumpUntilIdle();
+    EXPECT_EQ(seen, (std::vector<bool>{true, true}));
+    system->Free();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Messages a menu handles
 

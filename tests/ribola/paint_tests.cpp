@@ -252,6 +252,7 @@ TEST_F(PaintTest, TheImageColumnShowsTheImageOfTheItemsState) {
         {"disabled without one embosses black", item, -1, 3, ODS_DISABLED | ODS_GRAYED,
          Rgb(vcl::clBtnShadow)},
         {"disabled without one drops colours", item, -1, 0, ODS_DISABLED | ODS_GRAYED, Rgb(vcl::clMenu)},
+        {"greyed alone, as the system menu greys, is disabled", item, 2, 0, ODS_GRAYED, Rgb(vcl::clGreen)},
         {"index out of range shows nothing", plain, -1, 4, 0, Rgb(vcl::clMenu)},
         {"checked without CheckedIndex", plain, -1, 0, ODS_CHECKED, Rgb(vcl::clRed)},
     };
