@@ -37,6 +37,9 @@ function(zyl_package name)
     target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
                                               $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
     target_link_libraries(${name} PUBLIC vcl)
+    # Inline variables and static locals of templates are weak, not GNU-unique: a unique symbol pins
+    # its library for good, and UnloadPackage could then never unmap a package.
+    target_compile_options(${name} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-fno-gnu-unique>)
     set(public_headers ${headers})
     list(FILTER public_headers EXCLUDE REGEX "_internal\\.h$")
     install(FILES ${public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})

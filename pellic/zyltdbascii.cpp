@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "pellic/zyltdbasciitext_internal.h"
+#include "vcl/classregistration.h"
 #include "vcl/dialogs.h"
 #include "vcl/sysutils.h"
 #include "win32/files.h"
@@ -18,11 +19,8 @@ namespace pellic {
 
 namespace zyltdbascii {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses(
-        {TZylDBAscii::StaticClass(), TZylADFields::StaticClass(), TZylADField::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylDBAscii::StaticClass(), TZylADFields::StaticClass(),
+                                                TZylADField::StaticClass()};
 
 constexpr std::string_view kLineEnd = "\r\n";
 // Lines are handed to the system in blocks of about this size.

@@ -1,5 +1,6 @@
 #include "pellic/zyltdbindexlookup.h"
 
+#include "vcl/classregistration.h"
 #include "vcl/dbtables.h"
 #include "vcl/sysutils.h"
 
@@ -9,10 +10,7 @@ using vcl::Integer;
 
 namespace zyltdbindexlookup {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylDBIndexLookup::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylDBIndexLookup::StaticClass()};
 
 // The names of a field list separated at semicolons, as the framework's ExtractFieldName reads it.
 std::vector<std::string> FieldNames(const std::string& fields) {

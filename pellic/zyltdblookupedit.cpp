@@ -1,12 +1,10 @@
 #include "pellic/zyltdblookupedit.h"
+#include "vcl/classregistration.h"
 
 namespace pellic {
 
 namespace zyltdblookupedit {
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylDBLookupedit::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylDBLookupedit::StaticClass()};
 }  // namespace zyltdblookupedit
 
 VCL_DEFINE_CLASS(TZylDBLookupedit, TZylDBLookupCore<TZylCustomLookupEdit>)

@@ -1,12 +1,10 @@
 #include "pellic/zyltdblookupmenu.h"
+#include "vcl/classregistration.h"
 
 namespace pellic {
 
 namespace zyltdblookupmenu {
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylDBLookupMenu::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylDBLookupMenu::StaticClass()};
 }  // namespace zyltdblookupmenu
 
 VCL_DEFINE_CLASS(TZylDBLookupMenu, TZylDBLookupCore<TZylCustomLookupMenu>)

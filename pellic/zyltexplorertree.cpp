@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "vcl/classregistration.h"
 #include "vcl/forms.h"
 #include "vcl/stringlist.h"
 #include "vcl/sysutils.h"
@@ -15,10 +16,7 @@ using vcl::TTreeNode;
 
 namespace zyltexplorertree {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylExplorerTree::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylExplorerTree::StaticClass()};
 
 std::string WithSlash(const std::string& path) {
     return path.empty() || path.back() == '\\' ? path : path + '\\';

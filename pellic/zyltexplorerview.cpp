@@ -1,5 +1,6 @@
 #include "pellic/zyltexplorerview.h"
 
+#include "vcl/classregistration.h"
 #include "vcl/fileutils.h"
 #include "vcl/sysutils.h"
 #include "win32/imagelist.h"
@@ -9,10 +10,7 @@ namespace pellic {
 
 namespace zyltexplorerview {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylExplorerView::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylExplorerView::StaticClass()};
 
 constexpr vcl::Integer kTextOffset = 18;
 

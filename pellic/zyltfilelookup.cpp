@@ -1,14 +1,12 @@
 #include "pellic/zyltfilelookup.h"
 
+#include "vcl/classregistration.h"
 #include "vcl/forms.h"
 
 namespace pellic {
 
 namespace zyltfilelookup {
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylFileLookup::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylFileLookup::StaticClass()};
 }  // namespace zyltfilelookup
 
 VCL_DEFINE_CLASS(TZylFileLookup, TZylCustomLookupEdit)

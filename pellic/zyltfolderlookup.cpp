@@ -1,5 +1,6 @@
 #include "pellic/zyltfolderlookup.h"
 
+#include "vcl/classregistration.h"
 #include "vcl/forms.h"
 #include "vcl/sysutils.h"
 #include "win32/shell.h"
@@ -9,10 +10,7 @@ namespace pellic {
 
 namespace zyltfolderlookup {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylFolderLookup::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylFolderLookup::StaticClass()};
 
 constexpr int kNoRoot = -1;
 // The special folder of each root, in the order of TZylRoots.

@@ -16,10 +16,7 @@ using vcl::Integer;
 
 namespace zyltlookupedit {
 const vcl::TClassRegistration streamingRegistration{TZylButtonClass::StaticClass()};
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylLookupEdit::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylLookupEdit::StaticClass()};
 }  // namespace zyltlookupedit
 
 // ---------------------------------------------------------------------------------------------

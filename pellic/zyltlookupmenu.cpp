@@ -1,5 +1,6 @@
 #include "pellic/zyltlookupmenu.h"
 
+#include "vcl/classregistration.h"
 #include "win32/menu.h"
 #include "win32/user.h"
 
@@ -9,10 +10,7 @@ using vcl::Integer;
 
 namespace zyltlookupmenu {
 
-const bool classesRegistered = [] {
-    vcl::RegisterClasses({TZylLookupMenu::StaticClass()});
-    return true;
-}();
+const vcl::TClassRegistration classesRegistered{TZylLookupMenu::StaticClass()};
 
 constexpr const char* kColumnBreak = "-";
 
