@@ -304,11 +304,11 @@ void TZylDBAscii::DoImport() {
     const bool& alive = *watch;
     const bool wasActive = dataSet->Active();
     dataSet->Open();
-    // Nothing shows the rows while they go in, so a table reads none back around each posted one.
-    dataSet->DisableControls();
+    // Nothing shows the rows while they go in, so a table reads none back after each posted one.
+    dataSet->BeginBulkAppend();
     const vcl::ScopeExit restore([dataSet, wasActive] {
         if (dataSet->State() == vcl::dsInsert) dataSet->Cancel();
-        dataSet->EnableControls();
+        dataSet->EndBulkAppend();
         if (!wasActive) dataSet->Close();
     });
     const std::vector<vcl::TField*> fields = ColumnFields(*dataSet);
@@ -317,10 +317,11 @@ void TZylDBAscii::DoImport() {
     std::string_view raw;
     std::vector<dbasciitext::Cell> cells;
     std::vector<std::string> values;
+    std::string recordText;
     if (printHeader_) dbasciitext::ReadRecord(text, pos, delimiter_, raw, cells);
     while (dbasciitext::ReadRecord(text, pos, delimiter_, raw, cells)) {
         if (raw.empty()) continue;
-        const std::string recordText(raw);
+        recordText.assign(raw);
         if (!zyltdbascii::FireEvent(alive, this, ImportBeforeInsert, recordText)) return;
         dataSet->Insert();
         dbasciitext::SplitColumns(raw, cells, fields.size(), values);

@@ -3,6 +3,7 @@
 // table and the file as they were.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -380,6 +381,46 @@ TEST_F(DBAsciiTest, ARefusedRecordIsReportedCancelledAndTheImportGoesOn) {
     EXPECT_EQ(table->State(), vcl::dsBrowse);
     auto check = OpenTable("people");
     EXPECT_EQ(Rows(*check), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5|Eve|", "6|Max|"}));
+}
+
+TEST_F(DBAsciiTest, EveryRecordFiresItsEventsAndTheTableIsNavigableAfterwards) {
+    Columns({{"ID", ""}, {"NAME", ""}});
+    ascii->SetDelimiter(';');
+    zyltest::WriteTextFile(file, "3;Cid\r\n1;Dup\r\n4;Dan\r\n");
+    std::map<std::string, int> fired;
+    auto count = [&fired](const char* name) { return [&fired, name](vcl::TDataSet*) { ++fired[name]; }; };
+    table->BeforeInsert = count("BeforeInsert");
+    table->AfterInsert = count("AfterInsert");
+    table->OnNewRecord = count("OnNewRecord");
+    table->BeforePost = count("BeforePost");
+    table->AfterPost = count("AfterPost");
+    table->FieldByName("NAME")->OnValidate = [&fired](vcl::TField*) { ++fired["OnValidate"]; };
+    ascii->ImportBeforeInsert = [&](vcl::TObject*, std::string) { ++fired["ImportBeforeInsert"]; };
+    ascii->ImportBeforePost = [&](vcl::TObject*, std::string) { ++fired["ImportBeforePost"]; };
+    ascii->OnImportException = [&](vcl::TObject*, std::string) { ++fired["OnImportException"]; };
+    ascii->OnImportSuccess = [&](vcl::TObject*, std::string) { ++fired["OnImportSuccess"]; };
+    ascii->DoImport();
+    EXPECT_EQ(fired, (std::map<std::string, int>{{"AfterInsert", 3},
+                                                 {"AfterPost", 2},
+                                                 {"BeforeInsert", 3},
+                                                 {"BeforePost", 3},
+                                                 {"ImportBeforeInsert", 3},
+                                                 {"ImportBeforePost", 3},
+                                                 {"OnImportException", 1},
+                                                 {"OnImportSuccess", 2},
+                                                 {"OnNewRecord", 3},
+                                                 {"OnValidate", 3}}));
+    EXPECT_FALSE(table->ControlsDisabled());
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Dan") << "on the last record that went in";
+    table->Prior();
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Cid");
+    table->Prior();
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Ann");
+    table->Next();
+    table->Next();
+    table->Next();
+    EXPECT_TRUE(table->Eof());
+    EXPECT_EQ(table->RecordCount(), 4);
 }
 
 TEST_F(DBAsciiTest, EveryErrorPathClosesTheFileCancelsTheRecordAndRestoresActive) {

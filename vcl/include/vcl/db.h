@@ -817,6 +817,9 @@ struct TDataRecord {
     // Shown where it was inserted rather than where the order puts it, until the window is read
     // again: such a row never anchors the reading of neighbouring rows.
     bool displaced = false;
+    // Posted during a bulk append and not read back yet: the values are those written, without
+    // what the store adds (defaults, computed columns). Read back before anything relies on them.
+    bool unread = false;
 };
 
 class TDataSet : public TComponent {
@@ -934,6 +937,13 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
+    // A run of appended rows that nothing shows while they go in (an import). Each row still posts
+    // alone, with every event, but a table reads a posted row back only when a value of it is
+    // asked for or navigation moves from it, not after each post. Counted; disables the controls
+    // while it lasts.
+    void BeginBulkAppend();
+    void EndBulkAppend();
+    bool BulkAppending() const { return bulkCount_ > 0; }
 
     // Sends an event to the data sources (held back while controls are disabled).
     void DataEvent(TDataEvent event, TField* field = nullptr);
@@ -1121,8 +1131,8 @@ private:
     void CheckSeeksByKey() const;
     void ReloadAround(const TDataRecord* current);
     void GoToFetched(std::unique_ptr<TDataRecord> record);
-    void PlacePosted(TDataRecord written, bool inserting);
-    void PlaceInView(TDataRecord written, bool inserting);
+    void PlacePosted(std::unique_ptr<TDataRecord> record, bool inserting);
+    void PlaceInView(std::unique_ptr<TDataRecord> written, bool inserting);
     void Notify(const TDataSetNotifyEvent& handler) {
         if (handler) handler(this);
     }
@@ -1130,10 +1140,14 @@ private:
     // Field access for TField.
     const Variant& ActiveValue(const TField* field) const {
         // Browsing, the common case of every field read, at once.
-        if (state_ == dsBrowse && cursor_ >= 0)
-            return view_[static_cast<size_t>(cursor_)]->values[static_cast<size_t>(field->slot_)];
+        if (state_ == dsBrowse && cursor_ >= 0) {
+            const TDataRecord* record = view_[static_cast<size_t>(cursor_)];
+            if (!record->unread) return record->values[static_cast<size_t>(field->slot_)];
+        }
         return StateValue(field);
     }
+    // Reads the current row back when a bulk append left it unread.
+    void ReadBackPosted() const;
     const Variant& StateValue(const TField* field) const;
     void WriteValue(TField* field, Variant value);
     void AddField(TField* field);
@@ -1184,6 +1198,7 @@ private:
     mutable std::vector<std::unique_ptr<TDataRecord>> spareRecords_;
 
     int disableCount_ = 0;
+    int bulkCount_ = 0;
     TDataSetState disableState_ = dsInactive;
     TDataEvent enableEvent_ = deDataSetChange;
 };

@@ -481,6 +481,8 @@ public:
         }
     }
 
+    bool StatementsAtomic() const override { return true; }
+
     std::string Placeholder(int index) const override { return "?" + IntToStr(index); }
     std::string Caseless(const std::string& expression) const override {
         return expression + " COLLATE NOCASE";
