@@ -1098,7 +1098,22 @@ private:
     void CheckKeyIndex() const;
     bool SeekKey(const KeyValues& key, bool nearest);
     void CheckCanModify() const;
-    void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler);
+    // Runs a write, asking the error handler what to do when it fails. A template: a post runs it
+    // for every row, and a std::function would allocate each time.
+    template <class Operation>
+    void CheckOperation(const Operation& operation, const TDataSetErrorEvent& handler) {
+        for (;;) {
+            try {
+                operation();
+                return;
+            } catch (EDatabaseError& error) {
+                TDataAction action = TDataAction::daFail;
+                if (handler) handler(this, error, action);
+                if (action == TDataAction::daFail) throw;
+                if (action == TDataAction::daAbort) Abort();
+            }
+        }
+    }
     bool MatchesRecord(const TDataRecord& record, const std::vector<TField*>& fields,
                        const std::vector<std::optional<Variant>>& keys, TLocateOptions options) const;
     std::vector<std::optional<Variant>> LocateKeys(const std::vector<TField*>& fields,

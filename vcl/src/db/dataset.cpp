@@ -550,20 +550,6 @@ void TDataSet::Resync() {
 // ---------------------------------------------------------------------------------------------
 // Editing
 
-void TDataSet::CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler) {
-    for (;;) {
-        try {
-            operation();
-            return;
-        } catch (EDatabaseError& error) {
-            TDataAction action = TDataAction::daFail;
-            if (handler) handler(this, error, action);
-            if (action == TDataAction::daFail) throw;
-            if (action == TDataAction::daAbort) Abort();
-        }
-    }
-}
-
 void TDataSet::Edit() {
     if (state_ == dsEdit || state_ == dsInsert) return;
     CheckActive();
