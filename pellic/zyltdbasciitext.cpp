@@ -105,16 +105,21 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
     return true;
 }
 
-void SplitColumns(std::string_view raw, const std::vector<Cell>& cells, size_t columns,
+void SplitColumns(std::string_view raw, std::vector<Cell>& cells, size_t columns,
                   std::vector<std::string>& values) {
-    values.assign(columns, std::string());
+    values.resize(columns);
+    for (std::string& value : values)
+        value.clear();
     if (columns == 0 || cells.empty()) return;
+    // Swapped rather than copied: both strings keep their storage for the next record.
     size_t next = 0;
     for (size_t column = 0; column + 1 < columns; ++column) {
-        if (next + 1 < cells.size()) values[column] = cells[next++].value;
+        if (next + 1 < cells.size()) std::swap(values[column], cells[next++].value);
     }
-    values[columns - 1] =
-        next + 1 == cells.size() ? cells[next].value : std::string(raw.substr(cells[next].start));
+    if (next + 1 == cells.size())
+        std::swap(values[columns - 1], cells[next].value);
+    else
+        values[columns - 1].assign(raw.substr(cells[next].start));
 }
 
 }  // namespace pellic::dbasciitext

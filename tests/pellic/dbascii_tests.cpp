@@ -383,6 +383,25 @@ TEST_F(DBAsciiTest, ARefusedRecordIsReportedCancelledAndTheImportGoesOn) {
     EXPECT_EQ(Rows(*check), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5|Eve|", "6|Max|"}));
 }
 
+// The file is read in blocks of 1 MiB: a record running across the first block's end, with its CR
+// as the block's last byte and its LF as the next block's first, goes in whole and once.
+TEST_F(DBAsciiTest, RecordsAcrossTheReadersBlocksGoInWhole) {
+    Columns({{"ID", ""}, {"CITY", ""}});
+    ascii->SetDelimiter(';');
+    constexpr size_t kBlock = 1 << 20;
+    const std::string head = "5;Oslo\r\n6;";
+    std::string text = head + std::string(kBlock - 1 - head.size(), 'x') + "\r\n7;\"a\r\nb\"\r\n";
+    ASSERT_EQ(text[kBlock - 1], '\r');
+    zyltest::WriteTextFile(file, text);
+    std::vector<std::string> succeeded;
+    ascii->OnImportSuccess = [&](vcl::TObject*, std::string line) { succeeded.push_back(line.substr(0, 8)); };
+    ascii->DoImport();
+    EXPECT_EQ(succeeded, (std::vector<std::string>{"5;Oslo", "6;xxxxxx", "7;\"a\r\nb\""}));
+    auto check = OpenTable("people");
+    EXPECT_EQ(Rows(*check), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5||Oslo",
+                                                      "6||" + std::string(40, 'x'), "7||a\r\nb"}));
+}
+
 TEST_F(DBAsciiTest, EveryRecordFiresItsEventsAndTheTableIsNavigableAfterwards) {
     Columns({{"ID", ""}, {"NAME", ""}});
     ascii->SetDelimiter(';');

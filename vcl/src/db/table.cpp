@@ -134,6 +134,8 @@ void TTable::ReadColumns(dbdriver::Connection& connection) {
 void TTable::InternalClose() {
     scan_ = {};
     postSlots_.clear();
+    bulkSlots_.clear();
+    bulkColumns_.clear();
     CloseDatabase();
     info_.reset();
     selectList_.clear();
@@ -520,10 +522,10 @@ void TTable::InternalEdit(const TDataRecord& record) {
 void TTable::BulkInsert(TDataRecord& record, const std::vector<bool>& changed) {
     dbdriver::Connection& connection = Connection();
     if (postSlots_.empty()) postSlots_ = DefSlots();
-    // The values move into the statement and back: a row of a run is not copied on its way.
-    bulkColumns_.clear();
+    // The values move into the statement and back: a row of a run is not copied on its way. The
+    // rows of a run mostly name the same columns, whose names are then kept.
+    size_t count = 0;
     bulkValues_.clear();
-    bulkSlots_.clear();
     for (size_t i = 0; i < postSlots_.size(); ++i) {
         int slot = postSlots_[i];
         // As in any insert: the values given, and a null given on purpose over a default.
@@ -531,22 +533,36 @@ void TTable::BulkInsert(TDataRecord& record, const std::vector<bool>& changed) {
             (!changed[static_cast<size_t>(slot)] && record.values[static_cast<size_t>(slot)].IsNull()))
             continue;
         TFieldDef* def = FieldDefs()->Items(static_cast<int>(i));
-        bulkColumns_.push_back(def->Name());
+        if (count == bulkSlots_.size()) {
+            bulkSlots_.push_back(static_cast<size_t>(slot));
+            bulkColumns_.push_back(def->Name());
+        } else if (bulkSlots_[count] != static_cast<size_t>(slot)) {
+            bulkSlots_[count] = static_cast<size_t>(slot);
+            bulkColumns_[count] = def->Name();
+        }
+        ++count;
         bulkValues_.push_back({std::move(record.values[static_cast<size_t>(slot)]), def->DataType()});
-        bulkSlots_.push_back(static_cast<size_t>(slot));
     }
-    const ScopeExit giveBack([&] {
-        for (size_t k = 0; k < bulkSlots_.size(); ++k)
+    bulkSlots_.resize(count);
+    bulkColumns_.resize(count);
+    auto giveBack = [&] {
+        for (size_t k = 0; k < count; ++k)
             record.values[bulkSlots_[k]] = std::move(bulkValues_[k].value);
-    });
+    };
     auto insert = [&] {
         record.id = connection.Insert(info_->name, *info_, bulkColumns_, bulkValues_, this);
     };
-    // One statement, and nothing read back: the dataset asks for the row when it needs it.
-    if (connection.StatementsAtomic())
-        insert();
-    else
-        connection.Atomically(insert, this);
+    try {
+        // One statement, and nothing read back: the dataset asks for the row when it needs it.
+        if (connection.StatementsAtomic())
+            insert();
+        else
+            connection.Atomically(insert, this);
+    } catch (...) {
+        giveBack();
+        throw;
+    }
+    giveBack();
     record.unread = true;
 }
 
