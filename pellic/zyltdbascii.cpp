@@ -1,7 +1,6 @@
 #include "pellic/zyltdbascii.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -80,30 +79,66 @@ private:
     int fd_ = -1;
 };
 
-// The whole of a text file.
-std::string ReadTextFile(const std::string& name) {
-    const int fd = open(NativeName(name).c_str(), O_RDONLY | O_CLOEXEC);
-    auto fail = [&name](const char* what) {
-        const int error = errno;
-        throw vcl::EInOutError(what + name + ". " + std::system_category().message(error), error);
-    };
-    if (fd < 0) fail("Cannot open file ");
-    const vcl::ScopeExit closeFile([fd] { close(fd); });
-    std::string text;
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0) text.reserve(static_cast<size_t>(info.st_size));
-    char block[1 << 16];
-    for (;;) {
-        const ssize_t n = read(fd, block, sizeof block);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            fail("Cannot read file ");
-        }
-        if (n == 0) break;
-        text.append(block, static_cast<size_t>(n));
+// A text file read a block at a time, record by record, closed on every way out. A record that
+// runs past the end of a block is read again once the next block is in, so that the whole file is
+// never held at once.
+class RecordReader {
+public:
+    explicit RecordReader(const std::string& name) : name_(name) {
+        fd_ = open(NativeName(name).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) Fail("Cannot open file ");
     }
-    return text;
-}
+    ~RecordReader() { close(fd_); }
+    RecordReader(const RecordReader&) = delete;
+    RecordReader& operator=(const RecordReader&) = delete;
+
+    // The next record; false at the end of the file. `raw` stays valid until the next call.
+    bool Next(char delimiter, std::string_view& raw, std::vector<dbasciitext::Cell>& cells) {
+        for (;;) {
+            size_t end = pos_;
+            const std::string_view text(buffer_);
+            const bool read = dbasciitext::ReadRecord(text, end, delimiter, raw, cells);
+            // A record reaching the end of the block may go on in the next one (a line end split
+            // into CR and LF included).
+            if (read && (end < text.size() || atEnd_)) {
+                pos_ = end;
+                return true;
+            }
+            if (atEnd_) return false;
+            Refill();
+        }
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+
+    void Refill() {
+        buffer_.erase(0, pos_);
+        pos_ = 0;
+        const size_t kept = buffer_.size();
+        buffer_.resize(kept + kBlock);
+        for (;;) {
+            const ssize_t n = read(fd_, buffer_.data() + kept, kBlock);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                Fail("Cannot read file ");
+            }
+            buffer_.resize(kept + static_cast<size_t>(n));
+            if (n == 0) atEnd_ = true;
+            return;
+        }
+    }
+    [[noreturn]] void Fail(const char* what) const {
+        const int error = errno;
+        throw vcl::EInOutError(what + name_ + ". " + std::system_category().message(error), error);
+    }
+
+    std::string name_;
+    int fd_ = -1;
+    std::string buffer_;
+    size_t pos_ = 0;
+    bool atEnd_ = false;
+};
 
 // Characters of UTF-8 text: every byte but the continuation bytes.
 size_t CharacterCount(std::string_view text) {
@@ -302,23 +337,23 @@ void TZylDBAscii::DoImport() {
     const bool& alive = *watch;
     const bool wasActive = dataSet->Active();
     dataSet->Open();
-    // Nothing shows the rows while they go in, so a table reads none back around each posted one.
-    dataSet->DisableControls();
+    // Nothing shows the rows while they go in, so a table reads none back after each posted one.
+    dataSet->BeginBulkAppend();
     const vcl::ScopeExit restore([dataSet, wasActive] {
         if (dataSet->State() == vcl::dsInsert) dataSet->Cancel();
-        dataSet->EnableControls();
+        dataSet->EndBulkAppend();
         if (!wasActive) dataSet->Close();
     });
     const std::vector<vcl::TField*> fields = ColumnFields(*dataSet);
-    const std::string text = zyltdbascii::ReadTextFile(filename_);
-    size_t pos = 0;
+    zyltdbascii::RecordReader file(filename_);
     std::string_view raw;
     std::vector<dbasciitext::Cell> cells;
     std::vector<std::string> values;
-    if (printHeader_) dbasciitext::ReadRecord(text, pos, delimiter_, raw, cells);
-    while (dbasciitext::ReadRecord(text, pos, delimiter_, raw, cells)) {
+    std::string recordText;
+    if (printHeader_) file.Next(delimiter_, raw, cells);
+    while (file.Next(delimiter_, raw, cells)) {
         if (raw.empty()) continue;
-        const std::string recordText(raw);
+        recordText.assign(raw);
         if (!zyltdbascii::FireEvent(alive, this, ImportBeforeInsert, recordText)) return;
         dataSet->Insert();
         dbasciitext::SplitColumns(raw, cells, fields.size(), values);

@@ -42,11 +42,22 @@ void AppendValue(std::string& line, std::string_view value, char delimiter) {
 
 bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_view& raw,
                 std::vector<Cell>& cells) {
-    cells.clear();
-    if (pos >= text.size()) return false;
+    if (pos >= text.size()) {
+        cells.clear();
+        return false;
+    }
     const size_t begin = pos;
     size_t i = pos;
-    Cell cell{0, {}};
+    // The cells of the last record are filled again: their text keeps its storage from line to line.
+    size_t used = 0;
+    auto nextCell = [&cells, &used](size_t start) -> Cell& {
+        if (used == cells.size()) cells.emplace_back();
+        Cell& next = cells[used++];
+        next.start = start;
+        next.value.clear();
+        return next;
+    };
+    Cell* cell = &nextCell(0);
     const bool quoting = QuotingApplies(delimiter);
     bool atCellStart = true;
     while (i < text.size()) {
@@ -58,11 +69,11 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
             while (i < text.size()) {
                 const size_t quote = text.find(kQuote, i);
                 const size_t stop = quote == std::string_view::npos ? text.size() : quote;
-                cell.value.append(text.substr(i, stop - i));
+                cell->value.append(text.substr(i, stop - i));
                 i = stop;
                 if (i >= text.size()) break;
                 if (i + 1 < text.size() && text[i + 1] == kQuote) {
-                    cell.value += kQuote;
+                    cell->value += kQuote;
                     i += 2;
                     continue;
                 }
@@ -72,8 +83,7 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
             continue;
         }
         if (c == delimiter) {
-            cells.push_back(std::move(cell));
-            cell = Cell{i + 1 - begin, {}};
+            cell = &nextCell(i + 1 - begin);
             atCellStart = true;
             ++i;
             continue;
@@ -83,11 +93,11 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
         size_t stop = i + 1;
         while (stop < text.size() && text[stop] != delimiter && !IsLineEnd(text[stop]))
             ++stop;
-        cell.value.append(text.substr(i, stop - i));
+        cell->value.append(text.substr(i, stop - i));
         atCellStart = false;
         i = stop;
     }
-    cells.push_back(std::move(cell));
+    cells.resize(used);
     raw = text.substr(begin, i - begin);
     if (i < text.size() && text[i] == '\r') ++i;
     if (i < text.size() && text[i] == '\n') ++i;
@@ -95,16 +105,21 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
     return true;
 }
 
-void SplitColumns(std::string_view raw, const std::vector<Cell>& cells, size_t columns,
+void SplitColumns(std::string_view raw, std::vector<Cell>& cells, size_t columns,
                   std::vector<std::string>& values) {
-    values.assign(columns, std::string());
+    values.resize(columns);
+    for (std::string& value : values)
+        value.clear();
     if (columns == 0 || cells.empty()) return;
+    // Swapped rather than copied: both strings keep their storage for the next record.
     size_t next = 0;
     for (size_t column = 0; column + 1 < columns; ++column) {
-        if (next + 1 < cells.size()) values[column] = cells[next++].value;
+        if (next + 1 < cells.size()) std::swap(values[column], cells[next++].value);
     }
-    values[columns - 1] =
-        next + 1 == cells.size() ? cells[next].value : std::string(raw.substr(cells[next].start));
+    if (next + 1 == cells.size())
+        std::swap(values[columns - 1], cells[next].value);
+    else
+        values[columns - 1].assign(raw.substr(cells[next].start));
 }
 
 }  // namespace pellic::dbasciitext

@@ -36,8 +36,8 @@ bool ReadRecord(std::string_view text, size_t& pos, char delimiter, std::string_
 
 // The values of `columns` columns from the cells of a record: every column but the last takes the
 // next cell while another follows it, else an empty value; the last column takes the one cell left,
-// or the raw rest of the record when more are left.
-void SplitColumns(std::string_view raw, const std::vector<Cell>& cells, size_t columns,
+// or the raw rest of the record when more are left. Takes the text out of the cells it uses.
+void SplitColumns(std::string_view raw, std::vector<Cell>& cells, size_t columns,
                   std::vector<std::string>& values);
 
 }  // namespace pellic::dbasciitext

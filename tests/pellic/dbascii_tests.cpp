@@ -3,6 +3,7 @@
 // table and the file as they were.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -380,6 +381,65 @@ TEST_F(DBAsciiTest, ARefusedRecordIsReportedCancelledAndTheImportGoesOn) {
     EXPECT_EQ(table->State(), vcl::dsBrowse);
     auto check = OpenTable("people");
     EXPECT_EQ(Rows(*check), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5|Eve|", "6|Max|"}));
+}
+
+// The file is read in blocks of 1 MiB: a record running across the first block's end, with its CR
+// as the block's last byte and its LF as the next block's first, goes in whole and once.
+TEST_F(DBAsciiTest, RecordsAcrossTheReadersBlocksGoInWhole) {
+    Columns({{"ID", ""}, {"CITY", ""}});
+    ascii->SetDelimiter(';');
+    constexpr size_t kBlock = 1 << 20;
+    const std::string head = "5;Oslo\r\n6;";
+    std::string text = head + std::string(kBlock - 1 - head.size(), 'x') + "\r\n7;\"a\r\nb\"\r\n";
+    ASSERT_EQ(text[kBlock - 1], '\r');
+    zyltest::WriteTextFile(file, text);
+    std::vector<std::string> succeeded;
+    ascii->OnImportSuccess = [&](vcl::TObject*, std::string line) { succeeded.push_back(line.substr(0, 8)); };
+    ascii->DoImport();
+    EXPECT_EQ(succeeded, (std::vector<std::string>{"5;Oslo", "6;xxxxxx", "7;\"a\r\nb\""}));
+    auto check = OpenTable("people");
+    EXPECT_EQ(Rows(*check), (std::vector<std::string>{"1|Bob|Paris", "2|Ann|Rome", "5||Oslo",
+                                                      "6||" + std::string(40, 'x'), "7||a\r\nb"}));
+}
+
+TEST_F(DBAsciiTest, EveryRecordFiresItsEventsAndTheTableIsNavigableAfterwards) {
+    Columns({{"ID", ""}, {"NAME", ""}});
+    ascii->SetDelimiter(';');
+    zyltest::WriteTextFile(file, "3;Cid\r\n1;Dup\r\n4;Dan\r\n");
+    std::map<std::string, int> fired;
+    auto count = [&fired](const char* name) { return [&fired, name](vcl::TDataSet*) { ++fired[name]; }; };
+    table->BeforeInsert = count("BeforeInsert");
+    table->AfterInsert = count("AfterInsert");
+    table->OnNewRecord = count("OnNewRecord");
+    table->BeforePost = count("BeforePost");
+    table->AfterPost = count("AfterPost");
+    table->FieldByName("NAME")->OnValidate = [&fired](vcl::TField*) { ++fired["OnValidate"]; };
+    ascii->ImportBeforeInsert = [&](vcl::TObject*, std::string) { ++fired["ImportBeforeInsert"]; };
+    ascii->ImportBeforePost = [&](vcl::TObject*, std::string) { ++fired["ImportBeforePost"]; };
+    ascii->OnImportException = [&](vcl::TObject*, std::string) { ++fired["OnImportException"]; };
+    ascii->OnImportSuccess = [&](vcl::TObject*, std::string) { ++fired["OnImportSuccess"]; };
+    ascii->DoImport();
+    EXPECT_EQ(fired, (std::map<std::string, int>{{"AfterInsert", 3},
+                                                 {"AfterPost", 2},
+                                                 {"BeforeInsert", 3},
+                                                 {"BeforePost", 3},
+                                                 {"ImportBeforeInsert", 3},
+                                                 {"ImportBeforePost", 3},
+                                                 {"OnImportException", 1},
+                                                 {"OnImportSuccess", 2},
+                                                 {"OnNewRecord", 3},
+                                                 {"OnValidate", 3}}));
+    EXPECT_FALSE(table->ControlsDisabled());
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Dan") << "on the last record that went in";
+    table->Prior();
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Cid");
+    table->Prior();
+    EXPECT_EQ(table->FieldByName("NAME")->AsString(), "Ann");
+    table->Next();
+    table->Next();
+    table->Next();
+    EXPECT_TRUE(table->Eof());
+    EXPECT_EQ(table->RecordCount(), 4);
 }
 
 TEST_F(DBAsciiTest, EveryErrorPathClosesTheFileCancelsTheRecordAndRestoresActive) {

@@ -151,7 +151,10 @@ TEST(RtlStrToFloat, ParsesWithTheSettingsSeparator) {
                  {"0.1", 0.1},
                  {"00012.5000", 12.5},
                  {"1E+2", 100},
-                 {"123456789012345678901234567890", 1.2345678901234568e29}};
+                 {"123456789012345678901234567890", 1.2345678901234568e29},
+                 // Halfway between two doubles: the nearest even one, as for longer inputs.
+                 {"9007199254740993", 9007199254740992.0},
+                 {"123456.789012345678", 123456.789012345678}};
     for (const auto& c : cases) {
         EXPECT_EQ(StrToFloat(c.text), c.value) << c.text;
         double value = 0;

@@ -229,6 +229,69 @@ TEST_P(WindowedTable, RowsPostedWithControlsDisabledKeepTheirNeighbours) {
     EXPECT_EQ(data->RecordCount(), 13);
 }
 
+// A bulk append posts each row alone inside the caller's transaction: a refused row leaves the
+// transaction usable, and a posted row's defaults arrive once someone asks for them.
+TEST_P(WindowedTable, BulkAppendsReadRowsBackWhenAskedAndSurviveARefusedRow) {
+    auto data = Make(10);
+    auto& table = static_cast<TTable&>(*data);
+    data->Close();
+    dbtest::Execute(table.DatabaseName(),
+                    "ALTER TABLE people ADD COLUMN CITY VARCHAR(10) DEFAULT 'Oslo';"
+                    "CREATE UNIQUE INDEX people_id ON people (ID)");
+    data->Open();
+    data->SetIndexFieldNames("ID");
+    std::string afterPost;
+    data->AfterPost = [&](TDataSet* sender) {
+        if (Id(*sender) == 21) afterPost = sender->FieldByName("CITY")->AsString();
+    };
+    table.Database()->StartTransaction();
+    data->BeginBulkAppend();
+    int refused = 0;
+    for (int id : {20, 5, 21, 0}) {
+        data->Append();
+        data->FieldByName("ID")->SetAsInteger(id);
+        data->FieldByName("NAME")->SetAsString("n" + std::to_string(id));
+        try {
+            data->Post();
+        } catch (const EDatabaseError&) {
+            ++refused;
+            data->Cancel();
+        }
+    }
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(afterPost, "Oslo") << "read back when the handler asked";
+    EXPECT_EQ(Id(*data), 0);
+    EXPECT_EQ(data->FieldByName("CITY")->AsString(), "Oslo");
+    data->EndBulkAppend();
+    table.Database()->Commit();
+    EXPECT_FALSE(data->ControlsDisabled());
+    data->Next();
+    EXPECT_EQ(Id(*data), 1) << "navigation reads the neighbours in the index order";
+    std::string backward;
+    for (data->Last(); !data->Bof(); data->Prior())
+        backward += std::to_string(Id(*data)) + data->FieldByName("CITY")->AsString().substr(0, 1) + " ";
+    EXPECT_EQ(backward, "21O 20O 10O 9O 8O 7O 6O 5O 4O 3O 2O 1O 0O ");
+    EXPECT_EQ(data->RecordCount(), 13);
+}
+
+// In the natural order the window stays one row however many go in, and reads on from it.
+TEST_P(WindowedTable, BulkAppendsInTheNaturalOrderReadOnFromTheLastRow) {
+    auto data = Make(6);
+    data->BeginBulkAppend();
+    for (int id = 7; id <= 9; ++id) {
+        data->Append();
+        data->FieldByName("ID")->SetAsInteger(id);
+        data->Post();
+    }
+    data->EndBulkAppend();
+    EXPECT_EQ(Id(*data), 9);
+    EXPECT_EQ(data->RecNo(), 9);
+    std::string backward;
+    for (; !data->Bof(); data->Prior())
+        backward += std::to_string(Id(*data)) + " ";
+    EXPECT_EQ(backward, "9 8 7 6 5 4 3 2 1 ");
+}
+
 TEST_P(WindowedTable, RefreshShowsAnotherConnectionsChangeAndPostingFollowsTheKey) {
     TComponentPtr<TDataSet> data(dbtest::MakePeople(GetParam(), 10, dir_));
     auto* table = static_cast<TTable*>(data.get());

@@ -817,6 +817,9 @@ struct TDataRecord {
     // Shown where it was inserted rather than where the order puts it, until the window is read
     // again: such a row never anchors the reading of neighbouring rows.
     bool displaced = false;
+    // Posted during a bulk append and not read back yet: the values are those written, without
+    // what the store adds (defaults, computed columns). Read back before anything relies on them.
+    bool unread = false;
 };
 
 class TDataSet : public TComponent {
@@ -934,6 +937,13 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
+    // A run of appended rows that nothing shows while they go in (an import). Each row still posts
+    // alone, with every event, but a table reads a posted row back only when a value of it is
+    // asked for or navigation moves from it, not after each post. Counted; disables the controls
+    // while it lasts.
+    void BeginBulkAppend();
+    void EndBulkAppend();
+    bool BulkAppending() const { return bulkCount_ > 0; }
 
     // Sends an event to the data sources (held back while controls are disabled).
     void DataEvent(TDataEvent event, TField* field = nullptr);
@@ -1088,7 +1098,22 @@ private:
     void CheckKeyIndex() const;
     bool SeekKey(const KeyValues& key, bool nearest);
     void CheckCanModify() const;
-    void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler);
+    // Runs a write, asking the error handler what to do when it fails. A template: a post runs it
+    // for every row, and a std::function would allocate each time.
+    template <class Operation>
+    void CheckOperation(const Operation& operation, const TDataSetErrorEvent& handler) {
+        for (;;) {
+            try {
+                operation();
+                return;
+            } catch (EDatabaseError& error) {
+                TDataAction action = TDataAction::daFail;
+                if (handler) handler(this, error, action);
+                if (action == TDataAction::daFail) throw;
+                if (action == TDataAction::daAbort) Abort();
+            }
+        }
+    }
     bool MatchesRecord(const TDataRecord& record, const std::vector<TField*>& fields,
                        const std::vector<std::optional<Variant>>& keys, TLocateOptions options) const;
     std::vector<std::optional<Variant>> LocateKeys(const std::vector<TField*>& fields,
@@ -1121,8 +1146,8 @@ private:
     void CheckSeeksByKey() const;
     void ReloadAround(const TDataRecord* current);
     void GoToFetched(std::unique_ptr<TDataRecord> record);
-    void PlacePosted(TDataRecord written, bool inserting);
-    void PlaceInView(TDataRecord written, bool inserting);
+    void PlacePosted(std::unique_ptr<TDataRecord> record, bool inserting);
+    void PlaceInView(std::unique_ptr<TDataRecord> written, bool inserting);
     void Notify(const TDataSetNotifyEvent& handler) {
         if (handler) handler(this);
     }
@@ -1130,10 +1155,14 @@ private:
     // Field access for TField.
     const Variant& ActiveValue(const TField* field) const {
         // Browsing, the common case of every field read, at once.
-        if (state_ == dsBrowse && cursor_ >= 0)
-            return view_[static_cast<size_t>(cursor_)]->values[static_cast<size_t>(field->slot_)];
+        if (state_ == dsBrowse && cursor_ >= 0) {
+            const TDataRecord* record = view_[static_cast<size_t>(cursor_)];
+            if (!record->unread) return record->values[static_cast<size_t>(field->slot_)];
+        }
         return StateValue(field);
     }
+    // Reads the current row back when a bulk append left it unread.
+    void ReadBackPosted() const;
     const Variant& StateValue(const TField* field) const;
     void WriteValue(TField* field, Variant value);
     void AddField(TField* field);
@@ -1184,6 +1213,7 @@ private:
     mutable std::vector<std::unique_ptr<TDataRecord>> spareRecords_;
 
     int disableCount_ = 0;
+    int bulkCount_ = 0;
     TDataSetState disableState_ = dsInactive;
     TDataEvent enableEvent_ = deDataSetChange;
 };

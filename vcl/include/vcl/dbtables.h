@@ -16,6 +16,7 @@ namespace dbdriver {
 class Connection;
 class ResultCursor;
 class Row;
+struct Param;
 struct TableInfo;
 }  // namespace dbdriver
 
@@ -184,6 +185,8 @@ private:
     std::function<bool(const dbdriver::Row&)> Recorder(std::vector<std::unique_ptr<TDataRecord>>& rows);
     void ReadColumns(dbdriver::Connection& connection);
     std::unique_ptr<TDataRecord> RereadRecord(Int64 id);
+    // Inserts a row of a bulk append: one statement, the row left unread.
+    void BulkInsert(TDataRecord& record, const std::vector<bool>& changed);
     std::string QuotedTable() const;
     // "SELECT <the identity and every column> FROM <table>", made when the columns are read.
     const std::string& SelectList() const { return selectList_; }
@@ -220,6 +223,12 @@ private:
     std::vector<bool> caseInsensitive_;  // by FieldDefs position
     std::vector<bool> notNull_;          // by FieldDefs position
     std::string primaryKey_;
+    // A bulk append's record slots by FieldDefs position, and the columns and values of its
+    // current row, kept from row to row.
+    std::vector<int> postSlots_;
+    std::vector<std::string> bulkColumns_;
+    std::vector<dbdriver::Param> bulkValues_;
+    std::vector<size_t> bulkSlots_;
 };
 
 enum class TParamType : uint8_t { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };

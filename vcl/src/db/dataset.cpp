@@ -296,6 +296,30 @@ void TDataSet::EnableControls() {
     if (disableState_ != dsInactive && state_ != dsInactive) SendEvent(enableEvent_, nullptr, 0);
 }
 
+void TDataSet::BeginBulkAppend() {
+    DisableControls();
+    ++bulkCount_;
+}
+
+void TDataSet::EndBulkAppend() {
+    if (bulkCount_ == 0) return;
+    --bulkCount_;
+    EnableControls();
+}
+
+void TDataSet::ReadBackPosted() const {
+    if (cursor_ < 0 || static_cast<size_t>(cursor_) >= view_.size() || state_ == dsInactive) return;
+    TDataRecord& record = *view_[static_cast<size_t>(cursor_)];
+    if (!record.unread) return;
+    std::unique_ptr<TDataRecord> stored = const_cast<TDataSet*>(this)->FetchRecord(record.id);
+    record.unread = false;
+    // A row another connection deleted meanwhile keeps the values it was written with.
+    if (!stored) return;
+    std::swap(record.values, stored->values);
+    if (spareRecords_.size() < static_cast<size_t>(windowLimit_)) spareRecords_.push_back(std::move(stored));
+    if (hasCalcFields_ && state_ == dsBrowse) const_cast<TDataSet*>(this)->CalculateFields(record);
+}
+
 void TDataSet::AddDataSource(TDataSource* source) {
     if (std::find(dataSources_.begin(), dataSources_.end(), source) == dataSources_.end())
         dataSources_.push_back(source);
@@ -325,6 +349,7 @@ const Variant& TDataSet::StateValue(const TField* field) const {
                                                                     : NullVariant();
         default:
             if (cursor_ < 0) return NullVariant();
+            ReadBackPosted();
             return view_[static_cast<size_t>(cursor_)]->values[slot];
     }
 }
@@ -377,10 +402,12 @@ void TDataSet::CalculateFields(TDataRecord& record) {
 
 void TDataSet::CalcCurrent() {
     if (!hasCalcFields_) return;
-    if (state_ == dsEdit || state_ == dsInsert)
+    if (state_ == dsEdit || state_ == dsInsert) {
         CalculateFields(buffer_);
-    else if (cursor_ >= 0)
+    } else if (cursor_ >= 0) {
+        ReadBackPosted();
         CalculateFields(*view_[static_cast<size_t>(cursor_)]);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -402,6 +429,7 @@ int TDataSet::RecNo() const {
     if (state_ == dsInactive || state_ == dsInsert || cursor_ < 0) return -1;
     if (!windowBase_) {
         // After a seek the position is unknown until someone asks: the source counts the rows before.
+        ReadBackPosted();
         Int64 before = const_cast<TDataSet*>(this)->CountRecords(view_[static_cast<size_t>(cursor_)]);
         windowBase_ = before - cursor_;
     }
@@ -522,20 +550,6 @@ void TDataSet::Resync() {
 // ---------------------------------------------------------------------------------------------
 // Editing
 
-void TDataSet::CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler) {
-    for (;;) {
-        try {
-            operation();
-            return;
-        } catch (EDatabaseError& error) {
-            TDataAction action = TDataAction::daFail;
-            if (handler) handler(this, error, action);
-            if (action == TDataAction::daFail) throw;
-            if (action == TDataAction::daAbort) Abort();
-        }
-    }
-}
-
 void TDataSet::Edit() {
     if (state_ == dsEdit || state_ == dsInsert) return;
     CheckActive();
@@ -545,6 +559,7 @@ void TDataSet::Edit() {
     }
     CheckBrowseMode();
     CheckCanModify();
+    ReadBackPosted();
     Notify(BeforeEdit);
     CheckOperation([this] { InternalEdit(*view_[static_cast<size_t>(cursor_)]); }, OnEditError);
     buffer_ = *view_[static_cast<size_t>(cursor_)];
@@ -560,8 +575,10 @@ void TDataSet::BeginInsertAppend(bool append) {
     CheckCanModify();
     Notify(BeforeInsert);
     Notify(BeforeScroll);
-    buffer_ = TDataRecord();
-    buffer_.values.resize(fields_->list_.size());
+    // The buffer's storage serves one inserted row after another.
+    buffer_.id = 0;
+    buffer_.displaced = buffer_.unread = false;
+    buffer_.values.assign(fields_->list_.size(), Variant());
     changed_.assign(buffer_.values.size(), false);
     appending_ = append;
     bof_ = false;
@@ -603,13 +620,13 @@ void TDataSet::Post() {
     SendEvent(deCheckBrowseMode, nullptr, 0);
     Notify(BeforePost);
     bool inserting = state_ == dsInsert;
-    TDataRecord written;
+    std::unique_ptr<TDataRecord> written = NewRecord(0, false);
     CheckOperation(
         [&] {
             for (TField* field : fields_->list_)
                 if (field->DataType() != TFieldType::ftAutoInc) field->CheckRequired();
-            written = buffer_;
-            InternalPost(written, changed_, inserting);
+            *written = buffer_;
+            InternalPost(*written, changed_, inserting);
         },
         OnPostError);
 
@@ -619,17 +636,16 @@ void TDataSet::Post() {
     } else {
         PlaceInView(std::move(written), inserting);
     }
-    buffer_ = TDataRecord();
+    buffer_.values.clear();
     SetState(dsBrowse);
     Resync();
     Notify(AfterPost);
 }
 
-void TDataSet::PlacePosted(TDataRecord written, bool inserting) {
+void TDataSet::PlacePosted(std::unique_ptr<TDataRecord> record, bool inserting) {
     // In the natural order a new row shows where it was inserted, and an edited row stays, until
     // the window is read again; otherwise the window is read again around the posted row.
-    if (order_.empty() && (inserting || cursor_ >= 0)) {
-        auto record = std::make_unique<TDataRecord>(std::move(written));
+    if (order_.empty() && (inserting || cursor_ >= 0) && !(inserting && bulkCount_ > 0)) {
         if (inserting) {
             record->displaced = true;
             size_t position = appending_ || cursor_ < 0 ? store_.size() : static_cast<size_t>(cursor_);
@@ -643,25 +659,29 @@ void TDataSet::PlacePosted(TDataRecord written, bool inserting) {
         SyncView();
         return;
     }
-    auto record = std::make_unique<TDataRecord>(std::move(written));
     if (disableCount_ > 0) {
         // Nothing shows the rows: the posted one alone is the window, and its neighbours are read
-        // when navigation reaches them. A run of posts (an import) then reads nothing back.
+        // when navigation reaches them. A run of posts (an import) then reads nothing back. A bulk
+        // append takes this way in the natural order too, where the window would otherwise grow
+        // by every row: there a row's identity is its place.
         record->displaced = false;
-        Window window;
-        window.rows.push_back(std::move(record));
-        window.cursor = 0;
-        window.atStart = window.atEnd = false;
-        InstallWindow(std::move(window));
+        KeepSpare(store_.begin(), store_.end());
+        store_.clear();
+        store_.push_back(std::move(record));
+        cursor_ = 0;
+        windowStart_ = windowEnd_ = false;
+        windowBase_.reset();
+        fetchBatch_ = 0;
+        SyncView();
         return;
     }
     InstallWindow(ReadWindowAround(std::move(record)));
 }
 
-void TDataSet::PlaceInView(TDataRecord written, bool inserting) {
+void TDataSet::PlaceInView(std::unique_ptr<TDataRecord> written, bool inserting) {
     TDataRecord* record = nullptr;
     if (inserting) {
-        store_.push_back(std::make_unique<TDataRecord>(std::move(written)));
+        store_.push_back(std::move(written));
         record = store_.back().get();
         size_t position;
         if (!order_.empty())
@@ -674,7 +694,7 @@ void TDataSet::PlaceInView(TDataRecord written, bool inserting) {
         cursor_ = static_cast<int>(position);
     } else {
         record = view_[static_cast<size_t>(cursor_)];
-        *record = std::move(written);
+        *record = std::move(*written);
         if (!order_.empty()) {
             view_.erase(view_.begin() + cursor_);
             auto position = SortedPosition(record);
@@ -711,6 +731,8 @@ void TDataSet::Delete() {
     SendEvent(deCheckBrowseMode, nullptr, 0);
     Notify(BeforeDelete);
     Notify(BeforeScroll);
+    // The row's key places the rows after it.
+    ReadBackPosted();
     TDataRecord* record = view_[static_cast<size_t>(cursor_)];
     CheckOperation([&] { InternalDelete(*record); }, OnDeleteError);
     TDataRecord deleted = *record;

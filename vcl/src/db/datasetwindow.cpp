@@ -46,7 +46,7 @@ std::unique_ptr<TDataRecord> TDataSet::NewRecord(Int64 id, bool cleared) const {
         if (cleared)
             for (Variant& value : record->values)
                 value = Variant();
-        record->displaced = false;
+        record->displaced = record->unread = false;
     } else {
         record = std::make_unique<TDataRecord>();
     }
@@ -167,6 +167,7 @@ void DropShown(std::vector<std::unique_ptr<TDataRecord>>& rows,
 }  // namespace
 
 int TDataSet::ExtendForward(const TDataRecord* fallbackAnchor) {
+    ReadBackPosted();
     const TDataRecord* anchor = EdgeRecord(true);
     if (!anchor) anchor = fallbackAnchor;
     if (!anchor) {
@@ -203,6 +204,7 @@ void TDataSet::ReadAheadFrom(const TDataRecord* edge, bool forward) {
 }
 
 int TDataSet::ExtendBackward() {
+    ReadBackPosted();
     const TDataRecord* anchor = EdgeRecord(false);
     if (!anchor) {
         InstallWindow(ReadLastWindow());

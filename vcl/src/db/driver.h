@@ -126,6 +126,9 @@ public:
     virtual bool InTransaction() const = 0;
     // Runs `write` atomically: in a savepoint inside an open transaction, else in one of its own.
     virtual void Atomically(const std::function<void()>& write, const TComponent* owner) = 0;
+    // Whether one statement is atomic as it stands: a failed one undoes its own changes and leaves
+    // an open transaction usable, so that it needs no savepoint.
+    virtual bool StatementsAtomic() const { return false; }
 
     // The placeholder of the 1-based parameter `index`.
     virtual std::string Placeholder(int index) const = 0;

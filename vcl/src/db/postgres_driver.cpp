@@ -420,6 +420,9 @@ public:
         }
     }
 
+    // Alone a statement is its own transaction; inside one, a failed statement aborts it.
+    bool StatementsAtomic() const override { return !InTransaction(); }
+
     std::string Placeholder(int index) const override { return "$" + IntToStr(index); }
     std::string Caseless(const std::string& expression) const override { return "lower(" + expression + ")"; }
     std::string AsText(const std::string& expression) const override { return "(" + expression + ")::text"; }

@@ -176,8 +176,10 @@ Variant ReadColumn(sqlite3_stmt* stmt, int column, TFieldType type) {
     }
 }
 
+// Text and blobs are copied unless `lifetime` is SQLITE_STATIC: the caller then keeps the values
+// until the statement is reset and its bindings cleared.
 void BindValue(Statement& statement, int index, const Variant& value, TFieldType type,
-               const TComponent* owner) {
+               sqlite3_destructor_type lifetime, const TComponent* owner) {
     sqlite3_stmt* stmt = statement.Handle();
     int rc = SQLITE_OK;
     switch (value.VarType()) {
@@ -209,10 +211,9 @@ void BindValue(Statement& statement, int index, const Variant& value, TFieldType
             const std::string& bytes = *value.StringPtr();
             if (type == TFieldType::ftBlob || type == TFieldType::ftGraphic ||
                 type == TFieldType::ftTypedBinary)
-                rc = sqlite3_bind_blob64(stmt, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+                rc = sqlite3_bind_blob64(stmt, index, bytes.data(), bytes.size(), lifetime);
             else
-                rc = sqlite3_bind_text64(stmt, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT,
-                                         SQLITE_UTF8);
+                rc = sqlite3_bind_text64(stmt, index, bytes.data(), bytes.size(), lifetime, SQLITE_UTF8);
             break;
         }
     }
@@ -300,12 +301,13 @@ std::string DeclaredType(TFieldType type, Integer size) {
     }
 }
 
-void BindAll(Statement& statement, const std::vector<Param>& params, const TComponent* owner) {
+void BindAll(Statement& statement, const std::vector<Param>& params, const TComponent* owner,
+             sqlite3_destructor_type lifetime = SQLITE_TRANSIENT) {
     int count = sqlite3_bind_parameter_count(statement.Handle());
     if (static_cast<size_t>(count) != params.size()) DatabaseError("Wrong number of parameters", owner);
     for (int i = 0; i < count; ++i)
         BindValue(statement, i + 1, params[static_cast<size_t>(i)].value, params[static_cast<size_t>(i)].type,
-                  owner);
+                  lifetime, owner);
 }
 
 class StatementRow final : public Row {
@@ -448,12 +450,17 @@ public:
         if (!prepared) return 0;
         Statement& statement = *prepared->statement;
         prepared->busy = true;
-        const ScopeExit release([&] {
-            sqlite3_reset(statement.Handle());
-            sqlite3_clear_bindings(statement.Handle());
-            prepared->busy = false;
-        });
-        BindAll(statement, params, owner);
+        // Neither call raises: a plain guard, cheaper than ScopeExit for a statement run per row.
+        struct Release {
+            Prepared& prepared;
+            ~Release() {
+                sqlite3_reset(prepared.statement->Handle());
+                sqlite3_clear_bindings(prepared.statement->Handle());
+                prepared.busy = false;
+            }
+        } release{*prepared};
+        // The values outlive the run, whose end clears the bindings: they need no copy.
+        BindAll(statement, params, owner, SQLITE_STATIC);
         StatementRow row(statement.Handle());
         while (statement.Step())
             if (each && !each(row)) break;
@@ -480,6 +487,8 @@ public:
             throw;
         }
     }
+
+    bool StatementsAtomic() const override { return true; }
 
     std::string Placeholder(int index) const override { return "?" + IntToStr(index); }
     std::string Caseless(const std::string& expression) const override {

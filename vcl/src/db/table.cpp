@@ -133,6 +133,9 @@ void TTable::ReadColumns(dbdriver::Connection& connection) {
 
 void TTable::InternalClose() {
     scan_ = {};
+    postSlots_.clear();
+    bulkSlots_.clear();
+    bulkColumns_.clear();
     CloseDatabase();
     info_.reset();
     selectList_.clear();
@@ -516,7 +519,58 @@ void TTable::InternalEdit(const TDataRecord& record) {
     if (!RereadRecord(record.id)) DatabaseError(std::string(dbconsts::SRecordChanged), this);
 }
 
+void TTable::BulkInsert(TDataRecord& record, const std::vector<bool>& changed) {
+    dbdriver::Connection& connection = Connection();
+    if (postSlots_.empty()) postSlots_ = DefSlots();
+    // The values move into the statement and back: a row of a run is not copied on its way. The
+    // rows of a run mostly name the same columns, whose names are then kept.
+    size_t count = 0;
+    bulkValues_.clear();
+    for (size_t i = 0; i < postSlots_.size(); ++i) {
+        int slot = postSlots_[i];
+        // As in any insert: the values given, and a null given on purpose over a default.
+        if (slot < 0 ||
+            (!changed[static_cast<size_t>(slot)] && record.values[static_cast<size_t>(slot)].IsNull()))
+            continue;
+        TFieldDef* def = FieldDefs()->Items(static_cast<int>(i));
+        if (count == bulkSlots_.size()) {
+            bulkSlots_.push_back(static_cast<size_t>(slot));
+            bulkColumns_.push_back(def->Name());
+        } else if (bulkSlots_[count] != static_cast<size_t>(slot)) {
+            bulkSlots_[count] = static_cast<size_t>(slot);
+            bulkColumns_[count] = def->Name();
+        }
+        ++count;
+        bulkValues_.push_back({std::move(record.values[static_cast<size_t>(slot)]), def->DataType()});
+    }
+    bulkSlots_.resize(count);
+    bulkColumns_.resize(count);
+    auto giveBack = [&] {
+        for (size_t k = 0; k < count; ++k)
+            record.values[bulkSlots_[k]] = std::move(bulkValues_[k].value);
+    };
+    auto insert = [&] {
+        record.id = connection.Insert(info_->name, *info_, bulkColumns_, bulkValues_, this);
+    };
+    try {
+        // One statement, and nothing read back: the dataset asks for the row when it needs it.
+        if (connection.StatementsAtomic())
+            insert();
+        else
+            connection.Atomically(insert, this);
+    } catch (...) {
+        giveBack();
+        throw;
+    }
+    giveBack();
+    record.unread = true;
+}
+
 void TTable::InternalPost(TDataRecord& record, const std::vector<bool>& changed, bool inserting) {
+    if (inserting && BulkAppending()) {
+        BulkInsert(record, changed);
+        return;
+    }
     dbdriver::Connection& connection = Connection();
     std::vector<int> slots = DefSlots();
     std::vector<std::string> columns;

@@ -618,6 +618,14 @@ bool Scan(std::string_view s, char decimalSeparator, NumberText& t) {
 bool ParseFloat(std::string_view s, double& value, const TFormatSettings& settings) {
     NumberText t;
     if (!Scan(s, settings.DecimalSeparator, t)) return false;
+    // The common case, a short plain number written with a point, is already in from_chars' own
+    // form: it parses where it stands, rounded the same way, and cannot leave the double range.
+    if (settings.DecimalSeparator == '.' && t.exponent == 0 && t.whole.size() + t.fraction.size() <= 18) {
+        const std::string_view digits = TrimSpaces(s);
+        const char* first = digits.data() + (digits.front() == '+' ? 1 : 0);
+        const auto parsed = std::from_chars(first, digits.data() + digits.size(), value);
+        if (parsed.ec == std::errc() && parsed.ptr == digits.data() + digits.size()) return true;
+    }
     // Significant digits and the decimal exponent of the last one, for from_chars.
     std::string_view whole = t.whole;
     while (!whole.empty() && whole.front() == '0')

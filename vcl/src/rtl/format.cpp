@@ -278,8 +278,12 @@ bool ParseInteger(std::string_view s, Int64 min, Int64 max, uint64_t hexMax, Int
             digit = c - 'A' + 10;
         else
             return false;
-        if (magnitude > (limit - digit) / base) return false;
-        magnitude = magnitude * base + digit;
+        // magnitude * base + digit <= limit, without a division per digit.
+        uint64_t next;
+        if (__builtin_mul_overflow(magnitude, base, &next) || __builtin_add_overflow(next, digit, &next) ||
+            next > limit)
+            return false;
+        magnitude = next;
     }
     if (hex) {
         // Hexadecimal literals name bit patterns: $FFFFFFFF is -1 as an Integer.
