@@ -112,21 +112,29 @@ public:
 private:
     static constexpr size_t kBlock = 1 << 20;
 
+    // Keeps the unread part and adds at least as much again (a block at the least), so that a
+    // record longer than a block, or a quote never closed, is scanned a bounded number of times
+    // over: the work stays linear in the file's size.
     void Refill() {
         buffer_.erase(0, pos_);
         pos_ = 0;
         const size_t kept = buffer_.size();
-        buffer_.resize(kept + kBlock);
-        for (;;) {
-            const ssize_t n = read(fd_, buffer_.data() + kept, kBlock);
+        const size_t wanted = std::max(kBlock, kept);
+        buffer_.resize(kept + wanted);
+        size_t got = 0;
+        while (got < wanted) {
+            const ssize_t n = read(fd_, buffer_.data() + kept + got, wanted - got);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 Fail("Cannot read file ");
             }
-            buffer_.resize(kept + static_cast<size_t>(n));
-            if (n == 0) atEnd_ = true;
-            return;
+            if (n == 0) {
+                atEnd_ = true;
+                break;
+            }
+            got += static_cast<size_t>(n);
         }
+        buffer_.resize(kept + got);
     }
     [[noreturn]] void Fail(const char* what) const {
         const int error = errno;

@@ -224,7 +224,8 @@ void TZylMenuBuilder::RemoveItem() {
     // is freed.
     TTreeNode* parentNode = node->Parent();
     ZylMenuTree->SetSelected(parentNode);
-    if (!ItemOf(parentNode)) SelectInDesigner(menu_);
+    TZylMenuItem* parentItem = ItemOf(parentNode);
+    SelectInDesigner(parentItem ? static_cast<vcl::TPersistent*>(parentItem) : menu_);
     ClearData(node);
     if (Designer() && item->Owner() == Designer()->GetRoot())
         Designer()->DeleteComponent(item);
