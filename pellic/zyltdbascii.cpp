@@ -156,11 +156,12 @@ size_t CharacterCount(std::string_view text) {
 
 // Runs a handler that may free the component: the handler is copied first, since it goes with the
 // component; false when the component is gone afterwards.
+// The text is made only for a handler that is there to be told it.
 bool FireEvent(const bool& alive, TZylDBAscii* sender, const TZylImportExportEvent& event,
-               const std::string& text) {
+               std::string_view text) {
     if (!event) return true;
     const TZylImportExportEvent handler = event;
-    handler(sender, text);
+    handler(sender, std::string(text));
     return alive;
 }
 
@@ -322,7 +323,7 @@ void TZylDBAscii::DoExport() {
 
 bool TZylDBAscii::ImportRecord(const bool& alive, vcl::TDataSet& dataSet,
                                const std::vector<vcl::TField*>& fields,
-                               const std::vector<std::string>& values, const std::string& recordText) {
+                               const std::vector<std::string>& values, std::string_view recordText) {
     try {
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i]->SetAsString(values[i]);
@@ -357,17 +358,15 @@ void TZylDBAscii::DoImport() {
     std::string_view raw;
     std::vector<dbasciitext::Cell> cells;
     std::vector<std::string> values;
-    std::string recordText;
     if (printHeader_) file.Next(delimiter_, raw, cells);
     while (file.Next(delimiter_, raw, cells)) {
         if (raw.empty()) continue;
-        recordText.assign(raw);
-        if (!zyltdbascii::FireEvent(alive, this, ImportBeforeInsert, recordText)) return;
+        if (!zyltdbascii::FireEvent(alive, this, ImportBeforeInsert, raw)) return;
         dataSet->Insert();
         dbasciitext::SplitColumns(raw, cells, fields.size(), values);
-        const bool posted = ImportRecord(alive, *dataSet, fields, values, recordText);
+        const bool posted = ImportRecord(alive, *dataSet, fields, values, raw);
         if (!alive) return;
-        if (posted && !zyltdbascii::FireEvent(alive, this, OnImportSuccess, recordText)) return;
+        if (posted && !zyltdbascii::FireEvent(alive, this, OnImportSuccess, raw)) return;
     }
 }
 

@@ -121,7 +121,7 @@ private:
     void AppendRecordLine(std::string& line, const std::vector<vcl::TField*>& fields) const;
     // Inserts one record; false when the dataset refused it (or a handler freed the component).
     bool ImportRecord(const bool& alive, vcl::TDataSet& dataSet, const std::vector<vcl::TField*>& fields,
-                      const std::vector<std::string>& values, const std::string& recordText);
+                      const std::vector<std::string>& values, std::string_view recordText);
 
     std::unique_ptr<TZylADFields> fields_;
     std::unique_ptr<vcl::TFieldDataLink> dataLink_;

@@ -374,15 +374,17 @@ void TDataSet::WriteValue(TField* field, Variant value) {
     if (state_ != dsEdit && state_ != dsInsert) DatabaseError(std::string(dbconsts::SNotEditing), this);
     if (field->readOnly_ || field->fieldKind_ != TFieldKind::fkData)
         DatabaseError(Format(dbconsts::SFieldReadOnly, {field->DisplayName()}), this);
-    Variant old = std::move(buffer_.values[slot]);
-    buffer_.values[slot] = std::move(value);
     if (field->OnValidate) {
+        Variant old = std::move(buffer_.values[slot]);
+        buffer_.values[slot] = std::move(value);
         try {
             field->OnValidate(field);
         } catch (...) {
             buffer_.values[slot] = std::move(old);
             throw;
         }
+    } else {
+        buffer_.values[slot] = std::move(value);
     }
     changed_[slot] = true;
     CalcCurrent();
@@ -625,8 +627,21 @@ void TDataSet::Post() {
         [&] {
             for (TField* field : fields_->list_)
                 if (field->DataType() != TFieldType::ftAutoInc) field->CheckRequired();
-            *written = buffer_;
-            InternalPost(*written, changed_, inserting);
+            if (!inserting || bulkCount_ == 0) {
+                *written = buffer_;
+                InternalPost(*written, changed_, inserting);
+                return;
+            }
+            // A row of a bulk append moves into the posted record rather than being copied; a
+            // failed post hands the values back for the error handler, a retry or Cancel.
+            written->values.swap(buffer_.values);
+            written->id = buffer_.id;
+            try {
+                InternalPost(*written, changed_, inserting);
+            } catch (...) {
+                buffer_.values.swap(written->values);
+                throw;
+            }
         },
         OnPostError);
 

@@ -10,7 +10,8 @@ namespace {
 
 // Cuts a UTF-8 string after `limit` code points, never inside one.
 std::string LimitCharacters(std::string text, Integer limit) {
-    if (limit <= 0) return text;
+    // A text of no more bytes than the limit has no more characters either.
+    if (limit <= 0 || text.size() <= static_cast<size_t>(limit)) return text;
     size_t count = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;

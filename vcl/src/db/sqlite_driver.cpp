@@ -455,11 +455,11 @@ public:
             Prepared& prepared;
             ~Release() {
                 sqlite3_reset(prepared.statement->Handle());
-                sqlite3_clear_bindings(prepared.statement->Handle());
                 prepared.busy = false;
             }
         } release{*prepared};
-        // The values outlive the run, whose end clears the bindings: they need no copy.
+        // The values outlive the run: they need no copy. What stays bound afterwards is never
+        // read, since every run binds every parameter before it steps (BindAll checks the count).
         BindAll(statement, params, owner, SQLITE_STATIC);
         StatementRow row(statement.Handle());
         while (statement.Step())
@@ -651,6 +651,9 @@ private:
 
     // nullptr when the text holds no statement.
     Prepared* Prepare(const std::string& sql, const TComponent* owner) {
+        // A run of the same statement (a bulk insert) finds it last.
+        if (!prepared_.empty() && !prepared_.back()->busy && prepared_.back()->sql == sql)
+            return prepared_.back().get();
         for (size_t i = 0; i < prepared_.size(); ++i) {
             if (prepared_[i]->busy || prepared_[i]->sql != sql) continue;
             // The most recent go last.
