@@ -16,7 +16,7 @@ namespace dbdriver {
 class Connection;
 class ResultCursor;
 class Row;
-struct Param;
+struct ParamRef;
 struct TableInfo;
 }  // namespace dbdriver
 
@@ -227,7 +227,7 @@ private:
     // current row, kept from row to row.
     std::vector<int> postSlots_;
     std::vector<std::string> bulkColumns_;
-    std::vector<dbdriver::Param> bulkValues_;
+    std::vector<dbdriver::ParamRef> bulkValues_;
     std::vector<size_t> bulkSlots_;
 };
 

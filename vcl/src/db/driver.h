@@ -20,6 +20,12 @@ struct Param {
     TFieldType type = TFieldType::ftUnknown;
 };
 
+// A value bound where it stands: a bulk insert binds the dataset's own values without copying them.
+struct ParamRef {
+    const Variant* value;
+    TFieldType type;
+};
+
 struct ColumnType {
     TFieldType type;
     Integer size;
@@ -153,6 +159,16 @@ public:
     virtual Int64 Insert(const std::string& table, const TableInfo& info,
                          const std::vector<std::string>& columns, const std::vector<Param>& values,
                          const TComponent* owner) = 0;
+    // The same from values that stay where they are; a driver that can bind them in place does.
+    virtual Int64 InsertRow(const std::string& table, const TableInfo& info,
+                            const std::vector<std::string>& columns, const std::vector<ParamRef>& values,
+                            const TComponent* owner) {
+        std::vector<Param> copies;
+        copies.reserve(values.size());
+        for (const ParamRef& ref : values)
+            copies.push_back({*ref.value, ref.type});
+        return Insert(table, info, columns, copies, owner);
+    }
     // Updates the row; returns its identity afterwards (which can change), or nullopt when gone.
     virtual std::optional<Int64> Update(const std::string& table, const TableInfo& info,
                                         const std::vector<std::string>& columns,

@@ -446,6 +446,14 @@ public:
 
     Int64 Run(const std::string& sql, const std::vector<Param>& params, const RowHandler& each,
               const TComponent* owner) override {
+        return Execute(
+            sql, [&](Statement& statement) { BindAll(statement, params, owner, SQLITE_STATIC); }, each,
+            owner);
+    }
+
+    // Runs a kept statement with the bindings `bind` makes.
+    template <class Bind>
+    Int64 Execute(const std::string& sql, const Bind& bind, const RowHandler& each, const TComponent* owner) {
         Prepared* prepared = Prepare(sql, owner);
         if (!prepared) return 0;
         Statement& statement = *prepared->statement;
@@ -459,8 +467,8 @@ public:
             }
         } release{*prepared};
         // The values outlive the run: they need no copy. What stays bound afterwards is never
-        // read, since every run binds every parameter before it steps (BindAll checks the count).
-        BindAll(statement, params, owner, SQLITE_STATIC);
+        // read, since every run binds every parameter before it steps (the binders check the count).
+        bind(statement);
         StatementRow row(statement.Handle());
         while (statement.Step())
             if (each && !each(row)) break;
@@ -597,6 +605,19 @@ public:
     Int64 Insert(const std::string& table, const TableInfo&, const std::vector<std::string>& columns,
                  const std::vector<Param>& values, const TComponent* owner) override {
         Run(InsertText(table, columns), values, {}, owner);
+        return sqlite3_last_insert_rowid(db_);
+    }
+
+    Int64 InsertRow(const std::string& table, const TableInfo&, const std::vector<std::string>& columns,
+                    const std::vector<ParamRef>& values, const TComponent* owner) override {
+        auto bind = [&](Statement& statement) {
+            if (sqlite3_bind_parameter_count(statement.Handle()) != static_cast<int>(values.size()))
+                DatabaseError("Wrong number of parameters", owner);
+            for (size_t i = 0; i < values.size(); ++i)
+                BindValue(statement, static_cast<int>(i) + 1, *values[i].value, values[i].type, SQLITE_STATIC,
+                          owner);
+        };
+        Execute(InsertText(table, columns), bind, {}, owner);
         return sqlite3_last_insert_rowid(db_);
     }
 

@@ -522,8 +522,8 @@ void TTable::InternalEdit(const TDataRecord& record) {
 void TTable::BulkInsert(TDataRecord& record, const std::vector<bool>& changed) {
     dbdriver::Connection& connection = Connection();
     if (postSlots_.empty()) postSlots_ = DefSlots();
-    // The values move into the statement and back: a row of a run is not copied on its way. The
-    // rows of a run mostly name the same columns, whose names are then kept.
+    // The values are bound where they stand: a row of a run is not copied on its way. The rows of
+    // a run mostly name the same columns, whose names are then kept.
     size_t count = 0;
     bulkValues_.clear();
     for (size_t i = 0; i < postSlots_.size(); ++i) {
@@ -541,28 +541,18 @@ void TTable::BulkInsert(TDataRecord& record, const std::vector<bool>& changed) {
             bulkColumns_[count] = def->Name();
         }
         ++count;
-        bulkValues_.push_back({std::move(record.values[static_cast<size_t>(slot)]), def->DataType()});
+        bulkValues_.push_back({&record.values[static_cast<size_t>(slot)], def->DataType()});
     }
     bulkSlots_.resize(count);
     bulkColumns_.resize(count);
-    auto giveBack = [&] {
-        for (size_t k = 0; k < count; ++k)
-            record.values[bulkSlots_[k]] = std::move(bulkValues_[k].value);
-    };
     auto insert = [&] {
-        record.id = connection.Insert(info_->name, *info_, bulkColumns_, bulkValues_, this);
+        record.id = connection.InsertRow(info_->name, *info_, bulkColumns_, bulkValues_, this);
     };
-    try {
-        // One statement, and nothing read back: the dataset asks for the row when it needs it.
-        if (connection.StatementsAtomic())
-            insert();
-        else
-            connection.Atomically(insert, this);
-    } catch (...) {
-        giveBack();
-        throw;
-    }
-    giveBack();
+    // One statement, and nothing read back: the dataset asks for the row when it needs it.
+    if (connection.StatementsAtomic())
+        insert();
+    else
+        connection.Atomically(insert, this);
     record.unread = true;
 }
 
