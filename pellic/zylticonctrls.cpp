@@ -111,59 +111,74 @@ void DrawIconRow(const TZylIconFile& file, vcl::TCanvas* canvas, Integer index, 
 }  // namespace zylticonctrls
 
 // ---------------------------------------------------------------------------------------------
+// TZylIconListControl
+
+template <typename Base>
+TZylIconListControl<Base>::TZylIconListControl(vcl::TComponent* owner)
+    : Base(owner), icon_(std::make_unique<vcl::TIcon>()) {}
+
+template <typename Base>
+TZylIconListControl<Base>::~TZylIconListControl() = default;
+
+template <typename Base>
+void TZylIconListControl<Base>::ShowIcons(Integer index) {
+    file_.List(this->Items());
+    zylticonctrls::SelectAfterFill(this, index);
+}
+
+template <typename Base>
+void TZylIconListControl<Base>::Refill(Integer index) {
+    file_.SetFileName(file_.FileName());
+    ShowIcons(index);
+}
+
+template <typename Base>
+void TZylIconListControl<Base>::SetFileName(const std::string& value) {
+    file_.SetFileName(value);
+    ShowIcons(0);
+    if (OnFileChange) OnFileChange(this);
+}
+
+template <typename Base>
+vcl::TIcon* TZylIconListControl<Base>::Icon() {
+    return zylticonctrls::ReadSelectedIcon(file_, this->ItemIndex(), icon_.get());
+}
+
+template <typename Base>
+void TZylIconListControl<Base>::CreateWnd() {
+    Base::CreateWnd();
+    // The file may have changed since it was read; the selection stays where it can.
+    Refill(this->ItemIndex());
+}
+
+template <typename Base>
+void TZylIconListControl<Base>::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
+    if (this->OnDrawItem) {
+        this->OnDrawItem(this, index, rect, state);
+        return;
+    }
+    zylticonctrls::DrawIconRow(file_, this->Canvas(), index, rect);
+}
+
+template class TZylIconListControl<vcl::TCustomComboBox>;
+template class TZylIconListControl<vcl::TCustomListBox>;
+
+// ---------------------------------------------------------------------------------------------
 // TZylIconCombo
 
-VCL_DEFINE_CLASS(TZylIconCombo, vcl::TCustomComboBox)
+VCL_DEFINE_CLASS(TZylIconCombo, TZylIconListControl<vcl::TCustomComboBox>)
 
-TZylIconCombo::TZylIconCombo(vcl::TComponent* owner)
-    : vcl::TCustomComboBox(owner), icon_(std::make_unique<vcl::TIcon>()) {
+TZylIconCombo::TZylIconCombo(vcl::TComponent* owner) : TZylIconListControl(owner) {
     SetStyle(vcl::csOwnerDrawFixed);
     SetDropDownCount(5);
     SetItemHeight(win32::GetSystemMetrics(win32::SM_CYICON) + 9);
     SetWidth(win32::GetSystemMetrics(win32::SM_CXVSCROLL) + win32::GetSystemMetrics(win32::SM_CXICON) + 13);
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
+    ShowIcons(0);
 }
-
-TZylIconCombo::~TZylIconCombo() = default;
 
 void TZylIconCombo::CreateParams(vcl::TCreateParams& params) {
     Inherited::CreateParams(params);
     params.Style |= win32::CBS_HASSTRINGS | win32::WS_GROUP;
-}
-
-void TZylIconCombo::CreateWnd() {
-    Inherited::CreateWnd();
-    // The file may have changed since it was read; the selection stays where it can.
-    const Integer selected = ItemIndex();
-    file_.SetFileName(file_.FileName());
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, selected);
-}
-
-void TZylIconCombo::SetIconDetails() {
-    file_.SetFileName(file_.FileName());
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
-}
-
-void TZylIconCombo::SetFileName(const std::string& value) {
-    file_.SetFileName(value);
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
-    if (OnFileChange) OnFileChange(this);
-}
-
-vcl::TIcon* TZylIconCombo::Icon() {
-    return zylticonctrls::ReadSelectedIcon(file_, ItemIndex(), icon_.get());
-}
-
-void TZylIconCombo::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
-    if (OnDrawItem) {
-        OnDrawItem(this, index, rect, state);
-        return;
-    }
-    zylticonctrls::DrawIconRow(file_, Canvas(), index, rect);
 }
 
 void TZylIconCombo::MeasureItem(Integer index, Integer& height) {
@@ -177,48 +192,19 @@ void TZylIconCombo::MeasureItem(Integer index, Integer& height) {
 // ---------------------------------------------------------------------------------------------
 // TZylIconListbox
 
-VCL_DEFINE_CLASS(TZylIconListbox, vcl::TCustomListBox)
+VCL_DEFINE_CLASS(TZylIconListbox, TZylIconListControl<vcl::TCustomListBox>)
 
-TZylIconListbox::TZylIconListbox(vcl::TComponent* owner)
-    : vcl::TCustomListBox(owner), icon_(std::make_unique<vcl::TIcon>()) {
+TZylIconListbox::TZylIconListbox(vcl::TComponent* owner) : TZylIconListControl(owner) {
     SetStyle(vcl::lbOwnerDrawFixed);
     SetItemHeight(win32::GetSystemMetrics(win32::SM_CYICON) + 6);
     SetIntegralHeight(false);
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
+    ShowIcons(0);
     ResetSize();
 }
-
-TZylIconListbox::~TZylIconListbox() = default;
 
 void TZylIconListbox::CreateParams(vcl::TCreateParams& params) {
     Inherited::CreateParams(params);
     params.Style |= win32::WS_DLGFRAME;
-}
-
-void TZylIconListbox::CreateWnd() {
-    Inherited::CreateWnd();
-    const Integer selected = ItemIndex();
-    file_.SetFileName(file_.FileName());
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, selected);
-}
-
-void TZylIconListbox::SetIconDetails() {
-    file_.SetFileName(file_.FileName());
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
-}
-
-void TZylIconListbox::SetFileName(const std::string& value) {
-    file_.SetFileName(value);
-    file_.List(Items());
-    zylticonctrls::SelectAfterFill(this, 0);
-    if (OnFileChange) OnFileChange(this);
-}
-
-vcl::TIcon* TZylIconListbox::Icon() {
-    return zylticonctrls::ReadSelectedIcon(file_, ItemIndex(), icon_.get());
 }
 
 void TZylIconListbox::SetXIcons(Integer value) {
@@ -238,14 +224,6 @@ void TZylIconListbox::ResetSize() {
     SetColumns(xIcons_);
     SetBounds(Left(), Top(), columnWidth * xIcons_ + 2,
               ItemHeight() * yIcons_ + win32::GetSystemMetrics(win32::SM_CYHSCROLL) + 1);
-}
-
-void TZylIconListbox::DrawItem(Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) {
-    if (OnDrawItem) {
-        OnDrawItem(this, index, rect, state);
-        return;
-    }
-    zylticonctrls::DrawIconRow(file_, Canvas(), index, rect);
 }
 
 void TZylIconListbox::MeasureItem(Integer index, Integer& height) {

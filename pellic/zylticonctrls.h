@@ -33,23 +33,44 @@ private:
     vcl::Integer numberOfIcons_ = -1;
 };
 
-class TZylIconCombo : public vcl::TCustomComboBox {
-    VCL_DECLARE_CLASS(TZylIconCombo, vcl::TCustomComboBox)
+// What both icon lists share on their list control: the file, the selected icon, and the rows
+// filled from the file and painted with its icons.
+template <typename Base>
+class TZylIconListControl : public Base {
 public:
-    explicit TZylIconCombo(vcl::TComponent* owner);
-    ~TZylIconCombo() override;
+    ~TZylIconListControl() override;
 
     const std::string& FileName() const { return file_.FileName(); }
+    // Lists the new file's icons, selects the first and fires OnFileChange.
     void SetFileName(const std::string& value);
-    vcl::Integer IconIndex() const { return ItemIndex(); }
-    void SetIconIndex(vcl::Integer value) { SetItemIndex(value); }
+    vcl::Integer IconIndex() const { return this->ItemIndex(); }
+    void SetIconIndex(vcl::Integer value) { this->SetItemIndex(value); }
     // The selected icon, extracted on every read; empty when nothing is selected.
     vcl::TIcon* Icon();
     vcl::Integer NumberOfIcons() const { return file_.NumberOfIcons(); }
     // Lists the file's icons again and selects the first.
-    void SetIconDetails();
+    void SetIconDetails() { Refill(0); }
 
     vcl::TNotifyEvent OnFileChange;
+
+protected:
+    explicit TZylIconListControl(vcl::TComponent* owner);
+    // Lists the file's icons and selects `index` (the first when out of range).
+    void ShowIcons(vcl::Integer index);
+    // The same after reading the file again: it may have changed since.
+    void Refill(vcl::Integer index);
+    void CreateWnd() override;
+    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
+
+private:
+    TZylIconFile file_;
+    std::unique_ptr<vcl::TIcon> icon_;
+};
+
+class TZylIconCombo : public TZylIconListControl<vcl::TCustomComboBox> {
+    VCL_DECLARE_CLASS(TZylIconCombo, TZylIconListControl<vcl::TCustomComboBox>)
+public:
+    explicit TZylIconCombo(vcl::TComponent* owner);
 
     static void Publish(vcl::Published<TZylIconCombo>& p) {
         PublishAnchors(p);
@@ -78,35 +99,19 @@ public:
 
 protected:
     void CreateParams(vcl::TCreateParams& params) override;
-    void CreateWnd() override;
-    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
     void MeasureItem(vcl::Integer index, vcl::Integer& height) override;
-
-private:
-    TZylIconFile file_;
-    std::unique_ptr<vcl::TIcon> icon_;
 };
 
-class TZylIconListbox : public vcl::TCustomListBox {
-    VCL_DECLARE_CLASS(TZylIconListbox, vcl::TCustomListBox)
+class TZylIconListbox : public TZylIconListControl<vcl::TCustomListBox> {
+    VCL_DECLARE_CLASS(TZylIconListbox, TZylIconListControl<vcl::TCustomListBox>)
 public:
     explicit TZylIconListbox(vcl::TComponent* owner);
-    ~TZylIconListbox() override;
 
-    const std::string& FileName() const { return file_.FileName(); }
-    void SetFileName(const std::string& value);
-    vcl::Integer IconIndex() const { return ItemIndex(); }
-    void SetIconIndex(vcl::Integer value) { SetItemIndex(value); }
-    vcl::TIcon* Icon();
-    vcl::Integer NumberOfIcons() const { return file_.NumberOfIcons(); }
-    void SetIconDetails();
     // Icons per row and rows shown; values of 0 or less are ignored.
     vcl::Integer XIcons() const { return xIcons_; }
     void SetXIcons(vcl::Integer value);
     vcl::Integer YIcons() const { return yIcons_; }
     void SetYIcons(vcl::Integer value);
-
-    vcl::TNotifyEvent OnFileChange;
 
     static void Publish(vcl::Published<TZylIconListbox>& p) {
         PublishAlign(p);
@@ -135,15 +140,11 @@ public:
 
 protected:
     void CreateParams(vcl::TCreateParams& params) override;
-    void CreateWnd() override;
-    void DrawItem(vcl::Integer index, vcl::TRect rect, vcl::TOwnerDrawState state) override;
     void MeasureItem(vcl::Integer index, vcl::Integer& height) override;
 
 private:
     void ResetSize();
 
-    TZylIconFile file_;
-    std::unique_ptr<vcl::TIcon> icon_;
     vcl::Integer xIcons_ = 4;
     vcl::Integer yIcons_ = 1;
 };
